@@ -1,0 +1,112 @@
+// Routines of the emulated firmware. All of them act on the global `fw`
+// record and the LCD surface; none allocates or fails.
+#pragma once
+
+#include <cstdint>
+
+#include "firmware/state.h"
+
+// ---- Main loop and settings -------------------------------------------
+void FirmwarePowerOn();
+void FirmwareHalfSecondService();
+void FirmwareSecondTick();
+bool WakeDisplay();
+void TogglePower(uint8_t arg);
+uint8_t ConfigRead(uint16_t address);
+void LoadSettings();
+void SaveSettings();
+// Stands for every hardware action of the device; has no effect here.
+inline void HardwareHook(...) {}
+// "Please set" / "date & time" when the clock reads an impossible value.
+void ClockCheck();
+
+// ---- Keys, menus and the value box -----------------------------------
+void DispatchKey(uint8_t key);
+void RedrawScreen();
+void OpenMainMenu(uint8_t arg);
+void MenuUp(uint8_t arg);
+void MenuDown(uint8_t arg);
+void MenuSelect(uint8_t arg);
+void MenuBack(uint8_t arg);
+void MenuExit(uint8_t arg);
+void DrawMenuList();
+void DrawMenuMarks();
+void TimedCountSwitch();
+void ShowValueBox(const char* text);
+void ShowValueBox2(const char* first, const char* second);
+// Closes the open value box with its commit action (the half-second
+// service calls it once the box has been idle long enough).
+void CloseValueBox();
+// Marks the Alarm unit row in force (after settings are loaded).
+void ChooseAlarmMark();
+void ChooseThresholdMark();
+
+// The menu tables (each ends with its "Exit" row).
+extern MenuItem MainMenu[];
+extern MenuItem UserOptionMenu[];
+extern MenuItem AlarmMenu[];
+extern MenuItem DisplayOptionMenu[];
+extern MenuItem SaveDataMenu[];
+extern MenuItem ThresholdMenu[];
+extern MenuItem TimedCountMenu[];
+extern MenuItem CancelMenu[];
+extern MenuItem InitSetupMenu[];
+extern MenuItem CalibrateMenu[];
+extern MenuItem OthersMenu[];
+extern MenuItem BatteryMenu[];
+extern MenuItem AboutMenu[];
+// Title texts; the menu code compares these by identity.
+extern const char kTitleMainMenu[];
+
+// ---- Counts, CPM and dose --------------------------------------------
+int32_t NextSecondCount();
+uint32_t SumLastMinute();
+float CpmToDose(uint32_t cpm);
+// The per-second measurement step (shift, corrections, sums, dose, max).
+void MeasureSecond();
+
+// ---- Reading screens -------------------------------------------------
+void DrawStatusIcons();
+void DrawStatusClock();
+void DrawCpmLine(uint8_t x, uint8_t y);
+void ReadingRedraw();        // full redraw of the reading area
+void ReadingSecondUpdate();  // per-second update of the current mode
+void DrawGraph();
+void DrawTemperatureScreen();
+void BindReadingKeys();      // keys of the reading screen for displayMode
+void DisplayModeStep(uint8_t rebind);
+void ReadingBack(uint8_t arg);  // Back on the reading screen: DisplayModeStep(1)
+void ShowPleaseSetNotice();
+// Formats v in decimal without leading zeros into out (at least 11 bytes).
+void FormatDecimal(uint32_t v, char* out);
+// Two characters of the two-digit rule ('9' tens for values of 100 or more).
+void FormatTwoDigits(uint32_t v, char* out);
+
+// ---- Setting editors used by the reading screens ---------------------
+void EditDisplayMode(uint8_t arg);
+void EditLargeFontMode(uint8_t arg);
+void StepGraphZoomUp(uint8_t arg);
+void StepGraphZoomDown(uint8_t arg);
+void StepGraphTypeUp(uint8_t arg);
+void StepGraphTypeDown(uint8_t arg);
+void ShowGraphZoom(uint8_t arg);
+void ShowGraphType(uint8_t arg);
+
+// ---- Alarm, power saving and battery ---------------------------------
+void DrawBatteryIcon();
+void AlarmSecond();
+void PowerSavingSecond();
+
+// ---- Timed count -------------------------------------------------------
+bool TimedCountActive();  // running or scheduled
+void TimedCountSecond(int32_t counts);
+void StartOtherDuration();
+
+// ---- Logging, DataFlash, history and notes -----------------------------
+void LogData();
+void WriteTimeStamp();
+void EraseSavedData();
+void FactoryReset();
+void HistoryRedraw();
+void NoteEditBlink();
+void NoteEditCommit();

@@ -1,0 +1,2 @@
+#include "firmware/firmware.h"
+void DispatchKey(uint8_t) {}

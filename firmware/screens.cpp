@@ -1,0 +1,14 @@
+#include "firmware/firmware.h"
+void DrawStatusIcons() {}
+void DrawStatusClock() {}
+void DrawCpmLine(uint8_t, uint8_t) {}
+void ReadingRedraw() {}
+void ReadingSecondUpdate() {}
+void DrawGraph() {}
+void DrawTemperatureScreen() {}
+void BindReadingKeys() {}
+void DisplayModeStep(uint8_t) {}
+void ReadingBack(uint8_t) {}
+void ShowPleaseSetNotice() {}
+void FormatDecimal(uint32_t, char* out) { out[0] = 0; }
+void FormatTwoDigits(uint32_t, char* out) { out[0] = '0'; out[1] = '0'; }

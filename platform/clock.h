@@ -1,0 +1,26 @@
+// Substitutes for the device's clock chip, battery and temperature sensors,
+// and the seed of the demo counts' random source.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+// The host's time, taken once at start; every clock read returns this moment.
+extern std::time_t rtcSnapshot;
+
+// Fixes the snapshot (the host does this at start; the runner's --clock too).
+void RtcSetSnapshot(std::time_t when);
+
+uint8_t RtcYear();    // year - 2000, local time
+uint8_t RtcMonth();   // 1..12
+uint8_t RtcDay();     // 1..31
+uint8_t RtcHour();    // 0..23
+uint8_t RtcMinute();  // 0..59
+uint8_t RtcSecond();  // 0..59
+
+// The seed power-on passes to srand: the current time, unless overridden.
+unsigned RandomSeedNow();
+void RandomSetSeedOverride(bool enabled, unsigned seed);
+
+uint8_t ReadBatteryLevel();                              // always 85 (8.5 V)
+uint8_t ReadTemperature(uint8_t* whole, uint8_t* tenths);  // 25.1 C, returns 0

@@ -1,0 +1,57 @@
+// The simulated 122 x 32 LCD: a 244 x 64 picture (2 x 2 screen pixels per
+// LCD pixel) and the drawing primitives the firmware uses on it.
+//
+// Microcontroller-style code: fixed buffers, no heap, no exceptions. All
+// coordinates are LCD pixels held in bytes; byte arithmetic wraps and
+// whatever falls outside the picture is dropped.
+#pragma once
+
+#include <cstdint>
+
+constexpr int kLcdScreenWidth = 244;   // screen pixels
+constexpr int kLcdScreenHeight = 64;
+constexpr int kLcdWidth = 122;         // LCD pixels
+constexpr int kLcdHeight = 32;
+
+// Colours as 0xRRGGBB.
+constexpr uint32_t kLcdBackground = 0xAAAAAA;  // pixel off: 170,170,170
+constexpr uint32_t kLcdInk = 0x2D2D2D;         // pixel on: 45,45,45
+constexpr uint32_t kLcdUnlit = 0x8C8C8C;       // before the first clear: 140,140,140
+
+// The off-screen picture the firmware draws on. Each pixel holds 0xRRGGBB,
+// row-major, so the host can wrap it directly (e.g. as a 32-bit RGB image).
+struct LcdPicture {
+    uint32_t pixels[kLcdScreenHeight][kLcdScreenWidth];
+};
+extern LcdPicture LcdSurface;
+
+struct LcdCursor {
+    uint8_t x;
+    uint8_t y;
+};
+extern LcdCursor textCursor;
+
+// Fills the whole picture with the unlit colour and puts the cursor at (0, 0):
+// the state in which the host creates the surface.
+void LcdSurfaceCreate();
+
+// Screen pixel (sx, sy) of the picture, or 0 outside it.
+uint32_t LcdScreenPixel(int sx, int sy);
+// True when LCD pixel (x, y) shows ink (reads its top-left screen pixel).
+bool LcdPixelIsInk(int x, int y);
+
+void LcdClear();
+void LcdPlot(uint8_t x, uint8_t y, uint8_t off);
+void LcdFillRect(uint8_t x, uint8_t y, uint8_t w, uint8_t h, uint8_t on);
+void LcdFrameRect(uint8_t x, uint8_t y, uint8_t w, uint8_t h);
+void LcdLine(int x0, int y0, int x1, int y1);
+void LcdMoveTo(uint8_t x, uint8_t y);
+void LcdPutColumn(uint8_t bits);
+void LcdPutChar(uint8_t code);
+void LcdPutCharAt(uint8_t x, uint8_t y, uint8_t code);
+void LcdPutGlyphAt(uint8_t x, uint8_t y, int8_t index);
+void LcdPutText(uint8_t x, uint8_t y, const char* text);
+uint8_t LcdTextWidth(const char* text, uint8_t advance);
+void LcdDrawImage(const uint8_t* picture, uint8_t x, uint8_t y);
+void LcdPutLargeChar(uint8_t code, uint8_t x, uint8_t y);
+void LcdPutLargeText(uint8_t x, uint8_t y, const char* text);
