@@ -76,6 +76,12 @@ void DrawTemperatureScreen();
 void BindReadingKeys();      // keys of the reading screen for displayMode
 void DisplayModeStep(uint8_t rebind);
 void ReadingBack(uint8_t arg);  // Back on the reading screen: DisplayModeStep(1)
+void ReadingTextUp(uint8_t arg);    // text mode Up: next infoLine
+void ReadingTextDown(uint8_t arg);  // text mode Down: date <-> time
+void ReadingTimedUp(uint8_t arg);   // timed-count mode: previous page
+void ReadingTimedDown(uint8_t arg); // timed-count mode: next page
+// The alarm (x 100) and speaker (x 106) marks of the status bar.
+void DrawAlarmSpeakerMarks();
 void ShowPleaseSetNotice();
 // Formats v in decimal without leading zeros into out (at least 11 bytes).
 void FormatDecimal(uint32_t v, char* out);

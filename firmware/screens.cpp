@@ -12,3 +12,8 @@ void ReadingBack(uint8_t) {}
 void ShowPleaseSetNotice() {}
 void FormatDecimal(uint32_t, char* out) { out[0] = 0; }
 void FormatTwoDigits(uint32_t, char* out) { out[0] = '0'; out[1] = '0'; }
+void ReadingTextUp(uint8_t) {}
+void ReadingTextDown(uint8_t) {}
+void ReadingTimedUp(uint8_t) {}
+void ReadingTimedDown(uint8_t) {}
+void DrawAlarmSpeakerMarks() {}

@@ -1,5 +1,7 @@
 #include "firmware/state.h"
 
+#include <initializer_list>
+
 #include "firmware/dataflash.h"
 #include "firmware/firmware.h"
 #include "platform/lcd.h"

@@ -1,0 +1,1 @@
+// Placeholder; the runner's engine lives here.
