@@ -1,13 +1,56 @@
+// Stand-ins for the clock chip, battery and temperature sensors: the clock
+// always reads the moment the program started.
 #include "platform/clock.h"
-std::time_t rtcSnapshot = 0;
+
+#include <ctime>
+
+std::time_t rtcSnapshot = std::time(nullptr);
+
+namespace {
+
+bool seedOverridden = false;
+unsigned seedOverride = 0;
+
+// The snapshot in local time, converted afresh at every read so a changed
+// time zone or snapshot shows at once.
+std::tm SnapshotLocal() {
+    std::tm local{};
+    const std::time_t when = rtcSnapshot;
+    if (localtime_r(&when, &local) == nullptr) {
+        // Out of the host's range: read as midnight, 1 January 2000 rather
+        // than as garbage.
+        local = std::tm{};
+        local.tm_year = 100;
+        local.tm_mday = 1;
+    }
+    return local;
+}
+
+}  // namespace
+
 void RtcSetSnapshot(std::time_t when) { rtcSnapshot = when; }
-uint8_t RtcYear() { return 0; }
-uint8_t RtcMonth() { return 1; }
-uint8_t RtcDay() { return 1; }
-uint8_t RtcHour() { return 0; }
-uint8_t RtcMinute() { return 0; }
-uint8_t RtcSecond() { return 0; }
-unsigned RandomSeedNow() { return 0; }
-void RandomSetSeedOverride(bool, unsigned) {}
+
+uint8_t RtcYear() { return static_cast<uint8_t>(SnapshotLocal().tm_year + 1900 - 2000); }
+uint8_t RtcMonth() { return static_cast<uint8_t>(SnapshotLocal().tm_mon + 1); }
+uint8_t RtcDay() { return static_cast<uint8_t>(SnapshotLocal().tm_mday); }
+uint8_t RtcHour() { return static_cast<uint8_t>(SnapshotLocal().tm_hour); }
+uint8_t RtcMinute() { return static_cast<uint8_t>(SnapshotLocal().tm_min); }
+uint8_t RtcSecond() { return static_cast<uint8_t>(SnapshotLocal().tm_sec); }
+
+unsigned RandomSeedNow() {
+    if (seedOverridden) return seedOverride;
+    return static_cast<unsigned>(std::time(nullptr));
+}
+
+void RandomSetSeedOverride(bool enabled, unsigned seed) {
+    seedOverridden = enabled;
+    seedOverride = seed;
+}
+
 uint8_t ReadBatteryLevel() { return 85; }
-uint8_t ReadTemperature(uint8_t* whole, uint8_t* tenths) { *whole = 25; *tenths = 1; return 0; }
+
+uint8_t ReadTemperature(uint8_t* whole, uint8_t* tenths) {
+    if (whole != nullptr) *whole = 25;
+    if (tenths != nullptr) *tenths = 1;
+    return 0;
+}

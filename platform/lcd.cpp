@@ -1,21 +1,236 @@
+// The simulated LCD: every primitive paints 2 x 2 screen pixels per LCD pixel
+// into LcdSurface. Coordinates are bytes and wrap; the picture drops whatever
+// falls outside it, which is the only clipping there is.
 #include "platform/lcd.h"
+
+#include <cstdint>
+
+#include "platform/images.h"
+
 LcdPicture LcdSurface;
 LcdCursor textCursor;
-void LcdSurfaceCreate() {}
-uint32_t LcdScreenPixel(int, int) { return 0; }
-bool LcdPixelIsInk(int, int) { return false; }
-void LcdClear() {}
-void LcdPlot(uint8_t, uint8_t, uint8_t) {}
-void LcdFillRect(uint8_t, uint8_t, uint8_t, uint8_t, uint8_t) {}
-void LcdFrameRect(uint8_t, uint8_t, uint8_t, uint8_t) {}
-void LcdLine(int, int, int, int) {}
-void LcdMoveTo(uint8_t, uint8_t) {}
-void LcdPutColumn(uint8_t) {}
-void LcdPutChar(uint8_t) {}
-void LcdPutCharAt(uint8_t, uint8_t, uint8_t) {}
-void LcdPutGlyphAt(uint8_t, uint8_t, int8_t) {}
-void LcdPutText(uint8_t, uint8_t, const char*) {}
-uint8_t LcdTextWidth(const char*, uint8_t) { return 0; }
-void LcdDrawImage(const uint8_t*, uint8_t, uint8_t) {}
-void LcdPutLargeChar(uint8_t, uint8_t, uint8_t) {}
-void LcdPutLargeText(uint8_t, uint8_t, const char*) {}
+
+namespace {
+
+constexpr int kGlyphCount = 128;
+constexpr int kGlyphColumns = 5;
+constexpr int kGlyphRows = 7;
+constexpr uint8_t kLargeAdvance = 11;  // 9 picture columns and a gap of 2
+
+// Solid fill of the screen rectangle [sx0, sx1) x [sy0, sy1), cut to the
+// picture.
+void FillScreen(int sx0, int sy0, int sx1, int sy1, uint32_t colour) {
+    if (sx0 < 0) sx0 = 0;
+    if (sy0 < 0) sy0 = 0;
+    if (sx1 > kLcdScreenWidth) sx1 = kLcdScreenWidth;
+    if (sy1 > kLcdScreenHeight) sy1 = kLcdScreenHeight;
+    for (int sy = sy0; sy < sy1; ++sy) {
+        uint32_t* row = LcdSurface.pixels[sy];
+        for (int sx = sx0; sx < sx1; ++sx) row[sx] = colour;
+    }
+}
+
+inline void SetScreenPixel(int64_t sx, int64_t sy, uint32_t colour) {
+    if (sx < 0 || sy < 0 || sx >= kLcdScreenWidth || sy >= kLcdScreenHeight) return;
+    LcdSurface.pixels[sy][sx] = colour;
+}
+
+// One-screen-pixel ink segment from (ax, ay) up to but not including
+// (bx, by). Only the steps whose major coordinate lies on the picture are
+// walked, and the minor coordinate of each step is computed directly, so a
+// segment with far-off end points costs no more than one across the screen.
+void InkSegment(int64_t ax, int64_t ay, int64_t bx, int64_t by) {
+    const int64_t dx = bx - ax;
+    const int64_t dy = by - ay;
+    const int64_t adx = dx < 0 ? -dx : dx;
+    const int64_t ady = dy < 0 ? -dy : dy;
+    if (adx == 0 && ady == 0) return;
+
+    const bool xMajor = adx >= ady;
+    const int64_t major0 = xMajor ? ax : ay;
+    const int64_t minor0 = xMajor ? ay : ax;
+    const int64_t dMajor = xMajor ? adx : ady;
+    const int64_t dMinor = xMajor ? ady : adx;
+    const int majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const int minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const int64_t majorLimit = xMajor ? kLcdScreenWidth : kLcdScreenHeight;
+
+    // Steps i in [0, dMajor) put the major coordinate at major0 + majorStep * i.
+    int64_t first = 0;
+    int64_t last = dMajor;  // exclusive: the end point is not painted
+    if (majorStep > 0) {
+        if (-major0 > first) first = -major0;
+        if (majorLimit - major0 < last) last = majorLimit - major0;
+    } else {
+        if (major0 - majorLimit + 1 > first) first = major0 - majorLimit + 1;
+        if (major0 + 1 < last) last = major0 + 1;
+    }
+    for (int64_t i = first; i < last; ++i) {
+        // Minor offset: i * dMinor / dMajor rounded half up. 128-bit so that
+        // doubled int coordinates cannot overflow the product.
+        const __int128 num = static_cast<__int128>(2 * i) * dMinor + dMajor;
+        const int64_t offset = static_cast<int64_t>(num / (2 * static_cast<__int128>(dMajor)));
+        const int64_t major = major0 + majorStep * i;
+        const int64_t minor = minor0 + minorStep * offset;
+        if (xMajor) {
+            SetScreenPixel(major, minor, kLcdInk);
+        } else {
+            SetScreenPixel(minor, major, kLcdInk);
+        }
+    }
+}
+
+// Five opaque columns of glyph `index`; an index outside the table draws a
+// blank cell rather than reading past it. Then the gap is skipped unpainted.
+void DrawGlyph(int8_t index) {
+    // A non-negative signed byte is below 128, the table's length.
+    static_assert(sizeof(SmallFont) / sizeof(SmallFont[0]) == kGlyphCount);
+    const bool inTable = index >= 0;
+    for (int k = 0; k < kGlyphColumns; ++k) {
+        LcdPutColumn(inTable ? SmallFont[index][k] : 0);
+    }
+    textCursor.x = static_cast<uint8_t>(textCursor.x + 1);
+}
+
+}  // namespace
+
+void LcdSurfaceCreate() {
+    FillScreen(0, 0, kLcdScreenWidth, kLcdScreenHeight, kLcdUnlit);
+    textCursor.x = 0;
+    textCursor.y = 0;
+}
+
+uint32_t LcdScreenPixel(int sx, int sy) {
+    if (sx < 0 || sy < 0 || sx >= kLcdScreenWidth || sy >= kLcdScreenHeight) return 0;
+    return LcdSurface.pixels[sy][sx];
+}
+
+bool LcdPixelIsInk(int x, int y) {
+    if (x < 0 || y < 0 || x >= kLcdWidth || y >= kLcdHeight) return false;
+    return LcdSurface.pixels[2 * y][2 * x] == kLcdInk;
+}
+
+void LcdClear() { FillScreen(0, 0, kLcdScreenWidth, kLcdScreenHeight, kLcdBackground); }
+
+void LcdPlot(uint8_t x, uint8_t y, uint8_t off) {
+    const int sx = 2 * x;
+    const int sy = 2 * y;
+    FillScreen(sx, sy, sx + 2, sy + 2, off == 0 ? kLcdInk : kLcdBackground);
+}
+
+void LcdFillRect(uint8_t x, uint8_t y, uint8_t w, uint8_t h, uint8_t on) {
+    // The screen rectangle is not reduced to bytes: a far edge past the
+    // picture is simply cut off.
+    const int sx = 2 * x;
+    const int sy = 2 * y;
+    FillScreen(sx, sy, sx + 2 * w, sy + 2 * h, on != 0 ? kLcdInk : kLcdBackground);
+}
+
+void LcdFrameRect(uint8_t x, uint8_t y, uint8_t w, uint8_t h) {
+    const uint8_t right = static_cast<uint8_t>(x + w - 1);
+    const uint8_t bottom = static_cast<uint8_t>(y + h - 1);
+    for (unsigned i = 0; i < h; ++i) {
+        const uint8_t r = static_cast<uint8_t>(y + i);
+        LcdPlot(x, r, 0);
+        LcdPlot(right, r, 0);
+    }
+    for (unsigned i = 0; i < w; ++i) {
+        const uint8_t c = static_cast<uint8_t>(x + i);
+        LcdPlot(c, y, 0);
+        LcdPlot(c, bottom, 0);
+    }
+}
+
+void LcdLine(int x0, int y0, int x1, int y1) {
+    // Two screen pixels thick: the line, the line shifted right and the line
+    // shifted down, each without its end point. (The device's driver draws
+    // the first segment twice; painting it again would change nothing.)
+    const int64_t ax = 2 * static_cast<int64_t>(x0);
+    const int64_t ay = 2 * static_cast<int64_t>(y0);
+    const int64_t bx = 2 * static_cast<int64_t>(x1);
+    const int64_t by = 2 * static_cast<int64_t>(y1);
+    InkSegment(ax, ay, bx, by);
+    InkSegment(ax + 1, ay, bx + 1, by);
+    InkSegment(ax, ay + 1, bx, by + 1);
+    textCursor.x = static_cast<uint8_t>(x1);
+    textCursor.y = static_cast<uint8_t>(y1);
+}
+
+void LcdMoveTo(uint8_t x, uint8_t y) {
+    textCursor.x = x;
+    textCursor.y = y;
+}
+
+void LcdPutColumn(uint8_t bits) {
+    // Bit 7 is never drawn: a glyph is 7 rows high.
+    for (int r = 0; r < kGlyphRows; ++r) {
+        LcdPlot(textCursor.x, static_cast<uint8_t>(textCursor.y + r), (bits >> r & 1) ? 0 : 1);
+    }
+    textCursor.x = static_cast<uint8_t>(textCursor.x + 1);
+}
+
+void LcdPutChar(uint8_t code) { DrawGlyph(static_cast<int8_t>(code - 32)); }
+
+void LcdPutCharAt(uint8_t x, uint8_t y, uint8_t code) {
+    LcdPutGlyphAt(x, y, static_cast<int8_t>(code - 32));
+}
+
+void LcdPutGlyphAt(uint8_t x, uint8_t y, int8_t index) {
+    LcdMoveTo(x, y);
+    DrawGlyph(index);
+}
+
+void LcdPutText(uint8_t x, uint8_t y, const char* text) {
+    LcdMoveTo(x, y);
+    if (text == nullptr) return;
+    for (const char* p = text; *p != '\0'; ++p) LcdPutChar(static_cast<uint8_t>(*p));
+}
+
+uint8_t LcdTextWidth(const char* text, uint8_t advance) {
+    uint8_t width = 0;
+    if (text == nullptr) return width;
+    for (const char* p = text; *p != '\0'; ++p) width = static_cast<uint8_t>(width + advance);
+    return width;
+}
+
+void LcdDrawImage(const uint8_t* picture, uint8_t x, uint8_t y) {
+    if (picture == nullptr) return;
+    const unsigned width = picture[0];
+    const unsigned height = picture[2];
+    if (width == 0 || height == 0) return;
+    const uint8_t* data = picture + 4;
+    uint8_t bandTop = y;
+    for (unsigned band = 0; band * 8 < height; ++band) {
+        const unsigned rows = height - band * 8 < 8 ? height - band * 8 : 8;
+        for (unsigned c = 0; c < width; ++c) {
+            const uint8_t bits = *data++;
+            const uint8_t px = static_cast<uint8_t>(x + c);
+            for (unsigned r = 0; r < rows; ++r) {
+                LcdPlot(px, static_cast<uint8_t>(bandTop + r), (bits >> r & 1) ? 0 : 1);
+            }
+        }
+        bandTop = static_cast<uint8_t>(bandTop + 8);
+    }
+}
+
+void LcdPutLargeChar(uint8_t code, uint8_t x, uint8_t y) {
+    int index;
+    if (code >= '0' && code <= '9') {
+        index = code - '0';
+    } else if (code == '.') {
+        index = 10;
+    } else if (code == '-') {
+        index = 11;
+    } else {
+        return;
+    }
+    LcdDrawImage(LargeFont[index], x, y);
+}
+
+void LcdPutLargeText(uint8_t x, uint8_t y, const char* text) {
+    if (text == nullptr) return;
+    for (const char* p = text; *p != '\0'; ++p) {
+        LcdPutLargeChar(static_cast<uint8_t>(*p), x, y);
+        x = static_cast<uint8_t>(x + kLargeAdvance);
+    }
+}
