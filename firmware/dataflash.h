@@ -21,3 +21,5 @@ uint8_t FlashReadByte(uint8_t high, uint8_t middle, uint8_t low);
 uint8_t FlashRead(uint8_t* buffer, uint8_t n);
 // Power-on: the end search with its retries, into the write address.
 void FlashLocateEnd();
+// The 12-byte time stamp (9-byte and 3-byte appends) without the note record.
+void FlashAppendTimeStamp();

@@ -14,6 +14,8 @@ bool WakeDisplay();
 void TogglePower(uint8_t arg);
 uint8_t ConfigRead(uint16_t address);
 void LoadSettings();
+// LoadSettings over any store image (the device's is fixed; tests use others).
+void LoadSettingsFrom(uint8_t (*read)(uint16_t address));
 void SaveSettings();
 // Stands for every hardware action of the device; has no effect here.
 inline void HardwareHook(...) {}
