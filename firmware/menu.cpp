@@ -1,32 +1,554 @@
+// The menu tree, its navigation, the screen redraw with its key bindings,
+// and the value box every editor opens.
+//
+// Rows are recognised by the identity of their label text: every label is
+// its own array, so two rows reading "CPM" are still told apart.
+#include <cstdio>
+
 #include "firmware/firmware.h"
+#include "platform/lcd.h"
+
 const char kTitleMainMenu[] = "Main Menu";
-static const char kExit[] = "Exit";
-#define GEIGER_EXIT_ONLY {{0, 0, nullptr, kExit, nullptr, nullptr, MenuExit, nullptr, nullptr}}
-MenuItem MainMenu[] = GEIGER_EXIT_ONLY;
-MenuItem UserOptionMenu[] = GEIGER_EXIT_ONLY;
-MenuItem AlarmMenu[] = GEIGER_EXIT_ONLY;
-MenuItem DisplayOptionMenu[] = GEIGER_EXIT_ONLY;
-MenuItem SaveDataMenu[] = GEIGER_EXIT_ONLY;
-MenuItem ThresholdMenu[] = GEIGER_EXIT_ONLY;
-MenuItem TimedCountMenu[] = GEIGER_EXIT_ONLY;
-MenuItem CancelMenu[] = GEIGER_EXIT_ONLY;
-MenuItem InitSetupMenu[] = GEIGER_EXIT_ONLY;
-MenuItem CalibrateMenu[] = GEIGER_EXIT_ONLY;
-MenuItem OthersMenu[] = GEIGER_EXIT_ONLY;
-MenuItem BatteryMenu[] = GEIGER_EXIT_ONLY;
-MenuItem AboutMenu[] = GEIGER_EXIT_ONLY;
-void RedrawScreen() {}
-void OpenMainMenu(uint8_t) {}
-void MenuUp(uint8_t) {}
-void MenuDown(uint8_t) {}
-void MenuSelect(uint8_t) {}
-void MenuBack(uint8_t) {}
-void MenuExit(uint8_t) {}
-void DrawMenuList() {}
-void DrawMenuMarks() {}
-void TimedCountSwitch() {}
-void ShowValueBox(const char*) {}
-void ShowValueBox2(const char*, const char*) {}
-void CloseValueBox() {}
-void ChooseAlarmMark() {}
-void ChooseThresholdMark() {}
+
+namespace {
+
+// Every table ends with a row using this label; the drawing and the cursor
+// code find the end of a table by it.
+const char kExit[] = "Exit";
+
+// Main menu.
+const char kUserOption[] = "User Option";
+const char kDisplayOption[] = "Display Option";
+const char kSaveData[] = "Save Data";
+const char kTimedCount[] = "Timed Count";
+const char kInitSetup[] = "Init Setup";
+const char kOthers[] = "Others";
+const char kAbout[] = "About";
+
+// User Option.
+const char kSpeaker[] = "Speaker";
+const char kAlarm[] = "Alarm";
+const char kLedIndicator[] = "LED Indicator";
+const char kPowerSaving[] = "Power Saving";
+const char kMotionDetect[] = "Motion Detect";
+const char kResetTotalCount[] = "Reset Total Count";
+
+// Alarm.
+const char kAlarmOnOff[] = "On/Off";
+const char kAlarmCpm[] = "CPM";
+const char kAlarmUsv[] = "uSv";
+
+// Display Option.
+const char kDisplayMode[] = "Display Mode";
+const char kBacklightTimer[] = "Backlight Timer";
+const char kBacklightLevel[] = "Backlight Level";
+const char kContrast[] = "Contrast";
+const char kLargeFontMode[] = "Large Font Mode";
+const char kGraphType[] = "Graph Type";
+const char kGraphicZoom[] = "Graphic Zoom";
+const char kSwivelDisplay[] = "Swivel Display";
+const char kReverseDisplay[] = "Reverse Display";
+
+// Save Data.
+const char kSaveMode[] = "Save Mode";
+const char kNoteLocation[] = "Note/Location";
+const char kHistoryData[] = "History Data";
+const char kThreshold[] = "Threshold";
+const char kEraseSavedData[] = "Erase Saved Data";
+
+// Threshold.
+const char kThresholdCpm[] = "CPM";
+const char kThresholdUsv[] = "uSv";
+const char kThresholdMr[] = "mR";
+
+// Timed Count and Cancel.
+const char kSetSchedule[] = "Set Schedule";
+const char kOneMinute[] = "1 MinuteCount";
+const char kTenMinutes[] = "10 Minutes Count";
+const char kHundredMinutes[] = "100 Minutes Count";
+const char kTwelveHours[] = "12 Hours Count";
+const char kTwentyFourHours[] = "24 Hours Count";
+const char kOtherDuration[] = "Other duration";
+const char kCancel[] = "Cancel";
+
+// Init Setup and Calibrate.
+const char kDateTime[] = "Date/Time";
+const char kCalibrate[] = "Calibrate";
+const char kFactoryReset[] = "Factory Reset";
+const char kCalibrate1[] = "Calibrate 1";
+const char kCalibrate2[] = "Calibrate 2";
+const char kCalibrate3[] = "Calibrate 3";
+
+// Others and Battery.
+const char kOthersBattery[] = "Battery";
+const char kTemperature[] = "Temperature";
+const char kGyroscope[] = "Gyroscope";
+const char kComportBaudRate[] = "Comport Baud Rate";
+const char kBatteryType[] = "Battery Type";
+const char kBatteryVoltage[] = "Battery";
+
+// About.
+const char kModel[] = "Model";
+const char kRevision[] = "Revision";
+const char kSerial[] = "Serial #";
+const char kManufacture[] = "Manufacture";
+
+// The drawing and cursor code look at no more rows than this for "Exit".
+constexpr uint8_t kMaxRows = 20;
+
+void EditYesNo(uint8_t arg);
+
+}  // namespace
+
+// Row builders: a plain row, a row that opens a submenu, a row with an
+// editor, and the closing "Exit".
+#define ROW(i, text, parent) {i, 0, nullptr, text, nullptr, nullptr, nullptr, parent, nullptr}
+#define SUBMENU(i, text, parent, child) {i, 0, nullptr, text, nullptr, nullptr, nullptr, parent, child}
+#define EDIT(i, text, up, down, select, parent) {i, 0, nullptr, text, up, down, select, parent, nullptr}
+#define EXIT_ROW(i, parent) {i, 0, nullptr, kExit, nullptr, nullptr, MenuExit, parent, nullptr}
+
+MenuItem MainMenu[] = {
+    SUBMENU(0, kUserOption, nullptr, UserOptionMenu),
+    SUBMENU(1, kDisplayOption, nullptr, DisplayOptionMenu),
+    SUBMENU(2, kSaveData, nullptr, SaveDataMenu),
+    SUBMENU(3, kTimedCount, nullptr, TimedCountMenu),
+    SUBMENU(4, kInitSetup, nullptr, InitSetupMenu),
+    SUBMENU(5, kOthers, nullptr, OthersMenu),
+    SUBMENU(6, kAbout, nullptr, AboutMenu),
+    EXIT_ROW(7, nullptr),
+};
+
+MenuItem UserOptionMenu[] = {
+    ROW(0, kSpeaker, MainMenu),
+    SUBMENU(1, kAlarm, MainMenu, AlarmMenu),
+    ROW(2, kLedIndicator, MainMenu),
+    ROW(3, kPowerSaving, MainMenu),
+    ROW(4, kMotionDetect, MainMenu),
+    EDIT(5, kResetTotalCount, EditYesNo, EditYesNo, EditYesNo, MainMenu),
+    EXIT_ROW(6, MainMenu),
+};
+
+// Back and "Exit" here skip User Option and go straight to the main menu.
+MenuItem AlarmMenu[] = {
+    ROW(0, kAlarmOnOff, MainMenu),
+    ROW(1, kAlarmCpm, MainMenu),
+    ROW(2, kAlarmUsv, MainMenu),
+    EXIT_ROW(3, MainMenu),
+};
+
+MenuItem DisplayOptionMenu[] = {
+    EDIT(0, kDisplayMode, EditDisplayMode, EditDisplayMode, EditDisplayMode, MainMenu),
+    ROW(1, kBacklightTimer, MainMenu),
+    ROW(2, kBacklightLevel, MainMenu),
+    ROW(3, kContrast, MainMenu),
+    EDIT(4, kLargeFontMode, EditLargeFontMode, EditLargeFontMode, EditLargeFontMode, MainMenu),
+    EDIT(5, kGraphType, StepGraphTypeUp, StepGraphTypeDown, ShowGraphType, MainMenu),
+    EDIT(6, kGraphicZoom, StepGraphZoomUp, StepGraphZoomDown, ShowGraphZoom, MainMenu),
+    ROW(7, kSwivelDisplay, MainMenu),
+    ROW(8, kReverseDisplay, MainMenu),
+    EXIT_ROW(9, MainMenu),
+};
+
+MenuItem SaveDataMenu[] = {
+    ROW(0, kSaveMode, MainMenu),
+    ROW(1, kNoteLocation, MainMenu),
+    ROW(2, kHistoryData, MainMenu),
+    SUBMENU(3, kThreshold, MainMenu, ThresholdMenu),
+    EDIT(4, kEraseSavedData, EditYesNo, EditYesNo, EditYesNo, MainMenu),
+    EXIT_ROW(5, MainMenu),
+};
+
+MenuItem ThresholdMenu[] = {
+    ROW(0, kThresholdCpm, SaveDataMenu),
+    ROW(1, kThresholdUsv, SaveDataMenu),
+    ROW(2, kThresholdMr, SaveDataMenu),
+    EXIT_ROW(3, SaveDataMenu),
+};
+
+MenuItem TimedCountMenu[] = {
+    ROW(0, kSetSchedule, MainMenu),
+    ROW(1, kOneMinute, MainMenu),
+    ROW(2, kTenMinutes, MainMenu),
+    ROW(3, kHundredMinutes, MainMenu),
+    ROW(4, kTwelveHours, MainMenu),
+    ROW(5, kTwentyFourHours, MainMenu),
+    ROW(6, kOtherDuration, MainMenu),
+    EXIT_ROW(7, MainMenu),
+};
+
+MenuItem CancelMenu[] = {
+    ROW(0, kCancel, MainMenu),
+    EXIT_ROW(1, MainMenu),
+};
+
+MenuItem InitSetupMenu[] = {
+    ROW(0, kDateTime, MainMenu),
+    SUBMENU(1, kCalibrate, MainMenu, CalibrateMenu),
+    ROW(2, kFactoryReset, MainMenu),
+    EXIT_ROW(3, MainMenu),
+};
+
+// The points lead back to Init Setup, but "Exit" goes to the main menu.
+MenuItem CalibrateMenu[] = {
+    ROW(0, kCalibrate1, InitSetupMenu),
+    ROW(1, kCalibrate2, InitSetupMenu),
+    ROW(2, kCalibrate3, InitSetupMenu),
+    EXIT_ROW(3, MainMenu),
+};
+
+// "Battery" has no parent, so Back on it leaves the menus altogether.
+MenuItem OthersMenu[] = {
+    SUBMENU(0, kOthersBattery, nullptr, BatteryMenu),
+    ROW(1, kTemperature, MainMenu),
+    ROW(2, kGyroscope, MainMenu),
+    ROW(3, kComportBaudRate, MainMenu),
+    EXIT_ROW(4, MainMenu),
+};
+
+MenuItem BatteryMenu[] = {
+    ROW(0, kBatteryType, OthersMenu),
+    ROW(1, kBatteryVoltage, OthersMenu),
+    EXIT_ROW(2, OthersMenu),
+};
+
+MenuItem AboutMenu[] = {
+    ROW(0, kModel, MainMenu),
+    ROW(1, kRevision, MainMenu),
+    ROW(2, kSerial, MainMenu),
+    ROW(3, kManufacture, MainMenu),
+    EXIT_ROW(4, MainMenu),
+};
+
+#undef ROW
+#undef SUBMENU
+#undef EDIT
+#undef EXIT_ROW
+
+namespace {
+
+// Index of the table's first "Exit" row, or kMaxRows when there is none
+// within reach. Every table ends with "Exit", so the search never runs past
+// a table's end.
+uint8_t ExitRow(const MenuItem* table) {
+    if (table == nullptr) return kMaxRows;
+    for (uint8_t i = 0; i < kMaxRows; ++i)
+        if (table[i].text == kExit) return i;
+    return kMaxRows;
+}
+
+// The row under the cursor, or none when no table is shown or the cursor is
+// past the table's end.
+MenuItem* CurrentRow() {
+    if (fw.menuTable == nullptr) return nullptr;
+    if (fw.menuCursor > ExitRow(fw.menuTable)) return nullptr;
+    return &fw.menuTable[fw.menuCursor];
+}
+
+void Bind(uint8_t key, Handler handler) { fw.keyTable[key] = {key, handler}; }
+
+// Gyroscope mode has no screen; Back returns to the menu it came from.
+void GyroscopeBack(uint8_t) {
+    fw.uiMode = Menu;
+    RedrawScreen();
+}
+
+// True when the row is the unit row whose level is in force, which the
+// list marks with "(*)".
+bool IsUnitInForce(const MenuItem* table, const char* text) {
+    if (table == AlarmMenu)
+        return (text == kAlarmCpm && fw.alarmUnit == 0) || (text == kAlarmUsv && fw.alarmUnit == 1);
+    if (table == ThresholdMenu)
+        return (text == kThresholdCpm && fw.thresholdUnit == 0) ||
+               (text == kThresholdUsv && fw.thresholdUnit == 1) ||
+               (text == kThresholdMr && fw.thresholdUnit == 2);
+    return false;
+}
+
+// Yes/No confirmation: every call flips the choice, the first one included.
+// Nothing happens until the box closes (CloseValueBox commits a "Yes").
+void EditYesNo(uint8_t) {
+    if (fw.stepValue != 0) {
+        fw.stepValue = 0;
+        ShowValueBox("No");
+        fw.editorKeepTicks = 5;
+    } else {
+        fw.stepValue = 1;
+        ShowValueBox("Yes");
+        fw.editorKeepTicks = 10;
+    }
+}
+
+// Left edge that centres a text in the value box. A text wider than the
+// screen starts at the left edge rather than wrapping to the far right.
+uint8_t BoxTextX(const char* text) {
+    int width = LcdTextWidth(text, 6);
+    int x = 20 + (84 - width) / 2;
+    return x < 0 ? 0 : static_cast<uint8_t>(x);
+}
+
+void DrawValueBoxFrame() {
+    LcdFillRect(20, 7, 84, 23, 0);
+    LcdFrameRect(20, 7, 84, 23);
+    LcdFrameRect(21, 8, 82, 21);
+}
+
+void SetChosen(MenuItem* row, uint8_t chosen) {
+    if (row != nullptr) row->chosen = chosen;
+}
+
+MenuItem* FindRow(MenuItem* table, const char* text) {
+    uint8_t exit = ExitRow(table);
+    for (uint8_t i = 0; i <= exit && i < kMaxRows; ++i)
+        if (table[i].text == text) return &table[i];
+    return nullptr;
+}
+
+}  // namespace
+
+void RedrawScreen() {
+    LcdClear();
+    if (fw.holdAll || fw.holdOutput) return;
+
+    DrawBatteryIcon();
+    if (fw.speakerOn) LcdPutCharAt(106, 0, 96);
+    if (fw.alarmOn) LcdPutCharAt(100, 0, 94);
+    LcdLine(0, 7, 121, 7);
+
+    switch (fw.uiMode) {
+        case Reading:
+            BindReadingKeys();
+            ReadingRedraw();
+            break;
+        case Menu:
+            Bind(KeyBack, MenuBack);
+            Bind(KeyUp, MenuUp);
+            Bind(KeyDown, MenuDown);
+            Bind(KeySelect, MenuSelect);
+            DrawMenuList();
+            break;
+        case NoteEdit:
+            // The note editor binds its own keys when it opens.
+            break;
+        case Gyroscope:
+            Bind(KeyBack, GyroscopeBack);
+            Bind(KeyUp, nullptr);
+            Bind(KeyDown, nullptr);
+            if (fw.stepValue == 0) Bind(KeySelect, nullptr);
+            break;
+        default:
+            // History viewer and temperature screen keep their bindings.
+            break;
+    }
+}
+
+void OpenMainMenu(uint8_t) {
+    // Cursor and top stay as they are: leaving the menus already reset them.
+    fw.uiMode = Menu;
+    fw.menuTable = MainMenu;
+    fw.menuTitle = kTitleMainMenu;
+    RedrawScreen();
+}
+
+void DrawMenuList() {
+    MenuItem* table = fw.menuTable;
+    if (table == nullptr) return;
+    LcdFillRect(0, 8, 122, 25, 0);
+    LcdPutText(20, 0, fw.menuTitle != nullptr ? fw.menuTitle : "");
+
+    uint8_t last = ExitRow(table);
+    for (uint8_t line = 0; line < 3; ++line) {
+        unsigned row = fw.menuTop + line;
+        if (row > last) break;  // a short table has no further line
+        const char* text = table[row].text;
+        char label[32];
+        snprintf(label, sizeof label, IsUnitInForce(table, text) ? "%s(*)" : "%s", text);
+        LcdPutText(6, static_cast<uint8_t>(9 + 8 * line), label);
+    }
+    DrawMenuMarks();
+}
+
+void DrawMenuMarks() {
+    if (fw.menuTable == nullptr) return;
+    LcdPutCharAt(0, 9, ' ');
+    LcdPutCharAt(0, 17, ' ');
+    LcdPutCharAt(0, 25, ' ');
+    unsigned line = static_cast<uint8_t>(fw.menuCursor - fw.menuTop);
+    if (line <= 2) LcdPutCharAt(0, static_cast<uint8_t>(9 + 8 * line), 126);
+    if (fw.menuTop > 0) LcdPutCharAt(117, 9, 130);
+    if (ExitRow(fw.menuTable) > fw.menuTop + 2) LcdPutCharAt(117, 25, 131);
+}
+
+void MenuUp(uint8_t) {
+    MenuItem* row = CurrentRow();
+    if (fw.editing) {
+        if (row != nullptr && row->onUp != nullptr) row->onUp(fw.menuCursor);
+        return;
+    }
+    if (row == nullptr || fw.menuCursor == 0) return;
+    --fw.menuCursor;
+    if (fw.menuCursor < fw.menuTop) {
+        --fw.menuTop;
+        DrawMenuList();
+    } else {
+        DrawMenuMarks();
+    }
+}
+
+void MenuDown(uint8_t) {
+    MenuItem* row = CurrentRow();
+    if (fw.editing) {
+        if (row != nullptr && row->onDown != nullptr) row->onDown(fw.menuCursor);
+        return;
+    }
+    if (row == nullptr || row->onSelect == MenuExit) return;
+    if (fw.menuCursor >= ExitRow(fw.menuTable)) return;
+    ++fw.menuCursor;
+    if (fw.menuCursor - fw.menuTop > 2) {
+        ++fw.menuTop;
+        DrawMenuList();
+    } else {
+        DrawMenuMarks();
+    }
+}
+
+void MenuSelect(uint8_t) {
+    MenuItem* row = CurrentRow();
+    if (row == nullptr) return;
+    // An open editor takes a further Select as one more step.
+    if (row->onSelect != nullptr) {
+        row->onSelect(fw.menuCursor);
+        return;
+    }
+    if (row->child == nullptr) return;
+    fw.menuTitle = row->text;
+    fw.menuTable = row->child;
+    fw.menuTop = 0;
+    fw.menuCursor = 0;
+    TimedCountSwitch();
+    RedrawScreen();
+}
+
+void TimedCountSwitch() {
+    if (fw.menuTable != TimedCountMenu && fw.menuTable != CancelMenu) return;
+    fw.menuTable = TimedCountActive() ? CancelMenu : TimedCountMenu;
+    fw.menuTop = 0;
+    fw.menuCursor = 0;
+}
+
+void MenuBack(uint8_t arg) {
+    // The history graph borrowed the per-second counts; give the reading
+    // graph a clean start.
+    if (fw.uiMode == HistoryView && fw.displayMode == 1)
+        for (int32_t& slot : fw.secondCounts) slot = 0;
+    MenuExit(arg);
+}
+
+void MenuExit(uint8_t) {
+    fw.temperatureShown = 0;
+
+    if (fw.editing) {
+        // Back never cancels: the box closes with its commit at the next tick.
+        fw.editorIdleTicks = static_cast<uint8_t>(fw.editorKeepTicks + 1);
+        RedrawScreen();
+        return;
+    }
+
+    MenuItem* row = CurrentRow();
+    MenuItem* parent = row != nullptr ? row->parent : nullptr;
+    if (parent != nullptr) {
+        if (parent == MainMenu) {
+            fw.menuTitle = kTitleMainMenu;
+        } else {
+            // The parent's title is the label of the main-menu row opening it.
+            for (uint8_t i = 0; i < ExitRow(MainMenu); ++i)
+                if (MainMenu[i].child == parent) fw.menuTitle = MainMenu[i].text;
+        }
+        fw.menuTable = parent;
+        fw.uiMode = Menu;
+        fw.menuCursor = 0;
+        fw.menuTop = 0;
+        RedrawScreen();
+        return;
+    }
+
+    fw.uiMode = Reading;
+    fw.menuTable = nullptr;
+    fw.menuCursor = 0;
+    fw.menuTop = 0;
+    fw.editing = 0;
+    fw.editorIdleTicks = 0;
+    RedrawScreen();
+}
+
+void ShowValueBox(const char* text) {
+    if (text == nullptr) text = "";
+    DrawValueBoxFrame();
+    LcdPutText(BoxTextX(text), 15, text);
+    fw.editing = 1;
+    fw.editorIdleTicks = 0;
+}
+
+void ShowValueBox2(const char* first, const char* second) {
+    if (first == nullptr) first = "";
+    if (second == nullptr) second = "";
+    DrawValueBoxFrame();
+    LcdPutText(BoxTextX(first), 11, first);
+    LcdPutText(BoxTextX(second), 19, second);
+    fw.editing = 1;
+    fw.editorIdleTicks = 0;
+}
+
+void CloseValueBox() {
+    if (fw.redrawOnClose) {
+        fw.redrawOnClose = 0;
+        RedrawScreen();
+    } else {
+        switch (fw.uiMode) {
+            case Menu: {
+                MenuItem* row = CurrentRow();
+                const char* text = row != nullptr ? row->text : nullptr;
+                if (text == kFactoryReset && fw.stepValue == 1) {
+                    FactoryReset();
+                } else if (text == kEraseSavedData && fw.stepValue == 1) {
+                    EraseSavedData();
+                } else if (text == kResetTotalCount && fw.stepValue == 1) {
+                    fw.totalCount = 0;
+                } else if (text == kOtherDuration) {
+                    StartOtherDuration();
+                }
+                TimedCountSwitch();
+                DrawMenuList();
+                break;
+            }
+            case HistoryView:
+                HistoryRedraw();
+                break;
+            case Gyroscope:
+            case Temperature:
+                break;
+            default:  // Reading, NoteEdit
+                ReadingRedraw();
+                break;
+        }
+    }
+    SaveSettings();
+    HardwareHook(0, 0);
+    fw.editorKeepTicks = 5;
+    fw.editorIdleTicks = 0;
+    fw.editing = 0;
+    fw.editField = 0;
+    fw.calibPhase = 0;
+}
+
+void ChooseAlarmMark() {
+    MenuItem* cpm = FindRow(AlarmMenu, kAlarmCpm);
+    MenuItem* usv = FindRow(AlarmMenu, kAlarmUsv);
+    SetChosen(cpm, fw.alarmUnit == 0);
+    SetChosen(usv, fw.alarmUnit != 0);
+}
+
+void ChooseThresholdMark() {
+    SetChosen(FindRow(ThresholdMenu, kThresholdCpm), fw.thresholdUnit == 0);
+    SetChosen(FindRow(ThresholdMenu, kThresholdUsv), fw.thresholdUnit == 1);
+    SetChosen(FindRow(ThresholdMenu, kThresholdMr), fw.thresholdUnit == 2);
+}
