@@ -1,0 +1,676 @@
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "firmware/dataflash.h"
+#include "firmware/state.h"
+#include "platform/lcd.h"
+#include "tools/run/runner.h"
+
+namespace fs = std::filesystem;
+using namespace geigerrun;
+
+namespace {
+
+// ---- helpers ---------------------------------------------------------------
+
+std::vector<Command> ParseOk(const std::string& text, const std::string& source = "") {
+    std::vector<Command> commands;
+    std::string error;
+    EXPECT_TRUE(Parse(text, source, commands, error)) << error;
+    return commands;
+}
+
+std::string ParseError(const std::string& text, const std::string& source = "") {
+    std::vector<Command> commands;
+    std::string error;
+    EXPECT_FALSE(Parse(text, source, commands, error)) << text;
+    return error;
+}
+
+// Runs commands in-process on a freshly started device; returns the output.
+std::string RunText(Runner& runner, const std::string& text) {
+    std::ostringstream out;
+    std::string error;
+    EXPECT_TRUE(runner.Run(ParseOk(text), out, error)) << error;
+    return out.str();
+}
+
+struct Exec {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the built binary through the shell; `args` is shell text. Standard
+// input comes from `stdinText`, or from `stdinPath` when given.
+Exec RunBinary(const std::string& args, const std::string& stdinText = "",
+               const char* stdinPath = nullptr) {
+    const char* bin = std::getenv("GEIGERSIM_RUN");
+    if (bin == nullptr) ADD_FAILURE() << "GEIGERSIM_RUN is not set";
+    const fs::path dir = fs::temp_directory_path() / ("runner_test_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path in = dir / "stdin", out = dir / "stdout", err = dir / "stderr";
+    std::ofstream(in, std::ios::binary) << stdinText;
+    // The time limit turns a runner that hangs (say, reading an endless
+    // standard input) into a failure.
+    const std::string command = std::string("timeout 120 '") + (bin ? bin : "false") + "' " + args +
+                                " <'" + (stdinPath ? std::string(stdinPath) : in.string()) +
+                                "' >'" + out.string() + "' 2>'" + err.string() + "'";
+    Exec r;
+    const int raw = std::system(command.c_str());
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    auto slurp = [](const fs::path& p) {
+        std::ifstream f(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), {});
+    };
+    r.out = slurp(out);
+    r.err = slurp(err);
+    return r;
+}
+
+// A scratch directory per test, removed afterwards.
+class TempDir {
+public:
+    TempDir() {
+        path_ = fs::temp_directory_path() /
+                ("runner_files_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++));
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~TempDir() { fs::remove_all(path_); }
+    fs::path operator/(const std::string& name) const { return path_ / name; }
+    size_t Entries() const {
+        return static_cast<size_t>(std::distance(fs::directory_iterator(path_), {}));
+    }
+    const fs::path& path() const { return path_; }
+
+private:
+    static inline int counter_ = 0;
+    fs::path path_;
+};
+
+// Just enough of a JSON checker to catch bad escapes, NaN and broken nesting.
+class JsonChecker {
+public:
+    // Padded so that look-ahead past the end reads NULs, never out of range.
+    explicit JsonChecker(const std::string& s) : s_(s + std::string(8, '\0')), end_(s.size()) {}
+    bool Valid() {
+        Space();
+        if (!Value()) return false;
+        Space();
+        return i_ == end_;
+    }
+
+private:
+    void Space() {
+        while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t')) ++i_;
+    }
+    bool Literal(const char* word) {
+        const size_t n = std::strlen(word);
+        if (s_.compare(i_, n, word) != 0) return false;
+        i_ += n;
+        return true;
+    }
+    bool String() {
+        if (s_[i_] != '"') return false;
+        for (++i_; i_ < end_; ++i_) {
+            const unsigned char c = s_[i_];
+            if (c == '"') {
+                ++i_;
+                return true;
+            }
+            if (c < 0x20 || c >= 0x7F) return false;  // the runner promises ASCII
+            if (c == '\\') {
+                const char e = s_[++i_];
+                if (e == 'u') {
+                    for (int k = 1; k <= 4; ++k)
+                        if (!std::isxdigit(static_cast<unsigned char>(s_[i_ + k]))) return false;
+                    i_ += 4;
+                } else if (std::string("\"\\/bfnrt").find(e) == std::string::npos) {
+                    return false;
+                }
+            }
+        }
+        return false;
+    }
+    bool Number() {
+        static const std::regex number(R"(^-?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][-+]?[0-9]+)?)");
+        std::smatch m;
+        const std::string rest = s_.substr(i_, 40);
+        if (!std::regex_search(rest, m, number)) return false;
+        i_ += m.length(0);
+        return true;
+    }
+    bool Value() {
+        if (i_ >= end_) return false;
+        const char c = s_[i_];
+        if (c == '{' || c == '[') {
+            const char close = c == '{' ? '}' : ']';
+            ++i_;
+            Space();
+            if (s_[i_] == close) return ++i_, true;
+            while (true) {
+                Space();
+                if (c == '{') {
+                    if (!String()) return false;
+                    Space();
+                    if (s_[i_++] != ':') return false;
+                    Space();
+                }
+                if (!Value()) return false;
+                Space();
+                if (s_[i_] == ',') {
+                    ++i_;
+                    continue;
+                }
+                return s_[i_++] == close;
+            }
+        }
+        if (c == '"') return String();
+        if (Literal("null") || Literal("true") || Literal("false")) return true;
+        return Number();
+    }
+    const std::string s_;
+    const size_t end_;
+    size_t i_ = 0;
+};
+
+// An `lcd` dump of the start-up screen: lit everywhere, ink only where the
+// 116 x 28 logo at (2, 4) lies.
+void ExpectLogoOnly(const std::string& lcd) {
+    ASSERT_EQ(lcd.size(), 32u * 123u);
+    int ink = 0;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 122; ++x) {
+            const char c = lcd[y * 123 + x];
+            EXPECT_NE(c, '-') << x << "," << y;
+            if (c == '#') {
+                ++ink;
+                EXPECT_TRUE(x >= 2 && x <= 117 && y >= 4) << "ink outside the logo at " << x << "," << y;
+            }
+        }
+    EXPECT_GT(ink, 50);
+}
+
+// Recording hooks: 'H' half-second service, 'S' second tick (with the real
+// count it saw), 'K<n>' key.
+std::string trace;
+std::vector<int32_t> countsSeen;
+void RecordHalf() { trace += 'H'; }
+void RecordSecond() {
+    trace += 'S';
+    countsSeen.push_back(fw.realCount);
+}
+void RecordKey(uint8_t k) { trace += "K" + std::to_string(k); }
+
+constexpr DeviceHooks kRecorder{RecordHalf, RecordSecond, RecordKey};
+
+void StartRecording(Runner& runner) {
+    trace.clear();
+    countsSeen.clear();
+    runner.Start({});
+}
+
+}  // namespace
+
+// ---- parsing -----------------------------------------------------------------
+
+TEST(RunnerParse, DurationsAcceptedAndRejected) {
+    const std::pair<const char*, uint64_t> good[] = {
+        {"500ms", 1}, {"2.5s", 5}, {"10m", 1200}, {"24h", 172800}, {"7d", 1209600},
+        {"1s", 2},    {"0.5s", 1}, {"1.50s", 3},  {"1000d", 172800000}, {"0001s", 2}};
+    for (const auto& [text, half] : good) {
+        uint64_t got = 0;
+        std::string error;
+        EXPECT_TRUE(ParseDuration(text, got, error)) << text << ": " << error;
+        EXPECT_EQ(got, half) << text;
+    }
+    const char* bad[] = {"250ms", "0", "0s", "0.0ms", "-1s", "+1s", "1.2ms", "5", "", "s", "1.s",
+                         ".5s", "1e3ms", "1 s", "1S", "2.25s", "1001d", "0.0000000005d",
+                         "99999999999999999999999999d", "1.000000000001s", "1000.5d"};
+    for (const char* text : bad) {
+        uint64_t got = 0;
+        std::string error;
+        EXPECT_FALSE(ParseDuration(text, got, error)) << text;
+        EXPECT_NE(error.find("'"), std::string::npos) << "message should quote the input: " << error;
+    }
+}
+
+TEST(RunnerParse, SeparatorsCommentsAndArguments) {
+    const auto cmds = ParseOk(
+        "press up; # wait 1s; lcd\n"
+        "  wait 500ms;;  lcd \r\n"
+        "\n"
+        "real -2147483648 2147483647 +3;demo\n"
+        "png my picture.png ; flash  out.bin\n"
+        "echo  hello   world  \n"
+        "press 3; state");
+    ASSERT_EQ(cmds.size(), 10u);
+    EXPECT_EQ(cmds[0].op, Op::Press);
+    EXPECT_EQ(cmds[0].key, KeyUp);
+    EXPECT_EQ(cmds[0].where, "line 1");
+    EXPECT_EQ(cmds[1].op, Op::Wait);
+    EXPECT_EQ(cmds[1].halfSeconds, 1u);
+    EXPECT_EQ(cmds[2].op, Op::Lcd);
+    EXPECT_EQ(cmds[2].where, "line 2");
+    EXPECT_EQ(cmds[3].counts, (std::vector<int32_t>{INT32_MIN, INT32_MAX, 3}));
+    EXPECT_EQ(cmds[3].where, "line 4");
+    EXPECT_EQ(cmds[4].op, Op::Demo);
+    EXPECT_EQ(cmds[5].text, "my picture.png");
+    EXPECT_EQ(cmds[6].op, Op::Flash);
+    EXPECT_EQ(cmds[6].text, "out.bin");
+    EXPECT_EQ(cmds[7].text, "hello   world");
+    EXPECT_EQ(cmds[8].key, KeySelect);
+    EXPECT_EQ(cmds[9].op, Op::State);
+
+    for (auto [name, key] : {std::pair{"back", 0}, {"down", 2}, {"select", 3}, {"0", 0}, {"2", 2}})
+        EXPECT_EQ(ParseOk(std::string("press ") + name)[0].key, key) << name;
+    EXPECT_TRUE(ParseOk("").empty());
+    EXPECT_TRUE(ParseOk("# only a comment\n\n ; ;\n").empty());
+}
+
+TEST(RunnerParse, ErrorsNameTheLineAndTheProblem) {
+    EXPECT_EQ(ParseError("echo a\n\nprss x\nlcd"), "line 3: unknown command 'prss'");
+    EXPECT_EQ(ParseError("lcd; prss", "-e 2"), "-e 2: unknown command 'prss'");
+    EXPECT_EQ(ParseError("lcd\nwait 250ms", "-e 1").rfind("-e 1, line 2: ", 0), 0u);
+
+    const char* bad[] = {"press",        "press 4",       "press up down", "press Select",
+                         "wait",         "wait 1s 2s",    "real",          "real 2147483648",
+                         "real -2147483649", "real 0x10", "real 1.5",     "real 1,2",
+                         "lcd 1",        "state x",       "demo now",      "png",
+                         "flash",        "LCD",           "wait 1s\x01",   "\xff\xfe"};
+    for (const char* text : bad) {
+        const std::string error = ParseError(text);
+        EXPECT_EQ(error.rfind("line 1: ", 0), 0u) << text << " -> " << error;
+    }
+    // Long or binary input is quoted short and printable.
+    const std::string error = ParseError(std::string(100000, 'x') + "\x01\x02");
+    EXPECT_LT(error.size(), 200u);
+    EXPECT_NE(ParseError(std::string("wait 1s\0", 8)).find("\\x00"), std::string::npos);
+}
+
+TEST(RunnerParse, ArbitraryBytesNeverCrash) {
+    std::mt19937 random(7);
+    const std::string alphabet = "presswaitrealdemolcdpngflashechostate 0123456789.;#\n\r\t-+msdhx\x80\xff";
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(random() % 80, ' ');
+        for (char& c : text)
+            c = random() % 4 == 0 ? static_cast<char>(random()) : alphabet[random() % alphabet.size()];
+        std::vector<Command> commands;
+        std::string error;
+        if (!Parse(text, "", commands, error)) {
+            EXPECT_EQ(error.rfind("line ", 0), 0u) << error;
+        }
+    }
+}
+
+TEST(RunnerParse, ClockAndNumbers) {
+    std::time_t when = 0;
+    std::string error;
+    ASSERT_TRUE(ParseClock("2026-03-07T09:05:30", when, error)) << error;
+    std::tm t{};
+    localtime_r(&when, &t);
+    EXPECT_EQ(t.tm_year, 126);
+    EXPECT_EQ(t.tm_mon, 2);
+    EXPECT_EQ(t.tm_mday, 7);
+    EXPECT_EQ(t.tm_hour, 9);
+    EXPECT_EQ(t.tm_min, 5);
+    EXPECT_EQ(t.tm_sec, 30);
+    EXPECT_TRUE(ParseClock("2024-02-29T23:59:59", when, error));
+    for (const char* bad : {"2025-02-29T00:00:00", "2026-13-01T00:00:00", "2026-04-31T00:00:00",
+                            "2026-03-07T24:00:00", "2026-03-07T09:60:00", "2026-03-07T09:05:60",
+                            "2026-03-07 09:05:30", "2026-3-7T9:5:30", "1969-12-31T23:59:59",
+                            "2026-03-07T09:05:30Z", ""})
+        EXPECT_FALSE(ParseClock(bad, when, error)) << bad;
+
+    uint32_t u = 0;
+    EXPECT_TRUE(ParseUnsigned32("4294967295", u));
+    EXPECT_EQ(u, 4294967295u);
+    EXPECT_FALSE(ParseUnsigned32("4294967296", u));
+    EXPECT_FALSE(ParseUnsigned32("-1", u));
+    EXPECT_FALSE(ParseUnsigned32("", u));
+}
+
+// ---- virtual time -------------------------------------------------------------
+
+TEST(RunnerTime, ServicesFollowTheWindowTimersAcrossWaits) {
+    Runner runner(kRecorder);
+    StartRecording(runner);
+    runner.Wait(2);  // wait 1s
+    EXPECT_EQ(trace, "HHS");
+    runner.Wait(1);
+    runner.Wait(1);
+    runner.Wait(3);
+    EXPECT_EQ(trace, "HHSHHSHHSH");
+    EXPECT_EQ(runner.halfTicks(), 7u);
+
+    StartRecording(runner);
+    runner.Wait(1209600);  // wait 7d
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), 'H'), 1209600);
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), 'S'), 604800);
+}
+
+TEST(RunnerTime, KeysGoToDispatchInOrder) {
+    Runner runner(kRecorder);
+    StartRecording(runner);
+    std::ostringstream out;
+    std::string error;
+    ASSERT_TRUE(runner.Run(ParseOk("press select; wait 500ms; press back; press 2"), out, error));
+    EXPECT_EQ(trace, "K3HK0K2");
+}
+
+TEST(RunnerTime, RealCountsOnePerSecondThenZeros) {
+    Runner runner(kRecorder);
+    StartRecording(runner);
+    fw.realCount = 42;
+    runner.Wait(1);  // half a second: no tick, no count taken
+    runner.Real({5, -7});
+    EXPECT_EQ(realMode, 1);
+    runner.Wait(7);  // ticks at 1 s, 2 s, 3 s, 4 s
+    EXPECT_EQ(countsSeen, (std::vector<int32_t>{5, -7, 0, 0}));
+
+    // A new list replaces what was left; demo leaves the count alone.
+    runner.Real({1, 2, 3});
+    runner.Wait(2);
+    runner.Real({9});
+    runner.Wait(4);
+    EXPECT_EQ(countsSeen, (std::vector<int32_t>{5, -7, 0, 0, 1, 9, 0}));
+    runner.Demo();
+    EXPECT_EQ(realMode, 0);
+    EXPECT_EQ(runner.pendingRealCounts(), 0u);
+    fw.realCount = 77;
+    runner.Wait(2);
+    EXPECT_EQ(countsSeen.back(), 77);
+
+    // Start puts demo mode back.
+    runner.Real({4});
+    runner.Start({});
+    EXPECT_EQ(realMode, 0);
+    EXPECT_EQ(runner.pendingRealCounts(), 0u);
+}
+
+// ---- outputs --------------------------------------------------------------------
+
+TEST(RunnerOutput, StateIsOneLineOfValidJsonWithEveryField) {
+    Runner runner;
+    runner.Start({});
+    // Awkward values: every text escape and a non-finite float.
+    static const char title[] = "A\"B\\C\n\x7f\x81~";
+    fw.menuTitle = title;
+    fw.doseRate = NAN;
+    fw.graphZoom = 0.1f;
+    fw.note[0] = 3;
+    fw.note[1] = 'a';
+    fw.note[2] = '"';
+    fw.note[3] = 'c';
+    fw.flashWriteHigh = 1;
+    fw.flashWriteMiddle = 2;
+    fw.flashWriteLow = 3;
+    fw.realCount = -5;
+    const std::string json = StateJson(4, 1500);
+    EXPECT_EQ(json.find('\n'), std::string::npos);
+    EXPECT_TRUE(JsonChecker(json).Valid()) << json;
+    for (const char* part :
+         {"\"menuTitle\":\"A\\\"B\\\\C\\u000A\\u007F\\u0081~\"", "\"doseRate\":null",
+          "\"graphZoom\":0.100000001", "\"note\":\"a\\\"c\"", "\"flashWriteAddress\":66051",
+          "\"realCount\":-5", "\"showLcdCalls\":4", "\"virtualMs\":1500", "\"menuTable\":null",
+          "\"calibration2Cpm\":240", "\"calibration3Usv\":5", "\"textCursorX\":",
+          "\"realMode\":0", "\"serialBytes\":[27,28,29,31,17,18]"})
+        EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
+
+    // A corrupt note length is clamped to the buffer.
+    fw.note[0] = static_cast<char>(200);
+    EXPECT_TRUE(JsonChecker(StateJson(0, 0)).Valid());
+}
+
+// The field list of the state dump is kept by hand: compare it with the header.
+TEST(RunnerOutput, StateCoversEveryFieldOfTheRecord) {
+    const char* env = std::getenv("GEIGERSIM_SOURCE_DIR");
+    // This file lives in tests/tools/ of the source tree.
+    const fs::path source = env != nullptr ? fs::path(env) : fs::path(__FILE__).parent_path() / "../..";
+    std::ifstream header(source / "firmware/state.h");
+    ASSERT_TRUE(header) << source;
+    std::string text(std::istreambuf_iterator<char>(header), {});
+    const size_t begin = text.find("struct FirmwareState {");
+    ASSERT_NE(begin, std::string::npos);
+    const std::string body = text.substr(begin, text.find("\n};", begin) - begin);
+
+    Runner runner;
+    runner.Start({});
+    const std::string json = StateJson(0, 0);
+    static const std::regex field(
+        R"(\n\s+(?:const\s+)?[A-Za-z_][\w:<>]*\*?\s+\*?(\w+)\s*(\[[^\]]*\])?\s*[=;])");
+    int fields = 0;
+    for (std::sregex_iterator it(body.begin(), body.end(), field), end; it != end; ++it) {
+        std::string name = (*it)[1];
+        if (name == "keyTable") continue;  // handlers: nothing to show
+        if (name == "calibration") name = "calibration1Cpm";
+        ++fields;
+        EXPECT_NE(json.find("\"" + name + "\":"), std::string::npos) << "state lacks " << name;
+    }
+    EXPECT_GT(fields, 100);
+}
+
+TEST(RunnerOutput, PngAndFlashFilesHoldThePictureAndTheWriteArea) {
+    TempDir dir;
+    Runner runner;
+    runner.Start({});
+    for (uint32_t i = 0; i < kFlashAreaSize; ++i) FlashWriteArea[i] = static_cast<uint8_t>(i * 7);
+    const std::string png = (dir / "lcd one.png").string(), flash = (dir / "f.bin").string();
+    std::ofstream(png) << "old content";  // replaced, not appended to
+    RunText(runner, "png " + png + "\nflash " + flash);
+    EXPECT_EQ(dir.Entries(), 2u);  // no temporary files left
+
+    std::ifstream f(flash, std::ios::binary);
+    const std::string bytes(std::istreambuf_iterator<char>(f), {});
+    ASSERT_EQ(bytes.size(), kFlashAreaSize);
+    EXPECT_EQ(std::memcmp(bytes.data(), FlashWriteArea, kFlashAreaSize), 0);
+
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, png.c_str())) << image.message;
+    EXPECT_EQ(image.width, 244u);
+    EXPECT_EQ(image.height, 64u);
+    EXPECT_EQ(image.format & PNG_FORMAT_FLAG_COLOR, PNG_FORMAT_FLAG_COLOR);
+    image.format = PNG_FORMAT_RGB;
+    std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 244; ++x) {
+            const uint32_t expected = runner.presented().pixels[y][x];
+            const png_byte* p = &rgb[(y * 244 + x) * 3];
+            ASSERT_EQ((p[0] << 16) | (p[1] << 8) | p[2], expected) << x << "," << y;
+        }
+}
+
+TEST(RunnerOutput, FailedWritesStopTheRunAndLeaveNothing) {
+    TempDir dir;
+    fs::create_directories(dir / "taken.png");  // a directory where the file should go
+    for (const std::string& target : {(dir / "missing/x.png").string(), (dir / "taken.png").string(),
+                                     (dir / "slash/").string()}) {
+        Runner runner;
+        runner.Start({});
+        std::ostringstream out;
+        std::string error;
+        const auto cmds = ParseOk("echo before\n\npng " + target + "\necho after\nflash " +
+                                  (dir / "f.bin").string());
+        EXPECT_FALSE(runner.Run(cmds, out, error)) << target;
+        EXPECT_EQ(error.rfind("line 3: cannot write '", 0), 0u) << error;
+        EXPECT_EQ(out.str(), "before\n");
+        EXPECT_EQ(dir.Entries(), 1u) << target;  // only taken.png
+    }
+    Runner runner;
+    runner.Start({});
+    std::string error;
+    EXPECT_FALSE(WriteFlash((dir / "taken.png").string(), error));
+    EXPECT_EQ(dir.Entries(), 1u);
+}
+
+// ---- the device through the runner (needs the firmware and the platform) ----------
+
+TEST(RunnerDevice, UnlitBeforePowerOnThenLogoThenRunning) {
+    Runner runner;
+    runner.Start({});
+    const std::string unlit = RunText(runner, "lcd");
+    ASSERT_EQ(unlit.size(), 32u * 123u);
+    for (int y = 0; y < 32; ++y) {
+        EXPECT_EQ(unlit.substr(y * 123, 122), std::string(122, '-'));
+        EXPECT_EQ(unlit[y * 123 + 122], '\n');
+    }
+    // Keys other than Select/Power do nothing while the device is off.
+    RunText(runner, "press up; press back; wait 1s");
+    EXPECT_EQ(fw.powered, 0);
+    EXPECT_EQ(RunText(runner, "lcd"), unlit);
+
+    RunText(runner, "press select; wait 500ms");
+    EXPECT_EQ(fw.bootState, 1);
+    const std::string logo = RunText(runner, "lcd");
+    ExpectLogoOnly(logo);
+
+    RunText(runner, "wait 1.5s");
+    EXPECT_EQ(fw.bootState, 1);
+    RunText(runner, "wait 500ms");
+    EXPECT_EQ(fw.bootState, 2);
+    EXPECT_NE(RunText(runner, "lcd"), logo);
+    EXPECT_NE(RunText(runner, "state").find("\"bootState\":2,"), std::string::npos);
+}
+
+TEST(RunnerDevice, UptimeCountsSecondTicksAfterStartUp) {
+    Runner runner;
+    runner.Start({});
+    RunText(runner, "press select; wait 2.5s");  // running from the fifth service
+    ASSERT_EQ(fw.bootState, 2);
+    EXPECT_EQ(fw.uptimeSeconds, 0);
+    RunText(runner, "wait 500ms");  // 3.0 s: a second tick
+    EXPECT_EQ(fw.uptimeSeconds, 1);
+    RunText(runner, "wait 500ms");  // 3.5 s: half-second service only
+    EXPECT_EQ(fw.uptimeSeconds, 1);
+    RunText(runner, "wait 1h");
+    EXPECT_EQ(fw.uptimeHours, 1);
+    EXPECT_EQ(fw.uptimeMinutes, 0);
+    EXPECT_EQ(fw.uptimeSeconds, 1);
+    EXPECT_GT(runner.showLcdCalls(), 7000u);  // one hand-over per half second
+}
+
+TEST(RunnerDevice, RealCountsReachTheMeasurement) {
+    Runner runner;
+    runner.Start({});
+    RunText(runner, "press select; wait 2.5s; real 5 7; wait 2s");
+    EXPECT_EQ(fw.totalCount, 12u);
+    RunText(runner, "wait 5s");  // the list ran out: zeros
+    EXPECT_EQ(fw.totalCount, 12u);
+    EXPECT_EQ(fw.realCount, 0);
+}
+
+// ---- the program ----------------------------------------------------------------
+
+TEST(RunnerProgram, BadArgumentsAndCommandsExitTwoAndRunNothing) {
+    TempDir dir;
+    const std::string out = (dir / "out.png").string();
+    struct Case {
+        std::string args, stdinText, message;
+    };
+    const Case cases[] = {
+        {"--bogus", "", "unknown option '--bogus'"},
+        {"-x -e lcd", "", "unknown option '-x'"},
+        {"--clock", "", "--clock needs a value"},
+        {"--clock 2026-02-30T00:00:00 -e lcd", "", "bad clock"},
+        {"--seed -1 -e lcd", "", "bad seed"},
+        {"--seed 4294967296", "", "bad seed"},
+        {"-e 'echo hi; png " + out + "' -e 'wait 1s; prss'", "", "-e 2: unknown command 'prss'"},
+        {"-e 'echo hi' -", "echo x\npng " + out + "\n\nwait 5\n", "line 4: bad duration '5'"},
+        {"-e 'echo hi' " + (dir / "nope.txt").string(), "", "cannot read script"},
+        {"-e 'echo hi' " + dir.path().string(), "", "cannot read script"},
+        {"- -", "", "more than one script"},
+    };
+    for (const Case& c : cases) {
+        const Exec r = RunBinary(c.args, c.stdinText);
+        EXPECT_EQ(r.status, 2) << c.args;
+        EXPECT_EQ(r.out, "") << c.args;
+        EXPECT_EQ(r.err.rfind("geigersim-run: ", 0), 0u) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << " -> " << r.err;
+        EXPECT_FALSE(fs::exists(out)) << c.args;
+    }
+}
+
+TEST(RunnerProgram, RunsCommandsInOrderFromEveryInput) {
+    TempDir dir;
+    const fs::path script = dir / "script.txt";
+    std::ofstream(script) << "echo three # not this\necho four; state\n";
+    Exec r = RunBinary("-e 'echo one' --seed 3 -e 'echo two' " + script.string());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("one\ntwo\nthree\nfour\n{", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("\"showLcdCalls\":0"), std::string::npos);
+
+    r = RunBinary("-", "echo from stdin\r\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "from stdin\n");
+    EXPECT_EQ(RunBinary("-", "").status, 0);
+    EXPECT_EQ(RunBinary("").status, 0);
+
+    // Without a script, standard input is not read (an endless one would hang).
+    r = RunBinary("-e 'echo x'", "", "/dev/zero");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "x\n");
+
+    // A write failure stops the run with status 2 after what came before.
+    r = RunBinary("-e 'echo a; flash " + (dir / "no/f.bin").string() + "; echo b'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "a\n");
+    EXPECT_NE(r.err.find("-e 1: cannot write"), std::string::npos) << r.err;
+}
+
+TEST(RunnerProgram, HelpListsEveryCommand) {
+    const Exec r = RunBinary("--help");
+    EXPECT_EQ(r.status, 0);
+    for (const char* word : {"--clock", "--seed", "-e", "press", "wait", "real", "demo", "lcd",
+                             "png", "flash", "state", "echo"})
+        EXPECT_NE(r.out.find(word), std::string::npos) << word;
+}
+
+TEST(RunnerProgram, ClockAndSeedDecideTheRun) {
+    const std::string commands = " -e 'press select; wait 2m; lcd; state'";
+    const Exec a = RunBinary("--clock 2026-03-07T09:05:30 --seed 11" + commands);
+    const Exec b = RunBinary("--seed=11 --clock=2026-03-07T09:05:30" + commands);
+    EXPECT_EQ(a.status, 0) << a.err;
+    EXPECT_EQ(a.out, b.out);
+    EXPECT_NE(a.out.find("\"bootState\":2,"), std::string::npos);
+
+    // Another seed gives other demo counts. A clock in the year 2000 reads
+    // as unset, which the device reports on its screen.
+    auto counts = [](const std::string& out) { return out.substr(out.find("\"secondCounts\"")); };
+    const Exec otherSeed = RunBinary("--clock 2026-03-07T09:05:30 --seed 12" + commands);
+    EXPECT_NE(counts(otherSeed.out), counts(a.out));
+    const Exec unsetClock = RunBinary("--clock 2000-01-01T12:00:00 --seed 11" + commands);
+    EXPECT_NE(unsetClock.out.substr(0, 32 * 123), a.out.substr(0, 32 * 123));
+}
+
+TEST(RunnerProgram, AcceptanceLogoThenRunning) {
+    Exec r = RunBinary("-e 'lcd'");
+    EXPECT_EQ(r.status, 0);
+    std::string unlit;
+    for (int y = 0; y < 32; ++y) unlit += std::string(122, '-') + "\n";
+    EXPECT_EQ(r.out, unlit);
+
+    r = RunBinary("-e 'press select; wait 500ms; lcd; wait 2s; state'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_GT(r.out.size(), 32u * 123u);
+    ExpectLogoOnly(r.out.substr(0, 32 * 123));
+    EXPECT_NE(r.out.find("\"bootState\":2,", 32 * 123), std::string::npos);
+}
