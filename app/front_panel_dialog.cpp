@@ -1,0 +1,384 @@
+#include "app/front_panel_dialog.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLinearGradient>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QWindow>
+
+#include "app/key_commands.h"
+#include "app/offscreen_surface.h"
+#include "app/popup_menu.h"
+#include "app/resource_ids.h"
+#include "app/shaped_key_button.h"
+#include "app/skin_image.h"
+#include "firmware/firmware.h"
+#include "firmware/state.h"
+#include "link/host_link.h"
+#include "platform/lcd.h"
+#include "platform/show_lcd.h"
+
+namespace {
+
+constexpr QRgb kSurfaceCreateGrey = qRgb(192, 192, 192);
+constexpr QRgb kUnlitGrey = qRgb(140, 140, 140);
+constexpr QRgb kFrameGrey = qRgb(170, 170, 170);
+constexpr QPoint kHintPosition(345, 222);
+constexpr int kHintRightLimit = kPanelPictureWidth - 6;
+
+bool DisplaySwivelled() { return fw.displayTurned == 1 && fw.swivelMode == 1; }
+
+QIcon LoadIcon() {
+    QSvgRenderer renderer(QStringLiteral(GEIGERSIM_QRC_PREFIX "icon.svg"));
+    if (!renderer.isValid()) return QIcon();
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        renderer.render(&painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+}  // namespace
+
+const QString& FrontPanelDialog::StartHintText() {
+    static const QString text = QStringLiteral("<--Click this power button to start");
+    return text;
+}
+
+FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
+    setWindowTitle(QStringLiteral("REZ12832Uzi"));
+    setWindowIcon(LoadIcon());
+
+    // The upright panel picture.
+    QSize pictureSize;
+    LoadPanelBitmap(kBitmap164, &panel_, &pictureSize);
+
+    // No caption, no frame: the panel is the window.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+
+    // The initial skin gives the window its first size and shape only.
+    skin_ = std::make_unique<SkinImage>(kRegion143, kBitmap146);
+    setFixedSize(kInitialSkinWidth, kInitialSkinHeight);
+    if (skin_->loaded()) setMask(skin_->region());
+
+    CreateKeySet(false);
+
+    turnedKeysCreated = 0;
+    layoutTurned = 0;  // a new window starts in the upright layout
+    dragging_ = false;
+    lcdRect_ = kNormalLcdRect;
+    lcdRect = lcdRect_;
+
+    const QRect frameArea = FrameRectFor(lcdRect_);
+    frame_ = std::make_unique<OffscreenSurface>(frameArea.x(), frameArea.y(), frameArea.width(),
+                                                frameArea.height(), kSurfaceCreateGrey);
+    frame_->Fill(0, 0, frameArea.width(), 80, kUnlitGrey);
+    frameSurface = frame_.get();
+    LcdSurfaceCreate();
+    handedOver_ = CopyLcdSurface();
+    presented_ = handedOver_;
+    SetShowLcdHandler(ShowLcdOnPanel, nullptr);
+
+    // One timer drives the firmware: every event is a half-second service,
+    // every second event also the second tick, always in that order.
+    halfSecondTimer_.setTimerType(Qt::PreciseTimer);
+    halfSecondTimer_.setInterval(500);
+    connect(&halfSecondTimer_, &QTimer::timeout, this, [this] { HalfSecondEvent(); });
+    halfSecondTimer_.start();
+
+    frontPanel = this;
+
+    fw.swivelMode = 0;
+    fw.holdAll = 0;
+    fw.holdOutput = 0;
+    fw.holdStart = 0;
+
+    portSettings = PortSettings{};
+    ChooseHintFont();
+}
+
+FrontPanelDialog::~FrontPanelDialog() {
+    halfSecondTimer_.stop();
+    if (frontPanel == this) frontPanel = nullptr;
+    if (frameSurface == frame_.get()) frameSurface = nullptr;
+}
+
+void FrontPanelDialog::ChooseHintFont() {
+    // The hint starts at x 345 on a 524-pixel panel: take the largest size up
+    // to 12 pixels that keeps the whole text clear of the panel's rim (which
+    // begins 6 pixels from the edge), but never below 8.
+    const int room = kHintRightLimit - kHintPosition.x();
+    hintFont_ = font();
+    for (int pixels = 12; pixels >= 8; --pixels) {
+        hintFont_.setPixelSize(pixels);
+        if (QFontMetrics(hintFont_).horizontalAdvance(StartHintText()) <= room) return;
+    }
+    hintFont_.setStretch(QFont::Condensed);
+}
+
+void FrontPanelDialog::CreateKeySet(bool turned) {
+    const KeySetEntry* entries = turned ? kTurnedKeySet : kNormalKeySet;
+    auto& keys = turned ? turnedKeys_ : normalKeys_;
+    for (int i = 0; i < 4; ++i) {
+        const KeySetEntry& e = entries[i];
+        auto* key = new ShapedKeyButton(e.commandId, QRect(e.x, e.y, e.size, e.size), this,
+                                        [this](const QRect& area) { return panel_.copy(area); });
+        const int id = e.commandId;
+        connect(key, &QAbstractButton::clicked, this, [this, id] { OnKeyCommand(id); });
+        key->show();
+        keys[i] = key;
+    }
+}
+
+void FrontPanelDialog::ApplySkin(int pictureId, int regionId) {
+    QPixmap picture;
+    QSize pictureSize;
+    if (LoadPanelBitmap(pictureId, &picture, &pictureSize) && !picture.isNull()) panel_ = picture;
+
+    auto skin = std::make_unique<SkinImage>(regionId, pictureId);
+    if (skin->loaded()) skin_ = std::move(skin);
+    ++skinApplications_;
+
+    if (skin_ != nullptr && skin_->loaded()) {
+        setFixedSize(skin_->width(), skin_->height());
+        setMask(skin_->region());
+    }
+    RepaintNow(rect());
+}
+
+void FrontPanelDialog::SetLayout(int turned) {
+    turned = turned != 0 ? 1 : 0;
+    lcdRect_ = turned ? kTurnedLcdRect : kNormalLcdRect;
+    if (layoutTurned != turned) {
+        // Set before the skin: the repaint inside ApplySkin may ask for the
+        // turned layout again and must then find it already chosen.
+        layoutTurned = uint8_t(turned);
+        presented_ = PresentationOf(handedOver_);
+        if (turned) {
+            ApplySkin(kBitmap163, kRegion143);
+            for (int i = 0; i < 4; ++i) {
+                normalKeys_[i]->hide();
+                if (turnedKeysCreated == 1) turnedKeys_[i]->show();
+            }
+            if (turnedKeysCreated == 0) {
+                CreateKeySet(true);
+                turnedKeysCreated = 1;
+            }
+        } else {
+            ApplySkin(kBitmap164, kRegion143);
+            for (int i = 0; i < 4; ++i) {
+                normalKeys_[i]->show();
+                if (turnedKeysCreated == 1) turnedKeys_[i]->hide();
+            }
+        }
+    }
+    lcdRect = lcdRect_;
+}
+
+void FrontPanelDialog::OnKeyCommand(int commandId) {
+    const KeyAction action = MapKeyCommand(commandId, DisplaySwivelled());
+    if (!action.valid) return;
+    if (!action.panelKey) {
+        DispatchKey(action.key);
+        return;
+    }
+    if (!action.powerKey) {
+        SendKeyCommand(action.key);
+        DispatchKey(action.key);
+        return;
+    }
+    // The first Select/Power click only switches the simulated device on; the
+    // attached device is told about every later one.
+    if (powerKeySeen == 1) SendKeyCommand(action.key);
+    DispatchKey(action.key);
+    powerKeySeen = 1;
+    // The hint points left at the upright panel's power key; on the turned
+    // panel that spot is the LCD, so there it waits until the panel is upright.
+    if (startHint == 1 && layoutTurned == 0) {
+        startHint = 0;
+        RepaintNow(rect());
+    }
+}
+
+void FrontPanelDialog::OnMenuCommand(int commandId) {
+    switch (commandId) {
+        case kCmdExit: Exit(); break;
+        default: break;  // the link's commands arrive with the device link
+    }
+}
+
+void FrontPanelDialog::Exit() {
+    readerRunning = 0;
+    QTimer::singleShot(100, this, [this] { done(QDialog::Accepted); });
+}
+
+std::unique_ptr<QMenu> FrontPanelDialog::BuildMenu() {
+    return BuildPopupMenu(this, [this](int id) { OnMenuCommand(id); });
+}
+
+void FrontPanelDialog::HalfSecondEvent() {
+    if (restartRequested == 1) {
+        restartRequested = 0;
+        OnKeyCommand(kCmdSelectPower);
+    }
+    FirmwareHalfSecondService();
+    if (++halfSecondEvents_ % 2 == 0) FirmwareSecondTick();
+}
+
+QImage FrontPanelDialog::PresentationOf(const QImage& handedOver) const {
+    // Swivelled in the upright layout: the LCD reads upside down. In the
+    // turned layout the panel is already upside down, so the LCD reads upright.
+    if (DisplaySwivelled() && layoutTurned == 0) return TurnLcdPicture(handedOver);
+    return handedOver;
+}
+
+void FrontPanelDialog::HandOverLcd() {
+    handedOver_ = CopyLcdSurface();
+    if (DisplaySwivelled() && layoutTurned == 0) {
+        presented_ = TurnLcdPicture(handedOver_);  // the frame is left as it is
+        RepaintNow(lcdRect_.toQRect());
+        return;
+    }
+    QRect area = lcdRect_.toQRect();
+    if (fw.bootState == 0) {
+        frame_->Fill(0, 0, frame_->width(), 80, kFrameGrey);
+        area = FrameRectFor(lcdRect_);
+    }
+    presented_ = handedOver_;
+    RepaintNow(area);
+}
+
+void FrontPanelDialog::RepaintNow(const QRect& area) {
+    if (inPaint_) update(area);
+    else repaint(area);
+}
+
+void FrontPanelDialog::PaintShadowStrip(QPainter& painter) {
+    // The initial window is a few pixels larger than the picture: show that
+    // strip as the panel's soft shadow rather than whatever memory held.
+    const int pw = panel_.isNull() ? kPanelPictureWidth : panel_.width();
+    const int ph = panel_.isNull() ? kPanelPictureHeight : panel_.height();
+    const QColor base(214, 214, 214);
+    if (width() > pw) {
+        QLinearGradient g(pw, 0, width(), 0);
+        g.setColorAt(0, QColor(70, 70, 70));
+        g.setColorAt(1, base);
+        painter.fillRect(QRect(pw, 0, width() - pw, height()), g);
+    }
+    if (height() > ph) {
+        QLinearGradient g(0, ph, 0, height());
+        g.setColorAt(0, QColor(70, 70, 70));
+        g.setColorAt(1, base);
+        painter.fillRect(QRect(0, ph, std::min(pw, width()), height() - ph), g);
+    }
+}
+
+void FrontPanelDialog::paintEvent(QPaintEvent*) {
+    inPaint_ = true;
+    QPainter painter(this);
+    if (panel_.isNull()) painter.fillRect(rect(), QColor(40, 40, 40));
+    else painter.drawPixmap(0, 0, panel_);
+    PaintShadowStrip(painter);
+
+    // Demo mode: choosing "Swivel" turns the panel (never back).
+    if (realMode == 0 && fw.swivelMode == 1) {
+        if (layoutTurned == 1) {
+            SetLayout(1);  // only re-sets the LCD rectangle
+        } else if (!turnPending_) {
+            // Resizing the window is not allowed inside its own paint.
+            turnPending_ = true;
+            QTimer::singleShot(0, this, [this] {
+                turnPending_ = false;
+                SetLayout(1);
+            });
+        }
+    }
+
+    painter.drawImage(FrameRectFor(lcdRect_).topLeft(), frame_->image());
+    painter.drawImage(QPoint(lcdRect_.left, lcdRect_.top), presented_);
+
+    // The hint points left at the upright panel's power key; on the turned
+    // panel that spot is the LCD, so there it waits until the panel is upright.
+    if (startHint == 1 && layoutTurned == 0) {
+        painter.setFont(hintFont_);
+        const QFontMetrics metrics(hintFont_);
+        const QRect box(kHintPosition, QSize(metrics.horizontalAdvance(StartHintText()),
+                                             metrics.height()));
+        painter.fillRect(box, Qt::white);
+        painter.setPen(Qt::black);
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, StartHintText());
+    }
+    inPaint_ = false;
+}
+
+void FrontPanelDialog::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        std::unique_ptr<QMenu> menu = BuildMenu();
+        menu->exec(event->globalPosition().toPoint());
+        return;
+    }
+    if (event->button() != Qt::LeftButton) return;
+    if (QGuiApplication::platformName() == QLatin1String("wayland") && windowHandle() != nullptr) {
+        // The compositor moves windows itself; it does not let them move themselves.
+        windowHandle()->startSystemMove();
+        return;
+    }
+    dragging_ = true;
+    dragAnchor_ = event->globalPosition().toPoint();
+    dragCursor_ = dragAnchor_;
+    dragWindowPos_ = pos();
+    setCursor(Qt::SizeAllCursor);
+}
+
+void FrontPanelDialog::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragging_) {
+        setCursor(Qt::ArrowCursor);
+        return;
+    }
+    dragCursor_ = event->globalPosition().toPoint();
+    setCursor(Qt::SizeAllCursor);
+    move(DragTarget(dragWindowPos_, dragAnchor_, dragCursor_));
+}
+
+void FrontPanelDialog::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    dragging_ = false;
+    setCursor(Qt::ArrowCursor);
+}
+
+void FrontPanelDialog::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter: done(QDialog::Accepted); return;
+        case Qt::Key_Escape: done(QDialog::Rejected); return;
+        case Qt::Key_Left:
+        case Qt::Key_Backspace: OnKeyCommand(kCmdKeyboardBack); return;
+        case Qt::Key_Up: OnKeyCommand(kCmdKeyboardUp); return;
+        case Qt::Key_Down: OnKeyCommand(kCmdKeyboardDown); return;
+        case Qt::Key_Right:
+        case Qt::Key_Space: OnKeyCommand(kCmdKeyboardSelectPower); return;
+        default: QDialog::keyPressEvent(event); return;
+    }
+}
+
+void ShowLcdOnPanel(void*) {
+    if (frontPanel == nullptr) {
+        ShowMessageBox(QStringLiteral("Could not display graph!"));
+        return;
+    }
+    frontPanel->HandOverLcd();
+}

@@ -1,0 +1,93 @@
+// The borderless front-panel window: the panel picture with the simulated
+// LCD in it, the four keys, the firmware's timer and the pop-up menu.
+#pragma once
+
+#include <QDialog>
+#include <QFont>
+#include <QImage>
+#include <QPixmap>
+#include <QTimer>
+#include <array>
+#include <memory>
+
+#include "app/host_state.h"
+
+class OffscreenSurface;
+class QMenu;
+class ShapedKeyButton;
+class SkinImage;
+
+class FrontPanelDialog : public QDialog {
+public:
+    FrontPanelDialog();
+    ~FrontPanelDialog() override;
+
+    // Makes a panel picture and a new skin current; resizes, reshapes and
+    // repaints the window.
+    void ApplySkin(int pictureId, int regionId);
+    // 0 the upright layout, 1 the layout turned by 180 degrees.
+    void SetLayout(int turned);
+
+    // A key command (102-105, 107-110 from the panel keys, 1000-1003 from
+    // the keyboard path).
+    void OnKeyCommand(int commandId);
+    // A pop-up menu command; commands not handled here do nothing.
+    void OnMenuCommand(int commandId);
+    // The LCD hand-over (what ShowLcd does while this window exists).
+    void HandOverLcd();
+    // One event of the 500 ms timer.
+    void HalfSecondEvent();
+    // The pop-up menu with its check marks, not yet shown.
+    std::unique_ptr<QMenu> BuildMenu();
+
+    // What the window shows, for inspection.
+    const WindowRect& lcdRectangle() const { return lcdRect_; }
+    const QImage& presentedLcd() const { return presented_; }
+    const QPixmap& panelPicture() const { return panel_; }
+    const SkinImage* skin() const { return skin_.get(); }
+    ShapedKeyButton* normalKey(int i) const { return normalKeys_.at(i); }
+    ShapedKeyButton* turnedKey(int i) const { return turnedKeys_.at(i); }
+    int skinApplications() const { return skinApplications_; }
+    const QFont& hintFont() const { return hintFont_; }
+    bool dragging() const { return dragging_; }
+
+    static const QString& StartHintText();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void CreateKeySet(bool turned);
+    // What the LCD shows for a handed-over picture in the current state.
+    QImage PresentationOf(const QImage& handedOver) const;
+    void RepaintNow(const QRect& area);
+    void PaintShadowStrip(class QPainter& painter);
+    void ChooseHintFont();
+    void Exit();
+
+    QPixmap panel_;
+    std::unique_ptr<SkinImage> skin_;
+    bool dragging_ = false;
+    QPoint dragAnchor_;
+    QPoint dragCursor_;
+    QPoint dragWindowPos_;
+    WindowRect lcdRect_ = kNormalLcdRect;
+    std::array<ShapedKeyButton*, 4> normalKeys_{};
+    std::array<ShapedKeyButton*, 4> turnedKeys_{};
+    std::unique_ptr<OffscreenSurface> frame_;
+    QImage handedOver_;  // the LCD surface as of the last hand-over
+    QImage presented_;   // what the LCD area shows
+    QTimer halfSecondTimer_;
+    unsigned halfSecondEvents_ = 0;
+    int skinApplications_ = 0;
+    bool inPaint_ = false;
+    bool turnPending_ = false;
+    QFont hintFont_;
+};
+
+// The ShowLcd handler the window installs.
+void ShowLcdOnPanel(void* context);

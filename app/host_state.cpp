@@ -1,0 +1,50 @@
+#include "app/host_state.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <algorithm>
+
+FrontPanelDialog* frontPanel = nullptr;
+WindowRect lcdRect = kNormalLcdRect;
+OffscreenSurface* frameSurface = nullptr;
+uint8_t startHint = 1;
+uint8_t powerKeySeen = 0;
+uint8_t restartRequested = 0;
+uint8_t layoutTurned = 0;
+uint8_t turnedKeysCreated = 0;
+
+bool RestartSwitchGiven(const QStringList& args) {
+    if (args.size() < 2) return false;
+    const QString& token = args.at(1);
+    if (token.isEmpty()) return false;
+    if (token.front() != u'/' && token.front() != u'-') return false;  // a value, not a switch
+    const QString name = token.mid(1);
+    // "/Restart" names the switch "Restart" itself (index 0) and does not count.
+    return name.indexOf(QStringLiteral("Restart")) > 0;
+}
+
+QPoint DragTarget(QPoint windowAtPress, QPoint cursorAtPress, QPoint cursorNow) {
+    const QPoint moved = windowAtPress + (cursorNow - cursorAtPress);
+    return QPoint(std::max(0, moved.x()), std::max(0, moved.y()));
+}
+
+namespace {
+
+void RealMessageBox(const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
+    box.exec();
+}
+
+MessageBoxFunction gMessageBox = RealMessageBox;
+
+}  // namespace
+
+MessageBoxFunction SetMessageBoxFunction(MessageBoxFunction fn) {
+    MessageBoxFunction previous = gMessageBox;
+    gMessageBox = fn != nullptr ? fn : RealMessageBox;
+    return previous;
+}
+
+void ShowMessageBox(const QString& text, const QString& caption) {
+    gMessageBox(text, caption.isEmpty() ? QGuiApplication::applicationDisplayName() : caption);
+}

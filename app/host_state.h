@@ -1,0 +1,61 @@
+// Process-wide state of the front-panel window, shared with the firmware's
+// LCD hand-over and with the device link, plus the small pure rules the
+// window applies (command line, dragging).
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+class FrontPanelDialog;
+class OffscreenSurface;
+
+// A rectangle in window pixels with exclusive right and bottom, the way the
+// layout tables give them: (79, 78)-(323, 142) is 244 x 64.
+struct WindowRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    QRect toQRect() const { return QRect(left, top, width(), height()); }
+    friend bool operator==(const WindowRect&, const WindowRect&) = default;
+};
+
+constexpr WindowRect kNormalLcdRect{79, 78, 323, 142};
+constexpr WindowRect kTurnedLcdRect{204, 169, 448, 233};
+
+// The frame around the LCD: 6 pixels left and right, 5 above, 3 below.
+inline QRect FrameRectFor(const WindowRect& lcd) {
+    return QRect(lcd.left - 6, lcd.top - 5, lcd.width() + 12, lcd.height() + 8);
+}
+
+extern FrontPanelDialog* frontPanel;
+extern WindowRect lcdRect;
+extern OffscreenSurface* frameSurface;
+extern uint8_t startHint;
+extern uint8_t powerKeySeen;
+extern uint8_t restartRequested;
+extern uint8_t layoutTurned;
+extern uint8_t turnedKeysCreated;
+
+// True when the command line asks for the automatic power press: the second
+// token is a switch ('/' or '-' then a name) whose name contains "Restart"
+// after its first character. args[0] is the program.
+bool RestartSwitchGiven(const QStringList& args);
+
+// Where a dragged window goes: its position at the press moved by the
+// cursor's travel since the press, never left of or above screen pixel 0.
+QPoint DragTarget(QPoint windowAtPress, QPoint cursorAtPress, QPoint cursorNow);
+
+// Message boxes go through one replaceable function so that tests (and any
+// headless use) never block on a modal box.
+using MessageBoxFunction = void (*)(const QString& text, const QString& caption);
+// Installs fn (nullptr restores the real message box); returns the previous one.
+MessageBoxFunction SetMessageBoxFunction(MessageBoxFunction fn);
+// An OK-only message box; an empty caption means the application's name.
+void ShowMessageBox(const QString& text, const QString& caption = QString());

@@ -1,0 +1,34 @@
+// Off-screen pictures of the LCD presentation.
+#pragma once
+
+#include <QImage>
+#include <QRgb>
+
+// A picture that belongs at a window position: the LCD frame is one.
+class OffscreenSurface {
+public:
+    OffscreenSurface(int x, int y, int width, int height, QRgb fill);
+
+    // Fills (left, top)-(right, bottom), right and bottom exclusive, clipped
+    // to the surface.
+    void Fill(int left, int top, int right, int bottom, QRgb colour);
+
+    const QImage& image() const { return image_; }
+    int x() const { return x_; }
+    int y() const { return y_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+private:
+    QImage image_;
+    int x_;
+    int y_;
+    int width_;
+    int height_;
+};
+
+// A copy of the firmware's LCD surface as a 244 x 64 picture.
+QImage CopyLcdSurface();
+
+// The picture turned by 180 degrees: pixel (c, r) goes to (w-1-c, h-1-r).
+QImage TurnLcdPicture(const QImage& picture);

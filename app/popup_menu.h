@@ -1,0 +1,46 @@
+// The right-click pop-up menu of the panel (menu 137).
+#pragma once
+
+#include <QMenu>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+constexpr int kCmdOtherPort = 32771;
+constexpr int kCmdDemoMode = 32772;
+constexpr int kCmdCom3 = 32777;
+constexpr int kCmdCom4 = 32778;
+constexpr int kCmdCom5 = 32779;
+constexpr int kCmdCom6 = 32780;
+constexpr int kCmdRemoteControl = 32785;
+constexpr int kCmdAbout = 32786;
+constexpr int kCmdHeartbeat1 = 32788;
+constexpr int kCmdHeartbeat0 = 32789;
+constexpr int kCmdSendKey0 = 32790;
+constexpr int kCmdSendKey1 = 32791;
+constexpr int kCmdSendKey2 = 32792;
+constexpr int kCmdSendKey3 = 32793;
+constexpr int kCmdPowerOff = 32794;
+constexpr int kCmdExit = 57665;
+
+enum class PopupRow : uint8_t { Item, Separator, SubMenuBegin, SubMenuEnd };
+
+struct PopupMenuEntry {
+    PopupRow row;
+    int commandId;     // 0 for separators and sub-menu brackets
+    const char* text;  // nullptr for separators and SubMenuEnd
+};
+
+// Every row of the menu, in order, sub-menus bracketed.
+extern const PopupMenuEntry kPopupMenu137[];
+extern const int kPopupMenu137Size;
+
+// Whether the item with this command carries a check mark: "Demo Mode" in
+// demo mode; in real mode the port item of portNumber (3..6 a COM item, 7 or
+// more "Other Port", 1 and 2 none) and "Remote Control" while it is on.
+bool PopupItemChecked(int commandId, uint8_t realMode, uint8_t portNumber, uint8_t remoteControl);
+
+// Builds the menu with the check marks of the current host state, without
+// showing it. Choosing an item calls onCommand with its command id.
+std::unique_ptr<QMenu> BuildPopupMenu(QWidget* parent, std::function<void(int)> onCommand);

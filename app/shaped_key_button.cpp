@@ -1,0 +1,82 @@
+#include "app/shaped_key_button.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+ShapedKeyButton::ShapedKeyButton(int commandId, const QRect& box, QWidget* parent,
+                                 PictureSource source)
+    : QAbstractButton(parent), commandId_(commandId), source_(std::move(source)),
+      shape_(EllipseRegion(box.size())) {
+    setGeometry(box);
+    setMask(shape_);  // clicks outside the circle reach the panel beneath
+    // Keys never take the focus: Space and the arrows belong to the panel's
+    // keyboard path, which must not look like a click on a panel key.
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::PointingHandCursor);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+bool ShapedKeyButton::InsideEllipse(QSize size, QPoint p) {
+    const double rx = size.width() / 2.0;
+    const double ry = size.height() / 2.0;
+    if (rx <= 0 || ry <= 0) return false;
+    const double dx = (p.x() + 0.5 - rx) / rx;
+    const double dy = (p.y() + 0.5 - ry) / ry;
+    return dx * dx + dy * dy <= 1.0;
+}
+
+QRegion ShapedKeyButton::EllipseRegion(QSize size) {
+    QRegion region;
+    for (int y = 0; y < size.height(); ++y) {
+        int first = -1;
+        int last = -1;
+        for (int x = 0; x < size.width(); ++x) {
+            if (!InsideEllipse(size, QPoint(x, y))) continue;
+            if (first < 0) first = x;
+            last = x;
+        }
+        if (first >= 0) region += QRect(first, y, last - first + 1, 1);
+    }
+    return region;
+}
+
+bool ShapedKeyButton::hitButton(const QPoint& pos) const {
+    return rect().contains(pos) && InsideEllipse(size(), pos);
+}
+
+void ShapedKeyButton::TakePictures() {
+    if (picturesTaken_ || !source_) return;
+    const QPixmap normal = source_(geometry());
+    if (normal.isNull()) return;  // no panel picture yet: try at the next paint
+    normal_ = normal;
+    // Pressed: the key drawn again one pixel right and down over itself.
+    pressed_ = normal;
+    {
+        QPainter painter(&pressed_);
+        painter.drawPixmap(1, 1, normal);
+    }
+    picturesTaken_ = true;
+}
+
+void ShapedKeyButton::paintEvent(QPaintEvent*) {
+    TakePictures();
+    if (!picturesTaken_) return;
+    QPainter painter(this);
+    painter.setClipRegion(shape_);
+    painter.drawPixmap(0, 0, isDown() ? pressed_ : normal_);
+}
+
+void ShapedKeyButton::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        // Other buttons on a key do nothing, and in particular do not open
+        // the panel's pop-up menu.
+        event->accept();
+        return;
+    }
+    QAbstractButton::mousePressEvent(event);
+}
+
+void ShapedKeyButton::mouseDoubleClickEvent(QMouseEvent* event) {
+    // Two quick clicks are two key presses.
+    mousePressEvent(event);
+}

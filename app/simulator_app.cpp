@@ -1,0 +1,20 @@
+#include "app/simulator_app.h"
+
+#include <QThread>
+
+#include "app/front_panel_dialog.h"
+#include "app/host_state.h"
+
+SimulatorApp::SimulatorApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("geigersim"));
+    setApplicationDisplayName(QStringLiteral("REZ12832Uzi"));
+}
+
+int SimulatorApp::Run() {
+    QThread::msleep(150);
+    if (RestartSwitchGiven(arguments())) restartRequested = 1;
+    FrontPanelDialog dialog;
+    dialog.show();
+    dialog.exec();
+    return 0;
+}

@@ -1,0 +1,492 @@
+// The front-panel window on the offscreen platform: start state, layouts,
+// keys and what they send, the start hint, the LCD hand-over, the pop-up
+// menu, ending the program and dragging.
+
+#include <QMenu>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QtTest>
+#include <string>
+#include <vector>
+
+#include "app/front_panel_dialog.h"
+#include "app/host_state.h"
+#include "app/key_commands.h"
+#include "app/offscreen_surface.h"
+#include "app/popup_menu.h"
+#include "app/shaped_key_button.h"
+#include "app/skin_image.h"
+#include "firmware/firmware.h"
+#include "firmware/state.h"
+#include "link/host_link.h"
+#include "platform/lcd.h"
+#include "platform/show_lcd.h"
+
+namespace {
+
+std::vector<std::string> sent;
+void RecordSerial(const uint8_t* bytes, size_t length) {
+    sent.emplace_back(reinterpret_cast<const char*>(bytes), length);
+}
+
+struct Message {
+    QString text;
+    QString caption;
+};
+QList<Message> messages;
+void RecordMessage(const QString& text, const QString& caption) { messages.append({text, caption}); }
+
+constexpr QRgb kInk = 0xFF2D2D2D;
+constexpr QRgb kBackground = 0xFFAAAAAA;
+constexpr QRgb kUnlit = 0xFF8C8C8C;
+
+void FillLcd(uint32_t colour) {
+    for (auto& row : LcdSurface.pixels)
+        for (uint32_t& p : row) p = colour;
+}
+
+void ClickKey(ShapedKeyButton* key) {
+    QTest::mouseClick(key, Qt::LeftButton, {}, key->rect().center());
+}
+
+QList<QAction*> AllActions(QMenu* menu) {
+    QList<QAction*> all;
+    for (QAction* a : menu->actions()) {
+        if (a->menu() != nullptr) all += AllActions(a->menu());
+        else if (!a->isSeparator()) all << a;
+    }
+    return all;
+}
+
+QList<int> CheckedIds(QMenu* menu) {
+    QList<int> ids;
+    for (QAction* a : AllActions(menu))
+        if (a->isChecked()) ids << a->data().toInt();
+    return ids;
+}
+
+}  // namespace
+
+class FrontPanelTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        SetMessageBoxFunction(RecordMessage);
+        SetSerialWriter(RecordSerial);
+    }
+
+    void init() {
+        FirmwareReset();
+        startHint = 1;
+        powerKeySeen = 0;
+        restartRequested = 0;
+        remoteControl = 1;
+        portNumber = 2;
+        readerRunning = 0;
+        sent.clear();
+        messages.clear();
+    }
+
+    void startState() {
+        FrontPanelDialog dlg;
+        QCOMPARE(dlg.size(), QSize(528, 313));
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("REZ12832Uzi"));
+        QVERIFY(dlg.windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY(!dlg.windowIcon().isNull());
+        // Shape 143: the window's lower-right corner is cut.
+        QRegion shape;
+        QVERIFY(LoadRegionResource(143, &shape));
+        QCOMPARE(dlg.mask(), shape);
+        QCOMPARE(frontPanel, &dlg);
+        QCOMPARE(lcdRect, kNormalLcdRect);
+        QCOMPARE(fw.swivelMode, 0u);
+        QCOMPARE(fw.holdAll + fw.holdOutput + fw.holdStart, 0);
+        QCOMPARE(portSettings.portIndex, 2);
+        QCOMPARE(portSettings.rateIndex, 11);
+        // The frame starts unlit grey, the LCD shows the freshly created surface.
+        QVERIFY(frameSurface != nullptr);
+        QCOMPARE(frameSurface->image().size(), QSize(256, 72));
+        QCOMPARE(frameSurface->image().pixel(255, 71), kUnlit);
+        QCOMPARE(dlg.presentedLcd(), CopyLcdSurface());
+        for (int i = 0; i < 4; ++i) {
+            const KeySetEntry& e = kNormalKeySet[i];
+            QCOMPARE(dlg.normalKey(i)->geometry(), QRect(e.x, e.y, 35, 35));
+            QCOMPARE(dlg.normalKey(i)->commandId(), e.commandId);
+            QVERIFY(dlg.normalKey(i)->isVisibleTo(&dlg));
+            QVERIFY(dlg.turnedKey(i) == nullptr);
+        }
+    }
+
+    void startHintFitsInsideThePanel() {
+        FrontPanelDialog dlg;
+        const QFontMetrics metrics(dlg.hintFont());
+        QVERIFY(345 + metrics.horizontalAdvance(FrontPanelDialog::StartHintText()) <= 518);
+        QVERIFY(222 + metrics.height() <= 306);
+        QVERIFY(dlg.hintFont().pixelSize() >= 8);
+    }
+
+    void layoutSwitches() {
+        FrontPanelDialog dlg;
+        dlg.SetLayout(0);  // the start state already counts as upright
+        QCOMPARE(dlg.size(), QSize(528, 313));
+        QCOMPARE(dlg.skinApplications(), 0);
+
+        dlg.SetLayout(1);
+        QCOMPARE(layoutTurned, 1);
+        QCOMPARE(dlg.size(), QSize(524, 306));
+        QCOMPARE(dlg.skinApplications(), 1);
+        QCOMPARE(turnedKeysCreated, 1);
+        QCOMPARE(lcdRect, kTurnedLcdRect);
+        QCOMPARE(dlg.lcdRectangle(), kTurnedLcdRect);
+        QVERIFY(!dlg.mask().isEmpty());
+        std::array<ShapedKeyButton*, 4> turned;
+        for (int i = 0; i < 4; ++i) {
+            const KeySetEntry& e = kTurnedKeySet[i];
+            turned[i] = dlg.turnedKey(i);
+            QVERIFY(turned[i] != nullptr);
+            QCOMPARE(turned[i]->geometry(), QRect(e.x, e.y, 45, 45));
+            QVERIFY(turned[i]->isVisibleTo(&dlg));
+            QVERIFY(!dlg.normalKey(i)->isVisibleTo(&dlg));
+        }
+
+        dlg.SetLayout(1);  // already turned: only the rectangle is set again
+        QCOMPARE(dlg.skinApplications(), 1);
+
+        dlg.SetLayout(0);
+        QCOMPARE(layoutTurned, 0);
+        QCOMPARE(dlg.size(), QSize(524, 306));
+        QCOMPARE(dlg.skinApplications(), 2);
+        QCOMPARE(lcdRect, kNormalLcdRect);
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY(dlg.normalKey(i)->isVisibleTo(&dlg));
+            QVERIFY(!dlg.turnedKey(i)->isVisibleTo(&dlg));
+        }
+
+        dlg.SetLayout(1);  // the turned keys are shown again, not made anew
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(dlg.turnedKey(i), turned[i]);
+            QVERIFY(dlg.turnedKey(i)->isVisibleTo(&dlg));
+        }
+        QCOMPARE(dlg.findChildren<ShapedKeyButton*>().size(), 8);
+    }
+
+    void keysSendOnlyInRealModeWithRemoteControl() {
+        FrontPanelDialog dlg;
+        realMode = 1;
+        ClickKey(dlg.normalKey(3));  // first Select/Power: powers on, not sent
+        QCOMPARE(powerKeySeen, 1);
+        QCOMPARE(sent, std::vector<std::string>{});
+        ClickKey(dlg.normalKey(3));
+        ClickKey(dlg.normalKey(0));
+        ClickKey(dlg.normalKey(1));
+        ClickKey(dlg.normalKey(2));
+        QCOMPARE(sent, (std::vector<std::string>{"<KEY3>>", "<KEY0>>", "<KEY1>>", "<KEY2>>"}));
+
+        // Swivelled: the key pictured as Up means Down, and the other way round.
+        sent.clear();
+        fw.swivelMode = 1;
+        fw.displayTurned = 1;
+        ClickKey(dlg.normalKey(1));
+        ClickKey(dlg.normalKey(2));
+        QCOMPARE(sent, (std::vector<std::string>{"<KEY2>>", "<KEY1>>"}));
+
+        // The keyboard path is never sent.
+        sent.clear();
+        for (Qt::Key k : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Down, Qt::Key_Right, Qt::Key_Space, Qt::Key_Backspace})
+            QTest::keyClick(&dlg, k);
+        QCOMPARE(sent, std::vector<std::string>{});
+
+        remoteControl = 0;
+        ClickKey(dlg.normalKey(0));
+        realMode = 0;
+        remoteControl = 1;
+        ClickKey(dlg.normalKey(0));
+        QCOMPARE(sent, std::vector<std::string>{});
+    }
+
+    void turnedKeysSendTheirKeys() {
+        FrontPanelDialog dlg;
+        realMode = 1;  // keeps the paint handler from switching layouts
+        dlg.SetLayout(1);
+        ClickKey(dlg.turnedKey(0));  // Select/Power: first one is not sent
+        for (int i = 0; i < 4; ++i) ClickKey(dlg.turnedKey(i));
+        QCOMPARE(sent, (std::vector<std::string>{"<KEY3>>", "<KEY1>>", "<KEY2>>", "<KEY0>>"}));
+    }
+
+    void keyShapeAndDoubleClick() {
+        FrontPanelDialog dlg;
+        ShapedKeyButton* key = dlg.normalKey(0);
+        QSignalSpy clicks(key, &QAbstractButton::clicked);
+        QTest::mouseClick(key, Qt::LeftButton, {}, QPoint(1, 1));  // bounding-box corner
+        QCOMPARE(clicks.count(), 0);
+        QTest::mouseClick(key, Qt::LeftButton, {}, QPoint(17, 17));
+        QCOMPARE(clicks.count(), 1);
+
+        // Press, release, double click, release: two presses, two clicks.
+        const QPointF at(17, 17);
+        const QPointF global = key->mapToGlobal(at);
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                  QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+            const bool down = type != QEvent::MouseButtonRelease;
+            QMouseEvent event(type, at, global, Qt::LeftButton, down ? Qt::LeftButton : Qt::NoButton, {});
+            QApplication::sendEvent(key, &event);
+        }
+        QCOMPARE(clicks.count(), 3);
+    }
+
+    void keyPicturesComeFromThePanel() {
+        FrontPanelDialog dlg;
+        ShapedKeyButton* key = dlg.normalKey(3);
+        key->grab();  // the first drawing takes the pictures
+        QVERIFY(key->picturesTaken());
+        const QImage normal = key->normalPicture().toImage();
+        const QImage pressed = key->pressedPicture().toImage();
+        QCOMPARE(normal, dlg.panelPicture().copy(key->geometry()).toImage());
+        // Pressed: shifted one pixel right and down over the unshifted copy.
+        for (int y = 1; y < 35; ++y)
+            for (int x = 1; x < 35; ++x) QCOMPARE(pressed.pixel(x, y), normal.pixel(x - 1, y - 1));
+        for (int i = 0; i < 35; ++i) {
+            QCOMPARE(pressed.pixel(i, 0), normal.pixel(i, 0));
+            QCOMPARE(pressed.pixel(0, i), normal.pixel(0, i));
+        }
+    }
+
+    void startHintRule() {
+        FrontPanelDialog dlg;
+        QTest::keyClick(&dlg, Qt::Key_Space);  // keyboard Select/Power
+        QCOMPARE(fw.powered, 1);               // it reached the firmware...
+        QCOMPARE(startHint, 1);                // ...but the hint stays
+        QCOMPARE(powerKeySeen, 0);
+        ClickKey(dlg.normalKey(1));
+        ClickKey(dlg.normalKey(0));
+        QCOMPARE(startHint, 1);
+        const QRect hintArea(345, 222, 150, 8);
+        const QImage panel = dlg.panelPicture().toImage().copy(hintArea);
+        QVERIFY(dlg.grab().toImage().copy(hintArea) != panel);  // the hint shows
+        ClickKey(dlg.normalKey(3));
+        QCOMPARE(startHint, 0);
+        QCOMPARE(powerKeySeen, 1);
+        QCOMPARE(dlg.grab().toImage().copy(hintArea), panel);  // and is gone
+        ClickKey(dlg.normalKey(3));
+        QCOMPARE(startHint, 0);  // never comes back
+    }
+
+    void restartPressesSelectPowerOnce() {
+        FrontPanelDialog dlg;
+        realMode = 1;
+        restartRequested = 1;
+        dlg.HalfSecondEvent();
+        QCOMPARE(restartRequested, 0);
+        QCOMPARE(startHint, 0);
+        QCOMPARE(powerKeySeen, 1);
+        QCOMPARE(fw.powered, 1);
+        QCOMPARE(sent, std::vector<std::string>{});  // acts as the first click: not sent
+        dlg.HalfSecondEvent();
+        QCOMPARE(fw.powered, 1);  // not pressed a second time
+    }
+
+    void timerDrivesTheFirmware() {
+        FrontPanelDialog dlg;
+        QTest::keyClick(&dlg, Qt::Key_Space);
+        QVERIFY(fw.powered == 1);
+        // The half-second service boots the device within a few events.
+        QTRY_VERIFY_WITH_TIMEOUT(fw.bootState != 0, 3000);
+    }
+
+    void handOverBeforeAndAfterStart() {
+        FrontPanelDialog dlg;
+        FillLcd(kLcdBackground);
+        LcdSurface.pixels[3][5] = kLcdInk;
+        fw.bootState = 2;  // running: the frame keeps its colour
+        ShowLcd();
+        QCOMPARE(frameSurface->image().pixel(0, 0), kUnlit);
+        QCOMPARE(dlg.presentedLcd().pixel(5, 3), kInk);
+
+        fw.bootState = 0;  // not started: every hand-over paints the frame
+        ShowLcd();
+        QCOMPARE(frameSurface->image().pixel(0, 0), kBackground);
+        QCOMPARE(frameSurface->image().pixel(255, 71), kBackground);
+
+        const QImage shown = dlg.grab().toImage();
+        QCOMPARE(shown.pixel(79 + 5, 78 + 3), kInk);
+        QCOMPARE(shown.pixel(79, 78), kBackground);
+        QCOMPARE(shown.pixel(73, 73), kBackground);  // frame
+    }
+
+    void swivelledHandOverIsTurnedAndRepaintsKeepIt() {
+        FrontPanelDialog dlg;
+        realMode = 1;  // no automatic layout switch in real mode
+        FillLcd(kLcdBackground);
+        LcdSurface.pixels[0][0] = kLcdInk;
+        fw.bootState = 2;
+        fw.swivelMode = 1;
+        fw.displayTurned = 1;
+        ShowLcd();
+        QCOMPARE(dlg.presentedLcd().pixel(243, 63), kInk);
+        QCOMPARE(dlg.presentedLcd().pixel(0, 0), kBackground);
+        QCOMPARE(frameSurface->image().pixel(0, 0), kUnlit);  // not painted
+
+        // The firmware draws on without handing over: a repaint still shows
+        // the last hand-over, turned, never the unturned surface.
+        LcdSurface.pixels[0][0] = kLcdBackground;
+        LcdSurface.pixels[10][10] = kLcdInk;
+        QImage shown = dlg.grab().toImage();
+        QCOMPARE(shown.pixel(79 + 243, 78 + 63), kInk);
+        QCOMPARE(shown.pixel(79, 78), kBackground);
+        QCOMPARE(shown.pixel(79 + 233, 78 + 53), kBackground);
+
+        ShowLcd();
+        shown = dlg.grab().toImage();
+        QCOMPARE(shown.pixel(79 + 243, 78 + 63), kBackground);
+        QCOMPARE(shown.pixel(79 + 233, 78 + 53), kInk);
+    }
+
+    void demoSwivelTurnsThePanelAndTheLcdReadsUpright() {
+        FrontPanelDialog dlg;
+        FillLcd(kLcdBackground);
+        LcdSurface.pixels[0][0] = kLcdInk;
+        fw.bootState = 2;
+        fw.swivelMode = 1;
+        fw.displayTurned = 1;
+        ShowLcd();
+        QCOMPARE(layoutTurned, 0);
+        dlg.grab();  // a repaint notices "Swivel"
+        QTRY_COMPARE(layoutTurned, 1);
+        QCOMPARE(dlg.size(), QSize(524, 306));
+        // The turned panel is upside down already: the LCD is shown unturned
+        // in the turned layout's rectangle, by repaints...
+        QCOMPARE(dlg.presentedLcd().pixel(0, 0), kInk);
+        QImage shown = dlg.grab().toImage();
+        QCOMPARE(shown.pixel(204, 169), kInk);
+        QCOMPARE(shown.pixel(204 + 243, 169 + 63), kBackground);  // no start hint over it
+        QCOMPARE(startHint, 1);
+        // ...and by hand-overs.
+        LcdSurface.pixels[0][0] = kLcdBackground;
+        LcdSurface.pixels[63][243] = kLcdInk;
+        ShowLcd();
+        shown = dlg.grab().toImage();
+        QCOMPARE(shown.pixel(204, 169), kBackground);
+        QCOMPARE(shown.pixel(204 + 243, 169 + 63), kInk);
+
+        // "Normal" afterwards does not turn the panel back in demo mode.
+        fw.swivelMode = 0;
+        dlg.grab();
+        QCoreApplication::processEvents();
+        QCOMPARE(layoutTurned, 1);
+        QCOMPARE(dlg.skinApplications(), 1);
+    }
+
+    void handOverWithoutWindowReportsAndDrawsNothing() {
+        FrontPanelDialog dlg;
+        const QImage before = dlg.presentedLcd();
+        FillLcd(kLcdInk);
+        frontPanel = nullptr;
+        ShowLcd();
+        ShowLcd();  // every call tries again
+        frontPanel = &dlg;
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages.at(0).text, QStringLiteral("Could not display graph!"));
+        QVERIFY(!messages.at(0).caption.isEmpty());
+        QCOMPARE(dlg.presentedLcd(), before);
+        ShowLcd();
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(dlg.presentedLcd().pixel(0, 0), kInk);
+    }
+
+    void popupMenuLayoutAndCheckMarks() {
+        FrontPanelDialog dlg;
+        std::unique_ptr<QMenu> menu = dlg.BuildMenu();
+        QStringList top;
+        for (QAction* a : menu->actions()) top << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(top, (QStringList{"Demo Mode", "Real Mode", "-", "Remote Control", "Test Commands", "-",
+                                   "About", "-", "Exit"}));
+        QList<int> ids;
+        QStringList texts;
+        for (QAction* a : AllActions(menu.get())) {
+            ids << a->data().toInt();
+            texts << a->text();
+            QVERIFY(a->isEnabled());
+        }
+        QCOMPARE(ids, (QList<int>{32772, 32777, 32778, 32779, 32780, 32771, 32785, 32788, 32789, 32790,
+                                  32791, 32792, 32793, 32794, 32786, 57665}));
+        QCOMPARE(texts.mid(7, 7), (QStringList{"<HEARTBEAT1>>", "<HEARTBEAT0>>", "<KEY0>>", "<KEY1>>",
+                                               "<KEY2>>", "<KEY3>>", "<POWEROFF>>"}));
+        QCOMPARE(CheckedIds(menu.get()), QList<int>{kCmdDemoMode});
+
+        realMode = 1;
+        portNumber = 2;
+        QCOMPARE(CheckedIds(dlg.BuildMenu().get()), QList<int>{kCmdRemoteControl});
+        portNumber = 9;
+        QCOMPARE(CheckedIds(dlg.BuildMenu().get()), (QList<int>{kCmdOtherPort, kCmdRemoteControl}));
+        portNumber = 5;
+        remoteControl = 0;
+        QCOMPARE(CheckedIds(dlg.BuildMenu().get()), QList<int>{kCmdCom5});
+    }
+
+    void exitEndsAfterAShortPause() {
+        FrontPanelDialog dlg;
+        dlg.show();
+        readerRunning = 1;
+        QSignalSpy finished(&dlg, &QDialog::finished);
+        std::unique_ptr<QMenu> menu = dlg.BuildMenu();
+        QAction* exitAction = nullptr;
+        for (QAction* a : AllActions(menu.get()))
+            if (a->data().toInt() == kCmdExit) exitAction = a;
+        QVERIFY(exitAction != nullptr);
+        QElapsedTimer clock;
+        clock.start();
+        exitAction->trigger();
+        QCOMPARE(readerRunning.load(), 0);
+        QCOMPARE(finished.count(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 2000);
+        QVERIFY(clock.elapsed() >= 90);
+        QCOMPARE(finished.at(0).at(0).toInt(), int(QDialog::Accepted));
+
+        // Commands that are not handled here do nothing.
+        FrontPanelDialog other;
+        QSignalSpy otherFinished(&other, &QDialog::finished);
+        for (int id : {kCmdDemoMode, kCmdCom3, kCmdAbout, kCmdPowerOff, 12345}) other.OnMenuCommand(id);
+        QTest::qWait(150);
+        QCOMPARE(otherFinished.count(), 0);
+    }
+
+    void escapeAndEnterEndAtOnce() {
+        for (Qt::Key k : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+            FrontPanelDialog dlg;
+            dlg.show();
+            QSignalSpy finished(&dlg, &QDialog::finished);
+            QTest::keyClick(&dlg, k);
+            QCOMPARE(finished.count(), 1);
+        }
+    }
+
+    void draggingMovesTheWindowButNeverBelowZero() {
+        if (QGuiApplication::platformName() == QLatin1String("wayland")) QSKIP("the compositor moves windows");
+        FrontPanelDialog dlg;
+        dlg.move(100, 100);
+        auto send = [&](QEvent::Type type, QPoint local, QPoint global, Qt::MouseButtons held) {
+            QMouseEvent event(type, QPointF(local), QPointF(global),
+                              type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, {});
+            QApplication::sendEvent(&dlg, &event);
+        };
+        send(QEvent::MouseButtonPress, {450, 280}, {550, 380}, Qt::LeftButton);  // not on a key
+        QVERIFY(dlg.dragging());
+        QCOMPARE(dlg.cursor().shape(), Qt::SizeAllCursor);
+        send(QEvent::MouseMove, {0, 0}, {580, 350}, Qt::LeftButton);
+        QCOMPARE(dlg.pos(), QPoint(130, 70));
+        send(QEvent::MouseMove, {0, 0}, {350, 480}, Qt::LeftButton);
+        QCOMPARE(dlg.pos(), QPoint(0, 200));
+        send(QEvent::MouseMove, {0, 0}, {600, 100}, Qt::LeftButton);
+        QCOMPARE(dlg.pos(), QPoint(150, 0));
+        QCOMPARE(dlg.size(), QSize(528, 313));
+        send(QEvent::MouseButtonRelease, {0, 0}, {600, 100}, Qt::NoButton);
+        QVERIFY(!dlg.dragging());
+        send(QEvent::MouseMove, {0, 0}, {900, 900}, Qt::NoButton);
+        QCOMPARE(dlg.pos(), QPoint(150, 0));
+        QCOMPARE(dlg.cursor().shape(), Qt::ArrowCursor);
+    }
+};
+
+QTEST_MAIN(FrontPanelTest)
+#include "front_panel_test.moc"

@@ -1,0 +1,241 @@
+// The window's pure rules: command line, dragging, key mapping, pop-up check
+// marks, stored window shapes, key shapes and the 180-degree LCD turn.
+
+#include <QtEndian>
+#include <QtTest>
+
+#include "app/host_state.h"
+#include "app/key_commands.h"
+#include "app/offscreen_surface.h"
+#include "app/popup_menu.h"
+#include "app/resource_ids.h"
+#include "app/shaped_key_button.h"
+#include "app/skin_image.h"
+#include "firmware/state.h"
+
+namespace {
+
+QByteArray RegionBlob(std::initializer_list<uint32_t> header, std::initializer_list<int32_t> body) {
+    QByteArray data;
+    for (uint32_t v : header) {
+        char bytes[4];
+        qToLittleEndian(v, bytes);
+        data.append(bytes, 4);
+    }
+    for (int32_t v : body) {
+        char bytes[4];
+        qToLittleEndian(v, bytes);
+        data.append(bytes, 4);
+    }
+    return data;
+}
+
+// A well-formed two-rectangle shape: header, bounds, then the list.
+QByteArray TwoRectangles() {
+    return RegionBlob({32, 1, 2, 32}, {0, 0, 10, 10, 0, 0, 10, 5, 0, 5, 8, 10});
+}
+
+}  // namespace
+
+class HostRulesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void restartSwitch_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("restart");
+        QTest::newRow("double dash") << QStringList{"geigersim", "--Restart"} << true;
+        QTest::newRow("dash and one char") << QStringList{"geigersim", "-xRestart"} << true;
+        QTest::newRow("slash and one char") << QStringList{"geigersim", "/xRestart"} << true;
+        QTest::newRow("text after it") << QStringList{"geigersim", "-doRestartNow"} << true;
+        QTest::newRow("single slash") << QStringList{"geigersim", "/Restart"} << false;
+        QTest::newRow("single dash") << QStringList{"geigersim", "-Restart"} << false;
+        QTest::newRow("not a switch") << QStringList{"geigersim", "xRestart"} << false;
+        QTest::newRow("other case") << QStringList{"geigersim", "--restart"} << false;
+        QTest::newRow("third token only") << QStringList{"geigersim", "-v", "--Restart"} << false;
+        QTest::newRow("no arguments") << QStringList{"geigersim"} << false;
+        QTest::newRow("empty token") << QStringList{"geigersim", ""} << false;
+        QTest::newRow("bare dash") << QStringList{"geigersim", "-"} << false;
+    }
+    void restartSwitch() {
+        QFETCH(QStringList, args);
+        QFETCH(bool, restart);
+        QCOMPARE(RestartSwitchGiven(args), restart);
+    }
+
+    void dragFollowsCursorAndStopsAtScreenOrigin() {
+        QCOMPARE(DragTarget({100, 200}, {500, 500}, {530, 480}), QPoint(130, 180));
+        QCOMPARE(DragTarget({100, 200}, {500, 500}, {300, 480}), QPoint(0, 180));
+        QCOMPARE(DragTarget({100, 200}, {500, 500}, {520, 100}), QPoint(120, 0));
+        QCOMPARE(DragTarget({100, 200}, {500, 500}, {-900, -900}), QPoint(0, 0));
+        QCOMPARE(DragTarget({0, 0}, {10, 10}, {10, 10}), QPoint(0, 0));
+    }
+
+    void keyCommandsUnswapped() {
+        struct Case { int id; uint8_t key; bool panel; bool power; };
+        const Case cases[] = {
+            {kCmdBack, KeyBack, true, false},   {kCmdTurnedBack, KeyBack, true, false},
+            {kCmdUp, KeyUp, true, false},       {kCmdTurnedUp, KeyUp, true, false},
+            {kCmdDown, KeyDown, true, false},   {kCmdTurnedDown, KeyDown, true, false},
+            {kCmdSelectPower, KeySelect, true, true},
+            {kCmdTurnedSelectPower, KeySelect, true, true},
+            {kCmdKeyboardBack, KeyBack, false, false}, {kCmdKeyboardUp, KeyUp, false, false},
+            {kCmdKeyboardDown, KeyDown, false, false},
+            {kCmdKeyboardSelectPower, KeySelect, false, true},
+        };
+        for (const Case& c : cases) {
+            const KeyAction a = MapKeyCommand(c.id, false);
+            QVERIFY2(a.valid, qPrintable(QString::number(c.id)));
+            QCOMPARE(a.key, c.key);
+            QCOMPARE(a.panelKey, c.panel);
+            QCOMPARE(a.powerKey, c.power);
+        }
+        for (int id : {0, 1, 2, 101, 106, 111, 999, 1004, 32772})
+            QVERIFY(!MapKeyCommand(id, false).valid);
+    }
+
+    void keyCommandsSwapUpAndDownOnly() {
+        QCOMPARE(MapKeyCommand(kCmdUp, true).key, uint8_t(KeyDown));
+        QCOMPARE(MapKeyCommand(kCmdTurnedUp, true).key, uint8_t(KeyDown));
+        QCOMPARE(MapKeyCommand(kCmdKeyboardUp, true).key, uint8_t(KeyDown));
+        QCOMPARE(MapKeyCommand(kCmdDown, true).key, uint8_t(KeyUp));
+        QCOMPARE(MapKeyCommand(kCmdTurnedDown, true).key, uint8_t(KeyUp));
+        QCOMPARE(MapKeyCommand(kCmdKeyboardDown, true).key, uint8_t(KeyUp));
+        QCOMPARE(MapKeyCommand(kCmdBack, true).key, uint8_t(KeyBack));
+        QCOMPARE(MapKeyCommand(kCmdTurnedBack, true).key, uint8_t(KeyBack));
+        QCOMPARE(MapKeyCommand(kCmdSelectPower, true).key, uint8_t(KeySelect));
+        QCOMPARE(MapKeyCommand(kCmdKeyboardSelectPower, true).key, uint8_t(KeySelect));
+    }
+
+    void popupCheckMarks() {
+        const int ports[] = {kCmdCom3, kCmdCom4, kCmdCom5, kCmdCom6, kCmdOtherPort};
+        auto checkedPorts = [&](uint8_t port) {
+            QList<int> checked;
+            for (int id : ports)
+                if (PopupItemChecked(id, 1, port, 1)) checked << id;
+            return checked;
+        };
+        // Demo mode: only "Demo Mode", whatever the port and remote control say.
+        QVERIFY(PopupItemChecked(kCmdDemoMode, 0, 2, 1));
+        QVERIFY(!PopupItemChecked(kCmdRemoteControl, 0, 2, 1));
+        QVERIFY(!PopupItemChecked(kCmdCom3, 0, 3, 1));
+        // Real mode.
+        QVERIFY(!PopupItemChecked(kCmdDemoMode, 1, 3, 1));
+        QCOMPARE(checkedPorts(1), QList<int>{});
+        QCOMPARE(checkedPorts(2), QList<int>{});
+        QCOMPARE(checkedPorts(3), QList<int>{kCmdCom3});
+        QCOMPARE(checkedPorts(6), QList<int>{kCmdCom6});
+        QCOMPARE(checkedPorts(7), QList<int>{kCmdOtherPort});
+        QCOMPARE(checkedPorts(9), QList<int>{kCmdOtherPort});
+        QCOMPARE(checkedPorts(255), QList<int>{kCmdOtherPort});
+        QVERIFY(PopupItemChecked(kCmdRemoteControl, 1, 2, 1));
+        QVERIFY(!PopupItemChecked(kCmdRemoteControl, 1, 2, 0));
+        for (int id : {kCmdAbout, kCmdExit, kCmdHeartbeat1, kCmdPowerOff})
+            QVERIFY(!PopupItemChecked(id, 1, 7, 1));
+    }
+
+    void storedWindowShape() {
+        QRegion region;
+        QVERIFY(LoadRegionResource(kRegion143, &region));
+        QCOMPARE(region.boundingRect(), QRect(0, 0, 528, 313));
+        // The lower-right corner is cut in three steps.
+        QVERIFY(region.contains(QPoint(527, 308)));
+        QVERIFY(!region.contains(QPoint(527, 309)));
+        QVERIFY(region.contains(QPoint(526, 310)));
+        QVERIFY(!region.contains(QPoint(526, 311)));
+        QVERIFY(region.contains(QPoint(525, 311)));
+        QVERIFY(region.contains(QPoint(524, 312)));
+        QVERIFY(!region.contains(QPoint(525, 312)));
+        QVERIFY(region.contains(QPoint(0, 312)));
+        QVERIFY(!LoadRegionResource(142, &region));
+    }
+
+    void regionParsing() {
+        QRegion region;
+        QVERIFY(ParseRegionData(TwoRectangles(), &region));
+        QCOMPARE(region, QRegion(0, 0, 10, 5) + QRegion(0, 5, 8, 5));
+    }
+
+    void malformedRegionsAreRejected_data() {
+        QTest::addColumn<QByteArray>("data");
+        const QByteArray good = TwoRectangles();
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("header only, short") << good.left(31);
+        QTest::newRow("list cut short") << good.left(good.size() - 1);
+        QTest::newRow("trailing byte") << good + QByteArray(1, '\0');
+        QTest::newRow("header size 33") << RegionBlob({33, 1, 2, 32}, {0, 0, 10, 10, 0, 0, 10, 5, 0, 5, 8, 10});
+        QTest::newRow("type 2") << RegionBlob({32, 2, 2, 32}, {0, 0, 10, 10, 0, 0, 10, 5, 0, 5, 8, 10});
+        QTest::newRow("byte size not 16 n") << RegionBlob({32, 1, 2, 48}, {0, 0, 10, 10, 0, 0, 10, 5, 0, 5, 8, 10});
+        // 16 * 0x10000000 wraps to 0 in 32 bits: must not pass as an empty list.
+        QTest::newRow("count overflows size") << RegionBlob({32, 1, 0x10000000u, 0}, {0, 0, 10, 10});
+        QTest::newRow("count without list") << RegionBlob({32, 1, 3, 48}, {0, 0, 10, 10, 0, 0, 10, 5});
+        QTest::newRow("inverted rectangle") << RegionBlob({32, 1, 1, 16}, {0, 0, 10, 10, 10, 0, 0, 5});
+        QTest::newRow("absurd coordinates") << RegionBlob({32, 1, 1, 16}, {0, 0, 10, 10, INT32_MIN, 0, INT32_MAX, 5});
+    }
+    void malformedRegionsAreRejected() {
+        QFETCH(QByteArray, data);
+        QRegion region(1, 2, 3, 4);
+        QVERIFY(!ParseRegionData(data, &region));
+        QCOMPARE(region, QRegion(1, 2, 3, 4));  // left as it was
+    }
+
+    void emptyRectangleListIsAnEmptyShape() {
+        QRegion region(1, 2, 3, 4);
+        QVERIFY(ParseRegionData(RegionBlob({32, 1, 0, 0}, {0, 0, 0, 0}), &region));
+        QVERIFY(region.isEmpty());
+    }
+
+    void keyEllipseHitTest() {
+        const QSize key(35, 35);
+        QVERIFY(ShapedKeyButton::InsideEllipse(key, {17, 17}));
+        QVERIFY(ShapedKeyButton::InsideEllipse(key, {0, 17}));
+        QVERIFY(ShapedKeyButton::InsideEllipse(key, {34, 17}));
+        QVERIFY(ShapedKeyButton::InsideEllipse(key, {17, 0}));
+        QVERIFY(ShapedKeyButton::InsideEllipse(key, {17, 34}));
+        // The corners of the bounding box are not the key.
+        for (QPoint p : {QPoint(0, 0), QPoint(34, 0), QPoint(0, 34), QPoint(34, 34), QPoint(4, 4), QPoint(30, 30)})
+            QVERIFY2(!ShapedKeyButton::InsideEllipse(key, p), qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
+        QVERIFY(!ShapedKeyButton::InsideEllipse(key, {-1, 17}));
+        QVERIFY(!ShapedKeyButton::InsideEllipse(key, {35, 17}));
+        QVERIFY(!ShapedKeyButton::InsideEllipse(QSize(0, 0), {0, 0}));
+
+        // The drawn shape and the hit test agree pixel for pixel.
+        for (QSize size : {QSize(35, 35), QSize(45, 45)}) {
+            const QRegion shape = ShapedKeyButton::EllipseRegion(size);
+            QCOMPARE(shape.boundingRect(), QRect(QPoint(0, 0), size));
+            for (int y = -1; y <= size.height(); ++y)
+                for (int x = -1; x <= size.width(); ++x)
+                    QCOMPARE(shape.contains(QPoint(x, y)), ShapedKeyButton::InsideEllipse(size, {x, y}));
+        }
+    }
+
+    void lcdTurnedBy180Degrees() {
+        QImage picture(244, 64, QImage::Format_RGB32);
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 244; ++x) picture.setPixel(x, y, qRgb(x, y, (x * 7 + y) & 0xFF));
+        const QImage turned = TurnLcdPicture(picture);
+        QCOMPARE(turned.size(), picture.size());
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 244; ++x)
+                QCOMPARE(turned.pixel(243 - x, 63 - y), picture.pixel(x, y));
+        QCOMPARE(TurnLcdPicture(turned), picture);
+    }
+
+    void surfaceFillIsClipped() {
+        OffscreenSurface surface(73, 73, 256, 72, qRgb(192, 192, 192));
+        QCOMPARE(surface.image().size(), QSize(256, 72));
+        QCOMPARE(surface.image().pixel(255, 71), qRgb(192, 192, 192));
+        surface.Fill(0, 0, 256, 80, qRgb(140, 140, 140));  // 80 rows: the last 8 fall away
+        for (QPoint p : {QPoint(0, 0), QPoint(255, 71), QPoint(128, 36)})
+            QCOMPARE(surface.image().pixel(p), qRgb(140, 140, 140));
+        surface.Fill(-5, -5, 3, 2, qRgb(170, 170, 170));
+        QCOMPARE(surface.image().pixel(2, 1), qRgb(170, 170, 170));
+        QCOMPARE(surface.image().pixel(3, 1), qRgb(140, 140, 140));
+        QCOMPARE(surface.image().pixel(2, 2), qRgb(140, 140, 140));
+        surface.Fill(10, 10, 5, 5, qRgb(0, 0, 0));  // inverted: nothing
+        QCOMPARE(surface.image().pixel(7, 7), qRgb(140, 140, 140));
+    }
+};
+
+QTEST_APPLESS_MAIN(HostRulesTest)
+#include "host_rules_test.moc"
