@@ -39,6 +39,9 @@ inline void SetScreenPixel(int64_t sx, int64_t sy, uint32_t colour) {
 // (bx, by). Only the steps whose major coordinate lies on the picture are
 // walked, and the minor coordinate of each step is computed directly, so a
 // segment with far-off end points costs no more than one across the screen.
+// Spans below this keep i * dMinor within 64 bits, the common fast case.
+constexpr int64_t kSmallSpan = int64_t{1} << 30;
+
 void InkSegment(int64_t ax, int64_t ay, int64_t bx, int64_t by) {
     const int64_t dx = bx - ax;
     const int64_t dy = by - ay;
@@ -68,8 +71,13 @@ void InkSegment(int64_t ax, int64_t ay, int64_t bx, int64_t by) {
     for (int64_t i = first; i < last; ++i) {
         // Minor offset: i * dMinor / dMajor rounded half up. 128-bit so that
         // doubled int coordinates cannot overflow the product.
-        const __int128 num = static_cast<__int128>(2 * i) * dMinor + dMajor;
-        const int64_t offset = static_cast<int64_t>(num / (2 * static_cast<__int128>(dMajor)));
+        int64_t offset;
+        if (dMajor < kSmallSpan && dMinor < kSmallSpan) {
+            offset = (2 * i * dMinor + dMajor) / (2 * dMajor);  // i < dMajor: fits
+        } else {
+            const __int128 num = static_cast<__int128>(2 * i) * dMinor + dMajor;
+            offset = static_cast<int64_t>(num / (2 * static_cast<__int128>(dMajor)));
+        }
         const int64_t major = major0 + majorStep * i;
         const int64_t minor = minor0 + minorStep * offset;
         if (xMajor) {
