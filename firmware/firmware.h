@@ -109,6 +109,13 @@ void PowerSavingSecond();
 bool TimedCountActive();  // running or scheduled
 void TimedCountSecond(int32_t counts);
 void StartOtherDuration();
+// Select on a preset row ("1 MinuteCount" .. "24 Hours Count") or "Cancel".
+void TimedPresetSelect(uint8_t row);
+// The duration editor of "Set Schedule" and "Other duration" (the row's
+// label picks the fields it edits).
+void DurationEditSelect(uint8_t row);
+void DurationEditUp(uint8_t row);
+void DurationEditDown(uint8_t row);
 
 // ---- Logging, DataFlash, history and notes -----------------------------
 void LogData();
@@ -118,3 +125,13 @@ void FactoryReset();
 void HistoryRedraw();
 void NoteEditBlink();
 void NoteEditCommit();
+// "History Data": Select runs the chosen step, Up/Down choose it.
+void HistoryDataSelect(uint8_t row);
+void HistoryDataUp(uint8_t row);
+void HistoryDataDown(uint8_t row);
+// "Note/Location" opens the note editor; its four keys while it is open.
+void NoteEditOpen(uint8_t row);
+void NoteKeyBack(uint8_t key);
+void NoteKeyUp(uint8_t key);
+void NoteKeyDown(uint8_t key);
+void NoteKeySelect(uint8_t key);

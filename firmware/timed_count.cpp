@@ -7,3 +7,7 @@ bool TimedCountActive() { return fw.timedRunning != 0 || fw.timedScheduled != 0;
 void TimedCountSecond(int32_t counts) { (void)counts; }
 
 void StartOtherDuration() {}
+void TimedPresetSelect(uint8_t) {}
+void DurationEditSelect(uint8_t) {}
+void DurationEditUp(uint8_t) {}
+void DurationEditDown(uint8_t) {}
