@@ -1,0 +1,160 @@
+#include "tools/device/device.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+namespace geigerdevice {
+
+uint32_t ClampCount(uint32_t count, bool turned) {
+    return std::min(count, turned ? kMaxTurnedCount : kMaxCount);
+}
+
+std::array<uint8_t, 2> EncodeReport(uint32_t count, bool turned) {
+    const uint32_t c = ClampCount(count, turned);
+    return {static_cast<uint8_t>(0x80 | (turned ? 0x40 : 0) | (c >> 8)),
+            static_cast<uint8_t>(c & 0xFF)};
+}
+
+void CommandParser::Feed(std::string_view bytes, std::vector<std::string>& commands) {
+    for (const char ch : bytes) {
+        if (ch == '<') {
+            if (inCommand_) skipped_ += 1 + body_.size();  // the unfinished one
+            inCommand_ = true;
+            body_.clear();
+            continue;
+        }
+        if (!inCommand_) {
+            ++skipped_;
+            continue;
+        }
+        body_.push_back(ch);
+        if (body_.size() >= 2 && body_[body_.size() - 1] == '>' && body_[body_.size() - 2] == '>') {
+            body_.resize(body_.size() - 2);
+            commands.push_back(std::move(body_));
+            body_.clear();
+            inCommand_ = false;
+        } else if (1 + body_.size() >= kMaxCommandBytes) {
+            // Even with the closing ">>" next it would be too long.
+            skipped_ += 1 + body_.size();
+            body_.clear();
+            inCommand_ = false;
+        }
+    }
+}
+
+CountSource CountSource::Poisson(double cpm, uint32_t seed) {
+    CountSource s;
+    s.mean_ = cpm / 60.0;
+    s.rng_.seed(seed);
+    return s;
+}
+
+CountSource CountSource::Sequence(std::vector<uint32_t> counts) {
+    CountSource s;
+    s.sequence_ = std::move(counts);
+    if (s.sequence_.empty()) s.sequence_.push_back(0);
+    return s;
+}
+
+uint32_t CountSource::Next() {
+    if (!sequence_.empty()) {
+        const uint32_t c = sequence_[position_];
+        position_ = (position_ + 1) % sequence_.size();
+        return c;
+    }
+    if (mean_ <= 0) return 0;
+    std::poisson_distribution<uint64_t> poisson(mean_);
+    return static_cast<uint32_t>(std::min<uint64_t>(poisson(rng_), kMaxCount));
+}
+
+std::string_view KeyName(int key) {
+    static constexpr std::string_view kNames[] = {"back", "up", "down", "select"};
+    return key >= 0 && key < 4 ? kNames[key] : std::string_view("?");
+}
+
+Device::Device(DeviceConfig config, CountSource source)
+    : config_(config), source_(std::move(source)) {}
+
+bool Device::TurnedAt(int64_t ms) const {
+    bool turned = config_.turned;
+    if (config_.toggleTurnedMs > 0 && ms > 0 && (ms / config_.toggleTurnedMs) % 2 == 1) turned = !turned;
+    return turned;
+}
+
+std::optional<int64_t> Device::NextReportMs() const {
+    if (!reporting_) return std::nullopt;
+    return nextReportMs_;
+}
+
+namespace {
+
+// The command as it came, with bytes outside printable ASCII escaped.
+std::string Quoted(const std::string& body) {
+    std::string text = "<";
+    for (const unsigned char ch : body) {
+        if (ch >= 0x20 && ch < 0x7F) {
+            text.push_back(static_cast<char>(ch));
+        } else {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", ch);
+            text += hex;
+        }
+    }
+    return text + ">>";
+}
+
+}  // namespace
+
+void Device::Handle(const std::string& command, int64_t nowMs, std::vector<std::string>& log) {
+    if (command == "HEARTBEAT1") {
+        if (!poweredOn_) {
+            poweredOn_ = true;
+            log.push_back("heartbeat on (device on again)");
+        } else {
+            log.push_back(reporting_ ? "heartbeat on (already on)" : "heartbeat on");
+        }
+        if (!reporting_) {
+            reporting_ = true;
+            nextReportMs_ = nowMs + 1000;
+        }
+    } else if (command == "HEARTBEAT0") {
+        log.push_back(poweredOn_ ? (reporting_ ? "heartbeat off" : "heartbeat off (already off)")
+                                 : "heartbeat off (device is off)");
+        reporting_ = false;
+    } else if (command.size() == 4 && command.compare(0, 3, "KEY") == 0 && command[3] >= '0' &&
+               command[3] <= '3') {
+        std::string line = "key " + std::string(KeyName(command[3] - '0'));
+        if (!poweredOn_) line += " (device is off)";
+        log.push_back(std::move(line));
+    } else if (command == "POWEROFF") {
+        log.push_back(poweredOn_ ? "power off: reports stop until the next <HEARTBEAT1>>"
+                                 : "power off (already off)");
+        poweredOn_ = false;
+        reporting_ = false;
+    } else {
+        log.push_back("unknown command " + Quoted(command));
+    }
+}
+
+void Device::Receive(std::string_view bytes, int64_t nowMs, std::vector<std::string>& log) {
+    std::vector<std::string> commands;
+    parser_.Feed(bytes, commands);
+    for (const std::string& command : commands) Handle(command, nowMs, log);
+}
+
+void Device::Advance(int64_t nowMs, std::vector<SentReport>& sent) {
+    if (!reporting_ || nowMs < nextReportMs_) return;
+    // One report for the second that just ended; if more than one is due the
+    // device was not running: resume the rhythm from now.
+    SentReport report;
+    report.atMs = nowMs;
+    report.turned = TurnedAt(nowMs);
+    report.count = ClampCount(source_.Next(), report.turned);
+    report.bytes = EncodeReport(report.count, report.turned);
+    sent.push_back(report);
+    nextReportMs_ += 1000;
+    if (nextReportMs_ <= nowMs) nextReportMs_ = nowMs + 1000;
+}
+
+}  // namespace geigerdevice
