@@ -31,6 +31,23 @@ void BM_FullRedrawTextAndGraph(benchmark::State& state) {
 }
 BENCHMARK(BM_FullRedrawTextAndGraph);
 
+// The graph reading screen as the firmware draws it every second: the
+// reading area cleared, then 59 short, mostly steep lines two columns apart.
+void BM_GraphScreen(benchmark::State& state) {
+    LcdSurfaceCreate();
+    for (auto _ : state) {
+        LcdFillRect(0, 8, 122, 24, 0);
+        int prev = 31;
+        for (int k = 1; k <= 59; ++k) {
+            const int y = 8 + (k * 53 % 24);
+            LcdLine(2 * k - 2, prev, 2 * k, y);
+            prev = y;
+        }
+        benchmark::DoNotOptimize(LcdSurface.pixels[40][100]);
+    }
+}
+BENCHMARK(BM_GraphScreen);
+
 // The large-font reading screen: six large digits and a unit picture.
 void BM_LargeDigitsScreen(benchmark::State& state) {
     LcdSurfaceCreate();

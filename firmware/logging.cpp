@@ -6,19 +6,24 @@
 
 namespace {
 
-constexpr uint8_t kClockRead = 0xD1;
+constexpr uint8_t kClockWrite = 0xD0;
+constexpr uint8_t kMarker = 0x55;
+// The largest count a record can carry: a reader takes 0xFFFF as no value.
+constexpr uint32_t kLargestCount = 0xFFFE;
 
-// One byte for small counts, a marked 16-bit record for the rest.
+// One byte for small counts, a marked 16-bit record for the rest. A count of
+// 0x55 also takes the long form: as a single byte a reader would take it for
+// the start of a marker and lose it together with the byte after it.
 void WriteCount(uint32_t v) {
-    // The record holds 16 bits: a larger count is stored as the largest one
-    // rather than wrapping to a small (wrong) value.
-    if (v > 0xFFFF) v = 0xFFFF;
-    if (v < 256) {
+    // A larger count is stored as the largest one rather than wrapping to a
+    // small (wrong) value.
+    if (v > kLargestCount) v = kLargestCount;
+    if (v < 256 && v != kMarker) {
         const uint8_t one = static_cast<uint8_t>(v);
         FlashAppend(&one, 1);
         return;
     }
-    const uint8_t record[5] = {0x55, 0xAA, 0x01, static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+    const uint8_t record[5] = {kMarker, 0xAA, 0x01, static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
     FlashAppend(record, sizeof record);
 }
 
@@ -27,8 +32,8 @@ uint32_t ThisSecondCount() {
     return count < 0 ? 0 : static_cast<uint32_t>(count);
 }
 
-// The device reads its clock chip after each count record.
-void TouchClock() { HardwareHook(kClockRead, RtcHour(), RtcMinute(), RtcSecond()); }
+// The device writes its clock chip back after each count record.
+void TouchClock() { HardwareHook(kClockWrite, RtcHour(), RtcMinute(), RtcSecond()); }
 
 uint32_t SecondOfHour() { return static_cast<uint32_t>(fw.uptimeMinutes) * 60u + fw.uptimeSeconds; }
 

@@ -51,19 +51,21 @@ void ReadMotionSensor() {
     if (fw.swivelMode == 1) fw.displayTurned = 1;
 }
 
-// The main-menu row that leads to the logging settings, or none while the
-// menu table has no such row.
-const char* SaveDataRowLabel() {
-    for (int i = 0; i < 2; ++i)
-        if (MainMenu[i].onSelect == MenuExit) return nullptr;
-    return MainMenu[2].text;
+// Logging pauses while a box is open over the main menu's "Save Data" row
+// (the row that leads to the logging settings).
+bool LoggingPaused() {
+    if (fw.uiMode != Menu || !fw.editing) return false;
+    const MenuItem* row = CurrentMenuRow();
+    return row != nullptr && row->child == SaveDataMenu;
 }
 
-// Logging pauses while a box is open over the main menu's "Save Data" row.
-bool LoggingPaused() {
-    if (fw.uiMode != Menu || !fw.editing || fw.menuTable == nullptr) return false;
-    const char* label = SaveDataRowLabel();
-    return label != nullptr && fw.menuTable[fw.menuCursor].text == label;
+// The gyroscope screen keeps a seconds countdown in the shared scratch text:
+// byte 2 counts down while byte 3 is 1 and the step is 1. The scratch bytes
+// are unsigned.
+void GyroscopeSecond() {
+    const uint8_t remaining = static_cast<uint8_t>(fw.noteText[2]);
+    if (fw.stepValue == 1 && fw.noteText[3] == 1 && remaining > 0)
+        fw.noteText[2] = static_cast<char>(remaining - 1);
 }
 
 void AdvanceRunningTime() {
@@ -201,6 +203,7 @@ void FirmwareSecondTick() {
     if (fw.uiMode == Reading || fw.uiMode == Menu) DrawStatusClock();
     if (!fw.editing && fw.uiMode == Reading) ReadingSecondUpdate();
     if (fw.uiMode == Temperature) DrawTemperatureScreen();
+    if (fw.uiMode == Gyroscope) GyroscopeSecond();
     if (fw.keyQuiet > 0) --fw.keyQuiet;
     DrawStatusIcons();
     HardwareHook(fw.ledIndicatorOn);  // LED drive

@@ -3,7 +3,10 @@
 // falls outside it, which is the only clipping there is.
 #include "platform/lcd.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/images.h"
 
@@ -18,28 +21,50 @@ constexpr int kGlyphRows = 7;
 constexpr uint8_t kLargeAdvance = 11;  // 9 picture columns and a gap of 2
 
 // Solid fill of the screen rectangle [sx0, sx1) x [sy0, sy1), cut to the
-// picture.
+// picture once, then row by row.
 void FillScreen(int sx0, int sy0, int sx1, int sy1, uint32_t colour) {
     if (sx0 < 0) sx0 = 0;
     if (sy0 < 0) sy0 = 0;
     if (sx1 > kLcdScreenWidth) sx1 = kLcdScreenWidth;
     if (sy1 > kLcdScreenHeight) sy1 = kLcdScreenHeight;
-    for (int sy = sy0; sy < sy1; ++sy) {
-        uint32_t* row = LcdSurface.pixels[sy];
-        for (int sx = sx0; sx < sx1; ++sx) row[sx] = colour;
+    if (sx0 >= sx1 || sy0 >= sy1) return;
+    // Paint the first row, then copy it down: a block copy is much quicker
+    // than storing pixel by pixel.
+    uint32_t* first = LcdSurface.pixels[sy0] + sx0;
+    std::fill(first, LcdSurface.pixels[sy0] + sx1, colour);
+    const std::size_t bytes = static_cast<std::size_t>(sx1 - sx0) * sizeof(uint32_t);
+    for (int sy = sy0 + 1; sy < sy1; ++sy) std::memcpy(LcdSurface.pixels[sy] + sx0, first, bytes);
+}
+
+// The 2 x 2 block of LCD pixel (x, y). A block is either wholly on the
+// picture or wholly off it, so one test on the LCD coordinates clips it.
+inline void PaintBlock(unsigned x, unsigned y, uint32_t colour) {
+    if (x >= static_cast<unsigned>(kLcdWidth) || y >= static_cast<unsigned>(kLcdHeight)) return;
+    uint32_t* top = &LcdSurface.pixels[2 * y][2 * x];
+    uint32_t* bottom = &LcdSurface.pixels[2 * y + 1][2 * x];
+    top[0] = colour;
+    top[1] = colour;
+    bottom[0] = colour;
+    bottom[1] = colour;
+}
+
+// Up to eight rows of one column from a column byte (bit 0 at row y),
+// opaque: set bits in ink, clear bits in background. Rows wrap as bytes.
+inline void PaintColumnBits(uint8_t x, uint8_t y, uint8_t bits, unsigned rows) {
+    if (x >= kLcdWidth) return;
+    for (unsigned r = 0; r < rows; ++r) {
+        PaintBlock(x, static_cast<uint8_t>(y + r), (bits >> r & 1) ? kLcdInk : kLcdBackground);
     }
 }
 
-inline void SetScreenPixel(int64_t sx, int64_t sy, uint32_t colour) {
-    if (sx < 0 || sy < 0 || sx >= kLcdScreenWidth || sy >= kLcdScreenHeight) return;
-    LcdSurface.pixels[sy][sx] = colour;
-}
-
 // One-screen-pixel ink segment from (ax, ay) up to but not including
-// (bx, by). Only the steps whose major coordinate lies on the picture are
-// walked, and the minor coordinate of each step is computed directly, so a
-// segment with far-off end points costs no more than one across the screen.
-// Spans below this keep i * dMinor within 64 bits, the common fast case.
+// (bx, by). Step i puts the major coordinate at major0 + i and the minor one
+// at minor0 + i * dMinor / dMajor rounded half up. Only the steps whose
+// major coordinate lies on the picture are walked, so a segment with
+// far-off end points costs no more than one across the screen; the minor
+// offset is computed once for the first step and then carried as a
+// quotient and remainder.
+// Spans below this keep 2 * i * dMinor within 64 bits, the common fast case.
 constexpr int64_t kSmallSpan = int64_t{1} << 30;
 
 void InkSegment(int64_t ax, int64_t ay, int64_t bx, int64_t by) {
@@ -57,8 +82,8 @@ void InkSegment(int64_t ax, int64_t ay, int64_t bx, int64_t by) {
     const int majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
     const int minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
     const int64_t majorLimit = xMajor ? kLcdScreenWidth : kLcdScreenHeight;
+    const int64_t minorLimit = xMajor ? kLcdScreenHeight : kLcdScreenWidth;
 
-    // Steps i in [0, dMajor) put the major coordinate at major0 + majorStep * i.
     int64_t first = 0;
     int64_t last = dMajor;  // exclusive: the end point is not painted
     if (majorStep > 0) {
@@ -68,22 +93,44 @@ void InkSegment(int64_t ax, int64_t ay, int64_t bx, int64_t by) {
         if (major0 - majorLimit + 1 > first) first = major0 - majorLimit + 1;
         if (major0 + 1 < last) last = major0 + 1;
     }
+    if (first >= last) return;
+
+    // offset = (2 * i * dMinor + dMajor) / (2 * dMajor), as quotient and
+    // remainder at i = first. 128-bit only when the product could overflow.
+    const int64_t denominator = 2 * dMajor;
+    const int64_t increment = 2 * dMinor;  // at most the denominator
+    int64_t offset;
+    int64_t remainder;
+    if (first == 0) {
+        offset = 0;  // the usual case: the segment starts on the picture
+        remainder = dMajor;
+    } else if (dMajor < kSmallSpan && dMinor < kSmallSpan) {
+        const int64_t numerator = 2 * first * dMinor + dMajor;  // first < dMajor: fits
+        offset = numerator / denominator;
+        remainder = numerator % denominator;
+    } else {
+        const __int128 numerator = static_cast<__int128>(2 * first) * dMinor + dMajor;
+        offset = static_cast<int64_t>(numerator / denominator);
+        remainder = static_cast<int64_t>(numerator % denominator);
+    }
+
+    int64_t minor = minor0 + minorStep * offset;
+    int64_t major = major0 + majorStep * first;
     for (int64_t i = first; i < last; ++i) {
-        // Minor offset: i * dMinor / dMajor rounded half up. 128-bit so that
-        // doubled int coordinates cannot overflow the product.
-        int64_t offset;
-        if (dMajor < kSmallSpan && dMinor < kSmallSpan) {
-            offset = (2 * i * dMinor + dMajor) / (2 * dMajor);  // i < dMajor: fits
-        } else {
-            const __int128 num = static_cast<__int128>(2 * i) * dMinor + dMajor;
-            offset = static_cast<int64_t>(num / (2 * static_cast<__int128>(dMajor)));
+        if (minor >= 0 && minor < minorLimit) {
+            if (xMajor) {
+                LcdSurface.pixels[minor][major] = kLcdInk;
+            } else {
+                LcdSurface.pixels[major][minor] = kLcdInk;
+            }
+        } else if ((minorStep > 0) == (minor >= minorLimit)) {
+            break;  // the minor coordinate only moves one way: past the far edge it stays off
         }
-        const int64_t major = major0 + majorStep * i;
-        const int64_t minor = minor0 + minorStep * offset;
-        if (xMajor) {
-            SetScreenPixel(major, minor, kLcdInk);
-        } else {
-            SetScreenPixel(minor, major, kLcdInk);
+        major += majorStep;
+        remainder += increment;
+        if (remainder >= denominator) {
+            remainder -= denominator;
+            minor += minorStep;
         }
     }
 }
@@ -120,11 +167,7 @@ bool LcdPixelIsInk(int x, int y) {
 
 void LcdClear() { FillScreen(0, 0, kLcdScreenWidth, kLcdScreenHeight, kLcdBackground); }
 
-void LcdPlot(uint8_t x, uint8_t y, uint8_t off) {
-    const int sx = 2 * x;
-    const int sy = 2 * y;
-    FillScreen(sx, sy, sx + 2, sy + 2, off == 0 ? kLcdInk : kLcdBackground);
-}
+void LcdPlot(uint8_t x, uint8_t y, uint8_t off) { PaintBlock(x, y, off == 0 ? kLcdInk : kLcdBackground); }
 
 void LcdFillRect(uint8_t x, uint8_t y, uint8_t w, uint8_t h, uint8_t on) {
     // The screen rectangle is not reduced to bytes: a far edge past the
@@ -139,13 +182,13 @@ void LcdFrameRect(uint8_t x, uint8_t y, uint8_t w, uint8_t h) {
     const uint8_t bottom = static_cast<uint8_t>(y + h - 1);
     for (unsigned i = 0; i < h; ++i) {
         const uint8_t r = static_cast<uint8_t>(y + i);
-        LcdPlot(x, r, 0);
-        LcdPlot(right, r, 0);
+        PaintBlock(x, r, kLcdInk);
+        PaintBlock(right, r, kLcdInk);
     }
     for (unsigned i = 0; i < w; ++i) {
         const uint8_t c = static_cast<uint8_t>(x + i);
-        LcdPlot(c, y, 0);
-        LcdPlot(c, bottom, 0);
+        PaintBlock(c, y, kLcdInk);
+        PaintBlock(c, bottom, kLcdInk);
     }
 }
 
@@ -171,9 +214,7 @@ void LcdMoveTo(uint8_t x, uint8_t y) {
 
 void LcdPutColumn(uint8_t bits) {
     // Bit 7 is never drawn: a glyph is 7 rows high.
-    for (int r = 0; r < kGlyphRows; ++r) {
-        LcdPlot(textCursor.x, static_cast<uint8_t>(textCursor.y + r), (bits >> r & 1) ? 0 : 1);
-    }
+    PaintColumnBits(textCursor.x, textCursor.y, bits, kGlyphRows);
     textCursor.x = static_cast<uint8_t>(textCursor.x + 1);
 }
 
@@ -212,10 +253,7 @@ void LcdDrawImage(const uint8_t* picture, uint8_t x, uint8_t y) {
         const unsigned rows = height - band * 8 < 8 ? height - band * 8 : 8;
         for (unsigned c = 0; c < width; ++c) {
             const uint8_t bits = *data++;
-            const uint8_t px = static_cast<uint8_t>(x + c);
-            for (unsigned r = 0; r < rows; ++r) {
-                LcdPlot(px, static_cast<uint8_t>(bandTop + r), (bits >> r & 1) ? 0 : 1);
-            }
+            PaintColumnBits(static_cast<uint8_t>(x + c), bandTop, bits, rows);
         }
         bandTop = static_cast<uint8_t>(bandTop + 8);
     }

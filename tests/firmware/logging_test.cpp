@@ -39,10 +39,13 @@ void LogSecond() {
 
 }  // namespace
 
+// 0x55 alone would read as a marker, and 0xFFFF as no value: both go into
+// records a reader takes back as the count written.
 TEST(LogData, CountRecords) {
-    const int32_t counts[] = {5, 0x55, 255, 256, 300, 70000, -1};
+    const int32_t counts[] = {5, 0x54, 0x55, 0x56, 255, 256, 300, 0xFFFE, 0xFFFF, 70000, -1};
     const std::vector<std::vector<uint8_t>> expected = {
-        {5}, {0x55}, {255}, {0x55, 0xAA, 1, 1, 0}, {0x55, 0xAA, 1, 1, 0x2C}, {0x55, 0xAA, 1, 0xFF, 0xFF}, {0}};
+        {5}, {0x54}, {0x55, 0xAA, 1, 0, 0x55}, {0x56}, {255}, {0x55, 0xAA, 1, 1, 0}, {0x55, 0xAA, 1, 1, 0x2C},
+        {0x55, 0xAA, 1, 0xFF, 0xFE}, {0x55, 0xAA, 1, 0xFF, 0xFE}, {0x55, 0xAA, 1, 0xFF, 0xFE}, {0}};
     for (size_t i = 0; i < expected.size(); ++i) {
         StartLogging(1, 0);
         fw.secondCounts[59] = counts[i];

@@ -187,6 +187,36 @@ TEST(SecondTick, LoggingPausesOnlyOverTheSaveDataRow) {
     fw.menuCursor = 1;
     FirmwareSecondTick();
     EXPECT_EQ(fw.flashWriteLow, before + 1);
+    fw.menuCursor = 200;  // past the table's end: no row, so no pause
+    FirmwareSecondTick();
+    EXPECT_EQ(fw.flashWriteLow, before + 2);
+}
+
+TEST(SecondTick, GyroscopeCountsTheScratchDown) {
+    BootToRunning();
+    fw.uiMode = Gyroscope;
+    fw.stepValue = 1;
+    fw.noteText[2] = 2;
+    fw.noteText[3] = 1;
+    FirmwareSecondTick();
+    EXPECT_EQ(fw.noteText[2], 1);
+    FirmwareSecondTick();
+    FirmwareSecondTick();
+    EXPECT_EQ(fw.noteText[2], 0) << "stops at 0";
+
+    fw.noteText[2] = static_cast<char>(200);  // the scratch bytes are unsigned
+    FirmwareSecondTick();
+    EXPECT_EQ(static_cast<uint8_t>(fw.noteText[2]), 199);
+
+    fw.noteText[3] = 2;
+    FirmwareSecondTick();
+    fw.noteText[3] = 1;
+    fw.stepValue = 0;
+    FirmwareSecondTick();
+    fw.stepValue = 1;
+    fw.uiMode = Menu;
+    FirmwareSecondTick();
+    EXPECT_EQ(static_cast<uint8_t>(fw.noteText[2]), 199) << "only in the gyroscope screen, armed, with step 1";
 }
 
 TEST(ClockCheck, ValidClockNeverAsksToSetIt) {
