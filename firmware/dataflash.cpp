@@ -19,6 +19,8 @@ constexpr uint8_t kWriteEnable = 6;
 constexpr uint8_t kPageProgram = 2;
 constexpr int kEraseSteps = 31;
 constexpr int kEndSearchAttempts = 10;
+// An erased stretch is passed over 15 x 256 bytes at a time.
+constexpr uint8_t kErasedSkipPages = 15;
 
 uint32_t Join(uint8_t high, uint8_t middle, uint8_t low) {
     return (static_cast<uint32_t>(high) << 16) | (static_cast<uint32_t>(middle) << 8) | low;
@@ -38,8 +40,9 @@ uint8_t ReadAt(uint32_t address) {
 }  // namespace
 
 void FlashResetAreas() {
-    // Erased flash reads 0xFF; the write area starts out zeroed.
-    std::memset(FlashReadArea, 0xFF, sizeof FlashReadArea);
+    // The read area holds the history that ships with the firmware; the
+    // write area starts out zeroed.
+    HistoryImageBuild(FlashReadArea);
     std::memset(FlashWriteArea, 0, sizeof FlashWriteArea);
 }
 
@@ -81,6 +84,10 @@ bool FlashFindEnd(uint8_t* high, uint8_t* middle, uint8_t* low) {
 uint8_t FlashRead(uint8_t* buffer, uint8_t n) {
     uint16_t offset = static_cast<uint16_t>((fw.flashReadMiddle << 8) | fw.flashReadLow);
     for (uint8_t i = 0; i < n; ++i) buffer[i] = FlashReadArea[static_cast<uint16_t>(offset + i)];
+    return FlashAdvance(n);
+}
+
+uint8_t FlashAdvance(uint8_t n) {
     if (n == 0) return fw.endOfStore;  // nothing read, nothing to advance
 
     uint32_t before = Join(fw.flashReadHigh, fw.flashReadMiddle, fw.flashReadLow);
@@ -94,6 +101,17 @@ uint8_t FlashRead(uint8_t* buffer, uint8_t n) {
     if (Join(fw.flashReadHigh, fw.flashReadMiddle, fw.flashReadLow) < before) fw.endOfStore = 1;
     return fw.endOfStore;
 }
+
+uint8_t FlashSkipErased() {
+    uint32_t before = Join(fw.flashReadHigh, fw.flashReadMiddle, fw.flashReadLow);
+    if (fw.flashReadMiddle >= 256 - kErasedSkipPages)
+        fw.flashReadHigh = static_cast<uint8_t>((fw.flashReadHigh + 1) & fw.flashHighMask);
+    fw.flashReadMiddle = static_cast<uint8_t>(fw.flashReadMiddle + kErasedSkipPages);
+    if (Join(fw.flashReadHigh, fw.flashReadMiddle, fw.flashReadLow) < before) fw.endOfStore = 1;
+    return fw.endOfStore;
+}
+
+void FlashRewind() { fw.flashReadHigh = fw.flashReadMiddle = fw.flashReadLow = 0; }
 
 void FlashLocateEnd() {
     // The chip may answer unreliably right after power-up: trust an end only

@@ -14,11 +14,24 @@ extern uint8_t FlashWriteArea[kFlashAreaSize];
 // image holds no records) and zeroes the write area.
 void FlashResetAreas();
 
+// The built-in history image: records from 0 up to kHistoryImageEnd - 1.
+constexpr uint32_t kHistoryImageEnd = 0x6018;
+// Writes the image into `area` (kFlashAreaSize bytes), erased after its end.
+void HistoryImageBuild(uint8_t* area);
+
 void FlashAppend(const uint8_t* bytes, uint8_t n);
 // Returns true when a free byte was found before the first free page.
 bool FlashFindEnd(uint8_t* high, uint8_t* middle, uint8_t* low);
 uint8_t FlashReadByte(uint8_t high, uint8_t middle, uint8_t low);
 uint8_t FlashRead(uint8_t* buffer, uint8_t n);
+// Moves the read address on by n bytes without reading, with FlashRead's
+// carry and end rule; returns endOfStore.
+uint8_t FlashAdvance(uint8_t n);
+// Passes over an erased stretch: the middle byte moves on by 15 (3840
+// bytes), carrying into the high byte; same end rule. Returns endOfStore.
+uint8_t FlashSkipErased();
+// Puts the read address back to the start of the store.
+void FlashRewind();
 // Power-on: the end search with its retries, into the write address.
 void FlashLocateEnd();
 // The 12-byte time stamp (9-byte and 3-byte appends) without the note record.

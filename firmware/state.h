@@ -148,6 +148,24 @@ struct FirmwareState {
     // Note: length byte N (at most 17), N characters, then a 0.
     char note[kNoteMax + 2] = {};
 
+    // History viewer: the outcome of the last search and the time stamp it
+    // found (the six time fields are 0 until a stamp has been found).
+    uint8_t historyFound = 0;
+    uint8_t recYear = 0;
+    uint8_t recMonth = 0;
+    uint8_t recDay = 0;
+    uint8_t recHour = 0;
+    uint8_t recMinute = 0;
+    uint8_t recSecond = 0;
+    uint8_t recSaveMode = 1;
+
+    // Note editor: the character being chosen is stepValue; noteIdle counts
+    // half-second ticks since the last Up/Down, 255 when nothing is pending.
+    uint8_t noteCursor = 0;
+    uint8_t noteIdle = 255;
+    uint8_t noteBlink = 0;
+    char noteText[kNoteMax] = {};
+
     // Settings (loaded at power-on from the configuration store).
     uint8_t alarmOn = 1;
     uint8_t speakerOn = 1;

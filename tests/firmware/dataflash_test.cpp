@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "firmware/dataflash.h"
 #include "firmware/device_harness.h"
@@ -172,4 +175,110 @@ TEST(EraseSavedData, RestartsTheLogWithAStamp) {
     EXPECT_EQ(Write(), 12u);
     EXPECT_EQ(Read(), 0u);
     EXPECT_EQ(FindEnd().end, 0x6018u) << "the history image is not erased";
+}
+
+TEST(FlashRead, AdvanceAndErasedSkipFollowTheReadRules) {
+    harness::Start();
+    SetRead(0x00FE);
+    EXPECT_EQ(FlashAdvance(200), 0);
+    EXPECT_EQ(Read(), 0x01C6u);
+    SetRead(0xFFFF0);
+    EXPECT_EQ(FlashAdvance(0x10), 1) << "past the top of the address range";
+    EXPECT_EQ(Read(), 0u);
+
+    fw.endOfStore = 0;
+    SetRead(0x1E012);  // middle 0xE0: the skip stays within the pass
+    EXPECT_EQ(FlashSkipErased(), 0);
+    EXPECT_EQ(Read(), 0x1EF12u);
+    EXPECT_EQ(FlashSkipErased(), 0);
+    EXPECT_EQ(Read(), 0x1FE12u);
+    EXPECT_EQ(FlashSkipErased(), 0) << "middle 0xFE carries into the high byte";
+    EXPECT_EQ(Read(), 0x20D12u);
+    SetRead(0xFF112);
+    EXPECT_EQ(FlashSkipErased(), 1) << "the high byte wraps: end of store";
+    EXPECT_EQ(Read(), 0x00012u);
+
+    FlashRewind();
+    EXPECT_EQ(Read(), 0u);
+}
+
+namespace {
+
+struct ImageWalk {
+    int stamps = 0;
+    uint32_t samples = 0;
+    uint32_t ones = 0;
+    std::vector<std::pair<uint32_t, std::string>> names;
+    bool badSample = false;
+    bool inconsistent = false;
+};
+
+// Reads the image as records; checks that every stamp lies as many seconds
+// after the one before as count bytes lie between them, or starts a session.
+ImageWalk Walk() {
+    ImageWalk w;
+    long lastTime = -1;
+    uint32_t since = 0;
+    uint32_t a = 0;
+    while (a < kHistoryImageEnd) {
+        const uint8_t* p = FlashReadArea + a;
+        if (p[0] == 0x55) {
+            EXPECT_EQ(p[1], 0xAA) << a;
+            if (p[2] == 0) {
+                ++w.stamps;
+                EXPECT_EQ(p[3], 11);
+                EXPECT_EQ(p[4], 12);
+                EXPECT_TRUE(p[9] == 0x55 && p[10] == 0xAA && p[11] == 1) << a;
+                const long t = ((p[5] * 24L + p[6]) * 60 + p[7]) * 60 + p[8];
+                if (lastTime >= 0 && since == 258 && t != lastTime + 258) w.inconsistent = true;
+                if (lastTime >= 0 && t <= lastTime) w.inconsistent = true;
+                lastTime = t;
+                since = 0;
+                a += 12;
+            } else {
+                EXPECT_EQ(p[2], 5) << a;
+                w.names.push_back({a, std::string(reinterpret_cast<const char*>(p + 4), p[3])});
+                a += 4 + p[3];
+            }
+            continue;
+        }
+        if (p[0] > 1) w.badSample = true;
+        ++w.samples;
+        w.ones += p[0];
+        ++since;
+        ++a;
+    }
+    EXPECT_EQ(a, kHistoryImageEnd);
+    return w;
+}
+
+}  // namespace
+
+TEST(HistoryImage, LayoutOfTheBuiltInHistory) {
+    harness::Start();
+    ImageWalk w = Walk();
+    EXPECT_EQ(w.stamps, 91);
+    EXPECT_EQ(w.samples, 23456u);
+    EXPECT_FALSE(w.badSample) << "one-second counts of 0 or 1 only";
+    EXPECT_FALSE(w.inconsistent) << "stamps 258 counts apart are 258 s apart";
+    // About 30 counts per minute.
+    EXPECT_NEAR(60.0 * w.ones / w.samples, 30.0, 1.5);
+    ASSERT_EQ(w.names.size(), 4u);
+    EXPECT_EQ(w.names[0], (std::pair<uint32_t, std::string>{0, "SCHOOL"}));
+    EXPECT_EQ(w.names[1].second, "HOME001");
+    EXPECT_EQ(w.names[2].second, "MAIN STREET");
+    EXPECT_EQ(w.names[3].second, "MAIN STREET2");
+    for (uint32_t a = kHistoryImageEnd; a < kFlashAreaSize; ++a)
+        if (FlashReadArea[a] != 0xFF) ADD_FAILURE() << "written past the image at " << a;
+
+    Found f = FindEnd();
+    EXPECT_EQ(f.end, 0x6018u);
+    EXPECT_TRUE(f.flag);
+    EXPECT_EQ(FlashReadArea[0x6800], 0xFF) << "a free page for the end search";
+
+}
+
+TEST(HistoryImage, PowerOnWritesAfterTheBuiltInHistory) {
+    harness::Boot();
+    EXPECT_EQ(Write(), 0x6018u) << "appends go on after the built-in history";
 }

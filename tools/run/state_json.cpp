@@ -33,6 +33,8 @@ namespace {
     X(logSeconds) X(logHourSum) X(logLastMark) X(flashWriteHigh) X(flashWriteMiddle)   \
     X(flashWriteLow) X(flashReadHigh) X(flashReadMiddle) X(flashReadLow)               \
     X(flashHighMask) X(endOfStore)                                                     \
+    X(historyFound) X(recYear) X(recMonth) X(recDay) X(recHour) X(recMinute)           \
+    X(recSecond) X(recSaveMode) X(noteCursor) X(noteIdle) X(noteBlink)                 \
     X(alarmOn) X(speakerOn) X(displayMode) X(powerSavingOn) X(backlightTimer)          \
     X(clockLine) X(alarmLevelCpm) X(maxCpm) X(infoLine) X(alarmLevelUsv) X(alarmUnit)  \
     X(thresholdUnit) X(thresholdCpm) X(thresholdUsv) X(graphType) X(swivelMode)        \
@@ -125,6 +127,10 @@ std::string StateJson(uint64_t showLcdCalls, uint64_t virtualMs) {
                                   ? static_cast<uint8_t>(fw.note[0])
                                   : static_cast<size_t>(kNoteMax);
     json.AddString("note", fw.note + 1, noteLength);
+    // The note editor's working text ends at its first 0 or with its buffer.
+    size_t noteTextLength = 0;
+    while (noteTextLength < kNoteMax && fw.noteText[noteTextLength] != '\0') ++noteTextLength;
+    json.AddString("noteText", fw.noteText, noteTextLength);
 
     // DataFlash addresses as whole numbers, next to their bytes above.
     json.Add("flashWriteAddress", static_cast<uint32_t>(fw.flashWriteHigh * 65536u +
