@@ -59,6 +59,27 @@ extern MenuItem BatteryMenu[];
 extern MenuItem AboutMenu[];
 // Title texts; the menu code compares these by identity.
 extern const char kTitleMainMenu[];
+// Row labels, for handlers that serve several rows and tell them apart by
+// the label's identity (two rows reading "CPM" are different rows).
+extern const char kLabelAlarmCpm[];
+extern const char kLabelAlarmUsv[];
+extern const char kLabelThresholdCpm[];
+extern const char kLabelThresholdUsv[];
+extern const char kLabelThresholdMr[];
+extern const char kLabelCalibrate1[];
+extern const char kLabelCalibrate2[];
+extern const char kLabelCalibrate3[];
+extern const char kLabelSetSchedule[];
+extern const char kLabelOneMinute[];
+extern const char kLabelTenMinutes[];
+extern const char kLabelHundredMinutes[];
+extern const char kLabelTwelveHours[];
+extern const char kLabelTwentyFourHours[];
+extern const char kLabelOtherDuration[];
+extern const char kLabelCancel[];
+// The row under the menu cursor, or none (no table, or the cursor is past
+// the table's "Exit").
+MenuItem* CurrentMenuRow();
 
 // ---- Counts, CPM and dose --------------------------------------------
 int32_t NextSecondCount();
@@ -100,8 +121,64 @@ void StepGraphTypeDown(uint8_t arg);
 void ShowGraphZoom(uint8_t arg);
 void ShowGraphType(uint8_t arg);
 
+// ---- Setting editors and information screens of the menus -------------
+// Toggle editors: the same handler for Select, Up and Down; the first key
+// shows the value, later keys within the box's life step it.
+void EditSpeaker(uint8_t arg);
+void EditAlarmOnOff(uint8_t arg);
+void EditLedIndicator(uint8_t arg);
+void EditPowerSaving(uint8_t arg);
+void EditMotionDetect(uint8_t arg);
+void EditSwivelDisplay(uint8_t arg);
+void EditReverseDisplay(uint8_t arg);
+void EditBatteryType(uint8_t arg);
+void EditSaveMode(uint8_t arg);
+void EditBaudRate(uint8_t arg);
+// "Factory Reset", "Erase Saved Data", "Reset Total Count": every call
+// flips the choice in stepValue; CloseValueBox acts on a "Yes".
+void EditYesNo(uint8_t arg);
+// Stepping editors: Select shows, Up and Down step and show.
+void ShowContrast(uint8_t arg);
+void StepContrastUp(uint8_t arg);
+void StepContrastDown(uint8_t arg);
+void ShowBacklightLevel(uint8_t arg);
+void StepBacklightLevelUp(uint8_t arg);
+void StepBacklightLevelDown(uint8_t arg);
+void ShowBacklightTimer(uint8_t arg);
+void StepBacklightTimerUp(uint8_t arg);
+void StepBacklightTimerDown(uint8_t arg);
+// The three Threshold rows and the two Alarm level rows (the row's label
+// picks the unit).
+void ShowThreshold(uint8_t arg);
+void StepThresholdUp(uint8_t arg);
+void StepThresholdDown(uint8_t arg);
+void ShowAlarmLevel(uint8_t arg);
+void StepAlarmLevelUp(uint8_t arg);
+void StepAlarmLevelDown(uint8_t arg);
+// "Calibrate 1..3" (the row's label picks the point).
+void CalibrateSelect(uint8_t arg);
+void CalibrateUp(uint8_t arg);
+void CalibrateDown(uint8_t arg);
+void DateTimeSelect(uint8_t arg);
+void DateTimeUp(uint8_t arg);
+void DateTimeDown(uint8_t arg);
+// Information screens.
+void ShowModel(uint8_t arg);
+void ShowRevision(uint8_t arg);
+void ShowSerialNumber(uint8_t arg);
+void ShowManufacture(uint8_t arg);
+void ShowBatteryVoltage(uint8_t arg);
+void OpenTemperatureScreen(uint8_t arg);
+void TemperatureUnitStep(uint8_t arg);
+void EnterGyroscope(uint8_t arg);
+
 // ---- Alarm, power saving and battery ---------------------------------
 void DrawBatteryIcon();
+// The level display of the battery icon for one battery reading (tenths of
+// a volt), with the low-battery notice; DrawBatteryIcon passes the sensor's.
+void DrawBatteryLevel(uint8_t reading);
+// True when the measurement is at or above the alarm level of alarmUnit.
+bool AlarmThresholdReached();
 void AlarmSecond();
 void PowerSavingSecond();
 

@@ -10,6 +10,24 @@
 
 const char kTitleMainMenu[] = "Main Menu";
 
+// Labels that editors and the timed count recognise their rows by.
+const char kLabelAlarmCpm[] = "CPM";
+const char kLabelAlarmUsv[] = "uSv";
+const char kLabelThresholdCpm[] = "CPM";
+const char kLabelThresholdUsv[] = "uSv";
+const char kLabelThresholdMr[] = "mR";
+const char kLabelCalibrate1[] = "Calibrate 1";
+const char kLabelCalibrate2[] = "Calibrate 2";
+const char kLabelCalibrate3[] = "Calibrate 3";
+const char kLabelSetSchedule[] = "Set Schedule";
+const char kLabelOneMinute[] = "1 MinuteCount";
+const char kLabelTenMinutes[] = "10 Minutes Count";
+const char kLabelHundredMinutes[] = "100 Minutes Count";
+const char kLabelTwelveHours[] = "12 Hours Count";
+const char kLabelTwentyFourHours[] = "24 Hours Count";
+const char kLabelOtherDuration[] = "Other duration";
+const char kLabelCancel[] = "Cancel";
+
 namespace {
 
 // Every table ends with a row using this label; the drawing and the cursor
@@ -35,8 +53,6 @@ const char kResetTotalCount[] = "Reset Total Count";
 
 // Alarm.
 const char kAlarmOnOff[] = "On/Off";
-const char kAlarmCpm[] = "CPM";
-const char kAlarmUsv[] = "uSv";
 
 // Display Option.
 const char kDisplayMode[] = "Display Mode";
@@ -56,28 +72,11 @@ const char kHistoryData[] = "History Data";
 const char kThreshold[] = "Threshold";
 const char kEraseSavedData[] = "Erase Saved Data";
 
-// Threshold.
-const char kThresholdCpm[] = "CPM";
-const char kThresholdUsv[] = "uSv";
-const char kThresholdMr[] = "mR";
-
-// Timed Count and Cancel.
-const char kSetSchedule[] = "Set Schedule";
-const char kOneMinute[] = "1 MinuteCount";
-const char kTenMinutes[] = "10 Minutes Count";
-const char kHundredMinutes[] = "100 Minutes Count";
-const char kTwelveHours[] = "12 Hours Count";
-const char kTwentyFourHours[] = "24 Hours Count";
-const char kOtherDuration[] = "Other duration";
-const char kCancel[] = "Cancel";
 
 // Init Setup and Calibrate.
 const char kDateTime[] = "Date/Time";
 const char kCalibrate[] = "Calibrate";
 const char kFactoryReset[] = "Factory Reset";
-const char kCalibrate1[] = "Calibrate 1";
-const char kCalibrate2[] = "Calibrate 2";
-const char kCalibrate3[] = "Calibrate 3";
 
 // Others and Battery.
 const char kOthersBattery[] = "Battery";
@@ -96,15 +95,13 @@ const char kManufacture[] = "Manufacture";
 // The drawing and cursor code look at no more rows than this for "Exit".
 constexpr uint8_t kMaxRows = 20;
 
-void EditYesNo(uint8_t arg);
-
 }  // namespace
 
-// Row builders: a plain row, a row that opens a submenu, a row with an
-// editor, and the closing "Exit".
-#define ROW(i, text, parent) {i, 0, nullptr, text, nullptr, nullptr, nullptr, parent, nullptr}
+// Row builders: a row that opens a submenu, a row with an editor, a toggle
+// row (Select, Up and Down run the same step), and the closing "Exit".
 #define SUBMENU(i, text, parent, child) {i, 0, nullptr, text, nullptr, nullptr, nullptr, parent, child}
 #define EDIT(i, text, up, down, select, parent) {i, 0, nullptr, text, up, down, select, parent, nullptr}
+#define TOGGLE(i, text, step, parent) EDIT(i, text, step, step, step, parent)
 #define EXIT_ROW(i, parent) {i, 0, nullptr, kExit, nullptr, nullptr, MenuExit, parent, nullptr}
 
 MenuItem MainMenu[] = {
@@ -119,107 +116,109 @@ MenuItem MainMenu[] = {
 };
 
 MenuItem UserOptionMenu[] = {
-    ROW(0, kSpeaker, MainMenu),
+    TOGGLE(0, kSpeaker, EditSpeaker, MainMenu),
     SUBMENU(1, kAlarm, MainMenu, AlarmMenu),
-    ROW(2, kLedIndicator, MainMenu),
-    ROW(3, kPowerSaving, MainMenu),
-    ROW(4, kMotionDetect, MainMenu),
-    EDIT(5, kResetTotalCount, EditYesNo, EditYesNo, EditYesNo, MainMenu),
+    TOGGLE(2, kLedIndicator, EditLedIndicator, MainMenu),
+    TOGGLE(3, kPowerSaving, EditPowerSaving, MainMenu),
+    TOGGLE(4, kMotionDetect, EditMotionDetect, MainMenu),
+    TOGGLE(5, kResetTotalCount, EditYesNo, MainMenu),
     EXIT_ROW(6, MainMenu),
 };
 
 // Back and "Exit" here skip User Option and go straight to the main menu.
 MenuItem AlarmMenu[] = {
-    ROW(0, kAlarmOnOff, MainMenu),
-    ROW(1, kAlarmCpm, MainMenu),
-    ROW(2, kAlarmUsv, MainMenu),
+    TOGGLE(0, kAlarmOnOff, EditAlarmOnOff, MainMenu),
+    EDIT(1, kLabelAlarmCpm, StepAlarmLevelUp, StepAlarmLevelDown, ShowAlarmLevel, MainMenu),
+    EDIT(2, kLabelAlarmUsv, StepAlarmLevelUp, StepAlarmLevelDown, ShowAlarmLevel, MainMenu),
     EXIT_ROW(3, MainMenu),
 };
 
 MenuItem DisplayOptionMenu[] = {
-    EDIT(0, kDisplayMode, EditDisplayMode, EditDisplayMode, EditDisplayMode, MainMenu),
-    ROW(1, kBacklightTimer, MainMenu),
-    ROW(2, kBacklightLevel, MainMenu),
-    ROW(3, kContrast, MainMenu),
-    EDIT(4, kLargeFontMode, EditLargeFontMode, EditLargeFontMode, EditLargeFontMode, MainMenu),
+    TOGGLE(0, kDisplayMode, EditDisplayMode, MainMenu),
+    EDIT(1, kBacklightTimer, StepBacklightTimerUp, StepBacklightTimerDown, ShowBacklightTimer, MainMenu),
+    EDIT(2, kBacklightLevel, StepBacklightLevelUp, StepBacklightLevelDown, ShowBacklightLevel, MainMenu),
+    EDIT(3, kContrast, StepContrastUp, StepContrastDown, ShowContrast, MainMenu),
+    TOGGLE(4, kLargeFontMode, EditLargeFontMode, MainMenu),
     EDIT(5, kGraphType, StepGraphTypeUp, StepGraphTypeDown, ShowGraphType, MainMenu),
     EDIT(6, kGraphicZoom, StepGraphZoomUp, StepGraphZoomDown, ShowGraphZoom, MainMenu),
-    ROW(7, kSwivelDisplay, MainMenu),
-    ROW(8, kReverseDisplay, MainMenu),
+    TOGGLE(7, kSwivelDisplay, EditSwivelDisplay, MainMenu),
+    TOGGLE(8, kReverseDisplay, EditReverseDisplay, MainMenu),
     EXIT_ROW(9, MainMenu),
 };
 
+// "Note/Location" has no step of its own: Up and Down are ignored while it
+// is chosen.
 MenuItem SaveDataMenu[] = {
-    ROW(0, kSaveMode, MainMenu),
-    ROW(1, kNoteLocation, MainMenu),
-    ROW(2, kHistoryData, MainMenu),
+    TOGGLE(0, kSaveMode, EditSaveMode, MainMenu),
+    EDIT(1, kNoteLocation, nullptr, nullptr, NoteEditOpen, MainMenu),
+    EDIT(2, kHistoryData, HistoryDataUp, HistoryDataDown, HistoryDataSelect, MainMenu),
     SUBMENU(3, kThreshold, MainMenu, ThresholdMenu),
-    EDIT(4, kEraseSavedData, EditYesNo, EditYesNo, EditYesNo, MainMenu),
+    TOGGLE(4, kEraseSavedData, EditYesNo, MainMenu),
     EXIT_ROW(5, MainMenu),
 };
 
 MenuItem ThresholdMenu[] = {
-    ROW(0, kThresholdCpm, SaveDataMenu),
-    ROW(1, kThresholdUsv, SaveDataMenu),
-    ROW(2, kThresholdMr, SaveDataMenu),
+    EDIT(0, kLabelThresholdCpm, StepThresholdUp, StepThresholdDown, ShowThreshold, SaveDataMenu),
+    EDIT(1, kLabelThresholdUsv, StepThresholdUp, StepThresholdDown, ShowThreshold, SaveDataMenu),
+    EDIT(2, kLabelThresholdMr, StepThresholdUp, StepThresholdDown, ShowThreshold, SaveDataMenu),
     EXIT_ROW(3, SaveDataMenu),
 };
 
 MenuItem TimedCountMenu[] = {
-    ROW(0, kSetSchedule, MainMenu),
-    ROW(1, kOneMinute, MainMenu),
-    ROW(2, kTenMinutes, MainMenu),
-    ROW(3, kHundredMinutes, MainMenu),
-    ROW(4, kTwelveHours, MainMenu),
-    ROW(5, kTwentyFourHours, MainMenu),
-    ROW(6, kOtherDuration, MainMenu),
+    EDIT(0, kLabelSetSchedule, DurationEditUp, DurationEditDown, DurationEditSelect, MainMenu),
+    EDIT(1, kLabelOneMinute, nullptr, nullptr, TimedPresetSelect, MainMenu),
+    EDIT(2, kLabelTenMinutes, nullptr, nullptr, TimedPresetSelect, MainMenu),
+    EDIT(3, kLabelHundredMinutes, nullptr, nullptr, TimedPresetSelect, MainMenu),
+    EDIT(4, kLabelTwelveHours, nullptr, nullptr, TimedPresetSelect, MainMenu),
+    EDIT(5, kLabelTwentyFourHours, nullptr, nullptr, TimedPresetSelect, MainMenu),
+    EDIT(6, kLabelOtherDuration, DurationEditUp, DurationEditDown, DurationEditSelect, MainMenu),
     EXIT_ROW(7, MainMenu),
 };
 
 MenuItem CancelMenu[] = {
-    ROW(0, kCancel, MainMenu),
+    EDIT(0, kLabelCancel, nullptr, nullptr, TimedPresetSelect, MainMenu),
     EXIT_ROW(1, MainMenu),
 };
 
 MenuItem InitSetupMenu[] = {
-    ROW(0, kDateTime, MainMenu),
+    EDIT(0, kDateTime, DateTimeUp, DateTimeDown, DateTimeSelect, MainMenu),
     SUBMENU(1, kCalibrate, MainMenu, CalibrateMenu),
-    ROW(2, kFactoryReset, MainMenu),
+    TOGGLE(2, kFactoryReset, EditYesNo, MainMenu),
     EXIT_ROW(3, MainMenu),
 };
 
 // The points lead back to Init Setup, but "Exit" goes to the main menu.
 MenuItem CalibrateMenu[] = {
-    ROW(0, kCalibrate1, InitSetupMenu),
-    ROW(1, kCalibrate2, InitSetupMenu),
-    ROW(2, kCalibrate3, InitSetupMenu),
+    EDIT(0, kLabelCalibrate1, CalibrateUp, CalibrateDown, CalibrateSelect, InitSetupMenu),
+    EDIT(1, kLabelCalibrate2, CalibrateUp, CalibrateDown, CalibrateSelect, InitSetupMenu),
+    EDIT(2, kLabelCalibrate3, CalibrateUp, CalibrateDown, CalibrateSelect, InitSetupMenu),
     EXIT_ROW(3, MainMenu),
 };
 
 // "Battery" has no parent, so Back on it leaves the menus altogether.
 MenuItem OthersMenu[] = {
     SUBMENU(0, kOthersBattery, nullptr, BatteryMenu),
-    ROW(1, kTemperature, MainMenu),
-    ROW(2, kGyroscope, MainMenu),
-    ROW(3, kComportBaudRate, MainMenu),
+    EDIT(1, kTemperature, nullptr, nullptr, OpenTemperatureScreen, MainMenu),
+    EDIT(2, kGyroscope, nullptr, nullptr, EnterGyroscope, MainMenu),
+    TOGGLE(3, kComportBaudRate, EditBaudRate, MainMenu),
     EXIT_ROW(4, MainMenu),
 };
 
 MenuItem BatteryMenu[] = {
-    ROW(0, kBatteryType, OthersMenu),
-    ROW(1, kBatteryVoltage, OthersMenu),
+    TOGGLE(0, kBatteryType, EditBatteryType, OthersMenu),
+    EDIT(1, kBatteryVoltage, nullptr, nullptr, ShowBatteryVoltage, OthersMenu),
     EXIT_ROW(2, OthersMenu),
 };
 
 MenuItem AboutMenu[] = {
-    ROW(0, kModel, MainMenu),
-    ROW(1, kRevision, MainMenu),
-    ROW(2, kSerial, MainMenu),
-    ROW(3, kManufacture, MainMenu),
+    EDIT(0, kModel, nullptr, nullptr, ShowModel, MainMenu),
+    EDIT(1, kRevision, nullptr, nullptr, ShowRevision, MainMenu),
+    EDIT(2, kSerial, nullptr, nullptr, ShowSerialNumber, MainMenu),
+    EDIT(3, kManufacture, nullptr, nullptr, ShowManufacture, MainMenu),
     EXIT_ROW(4, MainMenu),
 };
 
-#undef ROW
+#undef TOGGLE
 #undef SUBMENU
 #undef EDIT
 #undef EXIT_ROW
@@ -236,14 +235,6 @@ uint8_t ExitRow(const MenuItem* table) {
     return kMaxRows;
 }
 
-// The row under the cursor, or none when no table is shown or the cursor is
-// past the table's end.
-MenuItem* CurrentRow() {
-    if (fw.menuTable == nullptr) return nullptr;
-    if (fw.menuCursor > ExitRow(fw.menuTable)) return nullptr;
-    return &fw.menuTable[fw.menuCursor];
-}
-
 void Bind(uint8_t key, Handler handler) { fw.keyTable[key] = {key, handler}; }
 
 // Gyroscope mode has no screen; Back returns to the menu it came from.
@@ -256,26 +247,12 @@ void GyroscopeBack(uint8_t) {
 // list marks with "(*)".
 bool IsUnitInForce(const MenuItem* table, const char* text) {
     if (table == AlarmMenu)
-        return (text == kAlarmCpm && fw.alarmUnit == 0) || (text == kAlarmUsv && fw.alarmUnit == 1);
+        return (text == kLabelAlarmCpm && fw.alarmUnit == 0) || (text == kLabelAlarmUsv && fw.alarmUnit == 1);
     if (table == ThresholdMenu)
-        return (text == kThresholdCpm && fw.thresholdUnit == 0) ||
-               (text == kThresholdUsv && fw.thresholdUnit == 1) ||
-               (text == kThresholdMr && fw.thresholdUnit == 2);
+        return (text == kLabelThresholdCpm && fw.thresholdUnit == 0) ||
+               (text == kLabelThresholdUsv && fw.thresholdUnit == 1) ||
+               (text == kLabelThresholdMr && fw.thresholdUnit == 2);
     return false;
-}
-
-// Yes/No confirmation: every call flips the choice, the first one included.
-// Nothing happens until the box closes (CloseValueBox commits a "Yes").
-void EditYesNo(uint8_t) {
-    if (fw.stepValue != 0) {
-        fw.stepValue = 0;
-        ShowValueBox("No");
-        fw.editorKeepTicks = 5;
-    } else {
-        fw.stepValue = 1;
-        ShowValueBox("Yes");
-        fw.editorKeepTicks = 10;
-    }
 }
 
 // Left edge that centres a text in the value box. A text wider than the
@@ -305,6 +282,12 @@ MenuItem* FindRow(MenuItem* table, const char* text) {
 
 }  // namespace
 
+MenuItem* CurrentMenuRow() {
+    if (fw.menuTable == nullptr) return nullptr;
+    if (fw.menuCursor > ExitRow(fw.menuTable)) return nullptr;
+    return &fw.menuTable[fw.menuCursor];
+}
+
 void RedrawScreen() {
     LcdClear();
     if (fw.holdAll || fw.holdOutput) return;
@@ -327,7 +310,11 @@ void RedrawScreen() {
             DrawMenuList();
             break;
         case NoteEdit:
-            // The note editor binds its own keys when it opens.
+            // The note editor draws its own text.
+            Bind(KeyBack, NoteKeyBack);
+            Bind(KeyUp, NoteKeyUp);
+            Bind(KeyDown, NoteKeyDown);
+            Bind(KeySelect, NoteKeySelect);
             break;
         case Gyroscope:
             Bind(KeyBack, GyroscopeBack);
@@ -379,7 +366,7 @@ void DrawMenuMarks() {
 }
 
 void MenuUp(uint8_t) {
-    MenuItem* row = CurrentRow();
+    MenuItem* row = CurrentMenuRow();
     if (fw.editing) {
         if (row != nullptr && row->onUp != nullptr) row->onUp(fw.menuCursor);
         return;
@@ -395,7 +382,7 @@ void MenuUp(uint8_t) {
 }
 
 void MenuDown(uint8_t) {
-    MenuItem* row = CurrentRow();
+    MenuItem* row = CurrentMenuRow();
     if (fw.editing) {
         if (row != nullptr && row->onDown != nullptr) row->onDown(fw.menuCursor);
         return;
@@ -412,7 +399,7 @@ void MenuDown(uint8_t) {
 }
 
 void MenuSelect(uint8_t) {
-    MenuItem* row = CurrentRow();
+    MenuItem* row = CurrentMenuRow();
     if (row == nullptr) return;
     // An open editor takes a further Select as one more step.
     if (row->onSelect != nullptr) {
@@ -453,7 +440,7 @@ void MenuExit(uint8_t) {
         return;
     }
 
-    MenuItem* row = CurrentRow();
+    MenuItem* row = CurrentMenuRow();
     MenuItem* parent = row != nullptr ? row->parent : nullptr;
     if (parent != nullptr) {
         if (parent == MainMenu) {
@@ -505,7 +492,7 @@ void CloseValueBox() {
     } else {
         switch (fw.uiMode) {
             case Menu: {
-                MenuItem* row = CurrentRow();
+                MenuItem* row = CurrentMenuRow();
                 const char* text = row != nullptr ? row->text : nullptr;
                 if (text == kFactoryReset && fw.stepValue == 1) {
                     FactoryReset();
@@ -513,7 +500,7 @@ void CloseValueBox() {
                     EraseSavedData();
                 } else if (text == kResetTotalCount && fw.stepValue == 1) {
                     fw.totalCount = 0;
-                } else if (text == kOtherDuration) {
+                } else if (text == kLabelOtherDuration) {
                     StartOtherDuration();
                 }
                 TimedCountSwitch();
@@ -524,8 +511,12 @@ void CloseValueBox() {
                 HistoryRedraw();
                 break;
             case Gyroscope:
-            case Temperature:
+                // The menu stays on the LCD in this mode; without this a box
+                // opened from it would stay on the screen for good.
+                DrawMenuList();
                 break;
+            case Temperature:
+                break;  // the once-a-second tick redraws the temperature screen
             default:  // Reading, NoteEdit
                 ReadingRedraw();
                 break;
@@ -541,14 +532,14 @@ void CloseValueBox() {
 }
 
 void ChooseAlarmMark() {
-    MenuItem* cpm = FindRow(AlarmMenu, kAlarmCpm);
-    MenuItem* usv = FindRow(AlarmMenu, kAlarmUsv);
+    MenuItem* cpm = FindRow(AlarmMenu, kLabelAlarmCpm);
+    MenuItem* usv = FindRow(AlarmMenu, kLabelAlarmUsv);
     SetChosen(cpm, fw.alarmUnit == 0);
     SetChosen(usv, fw.alarmUnit != 0);
 }
 
 void ChooseThresholdMark() {
-    SetChosen(FindRow(ThresholdMenu, kThresholdCpm), fw.thresholdUnit == 0);
-    SetChosen(FindRow(ThresholdMenu, kThresholdUsv), fw.thresholdUnit == 1);
-    SetChosen(FindRow(ThresholdMenu, kThresholdMr), fw.thresholdUnit == 2);
+    SetChosen(FindRow(ThresholdMenu, kLabelThresholdCpm), fw.thresholdUnit == 0);
+    SetChosen(FindRow(ThresholdMenu, kLabelThresholdUsv), fw.thresholdUnit == 1);
+    SetChosen(FindRow(ThresholdMenu, kLabelThresholdMr), fw.thresholdUnit == 2);
 }

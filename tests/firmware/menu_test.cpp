@@ -488,14 +488,58 @@ TEST(ValueBoxLife, CloseRefreshesTimedCountTableAndHonoursRedrawFlag) {
     EXPECT_EQ(harness::Row(7), std::string(122, '#'));
 }
 
-TEST(MenuSelect, RowWithoutEditorDoesNothing) {
+TEST(MenuTables, EveryRowLeadsSomewhere) {
+    const MenuItem* const tables[] = {MainMenu,      UserOptionMenu, AlarmMenu,     DisplayOptionMenu, SaveDataMenu,
+                                      ThresholdMenu, TimedCountMenu, CancelMenu,    InitSetupMenu,     CalibrateMenu,
+                                      OthersMenu,    BatteryMenu,    AboutMenu};
+    for (const MenuItem* table : tables) {
+        for (int i = 0; i < RowCount(table); ++i) {
+            const MenuItem& row = table[i];
+            EXPECT_TRUE((row.onSelect != nullptr) != (row.child != nullptr)) << row.text;
+            // Up and Down only reach a row through an open box, which only
+            // Select opens.
+            if (row.onUp != nullptr || row.onDown != nullptr) {
+                EXPECT_NE(row.onSelect, nullptr) << row.text;
+            }
+        }
+    }
+
+    // Rows served by handlers that live elsewhere.
+    EXPECT_EQ(SaveDataMenu[1].onSelect, NoteEditOpen);
+    EXPECT_EQ(SaveDataMenu[1].onUp, nullptr);
+    EXPECT_EQ(SaveDataMenu[1].onDown, nullptr);
+    EXPECT_EQ(SaveDataMenu[2].onSelect, HistoryDataSelect);
+    EXPECT_EQ(SaveDataMenu[2].onUp, HistoryDataUp);
+    EXPECT_EQ(SaveDataMenu[2].onDown, HistoryDataDown);
+    for (int row : {0, 6}) {
+        EXPECT_EQ(TimedCountMenu[row].onSelect, DurationEditSelect);
+        EXPECT_EQ(TimedCountMenu[row].onUp, DurationEditUp);
+        EXPECT_EQ(TimedCountMenu[row].onDown, DurationEditDown);
+    }
+    for (int row = 1; row <= 5; ++row) EXPECT_EQ(TimedCountMenu[row].onSelect, TimedPresetSelect);
+    EXPECT_EQ(CancelMenu[0].onSelect, TimedPresetSelect);
+    EXPECT_EQ(TimedCountMenu[0].text, kLabelSetSchedule);
+    EXPECT_EQ(TimedCountMenu[6].text, kLabelOtherDuration);
+    EXPECT_EQ(CancelMenu[0].text, kLabelCancel);
+
+    // Toggle rows step with every key.
+    for (const MenuItem* row : {&UserOptionMenu[0], &DisplayOptionMenu[0], &InitSetupMenu[2], &OthersMenu[3]}) {
+        EXPECT_EQ(row->onUp, row->onSelect) << row->text;
+        EXPECT_EQ(row->onDown, row->onSelect) << row->text;
+    }
+}
+
+TEST(RedrawScreen, NoteEditorOwnsAllFourKeys) {
     StartRunning();
-    Open({4});
-    Press(KeyDown, 2);  // "Factory Reset"
-    Press(KeySelect);
-    EXPECT_EQ(fw.editing, 0);
-    EXPECT_EQ(fw.menuTable, InitSetupMenu);
-    EXPECT_EQ(fw.menuCursor, 2);
+    Open({2});
+    fw.uiMode = NoteEdit;
+    RedrawScreen();
+    EXPECT_EQ(fw.keyTable[KeyBack].handler, NoteKeyBack);
+    EXPECT_EQ(fw.keyTable[KeyUp].handler, NoteKeyUp);
+    EXPECT_EQ(fw.keyTable[KeyDown].handler, NoteKeyDown);
+    EXPECT_EQ(fw.keyTable[KeySelect].handler, NoteKeySelect);
+    // Nothing but the status line: the note editor draws its own text.
+    EXPECT_FALSE(HasInk(0, 8, 122, 24));
 }
 
 TEST(DeviceMenus, WiredEditorsStepFromTheDisplayOptionMenu) {
