@@ -19,7 +19,12 @@
 #include "app/skin_image.h"
 #include "firmware/firmware.h"
 #include "firmware/state.h"
+#include "link/about_dialog.h"
 #include "link/host_link.h"
+#include "link/modal_runner.h"
+#include "link/port_settings_dialog.h"
+#include "link/real_mode.h"
+#include "link/serial_devices.h"
 #include "platform/lcd.h"
 #include "platform/show_lcd.h"
 
@@ -100,6 +105,13 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     connect(&halfSecondTimer_, &QTimer::timeout, this, [this] { HalfSecondEvent(); });
     halfSecondTimer_.start();
 
+    // Real mode's report timer: started with the heartbeat, stopped by itself
+    // once the reader has stopped.
+    reportTimer_.setTimerType(Qt::PreciseTimer);
+    reportTimer_.setInterval(1000);
+    connect(&reportTimer_, &QTimer::timeout, this, [] { DecodeCountReport(); });
+    SetLinkHost(this);
+
     frontPanel = this;
 
     fw.swivelMode = 0;
@@ -113,6 +125,8 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
 
 FrontPanelDialog::~FrontPanelDialog() {
     halfSecondTimer_.stop();
+    reportTimer_.stop();
+    if (CurrentLinkHost() == this) SetLinkHost(nullptr);
     if (frontPanel == this) frontPanel = nullptr;
     if (frameSurface == frame_.get()) frameSurface = nullptr;
 }
@@ -206,9 +220,9 @@ void FrontPanelDialog::OnKeyCommand(int commandId) {
     if (powerKeySeen == 1) SendKeyCommand(action.key);
     DispatchKey(action.key);
     powerKeySeen = 1;
-    // The hint points left at the upright panel's power key; on the turned
-    // panel that spot is the LCD, so there it waits until the panel is upright.
-    if (startHint == 1 && layoutTurned == 0) {
+    // The first power click ends the hint in either layout: once the device
+    // is on, the hint must not come back when the panel turns upright again.
+    if (startHint == 1) {
         startHint = 0;
         RepaintNow(rect());
     }
@@ -216,9 +230,43 @@ void FrontPanelDialog::OnKeyCommand(int commandId) {
 
 void FrontPanelDialog::OnMenuCommand(int commandId) {
     switch (commandId) {
+        case kCmdDemoMode: ChooseDemoMode(); break;
+        case kCmdCom3: ChoosePort(3); break;
+        case kCmdCom4: ChoosePort(4); break;
+        case kCmdCom5: ChoosePort(5); break;
+        case kCmdCom6: ChoosePort(6); break;
+        case kCmdOtherPort: OtherPort(); break;
+        case kCmdRemoteControl: ToggleRemoteControl(); break;
+        case kCmdHeartbeat1: SendTestCommand(TestCommand::Heartbeat1); break;
+        case kCmdHeartbeat0: SendTestCommand(TestCommand::Heartbeat0); break;
+        case kCmdSendKey0: SendTestCommand(TestCommand::Key0); break;
+        case kCmdSendKey1: SendTestCommand(TestCommand::Key1); break;
+        case kCmdSendKey2: SendTestCommand(TestCommand::Key2); break;
+        case kCmdSendKey3: SendTestCommand(TestCommand::Key3); break;
+        case kCmdPowerOff: SendTestCommand(TestCommand::PowerOff); break;
+        case kCmdAbout: About(); break;
         case kCmdExit: Exit(); break;
-        default: break;  // the link's commands arrive with the device link
+        default: break;
     }
+}
+
+void FrontPanelDialog::OtherPort() {
+    PortSettingsDialog dialog(this, ListSerialDevices());
+    dialog.Preset(portSettings);
+    if (RunModal(dialog) != QDialog::Accepted) return;
+    ChooseOtherPort(dialog.Choices());
+}
+
+void FrontPanelDialog::About() {
+    AboutDialog dialog(this);
+    RunModal(dialog);
+}
+
+void FrontPanelDialog::StartReportTimer() { reportTimer_.start(); }
+void FrontPanelDialog::StopReportTimer() { reportTimer_.stop(); }
+
+void FrontPanelDialog::ShowMessage(const char* text, const char* caption) {
+    ShowMessageBox(QString::fromLatin1(text), caption != nullptr ? QString::fromLatin1(caption) : QString());
 }
 
 void FrontPanelDialog::Exit() {

@@ -11,13 +11,14 @@
 #include <memory>
 
 #include "app/host_state.h"
+#include "link/link_host.h"
 
 class OffscreenSurface;
 class QMenu;
 class ShapedKeyButton;
 class SkinImage;
 
-class FrontPanelDialog : public QDialog {
+class FrontPanelDialog : public QDialog, public LinkHost {
 public:
     FrontPanelDialog();
     ~FrontPanelDialog() override;
@@ -26,7 +27,14 @@ public:
     // repaints the window.
     void ApplySkin(int pictureId, int regionId);
     // 0 the upright layout, 1 the layout turned by 180 degrees.
-    void SetLayout(int turned);
+    void SetLayout(int turned) override;
+
+    // The device link's view of the window: the report timer (1000 ms,
+    // decoding one count report per event) and message boxes owned by it.
+    void StartReportTimer() override;
+    void StopReportTimer() override;
+    void ShowMessage(const char* text, const char* caption) override;
+    bool reportTimerActive() const { return reportTimer_.isActive(); }
 
     // A key command (102-105, 107-110 from the panel keys, 1000-1003 from
     // the keyboard path).
@@ -68,6 +76,8 @@ private:
     void PaintShadowStrip(class QPainter& painter);
     void ChooseHintFont();
     void Exit();
+    void OtherPort();
+    void About();
 
     QPixmap panel_;
     std::unique_ptr<SkinImage> skin_;
@@ -82,6 +92,7 @@ private:
     QImage handedOver_;  // the LCD surface as of the last hand-over
     QImage presented_;   // what the LCD area shows
     QTimer halfSecondTimer_;
+    QTimer reportTimer_;
     unsigned halfSecondEvents_ = 0;
     int skinApplications_ = 0;
     bool inPaint_ = false;

@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 #include <QMessageBox>
+
+#include "app/front_panel_dialog.h"
 #include <algorithm>
 
 FrontPanelDialog* frontPanel = nullptr;
@@ -31,7 +33,8 @@ QPoint DragTarget(QPoint windowAtPress, QPoint cursorAtPress, QPoint cursorNow) 
 namespace {
 
 void RealMessageBox(const QString& text, const QString& caption) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
+    // Owned by the panel, so it stays in front of it and blocks it.
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, frontPanel);
     box.exec();
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
+#include "link/real_mode.h"
 
 SimulatorApp::SimulatorApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("geigersim"));
@@ -16,5 +17,7 @@ int SimulatorApp::Run() {
     FrontPanelDialog dialog;
     dialog.show();
     dialog.exec();
+    // The reader stops before the port closes; both outlive the window.
+    ShutdownLink();
     return 0;
 }

@@ -1,6 +1,8 @@
 #include "link/host_link.h"
 
 #include "firmware/state.h"
+#include "link/link_host.h"
+#include "link/serial_port.h"
 
 uint8_t remoteControl = 1;
 std::atomic<uint8_t> readerRunning{0};
@@ -8,14 +10,50 @@ uint8_t portNumber = 2;
 PortSettings portSettings;
 
 namespace {
-SerialWriter gWriter = nullptr;
+LinkHost* gHost = nullptr;
 }  // namespace
 
-void SetSerialWriter(SerialWriter writer) { gWriter = writer; }
+LinkHost* SetLinkHost(LinkHost* host) {
+    LinkHost* previous = gHost;
+    gHost = host;
+    return previous;
+}
+LinkHost* CurrentLinkHost() { return gHost; }
+
+void HostStartReportTimer() {
+    if (gHost != nullptr) gHost->StartReportTimer();
+}
+void HostStopReportTimer() {
+    if (gHost != nullptr) gHost->StopReportTimer();
+}
+void HostSetLayout(int turned) {
+    if (gHost != nullptr) gHost->SetLayout(turned);
+}
+void HostShowMessage(const char* text, const char* caption) {
+    if (gHost != nullptr) gHost->ShowMessage(text, caption);
+}
 
 void SendKeyCommand(uint8_t k) {
     if (realMode != 1 || remoteControl != 1) return;
     if (k > 3) return;  // only the four device keys exist
-    const uint8_t command[7] = {'<', 'K', 'E', 'Y', static_cast<uint8_t>('0' + k), '>', '>'};
-    if (gWriter != nullptr) gWriter(command, sizeof command);
+    const char command[7] = {'<', 'K', 'E', 'Y', char('0' + k), '>', '>'};
+    serialPort.Send(command, int(sizeof command), 0);
+}
+
+void ToggleRemoteControl() { remoteControl = uint8_t(1 - remoteControl); }
+
+void SendTestCommand(TestCommand command) {
+    if (readerRunning == 0) {
+        HostShowMessage("Please select a comport.");
+        return;
+    }
+    switch (command) {
+        case TestCommand::Heartbeat1: serialPort.Send("<HEARTBEAT1>>", 13, 0); break;
+        case TestCommand::Heartbeat0: serialPort.Send("<HEARTBEAT0>>", 13, 0); break;
+        case TestCommand::Key0: SendKeyCommand(0); break;
+        case TestCommand::Key1: SendKeyCommand(1); break;
+        case TestCommand::Key2: SendKeyCommand(2); break;
+        case TestCommand::Key3: SendKeyCommand(3); break;
+        case TestCommand::PowerOff: serialPort.Send("<POWEROFF>>", 11, 0); break;
+    }
 }

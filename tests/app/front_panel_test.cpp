@@ -19,15 +19,13 @@
 #include "firmware/firmware.h"
 #include "firmware/state.h"
 #include "link/host_link.h"
+#include "link/real_mode.h"
+#include "link/serial_port.h"
 #include "platform/lcd.h"
 #include "platform/show_lcd.h"
+#include "../link/pty_device.h"
 
 namespace {
-
-std::vector<std::string> sent;
-void RecordSerial(const uint8_t* bytes, size_t length) {
-    sent.emplace_back(reinterpret_cast<const char*>(bytes), length);
-}
 
 struct Message {
     QString text;
@@ -70,10 +68,21 @@ QList<int> CheckedIds(QMenu* menu) {
 class FrontPanelTest : public QObject {
     Q_OBJECT
 
+    PtyDevice device;
+
+    // Real mode on an open line, without a reader: what the keys send.
+    void OpenDeviceLine() {
+        QCOMPARE(serialPort.OpenDevice(device.path(), 115200), 1);
+        realMode = 1;
+    }
+    // What the device received: `expected` bytes, or with 0 whatever comes
+    // within a short while (nothing, when nothing was sent).
+    std::string Sent(size_t expected = 0) { return device.Read(expected, expected == 0 ? 50 : 2000); }
+
 private slots:
     void initTestCase() {
         SetMessageBoxFunction(RecordMessage);
-        SetSerialWriter(RecordSerial);
+        QVERIFY(device.ok());
     }
 
     void init() {
@@ -83,10 +92,12 @@ private slots:
         restartRequested = 0;
         remoteControl = 1;
         portNumber = 2;
-        readerRunning = 0;
-        sent.clear();
+        ResetLink();
+        device.Read(0, 20);  // drain what an earlier test left
         messages.clear();
     }
+
+    void cleanup() { ResetLink(); }
 
     void startState() {
         FrontPanelDialog dlg;
@@ -173,45 +184,48 @@ private slots:
 
     void keysSendOnlyInRealModeWithRemoteControl() {
         FrontPanelDialog dlg;
-        realMode = 1;
+        OpenDeviceLine();
         ClickKey(dlg.normalKey(3));  // first Select/Power: powers on, not sent
         QCOMPARE(powerKeySeen, 1);
-        QCOMPARE(sent, std::vector<std::string>{});
+        QCOMPARE(Sent(), std::string());
         ClickKey(dlg.normalKey(3));
         ClickKey(dlg.normalKey(0));
         ClickKey(dlg.normalKey(1));
         ClickKey(dlg.normalKey(2));
-        QCOMPARE(sent, (std::vector<std::string>{"<KEY3>>", "<KEY0>>", "<KEY1>>", "<KEY2>>"}));
+        QCOMPARE(Sent(28), std::string("<KEY3>><KEY0>><KEY1>><KEY2>>"));
 
         // Swivelled: the key pictured as Up means Down, and the other way round.
-        sent.clear();
         fw.swivelMode = 1;
         fw.displayTurned = 1;
         ClickKey(dlg.normalKey(1));
         ClickKey(dlg.normalKey(2));
-        QCOMPARE(sent, (std::vector<std::string>{"<KEY2>>", "<KEY1>>"}));
+        QCOMPARE(Sent(14), std::string("<KEY2>><KEY1>>"));
 
         // The keyboard path is never sent.
-        sent.clear();
         for (Qt::Key k : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Down, Qt::Key_Right, Qt::Key_Space, Qt::Key_Backspace})
             QTest::keyClick(&dlg, k);
-        QCOMPARE(sent, std::vector<std::string>{});
+        QCOMPARE(Sent(), std::string());
 
-        remoteControl = 0;
+        // "Remote Control" from the menu stops forwarding and brings it back.
+        dlg.OnMenuCommand(kCmdRemoteControl);
+        QCOMPARE(remoteControl, 0);
         ClickKey(dlg.normalKey(0));
+        QCOMPARE(Sent(), std::string());
+        dlg.OnMenuCommand(kCmdRemoteControl);
+        ClickKey(dlg.normalKey(1));
+        QCOMPARE(Sent(7), std::string("<KEY2>>"));
         realMode = 0;
-        remoteControl = 1;
         ClickKey(dlg.normalKey(0));
-        QCOMPARE(sent, std::vector<std::string>{});
+        QCOMPARE(Sent(), std::string());
     }
 
     void turnedKeysSendTheirKeys() {
         FrontPanelDialog dlg;
-        realMode = 1;  // keeps the paint handler from switching layouts
+        OpenDeviceLine();  // real mode keeps the paint handler from switching layouts
         dlg.SetLayout(1);
         ClickKey(dlg.turnedKey(0));  // Select/Power: first one is not sent
         for (int i = 0; i < 4; ++i) ClickKey(dlg.turnedKey(i));
-        QCOMPARE(sent, (std::vector<std::string>{"<KEY3>>", "<KEY1>>", "<KEY2>>", "<KEY0>>"}));
+        QCOMPARE(Sent(28), std::string("<KEY3>><KEY1>><KEY2>><KEY0>>"));
     }
 
     void keyShapeAndDoubleClick() {
@@ -274,14 +288,14 @@ private slots:
 
     void restartPressesSelectPowerOnce() {
         FrontPanelDialog dlg;
-        realMode = 1;
+        OpenDeviceLine();
         restartRequested = 1;
         dlg.HalfSecondEvent();
         QCOMPARE(restartRequested, 0);
         QCOMPARE(startHint, 0);
         QCOMPARE(powerKeySeen, 1);
         QCOMPARE(fw.powered, 1);
-        QCOMPARE(sent, std::vector<std::string>{});  // acts as the first click: not sent
+        QCOMPARE(Sent(), std::string());  // acts as the first click: not sent
         dlg.HalfSecondEvent();
         QCOMPARE(fw.powered, 1);  // not pressed a second time
     }
@@ -443,10 +457,10 @@ private slots:
         QVERIFY(clock.elapsed() >= 90);
         QCOMPARE(finished.at(0).at(0).toInt(), int(QDialog::Accepted));
 
-        // Commands that are not handled here do nothing.
+        // Ids that are no menu command do nothing.
         FrontPanelDialog other;
         QSignalSpy otherFinished(&other, &QDialog::finished);
-        for (int id : {kCmdDemoMode, kCmdCom3, kCmdAbout, kCmdPowerOff, 12345}) other.OnMenuCommand(id);
+        for (int id : {0, 12345, 57666}) other.OnMenuCommand(id);
         QTest::qWait(150);
         QCOMPARE(otherFinished.count(), 0);
     }

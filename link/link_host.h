@@ -1,0 +1,26 @@
+// What the device link needs from the window that hosts it: the report
+// timer, the panel's orientation and message boxes. The window installs
+// itself; without a host these calls do nothing, so the link runs headless.
+#pragma once
+
+class LinkHost {
+public:
+    virtual ~LinkHost() = default;
+    // Starts (or restarts) the 1000 ms report timer that calls DecodeCountReport.
+    virtual void StartReportTimer() = 0;
+    virtual void StopReportTimer() = 0;
+    // 1 shows the turned panel, 0 the upright one.
+    virtual void SetLayout(int turned) = 0;
+    // An OK-only message box; a null caption means the application's title.
+    virtual void ShowMessage(const char* text, const char* caption) = 0;
+};
+
+// Installs host (nullptr removes it); returns the previous one.
+LinkHost* SetLinkHost(LinkHost* host);
+LinkHost* CurrentLinkHost();
+
+// Shorthands that do nothing without a host.
+void HostStartReportTimer();
+void HostStopReportTimer();
+void HostSetLayout(int turned);
+void HostShowMessage(const char* text, const char* caption = nullptr);

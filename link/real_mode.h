@@ -1,0 +1,78 @@
+// Real mode: a counter on a serial line reports, once a second, how many
+// counts it saw; the reader thread collects the bytes and the window's
+// report timer decodes one report a second into fw.realCount.
+//
+// The count report is two bytes: the first has bit 7 set (the marker), bit 6
+// the orientation (1 turned) and bits 5..0 the count's bits 13..8; the
+// second holds the count's bits 7..0.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+constexpr int kRxBufferSize = 4096;
+
+// Bytes received and not yet taken, guarded by rxLock.
+extern uint8_t rxBuffer[kRxBufferSize];
+extern int32_t rxCount;
+extern std::mutex rxLock;
+// 1 once the reader thread has left its loop (and before it ever ran).
+extern std::atomic<uint8_t> readerStopped;
+
+// The rates of the port dialog's rate list, by index (110 ... 921600).
+constexpr int kRateCount = 15;
+extern const int kRates[kRateCount];
+// The rate the port opens at for a rate index; 115200 for an index off the list.
+int RateForIndex(int rateIndex);
+
+// portNumber of a device chosen by a path that is no /dev/ttyS device: above
+// every COM number, so the menu marks "Other Port".
+constexpr uint8_t kDevicePathPortNumber = 255;
+// The largest port number a "COMn" name may carry.
+constexpr int kMaxComNumber = 254;
+
+// A port as the port dialog names it: "COMn" or a device path.
+struct PortChoice {
+    int portNumber = 0;      // 1.. for COMn and /dev/ttySk (k + 1); kDevicePathPortNumber otherwise; 0 invalid
+    std::string devicePath;  // what is opened
+};
+PortChoice ParsePortName(const std::string& name);
+
+// Appends what the reader received to rxBuffer; bytes beyond its 4096 are
+// dropped. Returns how many were kept.
+int AppendReceived(const uint8_t* bytes, int n);
+// The reader thread's body: polls the port every millisecond while readerRunning is 1.
+void ReaderThread();
+// Starts a reader on the open port with an empty rxBuffer.
+void StartReader();
+// Clears readerRunning and waits for the reader to leave its loop.
+void StopReader();
+
+// One event of the report timer (1000 ms). Stops the timer once the reader
+// has stopped; otherwise decodes the first two pending bytes, drops the rest.
+void DecodeCountReport();
+
+// Sends "<HEARTBEAT1>>" or "<HEARTBEAT0>>"; on starts the report timer, off
+// stops the reader and the timer.
+void SendHeartbeat(int on);
+
+// Closes the port, opens the chosen one at the remembered rate, starts the
+// reader and, 300 ms later, the heartbeat. On failure shows "COM port open
+// error" and returns false with the port closed.
+bool OpenRealMode(const PortChoice& port);
+
+// The pop-up menu's "COM3" ... "COM6" (n = 3 ... 6): real mode on that port.
+void ChoosePort(int n);
+// The port dialog's OK: its choices become portSettings, then real mode on
+// the chosen port (portSettings.devicePath when set, else COM portIndex + 1).
+struct PortSettings;
+void ChooseOtherPort(const PortSettings& chosen);
+// The pop-up menu's "Demo Mode": random counts again, heartbeat off.
+void ChooseDemoMode();
+
+// At program end: the reader is stopped before the port closes.
+void ShutdownLink();
+// Real mode as at program start (for tests): demo mode, reader stopped, port closed.
+void ResetLink();

@@ -1,0 +1,303 @@
+// The window's device-link commands on the offscreen platform: real mode
+// chosen in the port dialog against a counter played on a pseudo-terminal,
+// the report timer turning the panel, "Demo Mode", the test commands, the
+// open error, and the port-settings and About dialogs.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QtTest>
+#include <chrono>
+#include <thread>
+
+#include "../link/pty_device.h"
+#include "app/front_panel_dialog.h"
+#include "app/host_state.h"
+#include "app/popup_menu.h"
+#include "app/shaped_key_button.h"
+#include "firmware/firmware.h"
+#include "firmware/state.h"
+#include "link/about_dialog.h"
+#include "link/host_link.h"
+#include "link/hyperlink_static.h"
+#include "link/modal_runner.h"
+#include "link/port_settings_dialog.h"
+#include "link/real_mode.h"
+#include "link/serial_port.h"
+
+namespace {
+
+struct Message {
+    QString text;
+    QString caption;
+};
+QList<Message> messages;
+void RecordMessage(const QString& text, const QString& caption) { messages.append({text, caption}); }
+
+// What the modal runner does with the next port dialog, and what it saw.
+struct PortDialogScript {
+    bool accept = true;
+    QString portText;     // typed into the port field when not empty
+    int rateIndex = -1;   // chosen when >= 0
+    int stopBitIndex = -1;
+    QStringList shown;    // the six lists' texts as the dialog opened
+    int runs = 0;
+    int aboutRuns = 0;
+};
+PortDialogScript script;
+
+int RunScripted(QDialog& dialog) {
+    if (auto* about = dynamic_cast<AboutDialog*>(&dialog)) {
+        ++script.aboutRuns;
+        about->okButton()->click();
+        return about->result();
+    }
+    auto* port = dynamic_cast<PortSettingsDialog*>(&dialog);
+    if (port == nullptr) return QDialog::Rejected;
+    ++script.runs;
+    script.shown = {port->portList()->currentText(),    port->rateList()->currentText(),
+                    port->dataBitList()->currentText(), port->parityList()->currentText(),
+                    port->stopBitList()->currentText(), port->controlList()->currentText()};
+    if (!script.portText.isEmpty()) port->portList()->setEditText(script.portText);
+    if (script.rateIndex >= 0) port->rateList()->setCurrentIndex(script.rateIndex);
+    if (script.stopBitIndex >= 0) port->stopBitList()->setCurrentIndex(script.stopBitIndex);
+    (script.accept ? port->okButton() : port->cancelButton())->click();
+    return port->result();
+}
+
+QList<int> CheckedIds(QMenu* menu) {
+    QList<int> ids;
+    for (QAction* a : menu->actions()) {
+        if (a->menu() != nullptr) ids += CheckedIds(a->menu());
+        else if (a->isChecked()) ids << a->data().toInt();
+    }
+    return ids;
+}
+
+bool WaitPending(int n) {
+    for (int i = 0; i < 400; ++i) {
+        {
+            std::lock_guard<std::mutex> lock(rxLock);
+            if (rxCount >= n) return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+bool openerAnswer = true;
+int openerCalls = 0;
+QUrl openedUrl;
+bool FakeOpener(const QUrl& url) {
+    ++openerCalls;
+    openedUrl = url;
+    return openerAnswer;
+}
+
+}  // namespace
+
+class LinkCommandsTest : public QObject {
+    Q_OBJECT
+
+    PtyDevice device;
+
+private slots:
+    void initTestCase() {
+        SetMessageBoxFunction(RecordMessage);
+        SetModalRunner(RunScripted);
+        HyperlinkStatic::SetUrlOpener(FakeOpener);
+        QVERIFY(device.ok());
+    }
+
+    void init() {
+        FirmwareReset();
+        ResetLink();
+        startHint = 1;
+        powerKeySeen = 0;
+        messages.clear();
+        script = PortDialogScript{};
+        device.Read(0, 20);
+    }
+
+    void cleanup() { ResetLink(); }
+
+    void realModeFromThePortDialog() {
+        FrontPanelDialog dlg;
+        script.portText = QString::fromStdString(device.path());
+        script.rateIndex = 5;  // 9600
+        dlg.OnMenuCommand(kCmdOtherPort);
+        QCOMPARE(script.runs, 1);
+        QCOMPARE(script.shown.at(0), QStringLiteral("COM3"));
+        QCOMPARE(realMode, 1);
+        QCOMPARE(device.Read(13), std::string("<HEARTBEAT1>>"));
+        QVERIFY(dlg.reportTimerActive());
+        QCOMPARE(readerRunning.load(), 1);
+        QVERIFY(messages.isEmpty());
+        QCOMPARE(CheckedIds(dlg.BuildMenu().get()), (QList<int>{kCmdOtherPort, kCmdRemoteControl}));
+
+        // The report timer: a turned device turns the panel, an upright one
+        // brings it back; the counts reach the firmware's second.
+        device.Write({192 | 1, 44});
+        QVERIFY(WaitPending(2));
+        DecodeCountReport();
+        QCOMPARE(fw.realCount, 256 + 44);
+        QCOMPARE(layoutTurned, 1);
+        QCOMPARE(dlg.size(), QSize(524, 306));
+        QCOMPARE(lcdRect, kTurnedLcdRect);
+        device.Write({129, 44});
+        QVERIFY(WaitPending(2));
+        DecodeCountReport();
+        QCOMPARE(fw.realCount, 300);
+        QCOMPARE(layoutTurned, 0);
+        QCOMPARE(lcdRect, kNormalLcdRect);
+        QCOMPARE(NextSecondCount(), 300);
+
+        // The dialog opens on what was chosen, the other lists on their defaults.
+        script.portText.clear();
+        script.rateIndex = -1;
+        script.accept = false;
+        dlg.OnMenuCommand(kCmdOtherPort);
+        QCOMPARE(script.shown, (QStringList{QString::fromStdString(device.path()), "9600", "8", "None", "1", "None"}));
+        QCOMPARE(realMode, 1);  // cancelled: nothing changes
+        QCOMPARE(readerRunning.load(), 1);
+        QCOMPARE(device.Read(0, 50), std::string());
+
+        // "Demo Mode": heartbeat off, reader and timer stop, random counts again.
+        dlg.OnMenuCommand(kCmdDemoMode);
+        QCOMPARE(device.Read(13), std::string("<HEARTBEAT0>>"));
+        QCOMPARE(realMode, 0);
+        QCOMPARE(readerRunning.load(), 0);
+        QCOMPARE(readerStopped.load(), 1);
+        QVERIFY(!dlg.reportTimerActive());
+        QCOMPARE(CheckedIds(dlg.BuildMenu().get()), QList<int>{kCmdDemoMode});
+        QVERIFY(NextSecondCount() <= 1);
+        // Without a reader the test commands are refused.
+        dlg.OnMenuCommand(kCmdHeartbeat1);
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.at(0).text, QStringLiteral("Please select a comport."));
+        QCOMPARE(messages.at(0).caption, QGuiApplication::applicationDisplayName());
+        QCOMPARE(device.Read(0, 50), std::string());
+    }
+
+    void reportTimerStopsItselfAfterExit() {
+        FrontPanelDialog dlg;
+        script.portText = QString::fromStdString(device.path());
+        dlg.OnMenuCommand(kCmdOtherPort);
+        QVERIFY(dlg.reportTimerActive());
+        dlg.OnMenuCommand(kCmdExit);
+        QCOMPARE(readerRunning.load(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(readerStopped.load(), 1, 1000);  // the reader left its loop
+        DecodeCountReport();  // the timer's next event
+        QVERIFY(!dlg.reportTimerActive());
+    }
+
+    void testCommandsGoThroughTheMenu() {
+        FrontPanelDialog dlg;
+        dlg.OnMenuCommand(kCmdPowerOff);  // before any port
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.at(0).text, QStringLiteral("Please select a comport."));
+
+        script.portText = QString::fromStdString(device.path());
+        dlg.OnMenuCommand(kCmdOtherPort);
+        QCOMPARE(device.Read(13), std::string("<HEARTBEAT1>>"));
+        for (int id = kCmdHeartbeat1; id <= kCmdPowerOff; ++id) dlg.OnMenuCommand(id);
+        QCOMPARE(device.Read(65), std::string("<HEARTBEAT1>><HEARTBEAT0>><KEY0>><KEY1>><KEY2>><KEY3>><POWEROFF>>"));
+        QCOMPARE(fw.powered, 0);  // the emulated device got no key
+        QCOMPARE(messages.size(), 1);
+    }
+
+    void openErrorThroughTheMessageSeam() {
+        FrontPanelDialog dlg;
+        script.portText = QStringLiteral("/dev/geigersim-no-such-device");
+        dlg.OnMenuCommand(kCmdOtherPort);
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.at(0).text, QStringLiteral("COM port open error"));
+        QCOMPARE(messages.at(0).caption, QStringLiteral("error"));
+        QCOMPARE(realMode, 0);
+        QVERIFY(!dlg.reportTimerActive());
+        QCOMPARE(readerRunning.load(), 0);
+    }
+
+    void powerClickInTheTurnedLayoutEndsTheHint() {
+        FrontPanelDialog dlg;
+        realMode = 1;  // no demo-mode layout rule
+        dlg.SetLayout(1);
+        QTest::mouseClick(dlg.turnedKey(0), Qt::LeftButton, {}, dlg.turnedKey(0)->rect().center());
+        QCOMPARE(startHint, 0);
+        dlg.SetLayout(0);
+        const QRect hintArea(345, 222, 150, 8);
+        QCOMPARE(dlg.grab().toImage().copy(hintArea), dlg.panelPicture().toImage().copy(hintArea));
+    }
+
+    void portDialogDefaultsAndChoices() {
+        PortSettingsDialog dialog(nullptr, {"/dev/ttyUSB0"});
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Serial Port Setting"));
+        QCOMPARE(dialog.portList()->count(), 13);
+        QCOMPARE(dialog.portList()->itemData(2, Qt::ToolTipRole).toString(), QStringLiteral("/dev/ttyS2"));
+        QCOMPARE(dialog.rateList()->count(), 15);
+        const QStringList shown = {dialog.portList()->currentText(),    dialog.rateList()->currentText(),
+                                   dialog.dataBitList()->currentText(), dialog.parityList()->currentText(),
+                                   dialog.stopBitList()->currentText(), dialog.controlList()->currentText()};
+        QCOMPARE(shown, (QStringList{"COM3", "115200", "8", "None", "1", "None"}));
+        QVERIFY(dialog.okButton()->isDefault());
+
+        PortSettings remembered;
+        remembered.portIndex = 4;
+        remembered.rateIndex = 3;
+        dialog.Preset(remembered);
+        QCOMPARE(dialog.portList()->currentText(), QStringLiteral("COM5"));
+        QCOMPARE(dialog.rateList()->currentText(), QStringLiteral("2400"));
+
+        // An emptied port field cannot be confirmed.
+        dialog.portList()->setEditText(QString());
+        QVERIFY(!dialog.okButton()->isEnabled());
+        dialog.portList()->setEditText(QStringLiteral("COM6"));
+        dialog.stopBitList()->setCurrentIndex(1);
+        dialog.okButton()->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const PortSettings chosen = dialog.Choices();
+        QCOMPARE(chosen.portIndex, 5);
+        QVERIFY(chosen.devicePath.empty());
+        QCOMPARE(chosen.rateIndex, 3);
+        QCOMPARE(chosen.stopBits, 1);
+    }
+
+    void aboutBoxAndItsLink() {
+        FrontPanelDialog dlg;
+        dlg.OnMenuCommand(kCmdAbout);
+        QCOMPARE(script.aboutRuns, 1);
+
+        AboutDialog about(&dlg);
+        QCOMPARE(about.windowTitle(), QStringLiteral("About"));
+        QStringList texts;
+        for (QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
+        QVERIFY(texts.contains(QStringLiteral("Ravlen Version 1.4")));
+        QVERIFY(texts.contains(QString::fromLatin1(AboutDialog::kMakerName)));
+        QVERIFY(!about.iconLabel()->pixmap().isNull());
+        HyperlinkStatic* link = about.link();
+        QCOMPARE(link->text(), QString::fromLatin1(AboutDialog::kMakerAddress));
+        QCOMPARE(link->toolTip(), QString::fromLatin1(AboutDialog::kMakerAddress));
+        QVERIFY(link->font().underline());
+        QCOMPARE(link->textColour(), QColor(0, 0, 255));
+
+        openerAnswer = false;  // the desktop refuses: a beep, the colour stays
+        openerCalls = 0;
+        QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
+        QCOMPARE(openerCalls, 1);
+        QVERIFY(!link->visited());
+        QCOMPARE(link->textColour(), QColor(0, 0, 255));
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);  // the wait cursor is gone again
+
+        openerAnswer = true;
+        QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
+        QCOMPARE(openedUrl, QUrl(QString::fromLatin1(AboutDialog::kMakerAddress)));
+        QVERIFY(link->visited());
+        QCOMPARE(link->textColour(), QColor(128, 0, 128));
+
+    }
+};
+
+QTEST_MAIN(LinkCommandsTest)
+#include "link_commands_test.moc"
