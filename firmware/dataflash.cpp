@@ -151,10 +151,14 @@ void WriteTimeStamp() {
     FlashAppend(record, static_cast<uint8_t>(4 + copied));
 }
 
-void EraseSavedData() {
+void FlashEraseAll() {
     for (int i = 0; i < kEraseSteps; ++i) HardwareHook(i, 0xAA);
     fw.flashWriteHigh = fw.flashWriteMiddle = fw.flashWriteLow = 0;
     fw.flashReadHigh = fw.flashReadMiddle = fw.flashReadLow = 0;
     HardwareHook();
+}
+
+void EraseSavedData() {
+    FlashEraseAll();
     WriteTimeStamp();
 }

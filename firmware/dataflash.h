@@ -32,6 +32,8 @@ uint8_t FlashAdvance(uint8_t n);
 uint8_t FlashSkipErased();
 // Puts the read address back to the start of the store.
 void FlashRewind();
+// Erases the store and puts the read and write addresses at its start.
+void FlashEraseAll();
 // Power-on: the end search with its retries, into the write address.
 void FlashLocateEnd();
 // The 12-byte time stamp (9-byte and 3-byte appends) without the note record.

@@ -3,6 +3,7 @@
 // value box; every step is stored at once and the box's close saves it.
 #include <cstdio>
 
+#include "firmware/dataflash.h"
 #include "firmware/firmware.h"
 #include "platform/clock.h"
 #include "platform/lcd.h"
@@ -10,31 +11,10 @@
 
 namespace {
 
-// Command bytes for the hardware hook calls (no effect here).
-constexpr uint8_t kClockWrite = 0xD0;
-constexpr uint8_t kContrastCommand = 0x81;
-constexpr int kFlashEraseSteps = 31;
-
 const char* const kGraphTypeNames[4] = {"Line Graph", "Bar Chart 1", "Bar Chart 2", "Line & Bar"};
 const char* const kLargeFontNames[3] = {"CPM", "uSv/h", "mR/h"};
 const char* const kSwivelNames[3] = {"Normal", "Swivel", "Auto"};
 const char* const kSaveModeNames[4] = {"OFF", "Every Second", "Every Minute", "Every Hour"};
-
-struct BaudRow {
-    uint8_t code;
-    uint8_t reloadHigh;
-    uint8_t reloadLow;
-    const char* text;
-};
-
-// In stepping order; the last row is the default rate.
-constexpr BaudRow kBaudRows[] = {
-    {64, 247, 0, "1200 BPS"},     {160, 251, 128, "2400 BPS"},  {208, 253, 192, "4800 BPS"},
-    {232, 254, 224, "9600 BPS"},  {240, 255, 64, "14400 BPS"},  {244, 255, 112, "19200 BPS"},
-    {248, 255, 160, "28800 BPS"}, {250, 255, 184, "38400 BPS"}, {252, 255, 208, "57600 BPS"},
-    {254, 255, 232, "115200 BPS"},
-};
-constexpr int kBaudCount = sizeof kBaudRows / sizeof kBaudRows[0];
 
 // Date/Time fields in editing order: label, clock-chip register.
 const char* const kDateLabels[6] = {"Year:20  ", "Month:  ", "Date:  ", "Hour:  ", "Minute:  ", "Second:  "};
@@ -51,26 +31,13 @@ void Keep(uint8_t ticks) { fw.editorKeepTicks = ticks; }
 // A toggle editor steps only when its box is already open.
 bool BoxOpen() { return fw.editing == 1; }
 
-const char* RowLabel() {
-    const MenuItem* row = CurrentMenuRow();
-    return row != nullptr ? row->text : nullptr;
-}
-
-// The two-digit rule at (x, y) and (x + 6, y).
-void PutTwoDigitsAt(uint8_t x, uint8_t y, uint32_t v) {
-    char digits[2];
-    FormatTwoDigits(v, digits);
-    LcdPutCharAt(x, y, static_cast<uint8_t>(digits[0]));
-    LcdPutCharAt(static_cast<uint8_t>(x + 6), y, static_cast<uint8_t>(digits[1]));
-}
-
 void ShowOnOff(uint8_t on) { ShowValueBox(on ? "ON" : "OFF"); }
 
 uint8_t Flip(uint8_t v) { return v != 0 ? 0 : 1; }
 
 int BaudRowOf(uint8_t code) {
-    for (int i = 0; i < kBaudCount; ++i)
-        if (kBaudRows[i].code == code) return i;
+    for (int i = 0; i < kBaudRateCount; ++i)
+        if (kBaudRates[i].code == code) return i;
     return -1;
 }
 
@@ -84,7 +51,7 @@ void SetBacklight(uint8_t on) {
 void ShowContrastValue(uint8_t arg) {
     fw.stepValue = arg;
     ShowValueBox("Level:   ");
-    PutTwoDigitsAt(75, 15, fw.contrast);
+    PutTwoDigits(75, 15, fw.contrast);
     Keep(5);
 }
 
@@ -95,7 +62,7 @@ void ApplyContrast() {
 
 void ShowBacklightLevelValue() {
     ShowValueBox("Level:   ");
-    PutTwoDigitsAt(75, 15, fw.backlightLevel);
+    PutTwoDigits(75, 15, fw.backlightLevel);
     SetBacklight(1);
     Keep(5);
 }
@@ -110,7 +77,7 @@ void ShowBacklightTimerValue() {
         SetBacklight(1);
     } else {
         ShowValueBox("Timeout:   ");
-        PutTwoDigitsAt(75, 15, v - 1u);
+        PutTwoDigits(75, 15, v - 1u);
     }
     Keep(5);
 }
@@ -136,12 +103,12 @@ uint32_t ThresholdDownStep() {
     }
 }
 
-uint32_t AlarmRowUnit() { return RowLabel() == kLabelAlarmUsv ? 1 : 0; }
+uint32_t AlarmRowUnit() { return MenuRowLabel(fw.menuCursor) == kLabelAlarmUsv ? 1 : 0; }
 
 // ---- Calibration --------------------------------------------------------
 
 int CalibrationPointOfRow() {
-    const char* label = RowLabel();
+    const char* label = MenuRowLabel(fw.menuCursor);
     if (label == kLabelCalibrate2) return 1;
     if (label == kLabelCalibrate3) return 2;
     return 0;
@@ -186,7 +153,7 @@ uint8_t ReadClockField(uint8_t field) {
     }
 }
 
-void PutDateDigits() { PutTwoDigitsAt(78, 15, fw.stepValue); }
+void PutDateDigits() { PutTwoDigits(78, 15, fw.stepValue); }
 
 // Reads the field from the clock, opens the box with it and moves on.
 void ShowDateField(uint8_t field) {
@@ -256,14 +223,14 @@ void EditDisplayMode(uint8_t) { DisplayModeStep(0); }
 // Toggle editor: the first key only shows the unit, later keys within the
 // box's life advance it.
 void EditLargeFontMode(uint8_t) {
-    if (fw.editing == 1) fw.largeFontUnit = fw.largeFontUnit >= 2 ? 0 : fw.largeFontUnit + 1;
+    if (BoxOpen()) fw.largeFontUnit = fw.largeFontUnit >= 2 ? 0 : fw.largeFontUnit + 1;
     ShowValueBox(kLargeFontNames[fw.largeFontUnit <= 2 ? fw.largeFontUnit : 0]);
-    fw.editorKeepTicks = 5;
+    Keep(5);
 }
 
 void ShowGraphType(uint8_t) {
     ShowValueBox(kGraphTypeNames[fw.graphType <= 3 ? fw.graphType : 0]);
-    fw.editorKeepTicks = 5;
+    Keep(5);
 }
 
 void StepGraphTypeUp(uint8_t arg) {
@@ -279,7 +246,7 @@ void StepGraphTypeDown(uint8_t arg) {
 void ShowGraphZoom(uint8_t) {
     char text[32];
     if (fw.graphZoom == 0.0f) {
-        std::snprintf(text, sizeof text, "%s ZOOM", "Auto");
+        std::snprintf(text, sizeof text, "Auto ZOOM");
     } else if (fw.graphZoom < 1.0f) {
         std::snprintf(text, sizeof text, "ZOOM = x %0.1f", fw.graphZoom);
     } else {
@@ -287,7 +254,7 @@ void ShowGraphZoom(uint8_t) {
         std::snprintf(text, sizeof text, "ZOOM = x %0.0f", fw.graphZoom);
     }
     ShowValueBox(text);
-    fw.editorKeepTicks = 5;
+    Keep(5);
 }
 
 // The steps are taken in 32-bit float, which is what makes Up run
@@ -401,18 +368,18 @@ void EditSaveMode(uint8_t) {
 void EditBaudRate(uint8_t) {
     if (BoxOpen()) {
         int row = BaudRowOf(fw.baudCode);
-        fw.baudCode = kBaudRows[row < 0 ? kBaudCount - 1 : (row + 1) % kBaudCount].code;
+        fw.baudCode = kBaudRates[row < 0 ? kBaudRateCount - 1 : (row + 1) % kBaudRateCount].code;
     }
     int row = BaudRowOf(fw.baudCode);
     if (row < 0) {
         ShowValueBox("Other");
     } else {
-        fw.baudReloadHigh = kBaudRows[row].reloadHigh;
-        fw.baudReloadLow = kBaudRows[row].reloadLow;
-        if (row == kBaudCount - 1)
-            ShowValueBox2(kBaudRows[row].text, "(Default)");
+        fw.baudReloadHigh = kBaudRates[row].reloadHigh;
+        fw.baudReloadLow = kBaudRates[row].reloadLow;
+        if (row == kBaudRateCount - 1)
+            ShowValueBox2(kBaudRates[row].text, "(Default)");
         else
-            ShowValueBox(kBaudRows[row].text);
+            ShowValueBox(kBaudRates[row].text);
     }
     Keep(3);
 }
@@ -477,7 +444,7 @@ void StepBacklightTimerDown(uint8_t) {
 // The threshold is held in counts per minute; the row shows it in its own
 // unit and makes that unit the one in force.
 void ShowThreshold(uint8_t) {
-    const char* label = RowLabel();
+    const char* label = MenuRowLabel(fw.menuCursor);
     float usv = CpmToDose(fw.thresholdCpm);
     fw.thresholdUsv = usv;
     char text[32];
@@ -628,11 +595,7 @@ void FactoryReset() {
     ShowValueBox2("FactoryReset", "Please wait.");
     ShowLcd();
 
-    // Erase the history store and start reading and writing it afresh.
-    for (int i = 0; i < kFlashEraseSteps; ++i) HardwareHook(i, 0xAA);
-    fw.flashWriteHigh = fw.flashWriteMiddle = fw.flashWriteLow = 0;
-    fw.flashReadHigh = fw.flashReadMiddle = fw.flashReadLow = 0;
-    HardwareHook();
+    FlashEraseAll();
 
     fw.powerSavingOn = 0;
     fw.saveMode = 1;
@@ -651,9 +614,9 @@ void FactoryReset() {
     fw.calibration[0] = {60, 0.3f};
     fw.calibration[1] = {240, 1.2f};
     fw.calibration[2] = {1000, 5.0f};
-    fw.baudCode = kBaudRows[kBaudCount - 1].code;
-    fw.baudReloadHigh = kBaudRows[kBaudCount - 1].reloadHigh;
-    fw.baudReloadLow = kBaudRows[kBaudCount - 1].reloadLow;
+    fw.baudCode = kBaudRates[kBaudRateCount - 1].code;
+    fw.baudReloadHigh = kBaudRates[kBaudRateCount - 1].reloadHigh;
+    fw.baudReloadLow = kBaudRates[kBaudRateCount - 1].reloadLow;
     fw.motionDetect = 1;
     fw.batteryType = 0;
     fw.maxCpm = 0;
@@ -729,9 +692,9 @@ void ShowBatteryVoltage(uint8_t) {
 void OpenTemperatureScreen(uint8_t) {
     fw.uiMode = Temperature;
     LcdFillRect(0, 8, 122, 25, 0);
-    fw.keyTable[KeyUp] = {KeyUp, TemperatureUnitStep};
-    fw.keyTable[KeyDown] = {KeyDown, TemperatureUnitStep};
-    fw.keyTable[KeySelect] = {KeySelect, TemperatureUnitStep};
+    BindKey(KeyUp, TemperatureUnitStep);
+    BindKey(KeyDown, TemperatureUnitStep);
+    BindKey(KeySelect, TemperatureUnitStep);
     fw.temperatureShown = 1;
     LcdFillRect(0, 0, 86, 7, 0);
     LcdPutText(8, 0, "Temperature");

@@ -19,11 +19,27 @@ void LoadSettingsFrom(uint8_t (*read)(uint16_t address));
 void SaveSettings();
 // Stands for every hardware action of the device; has no effect here.
 inline void HardwareHook(...) {}
+// Command bytes several hook calls share.
+constexpr uint8_t kClockWrite = 0xD0;       // clock chip: write a register
+constexpr uint8_t kContrastCommand = 0x81;  // LCD controller: set the contrast
 // "Please set" / "date & time" when the clock reads an impossible value.
 void ClockCheck();
 
+// The serial rates: code byte, the two rate-register bytes and the text the
+// editor shows, in stepping order; the last row is the default.
+struct BaudRate {
+    uint8_t code;
+    uint8_t reloadHigh;
+    uint8_t reloadLow;
+    const char* text;
+};
+constexpr int kBaudRateCount = 10;
+extern const BaudRate kBaudRates[kBaudRateCount];
+
 // ---- Keys, menus and the value box -----------------------------------
 void DispatchKey(uint8_t key);
+// Binds `handler` to one of the four panel keys.
+void BindKey(uint8_t key, Handler handler);
 void RedrawScreen();
 void OpenMainMenu(uint8_t arg);
 void MenuUp(uint8_t arg);
@@ -80,6 +96,10 @@ extern const char kLabelCancel[];
 // The row under the menu cursor, or none (no table, or the cursor is past
 // the table's "Exit").
 MenuItem* CurrentMenuRow();
+// The label of row `row` of the shown table, or none (no table, or the row
+// lies past the table's "Exit"), so a stray row number never reads outside
+// a table.
+const char* MenuRowLabel(uint8_t row);
 
 // ---- Counts, CPM and dose --------------------------------------------
 int32_t NextSecondCount();
@@ -110,6 +130,11 @@ void ShowPleaseSetNotice();
 void FormatDecimal(uint32_t v, char* out);
 // Two characters of the two-digit rule ('9' tens for values of 100 or more).
 void FormatTwoDigits(uint32_t v, char* out);
+// "MM-DD-20YY" by the two-digit rule: ten characters, no terminating 0.
+void FormatDate(uint8_t month, uint8_t day, uint8_t year, char* out);
+// FormatDecimal and FormatTwoDigits drawn as text at (x, y).
+void PutDecimal(uint8_t x, uint8_t y, uint32_t v);
+void PutTwoDigits(uint8_t x, uint8_t y, uint32_t v);
 
 // ---- Setting editors used by the reading screens ---------------------
 void EditDisplayMode(uint8_t arg);

@@ -245,10 +245,10 @@ uint8_t SearchForward(uint8_t step, uint8_t* nameLength) {
 // ---- History screen ------------------------------------------------------------
 
 void BindHistoryKeys() {
-    fw.keyTable[KeyBack] = {KeyBack, MenuBack};
-    fw.keyTable[KeyUp] = {KeyUp, HistoryDataUp};
-    fw.keyTable[KeyDown] = {KeyDown, HistoryDataDown};
-    fw.keyTable[KeySelect] = {KeySelect, HistoryDataSelect};
+    BindKey(KeyBack, MenuBack);
+    BindKey(KeyUp, HistoryDataUp);
+    BindKey(KeyDown, HistoryDataDown);
+    BindKey(KeySelect, HistoryDataSelect);
 }
 
 void ClearCurrentRecord() {
@@ -285,13 +285,7 @@ char SaveModeLetter(uint8_t mode) {
 void DrawStampLine() {
     if (fw.recMonth == 0) return;
     char line[20];
-    FormatTwoDigits(fw.recMonth, line);
-    line[2] = '-';
-    FormatTwoDigits(fw.recDay, line + 3);
-    line[5] = '-';
-    line[6] = '2';
-    line[7] = '0';
-    FormatTwoDigits(fw.recYear, line + 8);
+    FormatDate(fw.recMonth, fw.recDay, fw.recYear, line);
     line[10] = ' ';
     FormatTwoDigits(fw.recHour, line + 11);
     line[13] = ':';
@@ -379,17 +373,15 @@ uint32_t DrawHistoryList() {
 }
 
 void DrawTopValue(uint32_t value) {
-    char digits[11];
-    FormatDecimal(value, digits);
     switch (fw.recSaveMode) {
         case 1:
             LcdPutText(0, 0, "'CPM:");
-            LcdPutText(30, 0, digits);
+            PutDecimal(30, 0, value);
             break;
         case 2:
         case 3:
             LcdPutText(0, 0, "'ACPM:");
-            LcdPutText(36, 0, digits);
+            PutDecimal(36, 0, value);
             break;
         default:
             LcdPutText(30, 0, "-");

@@ -1,5 +1,6 @@
 // Key events from the front panel: each click runs the handler bound for
-// the current screen to completion, then hands the LCD over.
+// the current screen to completion, then hands the LCD over. Screens bind
+// their handlers here as they open.
 #include "firmware/firmware.h"
 #include "platform/show_lcd.h"
 
@@ -16,3 +17,5 @@ void DispatchKey(uint8_t key) {
     }
     ShowLcd();
 }
+
+void BindKey(uint8_t key, Handler handler) { fw.keyTable[key] = {key, handler}; }

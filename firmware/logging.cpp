@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr uint8_t kClockWrite = 0xD0;
 constexpr uint8_t kMarker = 0x55;
 // The largest count a record can carry: a reader takes 0xFFFF as no value.
 constexpr uint32_t kLargestCount = 0xFFFE;

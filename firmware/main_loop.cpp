@@ -115,10 +115,10 @@ void FirmwarePowerOn() {
     std::srand(RandomSeedNow());
     for (int32_t& slot : fw.secondCounts) slot = 0;
 
-    fw.keyTable[KeyBack] = {KeyBack, ReadingBack};
-    fw.keyTable[KeyUp] = {KeyUp, ReadingTextUp};
-    fw.keyTable[KeyDown] = {KeyDown, ReadingTextDown};
-    fw.keyTable[KeySelect] = {KeySelect, OpenMainMenu};
+    BindKey(KeyBack, ReadingBack);
+    BindKey(KeyUp, ReadingTextUp);
+    BindKey(KeyDown, ReadingTextDown);
+    BindKey(KeySelect, OpenMainMenu);
 
     LoadSettings();
 

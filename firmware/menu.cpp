@@ -72,7 +72,6 @@ const char kHistoryData[] = "History Data";
 const char kThreshold[] = "Threshold";
 const char kEraseSavedData[] = "Erase Saved Data";
 
-
 // Init Setup and Calibrate.
 const char kDateTime[] = "Date/Time";
 const char kCalibrate[] = "Calibrate";
@@ -235,8 +234,6 @@ uint8_t ExitRow(const MenuItem* table) {
     return kMaxRows;
 }
 
-void Bind(uint8_t key, Handler handler) { fw.keyTable[key] = {key, handler}; }
-
 // Gyroscope mode has no screen; Back returns to the menu it came from.
 void GyroscopeBack(uint8_t) {
     fw.uiMode = Menu;
@@ -280,12 +277,19 @@ MenuItem* FindRow(MenuItem* table, const char* text) {
     return nullptr;
 }
 
+MenuItem* ShownRow(uint8_t row) {
+    if (fw.menuTable == nullptr) return nullptr;
+    if (row > ExitRow(fw.menuTable)) return nullptr;
+    return &fw.menuTable[row];
+}
+
 }  // namespace
 
-MenuItem* CurrentMenuRow() {
-    if (fw.menuTable == nullptr) return nullptr;
-    if (fw.menuCursor > ExitRow(fw.menuTable)) return nullptr;
-    return &fw.menuTable[fw.menuCursor];
+MenuItem* CurrentMenuRow() { return ShownRow(fw.menuCursor); }
+
+const char* MenuRowLabel(uint8_t row) {
+    const MenuItem* shown = ShownRow(row);
+    return shown != nullptr ? shown->text : nullptr;
 }
 
 void RedrawScreen() {
@@ -303,24 +307,24 @@ void RedrawScreen() {
             ReadingRedraw();
             break;
         case Menu:
-            Bind(KeyBack, MenuBack);
-            Bind(KeyUp, MenuUp);
-            Bind(KeyDown, MenuDown);
-            Bind(KeySelect, MenuSelect);
+            BindKey(KeyBack, MenuBack);
+            BindKey(KeyUp, MenuUp);
+            BindKey(KeyDown, MenuDown);
+            BindKey(KeySelect, MenuSelect);
             DrawMenuList();
             break;
         case NoteEdit:
             // The note editor draws its own text.
-            Bind(KeyBack, NoteKeyBack);
-            Bind(KeyUp, NoteKeyUp);
-            Bind(KeyDown, NoteKeyDown);
-            Bind(KeySelect, NoteKeySelect);
+            BindKey(KeyBack, NoteKeyBack);
+            BindKey(KeyUp, NoteKeyUp);
+            BindKey(KeyDown, NoteKeyDown);
+            BindKey(KeySelect, NoteKeySelect);
             break;
         case Gyroscope:
-            Bind(KeyBack, GyroscopeBack);
-            Bind(KeyUp, nullptr);
-            Bind(KeyDown, nullptr);
-            if (fw.stepValue == 0) Bind(KeySelect, nullptr);
+            BindKey(KeyBack, GyroscopeBack);
+            BindKey(KeyUp, nullptr);
+            BindKey(KeyDown, nullptr);
+            if (fw.stepValue == 0) BindKey(KeySelect, nullptr);
             break;
         default:
             // History viewer and temperature screen keep their bindings.
@@ -492,8 +496,7 @@ void CloseValueBox() {
     } else {
         switch (fw.uiMode) {
             case Menu: {
-                MenuItem* row = CurrentMenuRow();
-                const char* text = row != nullptr ? row->text : nullptr;
+                const char* text = MenuRowLabel(fw.menuCursor);
                 if (text == kFactoryReset && fw.stepValue == 1) {
                     FactoryReset();
                 } else if (text == kEraseSavedData && fw.stepValue == 1) {
@@ -532,10 +535,8 @@ void CloseValueBox() {
 }
 
 void ChooseAlarmMark() {
-    MenuItem* cpm = FindRow(AlarmMenu, kLabelAlarmCpm);
-    MenuItem* usv = FindRow(AlarmMenu, kLabelAlarmUsv);
-    SetChosen(cpm, fw.alarmUnit == 0);
-    SetChosen(usv, fw.alarmUnit != 0);
+    SetChosen(FindRow(AlarmMenu, kLabelAlarmCpm), fw.alarmUnit == 0);
+    SetChosen(FindRow(AlarmMenu, kLabelAlarmUsv), fw.alarmUnit != 0);
 }
 
 void ChooseThresholdMark() {

@@ -20,19 +20,6 @@ constexpr uint8_t kCodeDownMark = 131;
 constexpr int8_t kGlyphSaving = 7;  // arrow onto a line
 constexpr int8_t kGlyphBlank = 0;
 
-void PutDecimal(uint8_t x, uint8_t y, uint32_t v) {
-    char text[12];
-    FormatDecimal(v, text);
-    LcdPutText(x, y, text);
-}
-
-void PutTwoDigits(uint8_t x, uint8_t y, uint32_t v) {
-    char text[3];
-    FormatTwoDigits(v, text);
-    text[2] = 0;
-    LcdPutText(x, y, text);
-}
-
 uint8_t DecimalLength(uint32_t v) {
     uint8_t n = 1;
     while (v >= 10) {
@@ -236,8 +223,6 @@ int GraphRow(int32_t slot, float scale) {
 
 int Limit(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
 
-void Bind(uint8_t key, Handler handler) { fw.keyTable[key] = {key, handler}; }
-
 }  // namespace
 
 void FormatDecimal(uint32_t v, char* out) {
@@ -256,6 +241,29 @@ void FormatTwoDigits(uint32_t v, char* out) {
     uint32_t tens = v / 10;
     out[0] = tens >= 10 ? '9' : static_cast<char>('0' + tens);
     out[1] = static_cast<char>('0' + (tens != 0 ? v % 10 : v));
+}
+
+void FormatDate(uint8_t month, uint8_t day, uint8_t year, char* out) {
+    FormatTwoDigits(month, out);
+    out[2] = '-';
+    FormatTwoDigits(day, out + 3);
+    out[5] = '-';
+    out[6] = '2';
+    out[7] = '0';
+    FormatTwoDigits(year, out + 8);
+}
+
+void PutDecimal(uint8_t x, uint8_t y, uint32_t v) {
+    char text[12];
+    FormatDecimal(v, text);
+    LcdPutText(x, y, text);
+}
+
+void PutTwoDigits(uint8_t x, uint8_t y, uint32_t v) {
+    char text[3];
+    FormatTwoDigits(v, text);
+    text[2] = 0;
+    LcdPutText(x, y, text);
 }
 
 void DrawAlarmSpeakerMarks() {
@@ -277,13 +285,7 @@ void DrawStatusClock() {
     LcdFillRect(0, 0, 88, 7, 0);
     char text[12];
     if (fw.clockLine == 0) {
-        FormatTwoDigits(RtcMonth(), text);
-        text[2] = '-';
-        FormatTwoDigits(RtcDay(), text + 3);
-        text[5] = '-';
-        text[6] = '2';
-        text[7] = '0';
-        FormatTwoDigits(RtcYear(), text + 8);
+        FormatDate(RtcMonth(), RtcDay(), RtcYear(), text);
         text[10] = 0;
     } else if (fw.clockLine == 1) {
         FormatTwoDigits(RtcHour(), text);
@@ -437,24 +439,24 @@ void DrawTemperatureScreen() {
 }
 
 void BindReadingKeys() {
-    Bind(KeyBack, ReadingBack);
-    Bind(KeySelect, OpenMainMenu);
+    BindKey(KeyBack, ReadingBack);
+    BindKey(KeySelect, OpenMainMenu);
     switch (fw.displayMode) {
     case 0:
-        Bind(KeyUp, ReadingTextUp);
-        Bind(KeyDown, ReadingTextDown);
+        BindKey(KeyUp, ReadingTextUp);
+        BindKey(KeyDown, ReadingTextDown);
         break;
     case 1:
-        Bind(KeyUp, StepGraphZoomUp);
-        Bind(KeyDown, StepGraphTypeUp);
+        BindKey(KeyUp, StepGraphZoomUp);
+        BindKey(KeyDown, StepGraphTypeUp);
         break;
     case 2:
-        Bind(KeyUp, EditLargeFontMode);
-        Bind(KeyDown, EditLargeFontMode);
+        BindKey(KeyUp, EditLargeFontMode);
+        BindKey(KeyDown, EditLargeFontMode);
         break;
     default:
-        Bind(KeyUp, ReadingTimedUp);
-        Bind(KeyDown, ReadingTimedDown);
+        BindKey(KeyUp, ReadingTimedUp);
+        BindKey(KeyDown, ReadingTimedDown);
         break;
     }
 }

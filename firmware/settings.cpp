@@ -11,10 +11,8 @@
 
 namespace {
 
-// Command bytes of the EEPROM and the clock chip, only for the hook calls.
+// Command byte of the EEPROM, only for the hook calls.
 constexpr uint8_t kEepromWrite = 0xA0;
-constexpr uint8_t kClockWrite = 0xD0;
-constexpr uint8_t kContrastCommand = 0x81;
 
 using StoreReader = uint8_t (*)(uint16_t address);
 
@@ -48,29 +46,24 @@ void WriteFloat(uint16_t address, float value) {
         Write8(static_cast<uint16_t>(address + i), static_cast<uint8_t>(bits >> (24 - 8 * i)));
 }
 
-struct BaudReload {
-    uint8_t code;
-    uint8_t high;
-    uint8_t low;
-};
-
-// Serial rate-register values per rate code; the last row (254) is the default.
-constexpr BaudReload kBaudTable[] = {
-    {64, 247, 0},    {160, 251, 128}, {208, 253, 192}, {232, 254, 224}, {240, 255, 64},
-    {244, 255, 112}, {248, 255, 160}, {250, 255, 184}, {252, 255, 208}, {254, 255, 232},
-};
-constexpr int kBaudRows = sizeof kBaudTable / sizeof kBaudTable[0];
-
+// An unknown code becomes the default rate.
 void ApplyBaudCode() {
-    int row = kBaudRows - 1;
-    for (int i = 0; i < kBaudRows; ++i)
-        if (kBaudTable[i].code == fw.baudCode) row = i;
-    fw.baudCode = kBaudTable[row].code;
-    fw.baudReloadHigh = kBaudTable[row].high;
-    fw.baudReloadLow = kBaudTable[row].low;
+    int row = kBaudRateCount - 1;
+    for (int i = 0; i < kBaudRateCount; ++i)
+        if (kBaudRates[i].code == fw.baudCode) row = i;
+    fw.baudCode = kBaudRates[row].code;
+    fw.baudReloadHigh = kBaudRates[row].reloadHigh;
+    fw.baudReloadLow = kBaudRates[row].reloadLow;
 }
 
 }  // namespace
+
+const BaudRate kBaudRates[kBaudRateCount] = {
+    {64, 247, 0, "1200 BPS"},     {160, 251, 128, "2400 BPS"},  {208, 253, 192, "4800 BPS"},
+    {232, 254, 224, "9600 BPS"},  {240, 255, 64, "14400 BPS"},  {244, 255, 112, "19200 BPS"},
+    {248, 255, 160, "28800 BPS"}, {250, 255, 184, "38400 BPS"}, {252, 255, 208, "57600 BPS"},
+    {254, 255, 232, "115200 BPS"},
+};
 
 uint8_t ConfigRead(uint16_t address) {
     switch (address) {

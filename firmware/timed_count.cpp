@@ -6,18 +6,6 @@
 
 namespace {
 
-// Positions of the rows in the Timed Count table; their label pointers are
-// what a row is recognised by.
-enum TimedRow : uint8_t {
-    kRowSetSchedule = 0,
-    kRowOneMinute = 1,
-    kRowTenMinutes = 2,
-    kRowHundredMinutes = 3,
-    kRowTwelveHours = 4,
-    kRowTwentyFourHours = 5,
-    kRowOtherDuration = 6,
-};
-
 // Fields of the duration editor, as `editField` names them.
 enum EditField : uint8_t {
     kFieldDays = 2,
@@ -36,23 +24,6 @@ static_assert(sizeof fw.noteText >= 4, "the duration editor needs four scratch b
 
 uint8_t Scratch(ScratchIndex i) { return static_cast<uint8_t>(fw.noteText[i]); }
 void SetScratch(ScratchIndex i, uint8_t v) { fw.noteText[i] = static_cast<char>(v); }
-
-constexpr uint8_t kMaxTableRows = 20;
-
-// The label of the shown table's row, or none when the row lies past the
-// table's "Exit" (or no table is shown), so a stray row number never reads
-// outside a table.
-const char* RowLabel(uint8_t row) {
-    const MenuItem* table = fw.menuTable;
-    if (table == nullptr) return nullptr;
-    for (uint8_t i = 0; i < kMaxTableRows; ++i) {
-        if (i == row) return table[i].text;
-        if (table[i].onSelect == MenuExit) break;
-    }
-    return nullptr;
-}
-
-bool IsTimedRow(const char* label, TimedRow row) { return label != nullptr && label == TimedCountMenu[row].text; }
 
 uint32_t TotalSeconds(uint32_t days, uint8_t hours, uint8_t minutes, uint8_t seconds) {
     return days * 86400u + hours * 3600u + minutes * 60u + seconds;
@@ -113,17 +84,18 @@ void SetDuration(uint32_t days, uint8_t hours, uint8_t minutes, uint8_t seconds)
     fw.durationSeconds = seconds;
 }
 
-// The preset of a row; false for a row without one.
+// The preset of a row, told by the identity of its label; false for a row
+// without one.
 bool StorePreset(const char* label) {
-    if (IsTimedRow(label, kRowOneMinute))
+    if (label == kLabelOneMinute)
         SetDuration(0, 0, 1, 0);
-    else if (IsTimedRow(label, kRowTenMinutes))
+    else if (label == kLabelTenMinutes)
         SetDuration(0, 0, 10, 0);
-    else if (IsTimedRow(label, kRowHundredMinutes))
+    else if (label == kLabelHundredMinutes)
         SetDuration(0, 1, 40, 0);
-    else if (IsTimedRow(label, kRowTwelveHours))
+    else if (label == kLabelTwelveHours)
         SetDuration(0, 12, 0, 0);
-    else if (IsTimedRow(label, kRowTwentyFourHours))
+    else if (label == kLabelTwentyFourHours)
         SetDuration(1, 0, 0, 0);
     else
         return false;
@@ -133,7 +105,7 @@ bool StorePreset(const char* label) {
 // ---- Duration editor ----------------------------------------------------
 
 // "Set Schedule" edits the schedule, every other row the duration.
-bool EditsSchedule(uint8_t row) { return IsTimedRow(RowLabel(row), kRowSetSchedule); }
+bool EditsSchedule(uint8_t row) { return MenuRowLabel(row) == kLabelSetSchedule; }
 
 void LoadScratch(bool schedule) {
     uint32_t days = schedule ? fw.scheduleDays : fw.durationDays;
@@ -157,13 +129,6 @@ void StoreScratch(bool schedule) {
     }
 }
 
-void PutTwoDigitsAt(uint8_t x, uint8_t y, uint32_t v) {
-    char digits[2];
-    FormatTwoDigits(v, digits);
-    LcdPutCharAt(x, y, static_cast<uint8_t>(digits[0]));
-    LcdPutCharAt(static_cast<uint8_t>(x + 6), y, static_cast<uint8_t>(digits[1]));
-}
-
 void Underline(uint8_t from, uint8_t to) {
     LcdLine(from, 24, to, 24);
     LcdLine(from, 25, to, 25);
@@ -181,19 +146,16 @@ void DrawDurationEditor(bool schedule) {
 
     LoadScratch(schedule);
     const uint8_t days = Scratch(kDays);
-    if (days >= 100) {
-        char text[12];
-        FormatDecimal(days, text);
-        LcdPutText(15, 15, text);
-    } else {
-        PutTwoDigitsAt(20, 15, days);
-    }
+    if (days >= 100)
+        PutDecimal(15, 15, days);
+    else
+        PutTwoDigits(20, 15, days);
     LcdPutText(35, 15, "Day");
-    PutTwoDigitsAt(55, 15, Scratch(kHours));
+    PutTwoDigits(55, 15, Scratch(kHours));
     LcdPutCharAt(67, 15, ':');
-    PutTwoDigitsAt(73, 15, Scratch(kMinutes));
+    PutTwoDigits(73, 15, Scratch(kMinutes));
     LcdPutCharAt(85, 15, ':');
-    PutTwoDigitsAt(91, 15, Scratch(kSeconds));
+    PutTwoDigits(91, 15, Scratch(kSeconds));
 
     uint8_t field = fw.editField;
     if (field < kFieldDays) field = kFieldDays;
@@ -341,7 +303,7 @@ void TimedPresetSelect(uint8_t row) {
     }
     // "Cancel" with nothing to cancel (a second Select while "Canceled!"
     // still shows) must not start a count with the last duration.
-    const char* label = RowLabel(row);
+    const char* label = MenuRowLabel(row);
     if (!StorePreset(label)) return;
     fw.displayMode = 3;
     StartOrSchedule();
