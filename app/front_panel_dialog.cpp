@@ -38,6 +38,10 @@ constexpr int kHintRightLimit = kPanelPictureWidth - 6;
 
 bool DisplaySwivelled() { return fw.displayTurned == 1 && fw.swivelMode == 1; }
 
+// Swivelled in the upright layout: the LCD reads upside down. In the turned
+// layout the panel is already upside down, so the LCD reads upright.
+bool LcdShownTurned() { return DisplaySwivelled() && layoutTurned == 0; }
+
 QIcon LoadIcon() {
     QSvgRenderer renderer(QStringLiteral(GEIGERSIM_QRC_PREFIX "icon.svg"));
     if (!renderer.isValid()) return QIcon();
@@ -288,15 +292,12 @@ void FrontPanelDialog::HalfSecondEvent() {
 }
 
 QImage FrontPanelDialog::PresentationOf(const QImage& handedOver) const {
-    // Swivelled in the upright layout: the LCD reads upside down. In the
-    // turned layout the panel is already upside down, so the LCD reads upright.
-    if (DisplaySwivelled() && layoutTurned == 0) return TurnLcdPicture(handedOver);
-    return handedOver;
+    return LcdShownTurned() ? TurnLcdPicture(handedOver) : handedOver;
 }
 
 void FrontPanelDialog::HandOverLcd() {
     handedOver_ = CopyLcdSurface();
-    if (DisplaySwivelled() && layoutTurned == 0) {
+    if (LcdShownTurned()) {
         presented_ = TurnLcdPicture(handedOver_);  // the frame is left as it is
         RepaintNow(lcdRect_.toQRect());
         return;

@@ -2,9 +2,9 @@
 
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <algorithm>
 
 #include "app/front_panel_dialog.h"
-#include <algorithm>
 
 FrontPanelDialog* frontPanel = nullptr;
 WindowRect lcdRect = kNormalLcdRect;

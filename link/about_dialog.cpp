@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "link/dialog_units.h"
 #include "link/hyperlink_static.h"
@@ -11,20 +12,6 @@ const char* const AboutDialog::kVersionText = "Ravlen Version 1.4";
 const char* const AboutDialog::kMakerName = "Ravlen Instruments";
 const char* const AboutDialog::kFurtherText = "XRV-140+V4";
 const char* const AboutDialog::kMakerAddress = "https://www.ravlen.example/";
-
-namespace {
-
-QLabel* AddLabel(QWidget* parent, const DialogUnits& du, const QString& text, int x, int y, int w, int h) {
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);  // shown as written, no markup or mnemonics
-    QRect r = du.Rect(x, y, w, h);
-    r.setWidth(std::max(r.width(), label->sizeHint().width()));
-    r.setHeight(std::max(r.height(), label->sizeHint().height()));
-    label->setGeometry(r);
-    return label;
-}
-
-}  // namespace
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About"));
@@ -39,19 +26,16 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     icon_->setPixmap(icon.pixmap(side, side));
     icon_->setGeometry(QRect(iconArea.topLeft(), QSize(side, side)));
 
-    AddLabel(this, du, QString::fromLatin1(kVersionText), 40, 10, 119, 8);
-    AddLabel(this, du, QString::fromLatin1(kFurtherText), 126, 24, 65, 10);
+    AddDialogLabel(this, du, QString::fromLatin1(kVersionText), 40, 10, 119, 8);
+    AddDialogLabel(this, du, QString::fromLatin1(kFurtherText), 126, 24, 65, 10);
     ok_ = new QPushButton(QStringLiteral("OK"), this);
     ok_->setGeometry(du.Rect(178, 7, 50, 14));
     ok_->setDefault(true);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-    AddLabel(this, du, QString::fromLatin1(kMakerName), 45, 24, 65, 10);
+    AddDialogLabel(this, du, QString::fromLatin1(kMakerName), 45, 24, 65, 10);
 
     const QString address = QString::fromLatin1(kMakerAddress);
     link_ = new HyperlinkStatic(address, address, this);
     link_->setObjectName(QStringLiteral("link1005"));
-    QRect r = du.Rect(45, 44, 118, 8);
-    r.setWidth(std::max(r.width(), link_->sizeHint().width()));
-    r.setHeight(std::max(r.height(), link_->sizeHint().height()));
-    link_->setGeometry(r);
+    du.Place(link_, 45, 44, 118, 8);
 }

@@ -1,6 +1,7 @@
 #include "link/dialog_units.h"
 
 #include <QFontMetrics>
+#include <QLabel>
 #include <algorithm>
 
 DialogUnits::DialogUnits(const QFont& font) {
@@ -15,4 +16,19 @@ int DialogUnits::Y(int units) const { return units * baseY_ / 8; }
 
 QRect DialogUnits::Rect(int x, int y, int width, int height) const {
     return QRect(X(x), Y(y), X(width), Y(height));
+}
+
+void DialogUnits::Place(QWidget* widget, int x, int y, int width, int height) const {
+    QRect r = Rect(x, y, width, height);
+    r.setWidth(std::max(r.width(), widget->sizeHint().width()));
+    r.setHeight(std::max(r.height(), widget->sizeHint().height()));
+    widget->setGeometry(r);
+}
+
+QLabel* AddDialogLabel(QWidget* parent, const DialogUnits& du, const QString& text, int x, int y, int width,
+                       int height) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    du.Place(label, x, y, width, height);
+    return label;
 }

@@ -5,6 +5,10 @@
 
 #include <QFont>
 #include <QRect>
+#include <QString>
+
+class QLabel;
+class QWidget;
 
 class DialogUnits {
 public:
@@ -12,8 +16,15 @@ public:
     int X(int units) const;
     int Y(int units) const;
     QRect Rect(int x, int y, int width, int height) const;
+    // Places widget at the rectangle, grown to the widget's size hint where
+    // that is larger: a wider font than the layout's never cuts text short.
+    void Place(QWidget* widget, int x, int y, int width, int height) const;
 
 private:
     int baseX_;
     int baseY_;
 };
+
+// A plain-text label (no markup, no mnemonics) placed by du.Place.
+QLabel* AddDialogLabel(QWidget* parent, const DialogUnits& du, const QString& text, int x, int y, int width,
+                       int height);

@@ -2,6 +2,7 @@
 
 #include "firmware/state.h"
 #include "link/link_host.h"
+#include "link/protocol.h"
 #include "link/serial_port.h"
 
 uint8_t remoteControl = 1;
@@ -33,11 +34,13 @@ void HostShowMessage(const char* text, const char* caption) {
     if (gHost != nullptr) gHost->ShowMessage(text, caption);
 }
 
+void SendCommand(std::string_view command) { serialPort.Send(command.data(), int(command.size()), 0); }
+
 void SendKeyCommand(uint8_t k) {
     if (realMode != 1 || remoteControl != 1) return;
     if (k > 3) return;  // only the four device keys exist
-    const char command[7] = {'<', 'K', 'E', 'Y', char('0' + k), '>', '>'};
-    serialPort.Send(command, int(sizeof command), 0);
+    const std::array<char, 7> command = KeyCommand(k);
+    SendCommand(std::string_view(command.data(), command.size()));
 }
 
 void ToggleRemoteControl() { remoteControl = uint8_t(1 - remoteControl); }
@@ -48,12 +51,12 @@ void SendTestCommand(TestCommand command) {
         return;
     }
     switch (command) {
-        case TestCommand::Heartbeat1: serialPort.Send("<HEARTBEAT1>>", 13, 0); break;
-        case TestCommand::Heartbeat0: serialPort.Send("<HEARTBEAT0>>", 13, 0); break;
+        case TestCommand::Heartbeat1: SendCommand(kHeartbeatOnCommand); break;
+        case TestCommand::Heartbeat0: SendCommand(kHeartbeatOffCommand); break;
         case TestCommand::Key0: SendKeyCommand(0); break;
         case TestCommand::Key1: SendKeyCommand(1); break;
         case TestCommand::Key2: SendKeyCommand(2); break;
         case TestCommand::Key3: SendKeyCommand(3); break;
-        case TestCommand::PowerOff: serialPort.Send("<POWEROFF>>", 11, 0); break;
+        case TestCommand::PowerOff: SendCommand(kPowerOffCommand); break;
     }
 }

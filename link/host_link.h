@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // 1: each click on a panel key is also sent to the real device (real mode only).
 extern uint8_t remoteControl;
@@ -30,6 +31,10 @@ struct PortSettings {
     std::string devicePath;
 };
 extern PortSettings portSettings;
+
+// Sends one command of the protocol on the port, without pauses between its
+// bytes; nothing goes out while the port is closed.
+void SendCommand(std::string_view command);
 
 // Sends "<KEYk>>" (k = 0..3) when realMode and remoteControl are both 1;
 // otherwise does nothing.

@@ -34,14 +34,9 @@ HyperlinkStatic::HyperlinkStatic(const QString& text, const QString& address, QW
 
 QColor HyperlinkStatic::textColour() const { return palette().color(QPalette::WindowText); }
 
-void HyperlinkStatic::SetLinkCursor(const QCursor& cursor) {
-    cursor_ = cursor;
-    setCursor(cursor);
-}
-
 void HyperlinkStatic::UpdateColour() {
     QPalette p = palette();
-    p.setColor(QPalette::WindowText, visited_ != 0 ? visitedColour_ : linkColour_);
+    p.setColor(QPalette::WindowText, visited_ != 0 ? kVisitedColour : kLinkColour);
     setPalette(p);
 }
 

@@ -3,10 +3,8 @@
 #pragma once
 
 #include <QColor>
-#include <QCursor>
 #include <QLabel>
 #include <QString>
-#include <optional>
 
 class QUrl;
 
@@ -27,8 +25,6 @@ public:
     bool visited() const { return visited_ != 0; }
     const QString& address() const { return address_; }
     QColor textColour() const;
-    // A cursor to show over the link; none leaves the ordinary one.
-    void SetLinkCursor(const QCursor& cursor);
 
     static const QColor kLinkColour;
     static const QColor kVisitedColour;
@@ -39,9 +35,6 @@ protected:
 private:
     void UpdateColour();
 
-    QColor linkColour_ = kLinkColour;
-    QColor visitedColour_ = kVisitedColour;
     int visited_ = 0;
-    std::optional<QCursor> cursor_;
     QString address_;
 };

@@ -9,6 +9,7 @@
 #include "firmware/state.h"
 #include "link/host_link.h"
 #include "link/link_host.h"
+#include "link/protocol.h"
 #include "link/serial_port.h"
 
 uint8_t rxBuffer[kRxBufferSize] = {};
@@ -132,14 +133,14 @@ void DecodeCountReport() {
         rxCount = 0;
     }
     // A report read from its second byte: the marker is in the second place.
-    if ((b0 & 0x80) == 0 && (b1 & 0x80) != 0) std::swap(b0, b1);
-    if (b0 == 255 || (b0 & 0x80) == 0) return;
-    fw.realCount = int32_t(b0 & 63) * 256 + b1;
-    HostSetLayout((b0 & 0x40) != 0 ? 1 : 0);
+    if (!HasReportMarker(b0) && HasReportMarker(b1)) std::swap(b0, b1);
+    if (!IsReportStart(b0)) return;
+    fw.realCount = int32_t(ReportCount(b0, b1));
+    HostSetLayout(ReportTurned(b0) ? 1 : 0);
 }
 
 void SendHeartbeat(int on) {
-    serialPort.Send(on ? "<HEARTBEAT1>>" : "<HEARTBEAT0>>", 13, 0);
+    SendCommand(on ? kHeartbeatOnCommand : kHeartbeatOffCommand);
     if (on) {
         HostStartReportTimer();
     } else {

@@ -1,10 +1,7 @@
 // Real mode: a counter on a serial line reports, once a second, how many
 // counts it saw; the reader thread collects the bytes and the window's
-// report timer decodes one report a second into fw.realCount.
-//
-// The count report is two bytes: the first has bit 7 set (the marker), bit 6
-// the orientation (1 turned) and bits 5..0 the count's bits 13..8; the
-// second holds the count's bits 7..0.
+// report timer decodes one report a second into fw.realCount. The report's
+// format is in link/protocol.h.
 #pragma once
 
 #include <atomic>

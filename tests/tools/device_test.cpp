@@ -53,22 +53,22 @@ using Strings = std::vector<std::string>;
 // ---- report encoding ------------------------------------------------------
 
 TEST(DeviceReport, KnownBytesAndTheClamp) {
-    EXPECT_EQ(EncodeReport(300, false), (std::array<uint8_t, 2>{129, 44}));
-    EXPECT_EQ(EncodeReport(5, true), (std::array<uint8_t, 2>{192, 5}));
-    EXPECT_EQ(EncodeReport(0, false), (std::array<uint8_t, 2>{128, 0}));
-    EXPECT_EQ(EncodeReport(16383, false), (std::array<uint8_t, 2>{191, 255}));
-    EXPECT_EQ(EncodeReport(256, true), (std::array<uint8_t, 2>{193, 0}));
+    EXPECT_EQ(EncodeCountReport(300, false), (std::array<uint8_t, 2>{129, 44}));
+    EXPECT_EQ(EncodeCountReport(5, true), (std::array<uint8_t, 2>{192, 5}));
+    EXPECT_EQ(EncodeCountReport(0, false), (std::array<uint8_t, 2>{128, 0}));
+    EXPECT_EQ(EncodeCountReport(16383, false), (std::array<uint8_t, 2>{191, 255}));
+    EXPECT_EQ(EncodeCountReport(256, true), (std::array<uint8_t, 2>{193, 0}));
     // Above 14 bits: the largest count, never a wrapped one.
-    EXPECT_EQ(EncodeReport(1000000, false), (std::array<uint8_t, 2>{191, 255}));
+    EXPECT_EQ(EncodeCountReport(1000000, false), (std::array<uint8_t, 2>{191, 255}));
     // Turned, 16128 and up would need a first byte of 255.
-    EXPECT_EQ(EncodeReport(16127, true), (std::array<uint8_t, 2>{254, 255}));
-    EXPECT_EQ(EncodeReport(16128, true), (std::array<uint8_t, 2>{254, 255}));
+    EXPECT_EQ(EncodeCountReport(16127, true), (std::array<uint8_t, 2>{254, 255}));
+    EXPECT_EQ(EncodeCountReport(16128, true), (std::array<uint8_t, 2>{254, 255}));
 }
 
 TEST(DeviceReport, EveryCountDecodesBackInBothOrientations) {
     for (const bool turned : {false, true}) {
         for (uint32_t count = 0; count <= 17000; ++count) {
-            const auto bytes = EncodeReport(count, turned);
+            const auto bytes = EncodeCountReport(count, turned);
             const Decoded d = Decode(bytes[0], bytes[1]);
             ASSERT_TRUE(d.valid) << count << (turned ? " turned" : "");
             ASSERT_EQ(d.turned, turned) << count;
@@ -175,7 +175,7 @@ TEST(DeviceHeartbeat, ReportsOnlyBetweenHeartbeatOnAndOff) {
     EXPECT_EQ(sent[2].atMs, 8000);
     // The sequence starts at the first report.
     EXPECT_EQ(Counts(sent), (std::vector<uint32_t>{7, 8, 9}));
-    EXPECT_EQ(sent[0].bytes, EncodeReport(7, false));
+    EXPECT_EQ(sent[0].bytes, EncodeCountReport(7, false));
 
     run.Send("<HEARTBEAT0>>", 8500);
     EXPECT_TRUE(run.RunTo(8500, 12000).empty());

@@ -6,16 +6,6 @@
 
 namespace geigerdevice {
 
-uint32_t ClampCount(uint32_t count, bool turned) {
-    return std::min(count, turned ? kMaxTurnedCount : kMaxCount);
-}
-
-std::array<uint8_t, 2> EncodeReport(uint32_t count, bool turned) {
-    const uint32_t c = ClampCount(count, turned);
-    return {static_cast<uint8_t>(0x80 | (turned ? 0x40 : 0) | (c >> 8)),
-            static_cast<uint8_t>(c & 0xFF)};
-}
-
 void CommandParser::Feed(std::string_view bytes, std::vector<std::string>& commands) {
     for (const char ch : bytes) {
         if (ch == '<') {
@@ -65,7 +55,7 @@ uint32_t CountSource::Next() {
     }
     if (mean_ <= 0) return 0;
     std::poisson_distribution<uint64_t> poisson(mean_);
-    return static_cast<uint32_t>(std::min<uint64_t>(poisson(rng_), kMaxCount));
+    return static_cast<uint32_t>(std::min<uint64_t>(poisson(rng_), kMaxReportCount));
 }
 
 std::string_view KeyName(int key) {
@@ -150,8 +140,8 @@ void Device::Advance(int64_t nowMs, std::vector<SentReport>& sent) {
     SentReport report;
     report.atMs = nowMs;
     report.turned = TurnedAt(nowMs);
-    report.count = ClampCount(source_.Next(), report.turned);
-    report.bytes = EncodeReport(report.count, report.turned);
+    report.count = ClampReportCount(source_.Next(), report.turned);
+    report.bytes = EncodeCountReport(report.count, report.turned);
     sent.push_back(report);
     nextReportMs_ += 1000;
     if (nextReportMs_ <= nowMs) nextReportMs_ = nowMs + 1000;

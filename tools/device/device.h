@@ -1,7 +1,8 @@
 // The logic of geigersim-device, a stand-in counter on a pseudo-terminal:
-// the count report encoder, the command parser, the count sources and the
-// device's state machine. Nothing here touches a terminal or a clock; the
-// serving loop (serve.h) feeds it bytes and the time in milliseconds.
+// the command parser, the count sources and the device's state machine
+// (the report's bytes come from link/protocol.h). Nothing here touches a
+// terminal or a clock; the serving loop (serve.h) feeds it bytes and the
+// time in milliseconds.
 #pragma once
 
 #include <array>
@@ -12,20 +13,9 @@
 #include <string_view>
 #include <vector>
 
+#include "link/protocol.h"
+
 namespace geigerdevice {
-
-// Largest count a report can carry (14 bits).
-constexpr uint32_t kMaxCount = 16383;
-// Largest count while turned: a first byte of 255 (turned, count bits 13..8
-// all set) is not a valid report, so 16128..16383 cannot be sent turned.
-constexpr uint32_t kMaxTurnedCount = 16127;
-
-// The two bytes of a count report. The count is clamped to kMaxCount, or to
-// kMaxTurnedCount when turned.
-std::array<uint8_t, 2> EncodeReport(uint32_t count, bool turned);
-
-// The count actually sent for `count` (the clamp of EncodeReport).
-uint32_t ClampCount(uint32_t count, bool turned);
 
 // Splits the byte stream from the host into commands. A command is the text
 // between '<' and ">>"; bytes outside a command are skipped, a '<' inside an

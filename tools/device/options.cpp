@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "tools/device/device.h"
+#include "link/protocol.h"
 
 namespace geigerdevice {
 
@@ -86,7 +86,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
         } else if (arg == "--cpm") {
             if (!takeValue()) return false;
             double cpm = 0;
-            if (!ParseNumber(value, cpm) || cpm < 0 || cpm > 60.0 * kMaxCount)
+            if (!ParseNumber(value, cpm) || cpm < 0 || cpm > 60.0 * kMaxReportCount)
                 return bad("expected a number from 0 to 982980");
             options.cpm = cpm;
             cpmGiven = true;
@@ -98,7 +98,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
                 const size_t comma = value.find(',', start);
                 const std::string item = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
                 uint64_t count = 0;
-                if (!ParseUnsigned(item, kMaxCount, count))
+                if (!ParseUnsigned(item, kMaxReportCount, count))
                     return bad("expected counts from 0 to 16383 separated by commas");
                 options.counts.push_back(static_cast<uint32_t>(count));
                 if (comma == std::string::npos) break;
