@@ -102,8 +102,7 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     presented_ = handedOver_;
     SetShowLcdHandler(ShowLcdOnPanel, nullptr);
 
-    // One timer drives the firmware: every event is a half-second service,
-    // every second event also the second tick, always in that order.
+    // One timer drives the firmware, by the cadence every host shares.
     halfSecondTimer_.setTimerType(Qt::PreciseTimer);
     halfSecondTimer_.setInterval(500);
     connect(&halfSecondTimer_, &QTimer::timeout, this, [this] { HalfSecondEvent(); });
@@ -118,10 +117,7 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
 
     frontPanel = this;
 
-    fw.swivelMode = 0;
-    fw.holdAll = 0;
-    fw.holdOutput = 0;
-    fw.holdStart = 0;
+    FirmwareHostStart();
 
     portSettings = PortSettings{};
     ChooseHintFont();
@@ -287,8 +283,7 @@ void FrontPanelDialog::HalfSecondEvent() {
         restartRequested = 0;
         OnKeyCommand(kCmdSelectPower);
     }
-    FirmwareHalfSecondService();
-    if (++halfSecondEvents_ % 2 == 0) FirmwareSecondTick();
+    FirmwareTimerPeriod(halfSecondEvents_);
 }
 
 QImage FrontPanelDialog::PresentationOf(const QImage& handedOver) const {

@@ -93,7 +93,7 @@ private:
     QImage presented_;   // what the LCD area shows
     QTimer halfSecondTimer_;
     QTimer reportTimer_;
-    unsigned halfSecondEvents_ = 0;
+    uint64_t halfSecondEvents_ = 0;
     int skinApplications_ = 0;
     bool inPaint_ = false;
     bool turnPending_ = false;

@@ -15,8 +15,7 @@ void BootDevice(uint8_t displayMode) {
     RtcSetSnapshot(1765000000);
     RandomSetSeedOverride(true, 7);
     SetShowLcdHandler(nullptr, nullptr);
-    fw.swivelMode = 0;
-    fw.holdAll = fw.holdOutput = fw.holdStart = 0;
+    FirmwareHostStart();
     DispatchKey(KeySelect);
     for (int i = 0; i < 6; ++i) FirmwareHalfSecondService();
     fw.displayMode = displayMode;

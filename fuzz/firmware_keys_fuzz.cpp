@@ -26,7 +26,7 @@ struct Script {
     uint8_t Byte() { return at < size ? data[at++] : 0; }
 };
 
-uint32_t halfTicks = 0;
+uint64_t halfTicks = 0;
 uint32_t budget = 0;
 
 void NoShowLcd(void*) {}
@@ -50,8 +50,7 @@ std::time_t StartClock(uint8_t choice) {
 
 void HalfSeconds(uint32_t n) {
     for (uint32_t i = 0; i < n && budget > 0; ++i, --budget) {
-        FirmwareHalfSecondService();
-        if (++halfTicks % 2 == 0) FirmwareSecondTick();
+        FirmwareTimerPeriod(halfTicks);
     }
 }
 
@@ -67,8 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RtcSetSnapshot(StartClock(setup));
     RandomSetSeedOverride(true, setup >> 2);
     SetShowLcdHandler(NoShowLcd, nullptr);
-    fw.swivelMode = 0;
-    fw.holdAll = fw.holdOutput = fw.holdStart = 0;
+    FirmwareHostStart();
     halfTicks = 0;
     budget = kMaxHalfSeconds;
     DispatchKey(KeySelect);

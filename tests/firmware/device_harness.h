@@ -13,7 +13,7 @@
 namespace harness {
 
 inline int showLcdCalls = 0;
-inline uint32_t halfTicks = 0;
+inline uint64_t halfTicks = 0;
 
 inline void CountShowLcd(void*) { ++showLcdCalls; }
 
@@ -33,16 +33,12 @@ inline void Start(std::time_t when = 0, unsigned seed = 1) {
     showLcdCalls = 0;
     halfTicks = 0;
     SetShowLcdHandler(CountShowLcd, nullptr);
-    fw.swivelMode = 0;
-    fw.holdAll = fw.holdOutput = fw.holdStart = 0;
+    FirmwareHostStart();
 }
 
 // One 500 ms timer period: the half-second service, and on every second
 // period the once-a-second tick right after it.
-inline void HalfSecond() {
-    FirmwareHalfSecondService();
-    if (++halfTicks % 2 == 0) FirmwareSecondTick();
-}
+inline void HalfSecond() { FirmwareTimerPeriod(halfTicks); }
 
 inline void Wait(uint32_t halfSeconds) {
     for (uint32_t i = 0; i < halfSeconds; ++i) HalfSecond();

@@ -363,30 +363,27 @@ void Runner::Start(const StartOptions& options) {
     std::memcpy(presented_.get(), &LcdSurface, sizeof(LcdPicture));
     SetShowLcdHandler(CountShowLcd, this);
     handlerOwner_ = this;
-    // What the window's initialisation does last: swivel "Normal", holds released.
-    fw.swivelMode = 0;
-    fw.holdAll = fw.holdOutput = fw.holdStart = 0;
+    FirmwareHostStart();
 }
 
 void Runner::Press(uint8_t key) { hooks_.dispatchKey(key); }
 
-void Runner::Wait(uint64_t halfSeconds) {
-    for (uint64_t i = 0; i < halfSeconds; ++i) {
-        hooks_.halfSecondService();
-        if ((++halfTicks_ & 1) == 0) {
-            // The report timer hands over one count a second; a second
-            // without a report reads 0.
-            if (realMode != 0) {
-                if (realQueue_.empty()) {
-                    fw.realCount = 0;
-                } else {
-                    fw.realCount = realQueue_.front();
-                    realQueue_.pop_front();
-                }
-            }
-            hooks_.secondTick();
-        }
+// The report timer hands over one count a second; a second without a
+// report reads 0.
+void Runner::FeedRealCount(void* context) {
+    Runner* runner = static_cast<Runner*>(context);
+    if (realMode == 0) return;
+    if (runner->realQueue_.empty()) {
+        fw.realCount = 0;
+    } else {
+        fw.realCount = runner->realQueue_.front();
+        runner->realQueue_.pop_front();
     }
+}
+
+void Runner::Wait(uint64_t halfSeconds) {
+    const FirmwareServices services{hooks_.halfSecondService, hooks_.secondTick};
+    for (uint64_t i = 0; i < halfSeconds; ++i) FirmwareTimerPeriod(halfTicks_, FeedRealCount, this, services);
 }
 
 void Runner::Real(const std::vector<int32_t>& counts) {

@@ -100,6 +100,7 @@ public:
 
 private:
     static void CountShowLcd(void* context);
+    static void FeedRealCount(void* context);
 
     static inline Runner* handlerOwner_ = nullptr;
 
