@@ -26,7 +26,7 @@ QImage CopyLcdSurface() {
     for (int y = 0; y < kLcdScreenHeight; ++y) {
         auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
         for (int x = 0; x < kLcdScreenWidth; ++x)
-            row[x] = 0xFF000000u | (LcdSurface.pixels[y][x] & 0xFFFFFFu);
+            row[x] = 0xFF000000u | LcdScreenPixel(x, y);
     }
     return picture;
 }

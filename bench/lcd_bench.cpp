@@ -26,7 +26,7 @@ void BM_FullRedrawTextAndGraph(benchmark::State& state) {
             LcdLine(x - 1, prev, x, y);
             prev = y;
         }
-        benchmark::DoNotOptimize(LcdSurface.pixels[31][121]);
+        benchmark::DoNotOptimize(LcdSurface);
     }
 }
 BENCHMARK(BM_FullRedrawTextAndGraph);
@@ -43,7 +43,7 @@ void BM_GraphScreen(benchmark::State& state) {
             LcdLine(2 * k - 2, prev, 2 * k, y);
             prev = y;
         }
-        benchmark::DoNotOptimize(LcdSurface.pixels[40][100]);
+        benchmark::DoNotOptimize(LcdSurface);
     }
 }
 BENCHMARK(BM_GraphScreen);
@@ -55,7 +55,7 @@ void BM_LargeDigitsScreen(benchmark::State& state) {
         LcdFillRect(0, 8, 122, 24, 0);
         LcdPutLargeText(0, 9, "1234.5");
         LcdDrawImage(kUnitUsvh, 80, 15);
-        benchmark::DoNotOptimize(LcdSurface.pixels[40][100]);
+        benchmark::DoNotOptimize(LcdSurface);
     }
 }
 BENCHMARK(BM_LargeDigitsScreen);
@@ -65,7 +65,7 @@ void BM_FullScreenOfText(benchmark::State& state) {
     LcdSurfaceCreate();
     for (auto _ : state) {
         for (uint8_t row = 0; row < 4; ++row) LcdPutText(0, static_cast<uint8_t>(8 * row), "ABCDEFGHIJ0123456789");
-        benchmark::DoNotOptimize(LcdSurface.pixels[0][0]);
+        benchmark::DoNotOptimize(LcdSurface);
     }
 }
 BENCHMARK(BM_FullScreenOfText);

@@ -11,11 +11,16 @@ namespace {
 bool seedOverridden = false;
 unsigned seedOverride = 0;
 
-// The snapshot in local time, converted afresh at every read so a changed
-// time zone or snapshot shows at once.
+// The snapshot in local time. The firmware reads the clock several times a
+// second and the snapshot hardly ever changes, so the conversion is kept
+// until the snapshot does; the host's time zone does not change while the
+// program runs.
 std::tm SnapshotLocal() {
-    std::tm local{};
+    static bool converted = false;
+    static std::time_t convertedWhen = 0;
+    static std::tm local{};
     const std::time_t when = rtcSnapshot;
+    if (converted && when == convertedWhen) return local;
     if (localtime_r(&when, &local) == nullptr) {
         // Out of the host's range: read as midnight, 1 January 2000 rather
         // than as garbage.
@@ -23,6 +28,8 @@ std::tm SnapshotLocal() {
         local.tm_year = 100;
         local.tm_mday = 1;
     }
+    converted = true;
+    convertedWhen = when;
     return local;
 }
 

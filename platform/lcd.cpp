@@ -1,5 +1,5 @@
 // The simulated LCD: every primitive paints 2 x 2 screen pixels per LCD pixel
-// into LcdSurface. Coordinates are bytes and wrap; the picture drops whatever
+// into LcdSurface, one colour code per screen pixel. Coordinates are bytes and wrap; the picture drops whatever
 // falls outside it, which is the only clipping there is.
 #include "platform/lcd.h"
 
@@ -10,7 +10,7 @@
 
 #include "platform/images.h"
 
-LcdPicture LcdSurface;
+LcdCodes LcdSurface;
 LcdCursor textCursor;
 
 namespace {
@@ -20,40 +20,96 @@ constexpr int kGlyphColumns = 5;
 constexpr int kGlyphRows = 7;
 constexpr uint8_t kLargeAdvance = 11;  // 9 picture columns and a gap of 2
 
+// A screen pixel's colour code. Unlit is 0, so a zeroed surface reads as
+// the host creates it.
+constexpr uint8_t kCodeUnlit = 0;
+constexpr uint8_t kCodeBackground = 1;
+constexpr uint8_t kCodeInk = 2;
+
+uint64_t gDrawCount = 0;
+
+inline uint32_t ColourOf(uint8_t code) {
+    return code == kCodeInk ? kLcdInk : code == kCodeBackground ? kLcdBackground : kLcdUnlit;
+}
+
 // Solid fill of the screen rectangle [sx0, sx1) x [sy0, sy1), cut to the
 // picture once, then row by row.
-void FillScreen(int sx0, int sy0, int sx1, int sy1, uint32_t colour) {
+void FillScreen(int sx0, int sy0, int sx1, int sy1, uint8_t code) {
     if (sx0 < 0) sx0 = 0;
     if (sy0 < 0) sy0 = 0;
     if (sx1 > kLcdScreenWidth) sx1 = kLcdScreenWidth;
     if (sy1 > kLcdScreenHeight) sy1 = kLcdScreenHeight;
     if (sx0 >= sx1 || sy0 >= sy1) return;
-    // Paint the first row, then copy it down: a block copy is much quicker
-    // than storing pixel by pixel.
-    uint32_t* first = LcdSurface.pixels[sy0] + sx0;
-    std::fill(first, LcdSurface.pixels[sy0] + sx1, colour);
-    const std::size_t bytes = static_cast<std::size_t>(sx1 - sx0) * sizeof(uint32_t);
-    for (int sy = sy0 + 1; sy < sy1; ++sy) std::memcpy(LcdSurface.pixels[sy] + sx0, first, bytes);
+    const std::size_t bytes = static_cast<std::size_t>(sx1 - sx0);
+    if (bytes == kLcdScreenWidth) {  // whole rows lie back to back: one fill
+        std::memset(LcdSurface.code[sy0], code, bytes * static_cast<std::size_t>(sy1 - sy0));
+        return;
+    }
+    for (int sy = sy0; sy < sy1; ++sy) std::memset(LcdSurface.code[sy] + sx0, code, bytes);
 }
 
 // The 2 x 2 block of LCD pixel (x, y). A block is either wholly on the
 // picture or wholly off it, so one test on the LCD coordinates clips it.
-inline void PaintBlock(unsigned x, unsigned y, uint32_t colour) {
+inline void PaintBlock(unsigned x, unsigned y, uint8_t code) {
     if (x >= static_cast<unsigned>(kLcdWidth) || y >= static_cast<unsigned>(kLcdHeight)) return;
-    uint32_t* top = &LcdSurface.pixels[2 * y][2 * x];
-    uint32_t* bottom = &LcdSurface.pixels[2 * y + 1][2 * x];
-    top[0] = colour;
-    top[1] = colour;
-    bottom[0] = colour;
-    bottom[1] = colour;
+    uint8_t* top = &LcdSurface.code[2 * y][2 * x];
+    uint8_t* bottom = &LcdSurface.code[2 * y + 1][2 * x];
+    top[0] = code;
+    top[1] = code;
+    bottom[0] = code;
+    bottom[1] = code;
 }
 
 // Up to eight rows of one column from a column byte (bit 0 at row y),
 // opaque: set bits in ink, clear bits in background. Rows wrap as bytes.
 inline void PaintColumnBits(uint8_t x, uint8_t y, uint8_t bits, unsigned rows) {
     if (x >= kLcdWidth) return;
+    if (y + rows <= static_cast<unsigned>(kLcdHeight)) {  // the usual case: no row dropped or wrapped
+        // Both screen pixels of a block row in one store.
+        constexpr uint16_t kPairInk = kCodeInk * 0x101;
+        constexpr uint16_t kPairBackground = kCodeBackground * 0x101;
+        uint8_t* top = &LcdSurface.code[2 * y][2 * x];
+        for (unsigned r = 0; r < rows; ++r, top += 2 * kLcdScreenWidth) {
+            const uint16_t pair = (bits >> r & 1) ? kPairInk : kPairBackground;
+            std::memcpy(top, &pair, sizeof pair);
+            std::memcpy(top + kLcdScreenWidth, &pair, sizeof pair);
+        }
+        return;
+    }
     for (unsigned r = 0; r < rows; ++r) {
-        PaintBlock(x, static_cast<uint8_t>(y + r), (bits >> r & 1) ? kLcdInk : kLcdBackground);
+        PaintBlock(x, static_cast<uint8_t>(y + r), (bits >> r & 1) ? kCodeInk : kCodeBackground);
+    }
+}
+
+// LcdLine's three segments when every pixel they can reach lies on the
+// picture (the graphs and rules the firmware draws): one walk of the
+// shared steps with InkSegment's rounding, painting each step's pixel and
+// its right and lower neighbours, without clipping and without a branch
+// on the carry.
+void InkThickSegmentInside(int ax, int ay, int bx, int by) {
+    const int dx = bx - ax;
+    const int dy = by - ay;
+    const int adx = dx < 0 ? -dx : dx;
+    const int ady = dy < 0 ? -dy : dy;
+    const bool xMajor = adx >= ady;
+    const int dMajor = xMajor ? adx : ady;
+    const int dMinor = xMajor ? ady : adx;
+    const std::ptrdiff_t xStep = dx < 0 ? -1 : 1;
+    const std::ptrdiff_t yStep = dy < 0 ? -kLcdScreenWidth : kLcdScreenWidth;
+    const std::ptrdiff_t majorStride = xMajor ? xStep : yStep;
+    const std::ptrdiff_t minorStride = xMajor ? yStep : xStep;
+    const int denominator = 2 * dMajor;
+    const int increment = 2 * dMinor;
+    int remainder = dMajor;
+    uint8_t* p = &LcdSurface.code[ay][ax];
+    for (int i = 0; i < dMajor; ++i) {
+        p[0] = kCodeInk;
+        p[1] = kCodeInk;
+        p[kLcdScreenWidth] = kCodeInk;
+        remainder += increment;
+        const bool carry = remainder >= denominator;
+        remainder -= carry ? denominator : 0;
+        p += majorStride + (carry ? minorStride : 0);
     }
 }
 
@@ -119,9 +175,9 @@ void InkSegment(int64_t ax, int64_t ay, int64_t bx, int64_t by) {
     for (int64_t i = first; i < last; ++i) {
         if (minor >= 0 && minor < minorLimit) {
             if (xMajor) {
-                LcdSurface.pixels[minor][major] = kLcdInk;
+                LcdSurface.code[minor][major] = kCodeInk;
             } else {
-                LcdSurface.pixels[major][minor] = kLcdInk;
+                LcdSurface.code[major][minor] = kCodeInk;
             }
         } else if ((minorStep > 0) == (minor >= minorLimit)) {
             break;  // the minor coordinate only moves one way: past the far edge it stays off
@@ -150,49 +206,72 @@ void DrawGlyph(int8_t index) {
 }  // namespace
 
 void LcdSurfaceCreate() {
-    FillScreen(0, 0, kLcdScreenWidth, kLcdScreenHeight, kLcdUnlit);
+    ++gDrawCount;
+    FillScreen(0, 0, kLcdScreenWidth, kLcdScreenHeight, kCodeUnlit);
     textCursor.x = 0;
     textCursor.y = 0;
 }
 
 uint32_t LcdScreenPixel(int sx, int sy) {
     if (sx < 0 || sy < 0 || sx >= kLcdScreenWidth || sy >= kLcdScreenHeight) return 0;
-    return LcdSurface.pixels[sy][sx];
+    return ColourOf(LcdSurface.code[sy][sx]);
 }
+
+void LcdExpand(const LcdCodes& from, LcdPicture& to) {
+    for (int sy = 0; sy < kLcdScreenHeight; ++sy)
+        for (int sx = 0; sx < kLcdScreenWidth; ++sx) to.pixels[sy][sx] = ColourOf(from.code[sy][sx]);
+}
+
+void LcdSetScreenPixel(int sx, int sy, uint32_t colour) {
+    ++gDrawCount;
+    if (sx < 0 || sy < 0 || sx >= kLcdScreenWidth || sy >= kLcdScreenHeight) return;
+    LcdSurface.code[sy][sx] = colour == kLcdInk ? kCodeInk : colour == kLcdBackground ? kCodeBackground : kCodeUnlit;
+}
+
+uint64_t LcdDrawCount() { return gDrawCount; }
 
 bool LcdPixelIsInk(int x, int y) {
     if (x < 0 || y < 0 || x >= kLcdWidth || y >= kLcdHeight) return false;
-    return LcdSurface.pixels[2 * y][2 * x] == kLcdInk;
+    return LcdSurface.code[2 * y][2 * x] == kCodeInk;
 }
 
-void LcdClear() { FillScreen(0, 0, kLcdScreenWidth, kLcdScreenHeight, kLcdBackground); }
+void LcdClear() {
+    ++gDrawCount;
+    FillScreen(0, 0, kLcdScreenWidth, kLcdScreenHeight, kCodeBackground);
+}
 
-void LcdPlot(uint8_t x, uint8_t y, uint8_t off) { PaintBlock(x, y, off == 0 ? kLcdInk : kLcdBackground); }
+void LcdPlot(uint8_t x, uint8_t y, uint8_t off) {
+    ++gDrawCount;
+    PaintBlock(x, y, off == 0 ? kCodeInk : kCodeBackground);
+}
 
 void LcdFillRect(uint8_t x, uint8_t y, uint8_t w, uint8_t h, uint8_t on) {
+    ++gDrawCount;
     // The screen rectangle is not reduced to bytes: a far edge past the
     // picture is simply cut off.
     const int sx = 2 * x;
     const int sy = 2 * y;
-    FillScreen(sx, sy, sx + 2 * w, sy + 2 * h, on != 0 ? kLcdInk : kLcdBackground);
+    FillScreen(sx, sy, sx + 2 * w, sy + 2 * h, on != 0 ? kCodeInk : kCodeBackground);
 }
 
 void LcdFrameRect(uint8_t x, uint8_t y, uint8_t w, uint8_t h) {
+    ++gDrawCount;
     const uint8_t right = static_cast<uint8_t>(x + w - 1);
     const uint8_t bottom = static_cast<uint8_t>(y + h - 1);
     for (unsigned i = 0; i < h; ++i) {
         const uint8_t r = static_cast<uint8_t>(y + i);
-        PaintBlock(x, r, kLcdInk);
-        PaintBlock(right, r, kLcdInk);
+        PaintBlock(x, r, kCodeInk);
+        PaintBlock(right, r, kCodeInk);
     }
     for (unsigned i = 0; i < w; ++i) {
         const uint8_t c = static_cast<uint8_t>(x + i);
-        PaintBlock(c, y, kLcdInk);
-        PaintBlock(c, bottom, kLcdInk);
+        PaintBlock(c, y, kCodeInk);
+        PaintBlock(c, bottom, kCodeInk);
     }
 }
 
 void LcdLine(int x0, int y0, int x1, int y1) {
+    ++gDrawCount;
     // Two screen pixels thick: the line, the line shifted right and the line
     // shifted down, each without its end point. (The device's driver draws
     // the first segment twice; painting it again would change nothing.)
@@ -200,9 +279,16 @@ void LcdLine(int x0, int y0, int x1, int y1) {
     const int64_t ay = 2 * static_cast<int64_t>(y0);
     const int64_t bx = 2 * static_cast<int64_t>(x1);
     const int64_t by = 2 * static_cast<int64_t>(y1);
-    InkSegment(ax, ay, bx, by);
-    InkSegment(ax + 1, ay, bx + 1, by);
-    InkSegment(ax, ay + 1, bx, by + 1);
+    // The segments paint within [min, max + 1] of the end points' coordinates.
+    if (std::min(ax, bx) >= 0 && std::max(ax, bx) + 1 < kLcdScreenWidth && std::min(ay, by) >= 0 &&
+        std::max(ay, by) + 1 < kLcdScreenHeight) {
+        InkThickSegmentInside(static_cast<int>(ax), static_cast<int>(ay), static_cast<int>(bx),
+                              static_cast<int>(by));
+    } else {
+        InkSegment(ax, ay, bx, by);
+        InkSegment(ax + 1, ay, bx + 1, by);
+        InkSegment(ax, ay + 1, bx, by + 1);
+    }
     textCursor.x = static_cast<uint8_t>(x1);
     textCursor.y = static_cast<uint8_t>(y1);
 }
@@ -213,6 +299,7 @@ void LcdMoveTo(uint8_t x, uint8_t y) {
 }
 
 void LcdPutColumn(uint8_t bits) {
+    ++gDrawCount;
     // Bit 7 is never drawn: a glyph is 7 rows high.
     PaintColumnBits(textCursor.x, textCursor.y, bits, kGlyphRows);
     textCursor.x = static_cast<uint8_t>(textCursor.x + 1);
@@ -243,6 +330,7 @@ uint8_t LcdTextWidth(const char* text, uint8_t advance) {
 }
 
 void LcdDrawImage(const uint8_t* picture, uint8_t x, uint8_t y) {
+    ++gDrawCount;
     if (picture == nullptr) return;
     const unsigned width = picture[0];
     const unsigned height = picture[2];

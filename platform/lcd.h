@@ -18,12 +18,21 @@ constexpr uint32_t kLcdBackground = 0xAAAAAA;  // pixel off: 170,170,170
 constexpr uint32_t kLcdInk = 0x2D2D2D;         // pixel on: 45,45,45
 constexpr uint32_t kLcdUnlit = 0x8C8C8C;       // before the first clear: 140,140,140
 
-// The off-screen picture the firmware draws on. Each pixel holds 0xRRGGBB,
+// The 244 x 64 picture as a host shows it. Each pixel holds 0xRRGGBB,
 // row-major, so the host can wrap it directly (e.g. as a 32-bit RGB image).
 struct LcdPicture {
     uint32_t pixels[kLcdScreenHeight][kLcdScreenWidth];
 };
-extern LcdPicture LcdSurface;
+
+// The surface the firmware draws on: one byte per screen pixel, a quarter
+// of the picture, so that drawing and the hand-over copy stay cheap on
+// virtual time. Only lcd.cpp knows what the bytes mean: a host copies the
+// whole surface (a hand-over snapshot is a plain assignment) and reads it
+// through the functions below.
+struct LcdCodes {
+    uint8_t code[kLcdScreenHeight][kLcdScreenWidth];
+};
+extern LcdCodes LcdSurface;
 
 struct LcdCursor {
     uint8_t x;
@@ -37,6 +46,17 @@ void LcdSurfaceCreate();
 
 // Screen pixel (sx, sy) of the picture, or 0 outside it.
 uint32_t LcdScreenPixel(int sx, int sy);
+// The whole picture of a snapshot (or of LcdSurface itself).
+void LcdExpand(const LcdCodes& from, LcdPicture& to);
+// Counts the calls that may have changed the surface (every primitive,
+// LcdSurfaceCreate, LcdSetScreenPixel): a host that keeps a copy takes a
+// new one only when the count has moved since its last. A host that
+// assigns LcdSurface itself must not rely on it.
+uint64_t LcdDrawCount();
+// Sets one screen pixel to kLcdInk, kLcdBackground or kLcdUnlit (any other
+// colour reads back as unlit): for hosts' tests that need a picture no
+// primitive draws.
+void LcdSetScreenPixel(int sx, int sy, uint32_t colour);
 // True when LCD pixel (x, y) shows ink (reads its top-left screen pixel).
 bool LcdPixelIsInk(int x, int y);
 

@@ -39,8 +39,8 @@ constexpr QRgb kBackground = 0xFFAAAAAA;
 constexpr QRgb kUnlit = 0xFF8C8C8C;
 
 void FillLcd(uint32_t colour) {
-    for (auto& row : LcdSurface.pixels)
-        for (uint32_t& p : row) p = colour;
+    for (int y = 0; y < kLcdScreenHeight; ++y)
+        for (int x = 0; x < kLcdScreenWidth; ++x) LcdSetScreenPixel(x, y, colour);
 }
 
 void ClickKey(ShapedKeyButton* key) {
@@ -311,7 +311,7 @@ private slots:
     void handOverBeforeAndAfterStart() {
         FrontPanelDialog dlg;
         FillLcd(kLcdBackground);
-        LcdSurface.pixels[3][5] = kLcdInk;
+        LcdSetScreenPixel(5, 3, kLcdInk);
         fw.bootState = 2;  // running: the frame keeps its colour
         ShowLcd();
         QCOMPARE(frameSurface->image().pixel(0, 0), kUnlit);
@@ -332,7 +332,7 @@ private slots:
         FrontPanelDialog dlg;
         realMode = 1;  // no automatic layout switch in real mode
         FillLcd(kLcdBackground);
-        LcdSurface.pixels[0][0] = kLcdInk;
+        LcdSetScreenPixel(0, 0, kLcdInk);
         fw.bootState = 2;
         fw.swivelMode = 1;
         fw.displayTurned = 1;
@@ -343,8 +343,8 @@ private slots:
 
         // The firmware draws on without handing over: a repaint still shows
         // the last hand-over, turned, never the unturned surface.
-        LcdSurface.pixels[0][0] = kLcdBackground;
-        LcdSurface.pixels[10][10] = kLcdInk;
+        LcdSetScreenPixel(0, 0, kLcdBackground);
+        LcdSetScreenPixel(10, 10, kLcdInk);
         QImage shown = dlg.grab().toImage();
         QCOMPARE(shown.pixel(79 + 243, 78 + 63), kInk);
         QCOMPARE(shown.pixel(79, 78), kBackground);
@@ -359,7 +359,7 @@ private slots:
     void demoSwivelTurnsThePanelAndTheLcdReadsUpright() {
         FrontPanelDialog dlg;
         FillLcd(kLcdBackground);
-        LcdSurface.pixels[0][0] = kLcdInk;
+        LcdSetScreenPixel(0, 0, kLcdInk);
         fw.bootState = 2;
         fw.swivelMode = 1;
         fw.displayTurned = 1;
@@ -376,8 +376,8 @@ private slots:
         QCOMPARE(shown.pixel(204 + 243, 169 + 63), kBackground);  // no start hint over it
         QCOMPARE(startHint, 1);
         // ...and by hand-overs.
-        LcdSurface.pixels[0][0] = kLcdBackground;
-        LcdSurface.pixels[63][243] = kLcdInk;
+        LcdSetScreenPixel(0, 0, kLcdBackground);
+        LcdSetScreenPixel(243, 63, kLcdInk);
         ShowLcd();
         shown = dlg.grab().toImage();
         QCOMPARE(shown.pixel(204, 169), kBackground);

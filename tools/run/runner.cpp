@@ -343,7 +343,16 @@ DeviceHooks FirmwareHooks() {
 void Runner::CountShowLcd(void* context) {
     Runner* runner = static_cast<Runner*>(context);
     ++runner->showLcdCalls_;
-    std::memcpy(runner->presented_.get(), &LcdSurface, sizeof(LcdPicture));
+    if (LcdDrawCount() == runner->handedOverAt_) return;  // nothing drawn since the last copy
+    *runner->handedOver_ = LcdSurface;
+    runner->handedOverAt_ = LcdDrawCount();
+    runner->presentedStale_ = true;
+}
+
+const LcdPicture& Runner::presented() const {
+    if (presentedStale_) LcdExpand(*handedOver_, *presented_);
+    presentedStale_ = false;
+    return *presented_;
 }
 
 Runner::~Runner() {
@@ -360,7 +369,9 @@ void Runner::Start(const StartOptions& options) {
     halfTicks_ = 0;
     showLcdCalls_ = 0;
     realQueue_.clear();
-    std::memcpy(presented_.get(), &LcdSurface, sizeof(LcdPicture));
+    *handedOver_ = LcdSurface;
+    handedOverAt_ = LcdDrawCount();
+    presentedStale_ = true;
     SetShowLcdHandler(CountShowLcd, this);
     handlerOwner_ = this;
     FirmwareHostStart();
@@ -404,11 +415,11 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         case Op::Wait: Wait(cmd.halfSeconds); break;
         case Op::Real: Real(cmd.counts); break;
         case Op::Demo: Demo(); break;
-        case Op::Lcd: out << LcdText(*presented_); break;
+        case Op::Lcd: out << LcdText(presented()); break;
         case Op::State: out << StateJson(showLcdCalls_, halfTicks_ * 500) << '\n'; break;
         case Op::Echo: out << cmd.text << '\n'; break;
         case Op::Png:
-            if (!WritePng(cmd.text, *presented_, what)) {
+            if (!WritePng(cmd.text, presented(), what)) {
                 error = cmd.where + ": " + what;
                 return false;
             }

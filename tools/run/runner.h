@@ -95,7 +95,7 @@ public:
     uint64_t showLcdCalls() const { return showLcdCalls_; }
     // The LCD as the window shows it: the surface as of the last hand-over
     // (ShowLcd), or the unlit surface before the first one.
-    const LcdPicture& presented() const { return *presented_; }
+    const LcdPicture& presented() const;
     size_t pendingRealCounts() const { return realQueue_.size(); }
 
 private:
@@ -107,7 +107,12 @@ private:
     DeviceHooks hooks_;
     uint64_t halfTicks_ = 0;
     uint64_t showLcdCalls_ = 0;
-    std::unique_ptr<LcdPicture> presented_ = std::make_unique<LcdPicture>();
+    // The hand-over keeps the surface's compact snapshot; the picture is
+    // expanded from it only when read, so days of virtual time stay cheap.
+    std::unique_ptr<LcdCodes> handedOver_ = std::make_unique<LcdCodes>();
+    uint64_t handedOverAt_ = 0;  // LcdDrawCount() at that copy
+    mutable std::unique_ptr<LcdPicture> presented_ = std::make_unique<LcdPicture>();
+    mutable bool presentedStale_ = true;
     std::deque<int32_t> realQueue_;
 };
 
