@@ -372,10 +372,13 @@ void DrawGraph() {
         if (scale < 0.1f) scale = 0.1f;
     }
 
+    // Each slot's row once: every slot but the ends serves two segments.
+    int rows[60];
+    for (int i = 0; i < 60; ++i) rows[i] = GraphRow(fw.secondCounts[i], scale);
     for (int k = 1; k <= 59; ++k) {
         int x = 2 * k;
-        int a = GraphRow(fw.secondCounts[k - 1], scale);
-        int b = GraphRow(fw.secondCounts[k], scale);
+        int a = rows[k - 1];
+        int b = rows[k];
         switch (fw.graphType) {
         case 1:
         case 2:

@@ -84,8 +84,10 @@ inline void PaintColumnBits(uint8_t x, uint8_t y, uint8_t bits, unsigned rows) {
 // LcdLine's three segments when every pixel they can reach lies on the
 // picture (the graphs and rules the firmware draws): one walk of the
 // shared steps with InkSegment's rounding, painting each step's pixel and
-// its right and lower neighbours, without clipping and without a branch
-// on the carry.
+// its right and lower neighbours, without clipping. The walk goes run by
+// run of steps with the same minor offset m: off(i) >= m exactly from
+// i = ceil((2m - 1) * dMajor / (2 * dMinor)) on, so no carry has to be
+// carried from step to step.
 void InkThickSegmentInside(int ax, int ay, int bx, int by) {
     const int dx = bx - ax;
     const int dy = by - ay;
@@ -98,18 +100,21 @@ void InkThickSegmentInside(int ax, int ay, int bx, int by) {
     const std::ptrdiff_t yStep = dy < 0 ? -kLcdScreenWidth : kLcdScreenWidth;
     const std::ptrdiff_t majorStride = xMajor ? xStep : yStep;
     const std::ptrdiff_t minorStride = xMajor ? yStep : xStep;
-    const int denominator = 2 * dMajor;
-    const int increment = 2 * dMinor;
-    int remainder = dMajor;
     uint8_t* p = &LcdSurface.code[ay][ax];
-    for (int i = 0; i < dMajor; ++i) {
-        p[0] = kCodeInk;
-        p[1] = kCodeInk;
-        p[kLcdScreenWidth] = kCodeInk;
-        remainder += increment;
-        const bool carry = remainder >= denominator;
-        remainder -= carry ? denominator : 0;
-        p += majorStride + (carry ? minorStride : 0);
+    int i = 0;
+    for (int m = 0; i < dMajor; ++m) {
+        int end = dMajor;
+        if (dMinor > 0) {
+            const int next = ((2 * m + 1) * dMajor + 2 * dMinor - 1) / (2 * dMinor);
+            if (next < end) end = next;
+        }
+        for (; i < end; ++i) {
+            p[0] = kCodeInk;
+            p[1] = kCodeInk;
+            p[kLcdScreenWidth] = kCodeInk;
+            p += majorStride;
+        }
+        p += minorStride;
     }
 }
 
@@ -191,12 +196,44 @@ void InkSegment(int64_t ax, int64_t ay, int64_t bx, int64_t by) {
     }
 }
 
+// The ten screen pixels of a glyph row for each pattern of its five LCD
+// pixels (bit k for column k).
+struct GlyphRowRuns {
+    uint8_t codes[1 << kGlyphColumns][2 * kGlyphColumns];
+};
+constexpr GlyphRowRuns MakeGlyphRowRuns() {
+    GlyphRowRuns runs{};
+    for (unsigned mask = 0; mask < (1u << kGlyphColumns); ++mask)
+        for (int k = 0; k < 2 * kGlyphColumns; ++k) runs.codes[mask][k] = (mask >> (k / 2) & 1) ? kCodeInk : kCodeBackground;
+    return runs;
+}
+constexpr GlyphRowRuns kGlyphRowRuns = MakeGlyphRowRuns();
+
 // Five opaque columns of glyph `index`; an index outside the table draws a
 // blank cell rather than reading past it. Then the gap is skipped unpainted.
 void DrawGlyph(int8_t index) {
     // A non-negative signed byte is below 128, the table's length.
     static_assert(sizeof(SmallFont) / sizeof(SmallFont[0]) == kGlyphCount);
     const bool inTable = index >= 0;
+    const uint8_t x = textCursor.x;
+    const uint8_t y = textCursor.y;
+    if (x + kGlyphColumns <= kLcdWidth && y + kGlyphRows <= kLcdHeight) {
+        // The usual case, wholly on the picture: row by row, each screen
+        // row of the cell as one run of ten codes.
+        ++gDrawCount;
+        static const uint8_t kBlank[kGlyphColumns] = {};
+        const uint8_t* columns = inTable ? SmallFont[index] : kBlank;
+        uint8_t* top = &LcdSurface.code[2 * y][2 * x];
+        for (int r = 0; r < kGlyphRows; ++r, top += 2 * kLcdScreenWidth) {
+            unsigned mask = 0;
+            for (int k = 0; k < kGlyphColumns; ++k) mask |= (columns[k] >> r & 1u) << k;
+            const uint8_t* run = kGlyphRowRuns.codes[mask];
+            std::memcpy(top, run, 2 * kGlyphColumns);
+            std::memcpy(top + kLcdScreenWidth, run, 2 * kGlyphColumns);
+        }
+        textCursor.x = static_cast<uint8_t>(x + kGlyphColumns + 1);
+        return;
+    }
     for (int k = 0; k < kGlyphColumns; ++k) {
         LcdPutColumn(inTable ? SmallFont[index][k] : 0);
     }
