@@ -81,6 +81,14 @@ inline void PaintColumnBits(uint8_t x, uint8_t y, uint8_t bits, unsigned rows) {
     }
 }
 
+// Screen pixels [from, to) of row sy in ink, cut to the picture.
+void InkRow(int64_t sy, int64_t from, int64_t to) {
+    if (sy < 0 || sy >= kLcdScreenHeight) return;
+    if (from < 0) from = 0;
+    if (to > kLcdScreenWidth) to = kLcdScreenWidth;
+    if (from < to) std::memset(LcdSurface.code[sy] + from, kCodeInk, static_cast<std::size_t>(to - from));
+}
+
 // LcdLine's three segments when every pixel they can reach lies on the
 // picture (the graphs and rules the firmware draws): one walk of the
 // shared steps with InkSegment's rounding, painting each step's pixel and
@@ -316,8 +324,17 @@ void LcdLine(int x0, int y0, int x1, int y1) {
     const int64_t ay = 2 * static_cast<int64_t>(y0);
     const int64_t bx = 2 * static_cast<int64_t>(x1);
     const int64_t by = 2 * static_cast<int64_t>(y1);
-    // The segments paint within [min, max + 1] of the end points' coordinates.
-    if (std::min(ax, bx) >= 0 && std::max(ax, bx) + 1 < kLcdScreenWidth && std::min(ay, by) >= 0 &&
+    if (y0 == y1) {
+        // Level (the rules and the bars' base line): the three segments
+        // make two runs, row 2y reaching one pixel further right than row
+        // 2y + 1 (the segment shifted right).
+        const int64_t lo = bx > ax ? ax : bx + 1;
+        const int64_t hi = bx > ax ? bx : ax + 1;
+        if (ax != bx) {
+            InkRow(ay, lo, hi + 1);
+            InkRow(ay + 1, lo, hi);
+        }
+    } else if (std::min(ax, bx) >= 0 && std::max(ax, bx) + 1 < kLcdScreenWidth && std::min(ay, by) >= 0 &&
         std::max(ay, by) + 1 < kLcdScreenHeight) {
         InkThickSegmentInside(static_cast<int>(ax), static_cast<int>(ay), static_cast<int>(bx),
                               static_cast<int>(by));
