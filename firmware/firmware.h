@@ -43,6 +43,9 @@ void LoadSettings();
 // LoadSettings over any store image (the device's is fixed; tests use others).
 void LoadSettingsFrom(uint8_t (*read)(uint16_t address));
 void SaveSettings();
+// The settings' bytes as SaveSettings writes them, into any store (the
+// device's goes to the EEPROM; tests capture them).
+void SaveSettingsTo(void (*write)(uint16_t address, uint8_t value));
 // Stands for every hardware action of the device; has no effect here.
 inline void HardwareHook(...) {}
 // Command bytes several hook calls share.

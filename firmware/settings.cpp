@@ -32,18 +32,22 @@ float ReadFloat(StoreReader read, uint16_t address, float fallback) {
     return value;
 }
 
-void Write8(uint16_t address, uint8_t value) { HardwareHook(kEepromWrite, address, value); }
+using StoreWriter = void (*)(uint16_t address, uint8_t value);
 
-void Write16(uint16_t address, uint32_t value) {
-    Write8(address, static_cast<uint8_t>(value >> 8));
-    Write8(static_cast<uint16_t>(address + 1), static_cast<uint8_t>(value));
+void EepromWrite(uint16_t address, uint8_t value) { HardwareHook(kEepromWrite, address, value); }
+
+void Write8(StoreWriter write, uint16_t address, uint8_t value) { write(address, value); }
+
+void Write16(StoreWriter write, uint16_t address, uint32_t value) {
+    write(address, static_cast<uint8_t>(value >> 8));
+    write(static_cast<uint16_t>(address + 1), static_cast<uint8_t>(value));
 }
 
-void WriteFloat(uint16_t address, float value) {
+void WriteFloat(StoreWriter write, uint16_t address, float value) {
     uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     for (uint16_t i = 0; i < 4; ++i)
-        Write8(static_cast<uint16_t>(address + i), static_cast<uint8_t>(bits >> (24 - 8 * i)));
+        write(static_cast<uint16_t>(address + i), static_cast<uint8_t>(bits >> (24 - 8 * i)));
 }
 
 // An unknown code becomes the default rate.
@@ -189,42 +193,46 @@ void LoadSettingsFrom(uint8_t (*read)(uint16_t address)) {
     ApplyBaudCode();
 }
 
-void SaveSettings() {
-    Write8(1, fw.alarmOn);
-    Write8(2, fw.speakerOn);
-    Write8(3, fw.displayMode);
-    Write8(44, fw.powerSavingOn);
-    Write8(4, fw.backlightTimer);
-    Write8(5, fw.clockLine);
-    Write16(6, fw.alarmLevelCpm);
+void SaveSettingsTo(void (*write)(uint16_t address, uint8_t value)) {
+    Write8(write, 1, fw.alarmOn);
+    Write8(write, 2, fw.speakerOn);
+    Write8(write, 3, fw.displayMode);
+    Write8(write, 44, fw.powerSavingOn);
+    Write8(write, 4, fw.backlightTimer);
+    Write8(write, 5, fw.clockLine);
+    Write16(write, 6, fw.alarmLevelCpm);
     for (uint16_t i = 0; i < 3; ++i) {
         uint16_t base = static_cast<uint16_t>(8 + 6 * i);
-        Write16(base, fw.calibration[i].cpm);
-        WriteFloat(static_cast<uint16_t>(base + 2), fw.calibration[i].usv);
+        Write16(write, base, fw.calibration[i].cpm);
+        WriteFloat(write, static_cast<uint16_t>(base + 2), fw.calibration[i].usv);
     }
-    Write16(49, fw.maxCpm);
-    Write8(26, static_cast<uint8_t>(fw.infoLine));
-    WriteFloat(27, fw.alarmLevelUsv);
-    Write8(31, static_cast<uint8_t>(fw.alarmUnit));
-    Write8(64, static_cast<uint8_t>(fw.thresholdUnit));
-    Write16(62, fw.thresholdCpm);
-    WriteFloat(65, fw.thresholdUsv);
-    Write8(59, static_cast<uint8_t>(fw.graphType));
-    Write8(33, static_cast<uint8_t>(fw.swivelMode));
-    Write8(55, static_cast<uint8_t>(fw.motionDetect));
-    Write8(56, fw.batteryType);
-    WriteFloat(34, fw.graphZoom);
-    Write8(51, fw.reservedB);
-    Write8(45, fw.reservedA);
-    Write8(52, fw.largeFontUnit);
-    Write8(60, fw.ledIndicatorOn);
-    Write8(53, fw.backlightLevel);
-    Write16(46, fw.reservedC);
-    Write8(48, fw.contrast);
-    Write8(32, static_cast<uint8_t>(fw.saveMode));
-    Write8(61, fw.highRateFactor);
-    Write8(58, fw.quietHighRateFactor);
-    Write8(57, fw.baudCode);
+    Write16(write, 49, fw.maxCpm);
+    Write8(write, 26, static_cast<uint8_t>(fw.infoLine));
+    WriteFloat(write, 27, fw.alarmLevelUsv);
+    Write8(write, 31, static_cast<uint8_t>(fw.alarmUnit));
+    Write8(write, 64, static_cast<uint8_t>(fw.thresholdUnit));
+    Write16(write, 62, fw.thresholdCpm);
+    WriteFloat(write, 65, fw.thresholdUsv);
+    Write8(write, 59, static_cast<uint8_t>(fw.graphType));
+    Write8(write, 33, static_cast<uint8_t>(fw.swivelMode));
+    Write8(write, 55, static_cast<uint8_t>(fw.motionDetect));
+    Write8(write, 56, fw.batteryType);
+    WriteFloat(write, 34, fw.graphZoom);
+    Write8(write, 51, fw.reservedB);
+    Write8(write, 45, fw.reservedA);
+    Write8(write, 52, fw.largeFontUnit);
+    Write8(write, 60, fw.ledIndicatorOn);
+    Write8(write, 53, fw.backlightLevel);
+    Write16(write, 46, fw.reservedC);
+    Write8(write, 48, fw.contrast);
+    Write8(write, 32, static_cast<uint8_t>(fw.saveMode));
+    Write8(write, 61, fw.highRateFactor);
+    Write8(write, 58, fw.quietHighRateFactor);
+    Write8(write, 57, fw.baudCode);
+}
+
+void SaveSettings() {
+    SaveSettingsTo(EepromWrite);
 
     // The clock chip takes the date and time back, year first.
     HardwareHook(kClockWrite, 6, RtcYear());
