@@ -109,12 +109,22 @@ void InkThickSegmentInside(int ax, int ay, int bx, int by) {
     const std::ptrdiff_t majorStride = xMajor ? xStep : yStep;
     const std::ptrdiff_t minorStride = xMajor ? yStep : xStep;
     uint8_t* p = &LcdSurface.code[ay][ax];
+    // The start of run m + 1, ((2m + 1) * dMajor + 2 * dMinor - 1) / (2 * dMinor),
+    // as quotient and remainder, moved on by 2 * dMajor per run.
+    const int divisor = dMinor > 0 ? 2 * dMinor : 1;
+    int nextStart = (dMajor + divisor - 1) / divisor;
+    int nextRest = (dMajor + divisor - 1) % divisor;
+    const int stepQuotient = 2 * dMajor / divisor;
+    const int stepRest = 2 * dMajor % divisor;
     int i = 0;
-    for (int m = 0; i < dMajor; ++m) {
+    while (i < dMajor) {
         int end = dMajor;
-        if (dMinor > 0) {
-            const int next = ((2 * m + 1) * dMajor + 2 * dMinor - 1) / (2 * dMinor);
-            if (next < end) end = next;
+        if (dMinor > 0 && nextStart < end) end = nextStart;
+        nextStart += stepQuotient;
+        nextRest += stepRest;
+        if (nextRest >= divisor) {
+            nextRest -= divisor;
+            ++nextStart;
         }
         for (; i < end; ++i) {
             p[0] = kCodeInk;
@@ -231,10 +241,16 @@ void DrawGlyph(int8_t index) {
         ++gDrawCount;
         static const uint8_t kBlank[kGlyphColumns] = {};
         const uint8_t* columns = inTable ? SmallFont[index] : kBlank;
+        // The five column bytes side by side, so that one multiply gathers
+        // a row's bits: bit 8k (column k) lands on bit 32 + k, and no two
+        // partial products meet.
+        uint64_t packed = 0;
+        for (int k = 0; k < kGlyphColumns; ++k) packed |= static_cast<uint64_t>(columns[k]) << (8 * k);
+        constexpr uint64_t kRowBits = 0x0101010101;
+        constexpr uint64_t kGather = (1ull << 32) | (1ull << 25) | (1ull << 18) | (1ull << 11) | (1ull << 4);
         uint8_t* top = &LcdSurface.code[2 * y][2 * x];
         for (int r = 0; r < kGlyphRows; ++r, top += 2 * kLcdScreenWidth) {
-            unsigned mask = 0;
-            for (int k = 0; k < kGlyphColumns; ++k) mask |= (columns[k] >> r & 1u) << k;
+            const unsigned mask = static_cast<unsigned>(((packed >> r & kRowBits) * kGather) >> 32) & 0x1F;
             const uint8_t* run = kGlyphRowRuns.codes[mask];
             std::memcpy(top, run, 2 * kGlyphColumns);
             std::memcpy(top + kLcdScreenWidth, run, 2 * kGlyphColumns);
