@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "geigersim_version.h"
 #include "tools/device/options.h"
 #include "tools/device/serve.h"
 
@@ -11,6 +12,10 @@ int main(int argc, char** argv) {
     if (!geigerdevice::ParseOptions(argc, argv, options, error)) {
         std::fprintf(stderr, "geigersim-device: %s\n", error.c_str());
         return 2;
+    }
+    if (options.version) {
+        std::puts("geigersim-device " GEIGERSIM_VERSION);
+        return 0;
     }
     if (options.help) {
         std::fputs(geigerdevice::HelpText().c_str(), stdout);
