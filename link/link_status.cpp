@@ -60,6 +60,8 @@ void ResetLinkStatus(const std::string& path, int rate) {
     linkStatus.rate = rate;
 }
 
+void EndLinkRetries() { linkStatus.lost = false; }
+
 void ServiceLink(int64_t nowMs) {
     const std::string traceError = TakeLinkTraceError();
     if (!traceError.empty()) HostShowNotice(("Link trace stopped: " + traceError).c_str());
@@ -74,6 +76,7 @@ void ServiceLink(int64_t nowMs) {
         TraceNote("line lost: " + linkStatus.path);
         serialPort.Close();
         fw.realCount = 0;  // no report comes while the line is gone
+        lineLostByReader = 0;  // dealt with
         linkStatus.lost = true;
         linkStatus.nextRetryMs = nowMs + kRetryEveryMs;
         HostShowNotice(("Counter disconnected: " + linkStatus.path).c_str());

@@ -57,3 +57,5 @@ void ResetLinkStatus(const std::string& path, int rate);
 // a retry that opens the line starts it as a port choice does (same rate,
 // "<HEARTBEAT1>>" 300 ms later). Also reports a stopped trace.
 void ServiceLink(int64_t nowMs);
+// "Exit": no more retries in the moments before the window closes.
+void EndLinkRetries();
