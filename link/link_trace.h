@@ -2,7 +2,8 @@
 // counter, time-stamped, as hex and printable ASCII, for diagnosing a
 // counter that misbehaves. Lines look like
 //   2026-12-08T23:15:01.123+01:00 sent 3C 48 45 41 ...  |<HEA...|
-// with at most 16 bytes a line; "#" lines note the line opening and closing.
+// with at most 16 bytes a line; "#" lines note the line opening, closing and
+// going away, and each pair the report timer decoded or ignored.
 #pragma once
 
 #include <cstdint>

@@ -167,9 +167,11 @@ void DecodeCountReport() {
     if (!HasReportMarker(b0) && HasReportMarker(b1)) std::swap(b0, b1);
     if (!IsReportStart(b0)) {
         NoteIgnoredPair();
+        if (LinkTraceActive()) TraceNote("ignored pair " + std::to_string(b0) + " " + std::to_string(b1));
         return;
     }
     fw.realCount = int32_t(ReportCount(b0, b1));
+    if (LinkTraceActive()) TraceNote("decoded " + std::to_string(fw.realCount) + (ReportTurned(b0) ? " turned" : ""));
     NoteValidReport(LinkClockMs());
     NoteCountForLog(uint32_t(fw.realCount), ReportTurned(b0));
     HostSetLayout(ReportTurned(b0) ? 1 : 0);
