@@ -32,7 +32,7 @@
 #include "link/modal_runner.h"
 #include "link/port_settings_dialog.h"
 #include "link/real_mode.h"
-#include "link/serial_devices.h"
+#include "link/serial_port_info.h"
 #include "platform/lcd.h"
 #include "platform/show_lcd.h"
 
@@ -265,7 +265,7 @@ void FrontPanelDialog::OnMenuCommand(int commandId) {
 }
 
 void FrontPanelDialog::OtherPort() {
-    PortSettingsDialog dialog(this, ListSerialDevices());
+    PortSettingsDialog dialog(this, FindSerialDevices());
     dialog.Preset(portSettings);
     if (RunModal(dialog) != QDialog::Accepted) return;
     ChooseOtherPort(dialog.Choices());
