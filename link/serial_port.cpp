@@ -169,11 +169,13 @@ int SerialPort::WaitAndRead(uint8_t* buffer, int capacity, int wakeFd, int timeo
     if ((events & (POLLIN | POLLHUP | POLLERR)) == 0) return 0;
     const int n = Read(buffer, capacity);
     if (n > 0) return n;
-    // Readable with nothing waiting: only read itself tells end of file or
-    // a failure from a byte that came in since.
+    // Readable with nothing waiting: only read itself tells a failure from a
+    // byte that came in since. End of file counts only with the hang-up:
+    // with VMIN and VTIME 0 a live line also reads 0 when it has nothing.
     const ssize_t got = ::read(fd_, buffer, size_t(capacity));
     if (got > 0) return int(got);
-    if (got == 0 || errno == EIO || errno == ENXIO || (events & (POLLHUP | POLLERR)) != 0) {
+    const bool hungUp = (events & (POLLHUP | POLLERR)) != 0;
+    if (hungUp || (got < 0 && (errno == EIO || errno == ENXIO))) {
         lost = true;
         return 0;
     }

@@ -172,7 +172,7 @@ Anything else is logged as an unknown command. Reports start off.
 While reports are on, the device sends one two-byte count report every
 1000 ms, the first one 1000 ms after <HEARTBEAT1>>:
   first byte:  bit 7 = 1, bit 6 = turned, bits 5..0 = count bits 13..8
-  second byte: count bits 7..0
+  second byte:  count bits 7..0
 Counts above 16383 are sent as 16383. While turned, counts above 16127 are
 sent as 16127, because a first byte of 255 is not a valid report.
 
