@@ -19,6 +19,7 @@ struct Options {
     std::string log;                      // log file; "" for standard error
     bool verbose = false;                 // log every report sent
     bool help = false;
+    bool version = false;
 };
 
 // Parses argv[1..]. On a bad option returns false with a one-line message
