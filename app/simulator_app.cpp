@@ -12,6 +12,7 @@
 SimulatorApp::SimulatorApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("geigersim"));
     setApplicationDisplayName(QStringLiteral("REZ12832Uzi"));
+    setDesktopFileName(QStringLiteral(GEIGERSIM_APP_ID));  // the Wayland app id, as the desktop entry is named
 }
 
 int SimulatorApp::Run() {

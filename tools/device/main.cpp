@@ -13,12 +13,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "geigersim-device: %s\n", error.c_str());
         return 2;
     }
-    if (options.version) {
-        std::puts("geigersim-device " GEIGERSIM_VERSION);
-        return 0;
-    }
     if (options.help) {
         std::fputs(geigerdevice::HelpText().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::fputs("geigersim-device " GEIGERSIM_VERSION "\n", stdout);
         return 0;
     }
     return geigerdevice::Serve(options);

@@ -77,7 +77,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
         if (arg == "-h" || arg == "--help") {
             if (!flag()) return false;
             options.help = true;
-        } else if (arg == "-V" || arg == "--version") {
+        } else if (arg == "--version") {
             if (!flag()) return false;
             options.version = true;
         } else if (arg == "-v" || arg == "--verbose") {
@@ -199,7 +199,7 @@ Options:
   --log FILE        write the log to FILE instead of standard error
   -v, --verbose     also log every report sent
   -h, --help        show this help and exit
-  -V, --version     show the version and exit
+      --version     show the version and exit
 Seconds may have decimals (0.5). Options take their value as the next word
 or after '=' (--cpm=120).
 
