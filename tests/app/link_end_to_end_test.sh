@@ -52,7 +52,7 @@ lamp_is() { [ "$(lamp)" = "$1" ]; }
 notice_shown() { xdotool search --name '^Counter link$' >/dev/null 2>&1; }
 
 unset QT_QPA_PLATFORM
-"$device" --counts 5,7,11 --link "$work/counter" --vanish-after 8 --reappear-after 5 --verbose \
+"$device" --counts 5,7,11 --link "$work/counter" --vanish-after 12 --reappear-after 6 --verbose \
   --log "$work/device.log" --duration 55 >"$work/device.out" &
 dpid=$!
 wait_for 5 test -L "$work/counter" || fail "no link from the stand-in counter"
@@ -70,7 +70,7 @@ wait_for 3 lamp_is green || fail "lamp not green while counts arrive: $(lamp)"
 head -n 1 "$work/c.csv" | grep -qx 'time,count,turned,cpm' || fail "no CSV header"
 
 # The counter vanishes: notice and red lamp within 2 s, and an idle process.
-wait_for 10 grep -q vanishing "$work/device.log" || fail "the stand-in did not vanish"
+wait_for 14 grep -q vanishing "$work/device.log" || fail "the stand-in did not vanish"
 wait_for 2 notice_shown || fail "no notice within 2 s"
 wait_for 2 lamp_is red || fail "lamp not red within 2 s: $(lamp)"
 before_gap=$(csv_lines)
