@@ -1,6 +1,10 @@
 #include "app/front_panel_dialog.h"
 
+#include <QClipboard>
+#include <QFileDialog>
 #include <QFontMetrics>
+#include <QHelpEvent>
+#include <QImageWriter>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
@@ -12,7 +16,9 @@
 #include <QWindow>
 
 #include "app/key_commands.h"
+#include "app/link_panel.h"
 #include "app/offscreen_surface.h"
+#include "app/panel_render.h"
 #include "app/popup_menu.h"
 #include "app/resource_ids.h"
 #include "app/shaped_key_button.h"
@@ -20,11 +26,13 @@
 #include "firmware/firmware.h"
 #include "firmware/state.h"
 #include "link/about_dialog.h"
+#include "link/count_log.h"
 #include "link/host_link.h"
+#include "link/link_status.h"
 #include "link/modal_runner.h"
 #include "link/port_settings_dialog.h"
 #include "link/real_mode.h"
-#include "link/serial_devices.h"
+#include "link/serial_port_info.h"
 #include "platform/lcd.h"
 #include "platform/show_lcd.h"
 
@@ -114,6 +122,7 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     reportTimer_.setInterval(1000);
     connect(&reportTimer_, &QTimer::timeout, this, [] { DecodeCountReport(); });
     SetLinkHost(this);
+    linkPanel_ = new LinkPanel(this);
 
     frontPanel = this;
 
@@ -245,13 +254,18 @@ void FrontPanelDialog::OnMenuCommand(int commandId) {
         case kCmdSendKey3: SendTestCommand(TestCommand::Key3); break;
         case kCmdPowerOff: SendTestCommand(TestCommand::PowerOff); break;
         case kCmdAbout: About(); break;
+        case kCmdLogCounts: linkPanel_->ToggleCountLog(); break;
+        case kCmdCopyLcd: CopyLcd(); break;
+        case kCmdSaveLcdPng: SaveLcdAsPng(); break;
+        case kCmdSavePanelPng: SavePanelAsPng(); break;
+        case kCmdAlwaysOnTop: ToggleAlwaysOnTop(); break;
         case kCmdExit: Exit(); break;
         default: break;
     }
 }
 
 void FrontPanelDialog::OtherPort() {
-    PortSettingsDialog dialog(this, ListSerialDevices());
+    PortSettingsDialog dialog(this, FindSerialDevices());
     dialog.Preset(portSettings);
     if (RunModal(dialog) != QDialog::Accepted) return;
     ChooseOtherPort(dialog.Choices());
@@ -269,13 +283,17 @@ void FrontPanelDialog::ShowMessage(const char* text, const char* caption) {
     ShowMessageBox(QString::fromLatin1(text), caption != nullptr ? QString::fromLatin1(caption) : QString());
 }
 
+void FrontPanelDialog::ShowNotice(const char* text) { ShowLinkNotice(this, QString::fromUtf8(text)); }
+
 void FrontPanelDialog::Exit() {
     readerRunning = 0;
+    EndLinkRetries();
     QTimer::singleShot(100, this, [this] { done(QDialog::Accepted); });
 }
 
 std::unique_ptr<QMenu> FrontPanelDialog::BuildMenu() {
-    return BuildPopupMenu(this, [this](int id) { OnMenuCommand(id); });
+    return BuildPopupMenu(this, [this](int id) { OnMenuCommand(id); },
+                          [this](int id) { return HostMenuChecked(id); });
 }
 
 void FrontPanelDialog::HalfSecondEvent() {
@@ -283,7 +301,50 @@ void FrontPanelDialog::HalfSecondEvent() {
         restartRequested = 0;
         OnKeyCommand(kCmdSelectPower);
     }
-    FirmwareTimerPeriod(halfSecondEvents_);
+    if (FirmwareTimerPeriod(halfSecondEvents_)) CountLogAfterSecond();
+}
+
+PanelScene FrontPanelDialog::CurrentScene() const {
+    PanelScene scene;
+    scene.layout = layoutTurned;
+    scene.lcd = presented_;
+    scene.frameColour = frame_->image().pixel(0, 0);
+    scene.lamp = linkPanel_->lamp();
+    return scene;
+}
+
+bool FrontPanelDialog::HostMenuChecked(int commandId) const {
+    switch (commandId) {
+        case kCmdZoom100: return true;
+        case kCmdAlwaysOnTop: return (windowFlags() & Qt::WindowStaysOnTopHint) != 0;
+        case kCmdLogCounts: return CountLogActive();
+        default: return false;
+    }
+}
+
+void FrontPanelDialog::CopyLcd() { QGuiApplication::clipboard()->setImage(handedOver_); }
+
+void FrontPanelDialog::SaveLcdAsPng() {
+    SaveImageAs(QStringLiteral("Save LCD as PNG"), QStringLiteral("lcd.png"), handedOver_);
+}
+
+void FrontPanelDialog::SavePanelAsPng() {
+    SaveImageAs(QStringLiteral("Save Panel as PNG"), QStringLiteral("panel.png"), RenderPanel(CurrentScene(), 1.0));
+}
+
+void FrontPanelDialog::SaveImageAs(const QString& title, const QString& suggested, const QImage& image) {
+    const QString path = QFileDialog::getSaveFileName(this, title, suggested, QStringLiteral("PNG pictures (*.png)"));
+    if (path.isEmpty()) return;
+    QImageWriter writer(path, "png");
+    if (!writer.write(image))
+        ShowMessageBox(QStringLiteral("Could not save %1: %2").arg(path, writer.errorString()),
+                       QStringLiteral("error"));
+}
+
+void FrontPanelDialog::ToggleAlwaysOnTop() {
+    const bool onTop = (windowFlags() & Qt::WindowStaysOnTopHint) == 0;
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    show();  // changing the flags hides the window
 }
 
 QImage FrontPanelDialog::PresentationOf(const QImage& handedOver) const {
@@ -331,6 +392,12 @@ void FrontPanelDialog::PaintShadowStrip(QPainter& painter) {
     }
 }
 
+bool FrontPanelDialog::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && linkPanel_->ShowToolTip(*static_cast<QHelpEvent*>(event), layoutTurned))
+        return true;
+    return QDialog::event(event);
+}
+
 void FrontPanelDialog::paintEvent(QPaintEvent*) {
     inPaint_ = true;
     QPainter painter(this);
@@ -352,8 +419,7 @@ void FrontPanelDialog::paintEvent(QPaintEvent*) {
         }
     }
 
-    painter.drawImage(FrameRectFor(lcdRect_).topLeft(), frame_->image());
-    painter.drawImage(QPoint(lcdRect_.left, lcdRect_.top), presented_);
+    PaintPanelOverlay(painter, CurrentScene(), 1.0);
 
     // The hint points left at the upright panel's power key; on the turned
     // panel that spot is the LCD, so there it waits until the panel is upright.
