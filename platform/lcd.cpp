@@ -45,6 +45,17 @@ void FillScreen(int sx0, int sy0, int sx1, int sy1, uint8_t code) {
         std::memset(LcdSurface.code[sy0], code, bytes * static_cast<std::size_t>(sy1 - sy0));
         return;
     }
+    // Short rows in 8-byte stores (the last one overlapping): the compiler
+    // would otherwise set each row with a string instruction, slow to start.
+    if (bytes >= 8) {
+        const uint64_t eight = code * uint64_t{0x0101010101010101};
+        for (int sy = sy0; sy < sy1; ++sy) {
+            uint8_t* row = LcdSurface.code[sy] + sx0;
+            for (std::size_t i = 0; i + 8 < bytes; i += 8) std::memcpy(row + i, &eight, 8);
+            std::memcpy(row + bytes - 8, &eight, 8);
+        }
+        return;
+    }
     for (int sy = sy0; sy < sy1; ++sy) std::memset(LcdSurface.code[sy] + sx0, code, bytes);
 }
 
