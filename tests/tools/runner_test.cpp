@@ -293,7 +293,7 @@ TEST(RunnerParse, ErrorsNameTheLineAndTheProblem) {
     const char* bad[] = {"press",        "press 4",       "press up down", "press Select",
                          "wait",         "wait 1s 2s",    "real",          "real 2147483648",
                          "real -2147483649", "real 0x10", "real 1.5",     "real 1,2",
-                         "lcd 1",        "state x",       "demo now",      "png",
+                         "text 1",       "state x",       "demo now",      "png",
                          "flash",        "LCD",           "wait 1s\x01",   "\xff\xfe"};
     for (const char* text : bad) {
         const std::string error = ParseError(text);
