@@ -215,9 +215,9 @@ uint8_t LcdReadText(const LcdPicture& picture, LcdTextLine* lines, uint8_t maxLi
         LcdTextLine* line = nullptr;
         if (run.y == lastY && filled > 0) {
             line = &lines[filled - 1];
-            const int gap = run.x - lastRight;
-            int spaces = (gap + kSmallAdvance / 2) / kSmallAdvance;
-            if (spaces < 1) spaces = 1;
+            // One space for a gap up to a cell wide, two for anything wider:
+            // columns read apart without guessing at pixel distances.
+            int spaces = run.x - lastRight <= kSmallAdvance + 1 ? 1 : 2;
             while (spaces-- > 0 && line->length < kLcdTextLineMax) line->text[line->length++] = ' ';
         } else {
             if (filled == maxLines) break;

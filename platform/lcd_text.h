@@ -27,8 +27,9 @@ struct LcdTextLine {
 
 // Fills up to `maxLines` lines, top to bottom, and returns how many. A
 // glyph counts where an LCD cell shows it exactly, with its gap columns
-// clear; runs of glyphs on one row are joined by one space per six pixels
-// between them (at least one). Pictures, lines and graphs give no text.
+// clear; runs of glyphs on one row are joined by one space where up to a
+// cell lies between them, two where more does. Pictures, lines and graphs
+// give no text.
 uint8_t LcdReadText(const LcdPicture& picture, LcdTextLine* lines, uint8_t maxLines);
 
 // The code of the small glyph that the cell at (x, y) shows exactly (32
