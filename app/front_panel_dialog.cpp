@@ -1,6 +1,9 @@
 #include "app/front_panel_dialog.h"
 
+#include <QClipboard>
+#include <QFileDialog>
 #include <QFontMetrics>
+#include <QImageWriter>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
@@ -13,6 +16,7 @@
 
 #include "app/key_commands.h"
 #include "app/offscreen_surface.h"
+#include "app/panel_render.h"
 #include "app/popup_menu.h"
 #include "app/resource_ids.h"
 #include "app/shaped_key_button.h"
@@ -245,6 +249,10 @@ void FrontPanelDialog::OnMenuCommand(int commandId) {
         case kCmdSendKey3: SendTestCommand(TestCommand::Key3); break;
         case kCmdPowerOff: SendTestCommand(TestCommand::PowerOff); break;
         case kCmdAbout: About(); break;
+        case kCmdCopyLcd: CopyLcd(); break;
+        case kCmdSaveLcdPng: SaveLcdAsPng(); break;
+        case kCmdSavePanelPng: SavePanelAsPng(); break;
+        case kCmdAlwaysOnTop: ToggleAlwaysOnTop(); break;
         case kCmdExit: Exit(); break;
         default: break;
     }
@@ -275,7 +283,8 @@ void FrontPanelDialog::Exit() {
 }
 
 std::unique_ptr<QMenu> FrontPanelDialog::BuildMenu() {
-    return BuildPopupMenu(this, [this](int id) { OnMenuCommand(id); });
+    return BuildPopupMenu(this, [this](int id) { OnMenuCommand(id); },
+                          [this](int id) { return HostMenuChecked(id); });
 }
 
 void FrontPanelDialog::HalfSecondEvent() {
@@ -284,6 +293,47 @@ void FrontPanelDialog::HalfSecondEvent() {
         OnKeyCommand(kCmdSelectPower);
     }
     FirmwareTimerPeriod(halfSecondEvents_);
+}
+
+PanelScene FrontPanelDialog::CurrentScene() const {
+    PanelScene scene;
+    scene.layout = layoutTurned;
+    scene.lcd = presented_;
+    scene.frameColour = frame_->image().pixel(0, 0);
+    return scene;
+}
+
+bool FrontPanelDialog::HostMenuChecked(int commandId) const {
+    switch (commandId) {
+        case kCmdZoom100: return true;
+        case kCmdAlwaysOnTop: return (windowFlags() & Qt::WindowStaysOnTopHint) != 0;
+        default: return false;
+    }
+}
+
+void FrontPanelDialog::CopyLcd() { QGuiApplication::clipboard()->setImage(handedOver_); }
+
+void FrontPanelDialog::SaveLcdAsPng() {
+    SaveImageAs(QStringLiteral("Save LCD as PNG"), QStringLiteral("lcd.png"), handedOver_);
+}
+
+void FrontPanelDialog::SavePanelAsPng() {
+    SaveImageAs(QStringLiteral("Save Panel as PNG"), QStringLiteral("panel.png"), RenderPanel(CurrentScene(), 1.0));
+}
+
+void FrontPanelDialog::SaveImageAs(const QString& title, const QString& suggested, const QImage& image) {
+    const QString path = QFileDialog::getSaveFileName(this, title, suggested, QStringLiteral("PNG pictures (*.png)"));
+    if (path.isEmpty()) return;
+    QImageWriter writer(path, "png");
+    if (!writer.write(image))
+        ShowMessageBox(QStringLiteral("Could not save %1: %2").arg(path, writer.errorString()),
+                       QStringLiteral("error"));
+}
+
+void FrontPanelDialog::ToggleAlwaysOnTop() {
+    const bool onTop = (windowFlags() & Qt::WindowStaysOnTopHint) == 0;
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    show();  // changing the flags hides the window
 }
 
 QImage FrontPanelDialog::PresentationOf(const QImage& handedOver) const {
@@ -352,8 +402,7 @@ void FrontPanelDialog::paintEvent(QPaintEvent*) {
         }
     }
 
-    painter.drawImage(FrameRectFor(lcdRect_).topLeft(), frame_->image());
-    painter.drawImage(QPoint(lcdRect_.left, lcdRect_.top), presented_);
+    PaintPanelOverlay(painter, CurrentScene(), 1.0);
 
     // The hint points left at the upright panel's power key; on the turned
     // panel that spot is the LCD, so there it waits until the panel is upright.

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/host_state.h"
+#include "app/panel_render.h"
 #include "link/link_host.h"
 
 class OffscreenSurface;
@@ -70,6 +71,14 @@ protected:
 
 private:
     void CreateKeySet(bool turned);
+    // What the panel shows now, for painting and pictures.
+    PanelScene CurrentScene() const;
+    bool HostMenuChecked(int commandId) const;
+    void CopyLcd();
+    void SaveLcdAsPng();
+    void SavePanelAsPng();
+    void SaveImageAs(const QString& title, const QString& suggested, const QImage& image);
+    void ToggleAlwaysOnTop();
     // What the LCD shows for a handed-over picture in the current state.
     QImage PresentationOf(const QImage& handedOver) const;
     void RepaintNow(const QRect& area);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/panel_render.h"
 #include "platform/lcd.h"
 
 OffscreenSurface::OffscreenSurface(int x, int y, int width, int height, QRgb fill)
@@ -21,25 +22,4 @@ void OffscreenSurface::Fill(int left, int top, int right, int bottom, QRgb colou
     }
 }
 
-QImage CopyLcdSurface() {
-    QImage picture(kLcdScreenWidth, kLcdScreenHeight, QImage::Format_RGB32);
-    for (int y = 0; y < kLcdScreenHeight; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < kLcdScreenWidth; ++x)
-            row[x] = 0xFF000000u | (LcdSurface.pixels[y][x] & 0xFFFFFFu);
-    }
-    return picture;
-}
-
-QImage TurnLcdPicture(const QImage& picture) {
-    const QImage source = picture.convertToFormat(QImage::Format_RGB32);
-    const int w = source.width();
-    const int h = source.height();
-    QImage turned(w, h, QImage::Format_RGB32);
-    for (int r = 0; r < h; ++r) {
-        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(r));
-        auto* out = reinterpret_cast<QRgb*>(turned.scanLine(h - 1 - r));
-        for (int c = 0; c < w; ++c) out[w - 1 - c] = in[c];
-    }
-    return turned;
-}
+QImage CopyLcdSurface() { return LcdImage(LcdSurface); }

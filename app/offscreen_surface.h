@@ -30,5 +30,5 @@ private:
 // A copy of the firmware's LCD surface as a 244 x 64 picture.
 QImage CopyLcdSurface();
 
-// The picture turned by 180 degrees: pixel (c, r) goes to (w-1-c, h-1-r).
-QImage TurnLcdPicture(const QImage& picture);
+// TurnLcdPicture, with the rest of the LCD's presentation.
+#include "app/panel_render.h"

@@ -16,6 +16,7 @@ const PopupMenuEntry kPopupMenu137[] = {
     {PopupRow::Separator, 0, nullptr},
     {PopupRow::Item, kCmdOtherPort, "Other Port"},
     {PopupRow::SubMenuEnd, 0, nullptr},
+    {PopupRow::CheckItem, kCmdLogCounts, "Log Counts to File\u2026"},
     {PopupRow::Separator, 0, nullptr},
     {PopupRow::Item, kCmdRemoteControl, "Remote Control"},
     {PopupRow::SubMenuBegin, 0, "Test Commands"},
@@ -26,6 +27,23 @@ const PopupMenuEntry kPopupMenu137[] = {
     {PopupRow::Item, kCmdSendKey2, "<KEY2>>"},
     {PopupRow::Item, kCmdSendKey3, "<KEY3>>"},
     {PopupRow::Item, kCmdPowerOff, "<POWEROFF>>"},
+    {PopupRow::SubMenuEnd, 0, nullptr},
+    {PopupRow::Separator, 0, nullptr},
+    {PopupRow::SubMenuBegin, 0, "View"},
+    {PopupRow::SubMenuBegin, 0, "Zoom"},
+    {PopupRow::CheckItem, kCmdZoom100, "100 %"},
+    {PopupRow::CheckItem, kCmdZoom150, "150 %"},
+    {PopupRow::CheckItem, kCmdZoom200, "200 %"},
+    {PopupRow::CheckItem, kCmdZoom300, "300 %"},
+    {PopupRow::SubMenuEnd, 0, nullptr},
+    {PopupRow::Separator, 0, nullptr},
+    {PopupRow::Item, kCmdCopyLcd, "Copy LCD"},
+    {PopupRow::Item, kCmdSaveLcdPng, "Save LCD as PNG\u2026"},
+    {PopupRow::Item, kCmdSavePanelPng, "Save Panel as PNG\u2026"},
+    {PopupRow::Separator, 0, nullptr},
+    {PopupRow::CheckItem, kCmdAlwaysOnTop, "Always on Top"},
+    {PopupRow::Separator, 0, nullptr},
+    {PopupRow::CheckItem, kCmdRecordScript, "Record Script\u2026"},
     {PopupRow::SubMenuEnd, 0, nullptr},
     {PopupRow::Separator, 0, nullptr},
     {PopupRow::Item, kCmdAbout, "About"},
@@ -48,7 +66,8 @@ bool PopupItemChecked(int commandId, uint8_t realMode, uint8_t portNumber, uint8
     }
 }
 
-std::unique_ptr<QMenu> BuildPopupMenu(QWidget* parent, std::function<void(int)> onCommand) {
+std::unique_ptr<QMenu> BuildPopupMenu(QWidget* parent, std::function<void(int)> onCommand,
+                                      std::function<bool(int)> hostChecked) {
     auto menu = std::make_unique<QMenu>(parent);
     std::vector<QMenu*> open{menu.get()};
     for (const PopupMenuEntry& entry : kPopupMenu137) {
@@ -58,15 +77,19 @@ std::unique_ptr<QMenu> BuildPopupMenu(QWidget* parent, std::function<void(int)> 
                 current->addSeparator();
                 break;
             case PopupRow::SubMenuBegin:
-                open.push_back(current->addMenu(QString::fromLatin1(entry.text)));
+                open.push_back(current->addMenu(QString::fromUtf8(entry.text)));
                 break;
             case PopupRow::SubMenuEnd:
                 if (open.size() > 1) open.pop_back();
                 break;
-            case PopupRow::Item: {
-                QAction* action = current->addAction(QString::fromLatin1(entry.text));
+            case PopupRow::Item:
+            case PopupRow::CheckItem: {
+                QAction* action = current->addAction(QString::fromUtf8(entry.text));
                 action->setData(entry.commandId);
-                if (PopupItemChecked(entry.commandId, realMode, portNumber, remoteControl)) {
+                if (entry.row == PopupRow::CheckItem) {
+                    action->setCheckable(true);
+                    action->setChecked(hostChecked && hostChecked(entry.commandId));
+                } else if (PopupItemChecked(entry.commandId, realMode, portNumber, remoteControl)) {
                     action->setCheckable(true);
                     action->setChecked(true);
                 }

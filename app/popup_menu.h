@@ -24,7 +24,24 @@ constexpr int kCmdSendKey3 = 32793;
 constexpr int kCmdPowerOff = 32794;
 constexpr int kCmdExit = 57665;
 
-enum class PopupRow : uint8_t { Item, Separator, SubMenuBegin, SubMenuEnd };
+// Commands of our own, beyond the device's host software. They sit in rows
+// of their own; every row above keeps its place relative to the others.
+constexpr int kFirstOwnCommand = 40001;
+constexpr int kLastOwnCommand = 40999;
+constexpr bool IsOwnCommand(int id) { return id >= kFirstOwnCommand && id <= kLastOwnCommand; }
+constexpr int kCmdLogCounts = 40001;       // "Log Counts to File..."
+constexpr int kCmdZoom100 = 40011;         // "View" > "Zoom" > 100 % ... 300 %
+constexpr int kCmdZoom150 = 40012;
+constexpr int kCmdZoom200 = 40013;
+constexpr int kCmdZoom300 = 40014;
+constexpr int kCmdCopyLcd = 40021;         // "View" > ...
+constexpr int kCmdSaveLcdPng = 40022;
+constexpr int kCmdSavePanelPng = 40023;
+constexpr int kCmdAlwaysOnTop = 40024;
+constexpr int kCmdRecordScript = 40025;
+
+// CheckItem: one of our items that shows a check mark while the host says so.
+enum class PopupRow : uint8_t { Item, CheckItem, Separator, SubMenuBegin, SubMenuEnd };
 
 struct PopupMenuEntry {
     PopupRow row;
@@ -42,5 +59,7 @@ extern const int kPopupMenu137Size;
 bool PopupItemChecked(int commandId, uint8_t realMode, uint8_t portNumber, uint8_t remoteControl);
 
 // Builds the menu with the check marks of the current host state, without
-// showing it. Choosing an item calls onCommand with its command id.
-std::unique_ptr<QMenu> BuildPopupMenu(QWidget* parent, std::function<void(int)> onCommand);
+// showing it. Choosing an item calls onCommand with its command id;
+// hostChecked tells the check marks of the CheckItem rows.
+std::unique_ptr<QMenu> BuildPopupMenu(QWidget* parent, std::function<void(int)> onCommand,
+                                      std::function<bool(int)> hostChecked = {});

@@ -4,6 +4,7 @@
 
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
+#include "app/launch_options.h"
 #include "link/real_mode.h"
 
 SimulatorApp::SimulatorApp(int& argc, char** argv) : QApplication(argc, argv) {
@@ -13,7 +14,7 @@ SimulatorApp::SimulatorApp(int& argc, char** argv) : QApplication(argc, argv) {
 
 int SimulatorApp::Run() {
     QThread::msleep(150);
-    if (RestartSwitchGiven(arguments())) restartRequested = 1;
+    if (launchOptions.restart) restartRequested = 1;
     FrontPanelDialog dialog;
     dialog.show();
     dialog.exec();

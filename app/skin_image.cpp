@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "app/panel_render.h"
 #include "app/resource_ids.h"
 
 namespace {
@@ -22,14 +23,6 @@ uint32_t ReadU32(const QByteArray& data, qsizetype offset) {
 
 int32_t ReadI32(const QByteArray& data, qsizetype offset) {
     return static_cast<int32_t>(ReadU32(data, offset));
-}
-
-QString ArtworkPath(int bitmapId) {
-    switch (bitmapId) {
-        case kBitmap164: return QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-normal.svg");
-        case kBitmap163: return QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-turned.svg");
-        default: return QString();
-    }
 }
 
 }  // namespace
@@ -69,18 +62,10 @@ bool LoadPanelBitmap(int bitmapId, QPixmap* picture, QSize* size) {
         *size = QSize(kInitialSkinWidth, kInitialSkinHeight);
         return true;
     }
-    const QString path = ArtworkPath(bitmapId);
-    if (path.isEmpty()) return false;
-    QSvgRenderer renderer(path);
-    if (!renderer.isValid()) return false;
-    QPixmap rendered(kPanelPictureWidth, kPanelPictureHeight);
-    rendered.fill(Qt::black);
-    {
-        QPainter painter(&rendered);
-        painter.setRenderHint(QPainter::Antialiasing);
-        renderer.render(&painter, QRectF(0, 0, kPanelPictureWidth, kPanelPictureHeight));
-    }
-    *picture = rendered;
+    if (bitmapId != kBitmap164 && bitmapId != kBitmap163) return false;
+    const QImage rendered = RenderPanelArtwork(bitmapId == kBitmap164 ? 0 : 1, 1.0);
+    if (rendered.isNull()) return false;
+    *picture = QPixmap::fromImage(rendered);
     *size = rendered.size();
     return true;
 }

@@ -54,3 +54,46 @@ uint8_t ReadTemperature(uint8_t* whole, uint8_t* tenths) {
     if (tenths != nullptr) *tenths = 1;
     return 0;
 }
+
+namespace {
+
+// Digits at text[at .. at + n) into *value; false if any is not a digit.
+bool ReadDigits(const char* text, size_t at, size_t n, int* value) {
+    int v = 0;
+    for (size_t i = at; i < at + n; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        v = v * 10 + (text[i] - '0');
+    }
+    *value = v;
+    return true;
+}
+
+}  // namespace
+
+bool RtcParseLocalTime(const char* text, size_t length, std::time_t* when) {
+    // Positions of the separators in "YYYY-MM-DDTHH:MM:SS".
+    if (text == nullptr || length != 19 || text[4] != '-' || text[7] != '-' || text[10] != 'T' ||
+        text[13] != ':' || text[16] != ':')
+        return false;
+    int year, month, day, hour, minute, second;
+    if (!ReadDigits(text, 0, 4, &year) || !ReadDigits(text, 5, 2, &month) || !ReadDigits(text, 8, 2, &day) ||
+        !ReadDigits(text, 11, 2, &hour) || !ReadDigits(text, 14, 2, &minute) || !ReadDigits(text, 17, 2, &second))
+        return false;
+    static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (year < 1970 || month < 1 || month > 12 || day < 1 ||
+        day > (month == 2 && !leap ? 28 : kDays[month - 1]) || hour > 23 || minute > 59 || second > 59)
+        return false;
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    t.tm_isdst = -1;
+    const std::time_t result = std::mktime(&t);
+    if (result == static_cast<std::time_t>(-1)) return false;
+    *when = result;
+    return true;
+}

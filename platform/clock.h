@@ -2,6 +2,7 @@
 // and the seed of the demo counts' random source.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
 
@@ -17,6 +18,11 @@ uint8_t RtcDay();     // 1..31
 uint8_t RtcHour();    // 0..23
 uint8_t RtcMinute();  // 0..59
 uint8_t RtcSecond();  // 0..59
+
+// "YYYY-MM-DDTHH:MM:SS" (exactly `length` bytes) as local time, the form in
+// which hosts take a fixed clock from their command line. False for any
+// other text and for a date that does not exist.
+bool RtcParseLocalTime(const char* text, size_t length, std::time_t* when);
 
 // The seed power-on passes to srand: the current time, unless overridden.
 unsigned RandomSeedNow();

@@ -59,7 +59,7 @@ QList<QAction*> AllActions(QMenu* menu) {
 QList<int> CheckedIds(QMenu* menu) {
     QList<int> ids;
     for (QAction* a : AllActions(menu))
-        if (a->isChecked()) ids << a->data().toInt();
+        if (a->isChecked() && !IsOwnCommand(a->data().toInt())) ids << a->data().toInt();
     return ids;
 }
 
@@ -413,15 +413,23 @@ private slots:
         std::unique_ptr<QMenu> menu = dlg.BuildMenu();
         QStringList top;
         for (QAction* a : menu->actions()) top << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(top, (QStringList{"Demo Mode", "Real Mode", "-", "Remote Control", "Test Commands", "-",
-                                   "About", "-", "Exit"}));
+        // The device's rows in their order with ours among them; "Exit" last.
+        QCOMPARE(top, (QStringList{"Demo Mode", "Real Mode", "Log Counts to File\u2026", "-", "Remote Control",
+                                   "Test Commands", "-", "View", "-", "About", "-", "Exit"}));
         QList<int> ids;
         QStringList texts;
+        QList<int> own;
         for (QAction* a : AllActions(menu.get())) {
+            QVERIFY(a->isEnabled());
+            if (IsOwnCommand(a->data().toInt())) {
+                own << a->data().toInt();
+                continue;
+            }
             ids << a->data().toInt();
             texts << a->text();
-            QVERIFY(a->isEnabled());
         }
+        QCOMPARE(own, (QList<int>{kCmdLogCounts, kCmdZoom100, kCmdZoom150, kCmdZoom200, kCmdZoom300, kCmdCopyLcd,
+                                  kCmdSaveLcdPng, kCmdSavePanelPng, kCmdAlwaysOnTop, kCmdRecordScript}));
         QCOMPARE(ids, (QList<int>{32772, 32777, 32778, 32779, 32780, 32771, 32785, 32788, 32789, 32790,
                                   32791, 32792, 32793, 32794, 32786, 57665}));
         QCOMPARE(texts.mid(7, 7), (QStringList{"<HEARTBEAT1>>", "<HEARTBEAT0>>", "<KEY0>>", "<KEY1>>",

@@ -71,7 +71,7 @@ QList<int> CheckedIds(QMenu* menu) {
     QList<int> ids;
     for (QAction* a : menu->actions()) {
         if (a->menu() != nullptr) ids += CheckedIds(a->menu());
-        else if (a->isChecked()) ids << a->data().toInt();
+        else if (a->isChecked() && !IsOwnCommand(a->data().toInt())) ids << a->data().toInt();
     }
     return ids;
 }

@@ -305,35 +305,10 @@ bool ParseDuration(std::string_view text, uint64_t& halfSeconds, std::string& er
 }
 
 bool ParseClock(std::string_view text, std::time_t& when, std::string& error) {
-    error = "bad clock " + Quote(text) + " (use YYYY-MM-DDTHH:MM:SS, local time)";
-    // Positions of the separators in "YYYY-MM-DDTHH:MM:SS".
-    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != 'T' ||
-        text[13] != ':' || text[16] != ':')
+    if (!RtcParseLocalTime(text.data(), text.size(), &when)) {
+        error = "bad clock " + Quote(text) + " (use YYYY-MM-DDTHH:MM:SS, local time)";
         return false;
-    auto field = [&](size_t at, size_t n, uint64_t& v) {
-        return ParseDigits(text.substr(at, n), 9999, v);
-    };
-    uint64_t year, month, day, hour, minute, second;
-    if (!field(0, 4, year) || !field(5, 2, month) || !field(8, 2, day) || !field(11, 2, hour) ||
-        !field(14, 2, minute) || !field(17, 2, second))
-        return false;
-    static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    if (year < 1970 || month < 1 || month > 12 || day < 1 ||
-        day > static_cast<uint64_t>(month == 2 && !leap ? 28 : kDays[month - 1]) || hour > 23 ||
-        minute > 59 || second > 59)
-        return false;
-    std::tm t{};
-    t.tm_year = static_cast<int>(year) - 1900;
-    t.tm_mon = static_cast<int>(month) - 1;
-    t.tm_mday = static_cast<int>(day);
-    t.tm_hour = static_cast<int>(hour);
-    t.tm_min = static_cast<int>(minute);
-    t.tm_sec = static_cast<int>(second);
-    t.tm_isdst = -1;
-    const std::time_t result = std::mktime(&t);
-    if (result == static_cast<std::time_t>(-1)) return false;
-    when = result;
+    }
     error.clear();
     return true;
 }

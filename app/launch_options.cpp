@@ -1,0 +1,201 @@
+#include "app/launch_options.h"
+
+#include <QCommandLineParser>
+#include <algorithm>
+#include <iterator>
+
+#include "app/host_state.h"
+#include "geigersim_version.h"
+#include "link/real_mode.h"
+#include "platform/clock.h"
+
+LaunchOptions launchOptions;
+
+namespace {
+
+const char* const kDescription =
+    "Shows the front panel of the XRV-140+V4 radiation counter in a borderless\n"
+    "window; the counter's own firmware runs behind the picture and draws its\n"
+    "LCD. Click the four keys on the panel to drive it. Counts come at random\n"
+    "(demo mode) or from a real counter on a serial port (real mode).";
+
+const char* const kDetails = R"(
+Keys:
+  Left, Backspace    the Back key
+  Up                 the Up key
+  Down               the Down key
+  Right, Space       the Select/Power key
+  Enter, Escape      end the program
+  Mouse              click a key on the panel; drag the panel anywhere else
+                     to move it
+
+Pop-up menu:
+  Right-click the panel for the menu: "Demo Mode", "Real Mode" (COM3 to COM6
+  or "Other Port" for any serial device), "Log Counts to File...", "Remote
+  Control", "Test Commands", "View" (zoom, copy and save the LCD or the
+  panel as a picture, always on top, record a script), "About" and "Exit".
+
+Restart switch:
+  When the first argument is a switch whose name contains "Restart" after
+  its first character (for example --Restart or /xRestart), the Select/Power
+  key is pressed by itself 500 ms after start. A switch named exactly
+  "Restart" after a single '/' or '-' does not count.
+
+Exit status:
+  0 when the window was closed, or after --help and --version;
+  2 for a bad command line.
+)";
+
+QString Usage(const QCommandLineParser& parser) {
+    QString text = parser.helpText();
+    // The parser names the program only once an application object exists;
+    // this runs before one does.
+    const qsizetype firstLineEnd = text.indexOf(u'\n');
+    text = QStringLiteral("Usage: geigersim [OPTION]...") + text.mid(firstLineEnd);
+    return text + QString::fromLatin1(kDetails);
+}
+
+LaunchDecision Fail(const QString& message) {
+    LaunchDecision d;
+    d.run = false;
+    d.exitCode = 2;
+    d.err = QStringLiteral("geigersim: ") + message + QStringLiteral(" (see --help)\n");
+    return d;
+}
+
+// Qt's own options, which the application object reads and removes itself;
+// accepted here so that they are no error.
+void AddToolkitOptions(QCommandLineParser& parser) {
+    static const char* const kWithValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
+                                             "qwindowgeometry", "qwindowicon", "qwindowtitle", "style",
+                                             "stylesheet", "display", "geometry", "session"};
+    static const char* const kFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    for (const char* name : kWithValue) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : kFlags) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+}  // namespace
+
+LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* options) {
+    QStringList rest = args;
+    LaunchOptions parsed;
+    // The "Restart" switch follows the device's host software, not our option
+    // syntax: only the second token counts, and it is taken out before the
+    // ordinary options are read.
+    if (RestartSwitchGiven(args)) {
+        parsed.restart = true;
+        rest.removeAt(1);
+    }
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the program's name and version and exit."));
+    const QCommandLineOption zoom(QStringLiteral("zoom"),
+                                  QStringLiteral("Show the panel at PERCENT: 100, 150, 200 or 300."),
+                                  QStringLiteral("PERCENT"));
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Start in real mode on the serial device PATH, as if chosen "
+                                                 "in \"Other Port\" (e.g. /dev/ttyUSB0, /dev/serial/by-id/...)."),
+                                  QStringLiteral("PATH"));
+    const QCommandLineOption baud(QStringLiteral("baud"),
+                                  QStringLiteral("The rate for --port: 110, 300, 1200, 2400, 4800, 9600, 14400, "
+                                                 "19200, 28800, 38400, 57600, 115200 (default), 230400, 460800 "
+                                                 "or 921600."),
+                                  QStringLiteral("RATE"));
+    const QCommandLineOption logCounts(QStringLiteral("log-counts"),
+                                       QStringLiteral("Append one CSV line per count report received to FILE."),
+                                       QStringLiteral("FILE"));
+    const QCommandLineOption traceLink(QStringLiteral("trace-link"),
+                                       QStringLiteral("Write every byte sent to and received from the counter to "
+                                                      "FILE, time-stamped, as hex and text."),
+                                       QStringLiteral("FILE"));
+    const QCommandLineOption seed(QStringLiteral("seed"),
+                                  QStringLiteral("Seed the demo counts with N (0..4294967295) instead of the "
+                                                 "time at power-on, as geigersim-run --seed does."),
+                                  QStringLiteral("N"));
+    const QCommandLineOption clock(QStringLiteral("clock"),
+                                   QStringLiteral("Fix the device clock at YYYY-MM-DDTHH:MM:SS (local time) "
+                                                  "instead of the time at start."),
+                                   QStringLiteral("TIME"));
+    const QCommandLineOption record(QStringLiteral("record"),
+                                    QStringLiteral("Record the session as a geigersim-run script in FILE."),
+                                    QStringLiteral("FILE"));
+    for (const QCommandLineOption* o :
+         {&help, &version, &zoom, &port, &baud, &logCounts, &traceLink, &seed, &clock, &record})
+        parser.addOption(*o);
+    AddToolkitOptions(parser);
+
+    if (!parser.parse(rest)) return Fail(parser.errorText());
+    if (parser.isSet(help)) {
+        LaunchDecision d;
+        d.run = false;
+        d.out = Usage(parser);
+        return d;
+    }
+    if (parser.isSet(version)) {
+        LaunchDecision d;
+        d.run = false;
+        d.out = QStringLiteral("geigersim " GEIGERSIM_VERSION "\n");
+        return d;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return Fail(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+
+    if (parser.isSet(zoom)) {
+        bool ok = false;
+        QString text = parser.value(zoom);
+        if (text.endsWith(u'%')) text.chop(1);
+        const int percent = text.toInt(&ok);
+        if (!ok || std::find(std::begin(kZoomLevels), std::end(kZoomLevels), percent) == std::end(kZoomLevels))
+            return Fail(QStringLiteral("bad zoom '%1' (use 100, 150, 200 or 300)").arg(parser.value(zoom)));
+        parsed.zoomPercent = percent;
+    }
+    if (parser.isSet(port)) {
+        parsed.port = parser.value(port).trimmed();
+        if (parsed.port.isEmpty()) return Fail(QStringLiteral("--port needs a device path"));
+    }
+    if (parser.isSet(baud)) {
+        if (parsed.port.isEmpty()) return Fail(QStringLiteral("--baud goes with --port"));
+        bool ok = false;
+        const int rate = parser.value(baud).toInt(&ok);
+        if (!ok || std::find(std::begin(kRates), std::end(kRates), rate) == std::end(kRates))
+            return Fail(QStringLiteral("bad rate '%1'").arg(parser.value(baud)));
+        parsed.baud = rate;
+    }
+    parsed.logCounts = parser.value(logCounts);
+    parsed.traceLink = parser.value(traceLink);
+    parsed.record = parser.value(record);
+    for (const auto* o : {&logCounts, &traceLink, &record})
+        if (parser.isSet(*o) && parser.value(*o).isEmpty())
+            return Fail(QStringLiteral("--%1 needs a file name").arg(o->names().first()));
+    if (parser.isSet(seed)) {
+        bool ok = false;
+        const QString text = parser.value(seed);
+        const qulonglong value = text.toULongLong(&ok);
+        if (!ok || text.startsWith(u'+') || text.startsWith(u'-') || value > 4294967295ull)
+            return Fail(QStringLiteral("bad seed '%1' (use 0..4294967295)").arg(text));
+        parsed.seed = uint32_t(value);
+    }
+    if (parser.isSet(clock)) {
+        const QByteArray text = parser.value(clock).toUtf8();
+        std::time_t when = 0;
+        if (!RtcParseLocalTime(text.constData(), size_t(text.size()), &when))
+            return Fail(QStringLiteral("bad clock '%1' (use YYYY-MM-DDTHH:MM:SS, local time)")
+                            .arg(parser.value(clock)));
+        parsed.clock = when;
+    }
+    *options = parsed;
+    return LaunchDecision{};
+}

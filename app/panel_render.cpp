@@ -1,0 +1,170 @@
+#include "app/panel_render.h"
+
+#include <QPainter>
+#include <QRadialGradient>
+#include <QSvgRenderer>
+#include <algorithm>
+#include <cmath>
+
+#include "app/resource_ids.h"
+#include "platform/lcd.h"
+
+namespace {
+
+// The lamp sits at the top right of the label plate, clear of the printing.
+constexpr QPoint kLampCentreUpright(480, 44);
+constexpr int kLampRadius = 4;
+
+QString ArtworkPath(int layout) {
+    return layout == 0 ? QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-normal.svg")
+                       : QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-turned.svg");
+}
+
+// A panel rectangle in device pixels, its edges rounded independently so
+// that neighbouring rectangles meet without gaps.
+QRect Scaled(const QRect& r, double scale) {
+    const int left = int(std::lround(r.left() * scale));
+    const int top = int(std::lround(r.top() * scale));
+    const int right = int(std::lround((r.left() + r.width()) * scale));
+    const int bottom = int(std::lround((r.top() + r.height()) * scale));
+    return QRect(left, top, right - left, bottom - top);
+}
+
+QColor LampColour(PanelLamp lamp) {
+    switch (lamp) {
+        case PanelLamp::Off: return QColor(0x4a, 0x4c, 0x50);
+        case PanelLamp::Green: return QColor(0x2f, 0xd0, 0x5e);
+        case PanelLamp::Amber: return QColor(0xf5, 0xa6, 0x23);
+        case PanelLamp::Red: return QColor(0xe8, 0x3a, 0x2a);
+    }
+    return QColor(0x4a, 0x4c, 0x50);
+}
+
+void PaintLamp(QPainter& painter, const QRect& box, PanelLamp lamp, double scale) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(scale, scale);
+    const QPointF c = QRectF(box).center();
+    const QColor colour = LampColour(lamp);
+    // A dark bezel, then the lens with a highlight; a lit lamp glows a little.
+    if (lamp != PanelLamp::Off) {
+        QRadialGradient glow(c, kLampRadius * 2.2);
+        QColor halo = colour;
+        halo.setAlpha(110);
+        glow.setColorAt(0, halo);
+        glow.setColorAt(1, QColor(0, 0, 0, 0));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(glow);
+        painter.drawEllipse(c, kLampRadius * 2.2, kLampRadius * 2.2);
+    }
+    painter.setPen(QPen(QColor(0x2b, 0x2c, 0x30), 0.8));
+    painter.setBrush(QColor(0x1c, 0x1d, 0x20));
+    painter.drawEllipse(c, kLampRadius + 1.0, kLampRadius + 1.0);
+    QRadialGradient lens(c - QPointF(1.2, 1.4), kLampRadius * 1.4);
+    lens.setColorAt(0, colour.lighter(lamp == PanelLamp::Off ? 150 : 170));
+    lens.setColorAt(0.55, colour);
+    lens.setColorAt(1, colour.darker(170));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(lens);
+    painter.drawEllipse(c, double(kLampRadius), double(kLampRadius));
+    painter.restore();
+}
+
+}  // namespace
+
+QRect PanelLcdRect(int layout) {
+    return layout == 0 ? QRect(79, 78, 244, 64) : QRect(204, 169, 244, 64);
+}
+
+QRect PanelFrameRect(int layout) {
+    const QRect lcd = PanelLcdRect(layout);
+    return QRect(lcd.left() - 6, lcd.top() - 5, lcd.width() + 12, lcd.height() + 8);
+}
+
+QRect PanelLampRect(int layout) {
+    // The turned layout is the upright one turned about the panel's centre.
+    const QPoint c = layout == 0 ? kLampCentreUpright
+                                 : QPoint(kPanelWidth, kPanelHeight) - kLampCentreUpright;
+    const int r = kLampRadius + 1;
+    return QRect(c.x() - r, c.y() - r, 2 * r, 2 * r);
+}
+
+int LcdPixelSize(double scale) { return std::max(1, int(std::lround(2 * scale))); }
+
+QRect ScaledLcdRect(int layout, double scale) {
+    const QRect lcd = PanelLcdRect(layout);
+    const int p = LcdPixelSize(scale);
+    const int w = kLcdWidth * p;
+    const int h = kLcdHeight * p;
+    const double cx = (lcd.left() + lcd.width() / 2.0) * scale;
+    const double cy = (lcd.top() + lcd.height() / 2.0) * scale;
+    return QRect(int(std::lround(cx - w / 2.0)), int(std::lround(cy - h / 2.0)), w, h);
+}
+
+QImage RenderPanelArtwork(int layout, double scale) {
+    QSvgRenderer renderer(ArtworkPath(layout));
+    if (!renderer.isValid() || scale <= 0) return QImage();
+    const QSize size(int(std::lround(kPanelWidth * scale)), int(std::lround(kPanelHeight * scale)));
+    QImage picture(size, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter, QRectF(0, 0, size.width(), size.height()));
+    return picture;
+}
+
+void PaintPanelOverlay(QPainter& painter, const PanelScene& scene, double scale) {
+    painter.fillRect(Scaled(PanelFrameRect(scene.layout), scale), QColor::fromRgb(scene.frameColour));
+    if (!scene.lcd.isNull()) {
+        const QRect target = ScaledLcdRect(scene.layout, scale);
+        const int p = LcdPixelSize(scale);
+        QImage source = scene.lcd.convertToFormat(QImage::Format_RGB32);
+        if (p % 2 != 0) {
+            // An odd size cannot split the 2 x 2 blocks evenly: take one
+            // screen pixel per LCD pixel (its top-left, as the LCD reads).
+            QImage cells(kLcdWidth, kLcdHeight, QImage::Format_RGB32);
+            for (int y = 0; y < kLcdHeight && 2 * y < source.height(); ++y)
+                for (int x = 0; x < kLcdWidth && 2 * x < source.width(); ++x)
+                    cells.setPixel(x, y, source.pixel(2 * x, 2 * y));
+            source = cells;
+        }
+        if (source.size() != target.size())
+            source = source.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        painter.drawImage(target.topLeft(), source);
+    }
+    PaintLamp(painter, PanelLampRect(scene.layout), scene.lamp, scale);
+}
+
+QImage RenderPanel(const PanelScene& scene, double scale) {
+    QImage picture = RenderPanelArtwork(scene.layout, scale);
+    if (picture.isNull()) return picture;
+    QPainter painter(&picture);
+    PaintPanelOverlay(painter, scene, scale);
+    return picture;
+}
+
+QImage LcdImage(const LcdPicture& picture) {
+    QImage image(kLcdScreenWidth, kLcdScreenHeight, QImage::Format_RGB32);
+    for (int y = 0; y < kLcdScreenHeight; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < kLcdScreenWidth; ++x) row[x] = 0xFF000000u | (picture.pixels[y][x] & 0xFFFFFFu);
+    }
+    return image;
+}
+
+QImage TurnLcdPicture(const QImage& picture) {
+    const QImage source = picture.convertToFormat(QImage::Format_RGB32);
+    const int w = source.width();
+    const int h = source.height();
+    QImage turned(w, h, QImage::Format_RGB32);
+    for (int r = 0; r < h; ++r) {
+        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(r));
+        auto* out = reinterpret_cast<QRgb*>(turned.scanLine(h - 1 - r));
+        for (int c = 0; c < w; ++c) out[w - 1 - c] = in[c];
+    }
+    return turned;
+}
+
+bool LcdReadsTurned(uint8_t displayTurned, uint8_t swivelMode, int layout) {
+    return displayTurned == 1 && swivelMode == 1 && layout == 0;
+}
