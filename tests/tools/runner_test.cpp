@@ -768,6 +768,13 @@ TEST(RunnerProgram, VersionHelpAndScaledPngs) {
     EXPECT_EQ(PngWidth((dir / "a.png").string(), &height), 732u);
     EXPECT_EQ(height, 192u);
     EXPECT_EQ(PngWidth((dir / "b.png").string()), 244u);
+    // The whole panel, by the window's own rendering (not in builds without it).
+    if (!PanelAvailable()) return;
+    r = RunBinary("-e 'press select; wait 4s; png " + (dir / "p.png").string() + " scale 3 panel'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(PngWidth((dir / "p.png").string(), &height), 1572u);
+    EXPECT_EQ(height, 918u);
 }
 
 TEST(RunnerOutput, LogDecodesTheRingFromTheOldestRecordAcrossTheWrap) {

@@ -114,8 +114,8 @@ void PngAppend(png_structp png, png_bytep data, png_size_t length) {
 void PngFlush(png_structp) {}
 
 // Only trivially destructible locals here: libpng may longjmp out of any
-// call. `row` is the caller's, sized width * scale * 3.
-bool EncodeRows(const uint32_t* pixels, int width, int height, int stride, int scale, png_byte* row,
+// call. `row` is the caller's, sized width * scale * 4.
+bool EncodeRows(const uint32_t* pixels, int width, int height, int stride, int scale, bool alpha, png_byte* row,
                 std::string* png) {
     png_structp writer = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
     if (writer == nullptr) return false;
@@ -130,7 +130,7 @@ bool EncodeRows(const uint32_t* pixels, int width, int height, int stride, int s
     }
     png_set_write_fn(writer, png, PngAppend, PngFlush);
     png_set_IHDR(writer, info, static_cast<png_uint_32>(width * scale), static_cast<png_uint_32>(height * scale), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(writer, info);
     for (int y = 0; y < height; ++y) {
         png_byte* out = row;
@@ -140,6 +140,7 @@ bool EncodeRows(const uint32_t* pixels, int width, int height, int stride, int s
                 *out++ = static_cast<png_byte>(p >> 16);
                 *out++ = static_cast<png_byte>(p >> 8);
                 *out++ = static_cast<png_byte>(p);
+                if (alpha) *out++ = static_cast<png_byte>(p >> 24);
             }
         }
         for (int k = 0; k < scale; ++k) png_write_row(writer, row);
@@ -200,11 +201,11 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::ostre
 }
 
 bool EncodePng(const uint32_t* pixels, int width, int height, int stride, int scale, std::string& png,
-               std::string& error) {
-    std::vector<png_byte> row(static_cast<size_t>(width) * static_cast<size_t>(scale) * 3);
+               std::string& error, bool alpha) {
+    std::vector<png_byte> row(static_cast<size_t>(width) * static_cast<size_t>(scale) * 4);
     png.clear();
     std::snprintf(pngMessage, sizeof pngMessage, "out of memory");
-    if (EncodeRows(pixels, width, height, stride, scale, row.data(), &png)) return true;
+    if (EncodeRows(pixels, width, height, stride, scale, alpha, row.data(), &png)) return true;
     error = pngMessage;
     return false;
 }

@@ -380,6 +380,7 @@ void Runner::Start(const StartOptions& options) {
     showLcdCalls_ = 0;
     realQueue_.clear();
     options_ = options;
+    panelTurned_ = false;
     std::memcpy(presented_.get(), &LcdSurface, sizeof(LcdPicture));
     SetShowLcdHandler(CountShowLcd, this);
     handlerOwner_ = this;
@@ -424,7 +425,7 @@ bool Runner::WritePicture(const std::string& path, int scale, bool panel, std::o
         std::vector<uint32_t> pixels;
         int width = 0, height = 0;
         encoded = RenderPanel(*this, scale, pixels, width, height, why) &&
-                  EncodePng(pixels.data(), width, height, width, 1, png, why);
+                  EncodePng(pixels.data(), width, height, width, 1, png, why, true);
     } else {
         encoded = EncodePng(&presented_->pixels[0][0], kLcdScreenWidth, kLcdScreenHeight, kLcdScreenWidth, scale,
                             png, why);
@@ -496,6 +497,9 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
             }
             break;
         }
+        // The window turns its panel at its next paint and never back.
+        if (realMode == 0 && fw.swivelMode == 1) panelTurned_ = true;
+        if (realMode != 0) panelTurned_ = false;
         if (!out) {
             error = cmd.where + ": cannot write the output";
             return false;

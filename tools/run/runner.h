@@ -123,6 +123,10 @@ public:
     const LcdPicture& presented() const { return *presented_; }
     size_t pendingRealCounts() const { return realQueue_.size(); }
     const StartOptions& startOptions() const { return options_; }
+    // The panel layout the window would show: turned for good once "Swivel"
+    // is chosen in demo mode; upright in real mode, since the runner's
+    // counts carry no orientation.
+    int panelLayout() const { return panelTurned_ ? 1 : 0; }
 
     // The LCD as presented, or with `panel` the whole front panel, as a PNG
     // scaled by `scale` (1..8); "-" goes to `out`.
@@ -140,6 +144,7 @@ private:
     std::unique_ptr<LcdPicture> presented_ = std::make_unique<LcdPicture>();
     std::deque<int32_t> realQueue_;
     StartOptions options_;
+    bool panelTurned_ = false;
     std::ostream* keepGoing_ = nullptr;
     uint64_t failedExpectations_ = 0;
 };
@@ -165,9 +170,10 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::ostre
                      std::string& error);
 
 // An 8-bit RGB PNG of `width` x `height` pixels 0xRRGGBB, rows `stride`
-// pixels apart, each pixel repeated `scale` times across and down.
+// pixels apart, each pixel repeated `scale` times across and down; with
+// `alpha` RGBA from 0xAARRGGBB (the panel's shaped outline).
 bool EncodePng(const uint32_t* pixels, int width, int height, int stride, int scale, std::string& png,
-               std::string& error);
+               std::string& error, bool alpha = false);
 
 // The 244 x 64 picture as an 8-bit RGB PNG, scaled / the 65,536-byte
 // DataFlash write area. Both through WriteFileSafely ("-": std::cout).
