@@ -45,12 +45,16 @@ std::string Keys(const std::string& prefix, const char* key, int times = 1) {
     return out;
 }
 
-// Editors with more than one screen: after opening, Select moves to their
-// next field or page, so the tour looks at two of those as well.
-bool HasPages(Handler select) {
-    return select == HistoryDataSelect || select == NoteEditOpen || select == DateTimeSelect ||
-           select == CalibrateSelect || select == DurationEditSelect;
+// Editors with more than one field: after opening, Select moves to their
+// next field, so the tour looks at two of those as well.
+bool HasFields(Handler select) {
+    return select == NoteEditOpen || select == DateTimeSelect || select == CalibrateSelect ||
+           select == DurationEditSelect;
 }
+
+// Screens whose Up steps a value although their menu row has no step:
+// the note editor's character, the temperature screen's unit.
+bool StepsInside(Handler select) { return select == NoteEditOpen || select == OpenTemperatureScreen; }
 
 class Tour {
 public:
@@ -83,6 +87,7 @@ public:
             }
             const std::string name = std::string("reading-") + kModes[mode];
             if (mode == 0) {
+                textMode_ = keys;
                 // Up steps the lines; the fifth line set shows the dose in mR/h.
                 if (!Stop(name + "--usv", keys, error)) return false;
                 if (!Stop(name + "--mr", Keys(keys, "up", 4) + kSettle, error)) return false;
@@ -120,13 +125,39 @@ public:
                 continue;
             }
             if (!Stop(rowName + "--open", opened, error)) return false;
-            if (item.onUp != nullptr && !Stop(rowName + "--step", Keys(opened, "up"), error)) return false;
-            if (HasPages(item.onSelect)) {
+            if (item.onSelect == HistoryDataSelect) {
+                if (!History(rowName, at, error)) return false;
+                continue;
+            }
+            if ((item.onUp != nullptr || StepsInside(item.onSelect)) &&
+                !Stop(rowName + "--step", Keys(opened, "up") + (StepsInside(item.onSelect) ? kSettle : ""), error))
+                return false;
+            if (HasFields(item.onSelect)) {
                 if (!Stop(rowName + "--next", Keys(opened, "select"), error)) return false;
                 if (!Stop(rowName + "--next-2", Keys(opened, "select", 2), error)) return false;
             }
         }
         return true;
+    }
+
+    // The history viewer from its menu row at `at`: the step's name, the
+    // record it finds, a step chosen with Up and Down and run with Select;
+    // then the same records as a list, from the text reading mode (from the
+    // graphic mode, the default, the viewer draws a graph).
+    bool History(const std::string& name, const std::string& at, std::string& error) {
+        const std::string opened = Keys(at, "select");
+        const std::string viewer = opened + kSettle;
+        if (!Stop(name + "--open", opened, error) || !Stop(name + "--viewer", viewer, error) ||
+            !Stop(name + "--viewer--step", Keys(viewer, "up"), error) ||
+            !Stop(name + "--viewer--next", Keys(viewer, "select") + kSettle, error))
+            return false;
+        for (int downs = 1; downs <= 3; ++downs)
+            if (!Stop(name + "--viewer--down-" + std::to_string(downs),
+                      Keys(Keys(viewer, "down", downs), "select") + kSettle, error))
+                return false;
+        const std::string list = textMode_ + viewer.substr(std::string(kBoot).size());
+        return Stop(name + "--viewer--list", list, error) &&
+               Stop(name + "--viewer--list--next", Keys(list, "select") + kSettle, error);
     }
 
     // A one-minute count started from its menu, then the reading screen's
@@ -145,10 +176,11 @@ public:
             if (fw.displayMode == 3) break;
         }
         if (fw.displayMode != 3) return true;  // no timed-count mode to show
+        // Down turns the page; the next second's drawing shows it.
         for (int page = 0; page < 4; ++page) {
-            const std::string k = page == 0 ? keys : Keys(keys, "down", page);
+            const std::string k = page == 0 ? keys : Keys(keys, "down", page) + kSettle;
             if (!Reach(k, error)) return false;
-            if (page > 0 && fw.timedPage == 0) break;  // round to the first page again
+            if (fw.timedPage != page) break;  // no further page
             if (!Stop("reading-timed-count--page-" + std::to_string(page + 1), k, error)) return false;
         }
         return true;
@@ -158,6 +190,7 @@ private:
     Runner& runner_;
     const TourVisit& visit_;
     int number_ = 0;
+    std::string textMode_ = kBoot;  // keys that reach the text reading mode
 };
 
 std::string Html(std::string_view text) {
