@@ -798,12 +798,21 @@ TEST(RunnerOutput, LogDecodesTheRingFromTheOldestRecordAcrossTheWrap) {
               "count,2026-03-07T12:01:00,300\n"
               "count,2026-03-07T12:02:00,9\n"
               "note,2026-03-07T12:00:00,\"h\"\"\"\n");
-    // Not yet wrapped: from the start up to the write address; mode 1 counts
-    // one second after their stamp.
+    // Not yet wrapped: from the first stamp up to the write address (below it
+    // the area was never written); mode 1 counts one second after their stamp.
     const uint8_t start[] = {4, 0x55, 0xAA, 0x00, 26, 1, 1, 0, 0, 59, 0x55, 0xAA, 1, 5};
     std::copy(std::begin(start), std::end(start), area.begin());
     EXPECT_EQ(DecodeFlashLog(area.data(), sizeof start),
-              "kind,time,value\ncount,,4\nstamp,2026-01-01T00:00:59,1\ncount,2026-01-01T00:01:00,5\n");
+              "kind,time,value\nstamp,2026-01-01T00:00:59,1\ncount,2026-01-01T00:01:00,5\n");
+
+    // Power-on stamps the area's start before moving to where the built-in
+    // history ends: the zeros between are no counts.
+    std::vector<uint8_t> boot(kFlashAreaSize, 0);
+    std::copy(start + 1, start + 13, boot.begin());
+    std::copy(start + 1, start + 14, boot.begin() + kHistoryImageEnd);
+    EXPECT_EQ(DecodeFlashLog(boot.data(), kHistoryImageEnd + 13),
+              "kind,time,value\nstamp,2026-01-01T00:00:59,1\nstamp,2026-01-01T00:00:59,1\n"
+              "count,2026-01-01T00:01:00,5\n");
 
     // The same through the program, from a `flash` dump.
     TempDir dir;

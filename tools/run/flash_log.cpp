@@ -82,14 +82,28 @@ std::string DecodeFlashLog(const uint8_t* area, uint32_t writeAddress) {
     }
 
     std::string csv = "kind,time,value\n";
+    // Start at the first marker: once wrapped, the oldest bytes may be the
+    // tail of an overwritten record; before that, the area below the first
+    // stamp was never written (power-on puts the write address where the
+    // built-in history ends), and the device writes a stamp before any
+    // count it logs.
     size_t i = 0;
-    if (wrapped) {
-        // The oldest bytes may be the tail of an overwritten record.
-        while (i + 1 < bytes.size() && !(bytes[i] == kMarker && bytes[i + 1] == kMarker2)) ++i;
+    while (i + 1 < bytes.size() && !(bytes[i] == kMarker && bytes[i + 1] == kMarker2)) ++i;
+    // Power-on writes its stamp at the erased area's start and only then
+    // moves the write address to where the built-in history ends, so the
+    // zeros between were never written: no counts.
+    size_t neverWritten = 0;
+    if (!wrapped && writeAddress > kHistoryImageEnd) {
+        neverWritten = kHistoryImageEnd;
+        while (neverWritten > 0 && bytes[neverWritten - 1] == 0) --neverWritten;
     }
     Clock clock;
     const size_t n = bytes.size();
     while (i < n) {
+        if (i >= neverWritten && i < kHistoryImageEnd && !wrapped && writeAddress > kHistoryImageEnd) {
+            i = kHistoryImageEnd;
+            continue;
+        }
         if (bytes[i] != kMarker) {
             csv += "count," + SampleTime(clock) + "," + std::to_string(bytes[i]) + "\n";
             ++i;
