@@ -72,7 +72,8 @@ Exec RunBinary(const std::string& args, const std::string& stdinText = "",
     std::ofstream(in, std::ios::binary) << stdinText;
     // The time limit turns a runner that hangs (say, reading an endless
     // standard input) into a failure.
-    const std::string command = std::string("timeout 120 '") + (bin ? bin : "false") + "' " + args +
+    const std::string command = std::string("LSAN_OPTIONS=suppressions='") + GEIGERSIM_LSAN_SUPPRESSIONS +
+                                "':print_suppressions=0 timeout 120 '" + (bin ? bin : "false") + "' " + args +
                                 " <'" + (stdinPath ? std::string(stdinPath) : in.string()) +
                                 "' >'" + out.string() + "' 2>'" + err.string() + "'";
     Exec r;
