@@ -168,7 +168,10 @@ public:
         while (TimedCountMenu[oneMinute].text != kLabelOneMinute) ++oneMinute;
         const std::string started =
             Keys(Keys(Keys(Keys(kBoot, "select"), "down", timedRow), "select"), "down", oneMinute);
-        const std::string reading = Keys(Keys(started, "select") + kSettle, "back", 2) + kSettle;
+        // While it runs, the Timed Count menu offers "Cancel" in its place.
+        const std::string running = Keys(started, "select") + kSettle;
+        if (!Menu(CancelMenu, "main-menu--timed-count-running", running, error)) return false;
+        const std::string reading = Keys(running, "back", 2) + kSettle;
         std::string keys;
         for (int steps = 0; steps < 5; ++steps) {
             keys = Keys(Keys(reading, "back"), "back", steps) + kSettle;
