@@ -778,6 +778,35 @@ TEST(RunnerProgram, VersionHelpAndScaledPngs) {
     EXPECT_EQ(height, 918u);
 }
 
+TEST(RunnerProgram, PanelTurnsOnceSwivelIsChosenAndShowsTheLcdThere) {
+    if (!PanelAvailable()) GTEST_SKIP() << "built without the window";
+    TempDir dir;
+    // Main menu, Display Option, Swivel Display: Select shows the setting, a
+    // second Select steps it to "Swivel".
+    const std::string swivel = "press select; press down; press select; press down; "
+                               "press down; press down; press down; press down; press down; press down; "
+                               "press select; press select; wait 3s; ";
+    auto lcdAt = [&](const std::string& file, int x, int y) {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        if (!png_image_begin_read_from_file(&image, file.c_str())) return 0u;
+        image.format = PNG_FORMAT_RGB;
+        std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
+        if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return 0u;
+        const png_byte* p = &rgb[(static_cast<size_t>(y) * image.width + static_cast<size_t>(x)) * 3];
+        return static_cast<unsigned>(p[0] << 16 | p[1] << 8 | p[2]);
+    };
+    const std::string upright = (dir / "u.png").string(), turned = (dir / "t.png").string();
+    Exec r = RunBinary("--seed 1 -e 'press select; wait 3s; png " + upright + " panel' -e '" + swivel +
+                       "expect swivelMode == 1; png " + turned + " panel'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    // The LCD's corner: upright at (79, 78), turned at (204, 169).
+    const unsigned lcdColours[] = {kLcdBackground, kLcdInk};
+    EXPECT_NE(std::find(std::begin(lcdColours), std::end(lcdColours), lcdAt(upright, 80, 79)), std::end(lcdColours));
+    EXPECT_EQ(std::find(std::begin(lcdColours), std::end(lcdColours), lcdAt(upright, 205, 170)), std::end(lcdColours));
+    EXPECT_NE(std::find(std::begin(lcdColours), std::end(lcdColours), lcdAt(turned, 205, 170)), std::end(lcdColours));
+}
+
 TEST(RunnerOutput, LogDecodesTheRingFromTheOldestRecordAcrossTheWrap) {
     std::vector<uint8_t> area(kFlashAreaSize, 0);
     // Written last, just below the wrap point: a stamp at 12:00:00 in mode 2
