@@ -42,8 +42,6 @@ Options:
   --version                    show the version and exit
 
 Commands:
-  At start the device is unpowered with its LCD unlit, as right after the
-  window opens.
   press KEY        click a key: back, up, down, select (or 0, 1, 2, 3)
   wait DURATION    advance virtual time: 500ms, 2.5s, 10m, 24h, 7d (a positive
                    multiple of 500 ms, at most 1000d); every 500 ms runs the
@@ -54,25 +52,24 @@ Commands:
   lcd [FILE]       print the LCD (or write it to FILE): 32 lines of 122
                    characters, '#' ink, '.' background, '-' unlit
   text             print the text the LCD shows, one line per text row
-  png FILE [scale N] [panel]
-                   write the 244 x 64 LCD picture as a PNG, scaled N times
-                   (1..8); with panel the whole front panel as the window
-                   shows it
-  tour DIR [scale N] [panel]
-                   start afresh and write a PNG of every screen, and
-                   DIR/index.html with the key sequence to each
+  png FILE [scale N] [panel]  write the 244 x 64 LCD picture as a PNG,
+                              scaled N times (1..8); with panel the whole
+                              front panel as the window shows it
+  tour DIR [scale N] [panel]  start afresh and write a PNG of every
+                              screen, and DIR/index.html with the key
+                              sequence to each
   flash FILE       write the 65,536-byte DataFlash write area
   log FILE         write the write area's records as CSV
   state            print the firmware state as one line of JSON
   echo TEXT        print TEXT
-  expect text X Y TEXT
-                   the small font's cells from LCD pixel X, Y show TEXT
-                   (\xNN for a symbol, \\ for a backslash)
+  expect text X Y TEXT  the small font's cells from LCD pixel X, Y
+                        show TEXT (\xNN for a symbol, \\ for a backslash)
   expect lcd FILE  the LCD equals the dump in FILE (as lcd FILE writes it)
-  expect FIELD OP VALUE
-                   a field of state compares so; OP is ==, !=, <, <=, >, >=
-                   (texts: == and != only)
-  FILE may be "-" for standard output.
+  expect FIELD OP VALUE  a field of state compares so; OP is ==, !=,
+                         <, <=, >, >= (texts: == and != only)
+
+At start the device is unpowered with its LCD unlit, as right after the
+window opens. FILE may be "-" for standard output.
 
 Exit status:
   0   success
