@@ -6,6 +6,7 @@
 #include "app/host_state.h"
 #include "app/launch_options.h"
 #include "link/real_mode.h"
+#include "platform/clock.h"
 
 SimulatorApp::SimulatorApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("geigersim"));
@@ -15,6 +16,10 @@ SimulatorApp::SimulatorApp(int& argc, char** argv) : QApplication(argc, argv) {
 int SimulatorApp::Run() {
     QThread::msleep(150);
     if (launchOptions.restart) restartRequested = 1;
+    // Without these the clock is the start moment and power-on seeds from
+    // the time, as ever.
+    if (launchOptions.clock) RtcSetSnapshot(*launchOptions.clock);
+    if (launchOptions.seed) RandomSetSeedOverride(true, *launchOptions.seed);
     FrontPanelDialog dialog;
     dialog.show();
     dialog.exec();
