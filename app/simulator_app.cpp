@@ -21,6 +21,8 @@ int SimulatorApp::Run() {
     if (launchOptions.clock) RtcSetSnapshot(*launchOptions.clock);
     if (launchOptions.seed) RandomSetSeedOverride(true, *launchOptions.seed);
     FrontPanelDialog dialog;
+    // Before the first timer period, so the script starts at time 0.
+    if (!launchOptions.record.isEmpty()) dialog.StartRecording(launchOptions.record);
     dialog.show();
     dialog.exec();
     // The reader stops before the port closes; both outlive the window.
