@@ -3,6 +3,7 @@
 #include "app/session_script.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
