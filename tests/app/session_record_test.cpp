@@ -97,13 +97,23 @@ private slots:
         auto periods = [&](int n) {
             for (int i = 0; i < n; ++i) dialog.HalfSecondEvent();
         };
-        // On at an odd period; panel keys and the keyboard path; no period
-        // between two keys.
+        // On at an odd period; panel keys and the keyboard path, with and
+        // without periods between them; into "Display Option" and its
+        // "Swivel Display" editor, stepped to "Swivel".
         for (auto [n, command] : {std::pair{3, kCmdSelectPower}, {7, kCmdKeyboardSelectPower}, {1, kCmdDown},
-                                  {0, kCmdKeyboardDown}, {4, kCmdBack}}) {
+                                  {0, kCmdKeyboardSelectPower}, {1, kCmdDown}, {0, kCmdKeyboardDown}, {2, kCmdDown},
+                                  {0, kCmdDown}, {1, kCmdDown}, {0, kCmdDown}, {0, kCmdDown}, {1, kCmdSelectPower},
+                                  {2, kCmdKeyboardSelectPower}}) {
             periods(n);
             dialog.OnKeyCommand(command);
         }
+        // Once the box has closed, Up and Down swap in the menu: the script
+        // names the key the device got.
+        periods(9);
+        QCOMPARE(fw.displayTurned, uint8_t(1));
+        dialog.OnKeyCommand(kCmdUp);
+        dialog.OnKeyCommand(kCmdKeyboardUp);
+        periods(1);
         // Real mode as a port and its report timer set it: counts change
         // between periods and hold over a second without a new report.
         realMode = 1;
