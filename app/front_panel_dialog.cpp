@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -366,6 +367,13 @@ void FrontPanelDialog::RecordScript() {
         SayRecordingNeedsDemoMode();
         return;
     }
+    // A script replays from power-on, so a device that is on must start again.
+    if (fw.powered != 0 &&
+        QMessageBox::question(this, QStringLiteral("Record Script"),
+                              QStringLiteral("A recording starts from a fresh power-on: the device is switched "
+                                             "off and what it shows now is lost. Start recording?"),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
+        return;
     const QString path = QFileDialog::getSaveFileName(
         this, QStringLiteral("Record Script (the device starts again from power-on)"),
         QStringLiteral("session.txt"), QStringLiteral("geigersim-run scripts (*.txt);;All files (*)"));
