@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QImageWriter>
 #include <QGuiApplication>
 #include <QIcon>
@@ -16,6 +17,7 @@
 #include <QWindow>
 
 #include "app/key_commands.h"
+#include "app/link_panel.h"
 #include "app/offscreen_surface.h"
 #include "app/panel_render.h"
 #include "app/popup_menu.h"
@@ -27,11 +29,13 @@
 #include "firmware/state.h"
 #include "geigersim_version.h"
 #include "link/about_dialog.h"
+#include "link/count_log.h"
 #include "link/host_link.h"
+#include "link/link_status.h"
 #include "link/modal_runner.h"
 #include "link/port_settings_dialog.h"
 #include "link/real_mode.h"
-#include "link/serial_devices.h"
+#include "link/serial_port_info.h"
 #include "platform/clock.h"
 #include "platform/lcd.h"
 #include "platform/show_lcd.h"
@@ -130,6 +134,7 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     reportTimer_.setInterval(1000);
     connect(&reportTimer_, &QTimer::timeout, this, [] { DecodeCountReport(); });
     SetLinkHost(this);
+    linkPanel_ = new LinkPanel(this);
 
     frontPanel = this;
     recorder_ = std::make_unique<SessionRecorder>();
@@ -262,6 +267,7 @@ void FrontPanelDialog::OnMenuCommand(int commandId) {
         case kCmdSendKey3: SendTestCommand(TestCommand::Key3); break;
         case kCmdPowerOff: SendTestCommand(TestCommand::PowerOff); break;
         case kCmdAbout: About(); break;
+        case kCmdLogCounts: linkPanel_->ToggleCountLog(); break;
         case kCmdCopyLcd: CopyLcd(); break;
         case kCmdSaveLcdPng: SaveLcdAsPng(); break;
         case kCmdSavePanelPng: SavePanelAsPng(); break;
@@ -273,7 +279,7 @@ void FrontPanelDialog::OnMenuCommand(int commandId) {
 }
 
 void FrontPanelDialog::OtherPort() {
-    PortSettingsDialog dialog(this, ListSerialDevices());
+    PortSettingsDialog dialog(this, FindSerialDevices());
     dialog.Preset(portSettings);
     if (RunModal(dialog) != QDialog::Accepted) return;
     ChooseOtherPort(dialog.Choices());
@@ -291,8 +297,11 @@ void FrontPanelDialog::ShowMessage(const char* text, const char* caption) {
     ShowMessageBox(QString::fromLatin1(text), caption != nullptr ? QString::fromLatin1(caption) : QString());
 }
 
+void FrontPanelDialog::ShowNotice(const char* text) { ShowLinkNotice(this, QString::fromUtf8(text)); }
+
 void FrontPanelDialog::Exit() {
     readerRunning = 0;
+    EndLinkRetries();
     QTimer::singleShot(100, this, [this] { done(QDialog::Accepted); });
 }
 
@@ -308,6 +317,7 @@ void FrontPanelDialog::HalfSecondEvent() {
     }
     const bool secondTick =
         FirmwareTimerPeriod(halfSecondEvents_, SessionRecorder::BeforeSecondTick, recorder_.get());
+    if (secondTick) CountLogAfterSecond();
     recorder_->Period(secondTick);
 }
 
@@ -316,6 +326,7 @@ PanelScene FrontPanelDialog::CurrentScene() const {
     scene.layout = layoutTurned;
     scene.lcd = presented_;
     scene.frameColour = frame_->image().pixel(0, 0);
+    scene.lamp = linkPanel_->lamp();
     return scene;
 }
 
@@ -323,6 +334,7 @@ bool FrontPanelDialog::HostMenuChecked(int commandId) const {
     switch (commandId) {
         case kCmdZoom100: return true;
         case kCmdAlwaysOnTop: return (windowFlags() & Qt::WindowStaysOnTopHint) != 0;
+        case kCmdLogCounts: return CountLogActive();
         case kCmdRecordScript: return recording();
         default: return false;
     }
@@ -461,6 +473,12 @@ void FrontPanelDialog::PaintShadowStrip(QPainter& painter) {
         g.setColorAt(1, base);
         painter.fillRect(QRect(0, ph, std::min(pw, width()), height() - ph), g);
     }
+}
+
+bool FrontPanelDialog::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && linkPanel_->ShowToolTip(*static_cast<QHelpEvent*>(event), layoutTurned))
+        return true;
+    return QDialog::event(event);
 }
 
 void FrontPanelDialog::paintEvent(QPaintEvent*) {

@@ -14,6 +14,7 @@
 #include "app/panel_render.h"
 #include "link/link_host.h"
 
+class LinkPanel;
 class OffscreenSurface;
 class QMenu;
 class SessionRecorder;
@@ -36,6 +37,7 @@ public:
     void StartReportTimer() override;
     void StopReportTimer() override;
     void ShowMessage(const char* text, const char* caption) override;
+    void ShowNotice(const char* text) override;
     bool reportTimerActive() const { return reportTimer_.isActive(); }
 
     // A key command (102-105, 107-110 from the panel keys, 1000-1003 from
@@ -73,6 +75,7 @@ public:
     static const QString& StartHintText();
 
 protected:
+    bool event(QEvent* event) override;  // the lamp's tooltip
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -117,6 +120,7 @@ private:
     QImage presented_;   // what the LCD area shows
     QTimer halfSecondTimer_;
     QTimer reportTimer_;
+    LinkPanel* linkPanel_ = nullptr;  // a child: the lamp, the watch over the line
     uint64_t halfSecondEvents_ = 0;
     int skinApplications_ = 0;
     bool inPaint_ = false;

@@ -115,7 +115,8 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
                                                  "or 921600."),
                                   QStringLiteral("RATE"));
     const QCommandLineOption logCounts(QStringLiteral("log-counts"),
-                                       QStringLiteral("Append one CSV line per count report received to FILE."),
+                                       QStringLiteral("Append one CSV line per count report decoded to FILE: local "
+                                                      "time, count, turned (0/1) and the CPM after that second."),
                                        QStringLiteral("FILE"));
     const QCommandLineOption traceLink(QStringLiteral("trace-link"),
                                        QStringLiteral("Write every byte sent to and received from the counter to "

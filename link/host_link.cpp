@@ -34,6 +34,10 @@ void HostShowMessage(const char* text, const char* caption) {
     if (gHost != nullptr) gHost->ShowMessage(text, caption);
 }
 
+void HostShowNotice(const char* text) {
+    if (gHost != nullptr) gHost->ShowNotice(text);
+}
+
 void SendCommand(std::string_view command) { serialPort.Send(command.data(), int(command.size()), 0); }
 
 void SendKeyCommand(uint8_t k) {

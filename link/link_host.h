@@ -13,6 +13,8 @@ public:
     virtual void SetLayout(int turned) = 0;
     // An OK-only message box; a null caption means the application's title.
     virtual void ShowMessage(const char* text, const char* caption) = 0;
+    // A notice that does not block: the timers keep running meanwhile.
+    virtual void ShowNotice(const char* text) { (void)text; }
 };
 
 // Installs host (nullptr removes it); returns the previous one.
@@ -24,3 +26,4 @@ void HostStartReportTimer();
 void HostStopReportTimer();
 void HostSetLayout(int turned);
 void HostShowMessage(const char* text, const char* caption = nullptr);
+void HostShowNotice(const char* text);

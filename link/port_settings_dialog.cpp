@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QAbstractItemView>
 #include <QPushButton>
 
 #include "link/dialog_units.h"
@@ -28,7 +29,7 @@ void Select(QComboBox* list, int index) {
 
 }  // namespace
 
-PortSettingsDialog::PortSettingsDialog(QWidget* parent, const std::vector<std::string>& extraDevices)
+PortSettingsDialog::PortSettingsDialog(QWidget* parent, const std::vector<SerialDeviceEntry>& extraDevices)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Serial Port Setting"));
     setModal(true);
@@ -42,7 +43,15 @@ PortSettingsDialog::PortSettingsDialog(QWidget* parent, const std::vector<std::s
     portList_ = AddList(this, du, 1034, comItems, 57, 34, 101);
     for (int i = 0; i < kComItems; ++i)
         portList_->setItemData(i, QString::fromStdString(DevicePathForPort(i + 1)), Qt::ToolTipRole);
-    for (const std::string& path : extraDevices) portList_->addItem(QString::fromStdString(path));
+    for (const SerialDeviceEntry& device : extraDevices) {
+        const QString path = QString::fromStdString(device.path);
+        const QString description = QString::fromStdString(device.description);
+        portList_->addItem(description.isEmpty() ? path : path + QStringLiteral(" \u2014 ") + description, path);
+        portList_->setItemData(portList_->count() - 1, description.isEmpty() ? path : path + '\n' + description,
+                               Qt::ToolTipRole);
+    }
+    // The descriptions are long: the open list may be wider than the field.
+    portList_->view()->setMinimumWidth(portList_->view()->sizeHintForColumn(0));
     portList_->setEditable(true);
     portList_->setInsertPolicy(QComboBox::NoInsert);
     portList_->lineEdit()->setPlaceholderText(QStringLiteral("/dev/..."));
@@ -91,7 +100,8 @@ void PortSettingsDialog::ShowMembers() {
     Select(rateList_, rate);
     Select(stopBitList_, stopBits);
     if (!devicePath.isEmpty()) {
-        const int found = portList_->findText(devicePath);
+        int found = portList_->findData(devicePath);
+        if (found < 0) found = portList_->findText(devicePath);
         if (found >= 0) portList_->setCurrentIndex(found);
         else portList_->setEditText(devicePath);
     } else if (port >= 0 && port < kComItems) {
@@ -116,6 +126,8 @@ void PortSettingsDialog::OnOk() {
     if (item >= 0 && item < kComItems) {
         port = item;
         devicePath.clear();
+    } else if (item >= kComItems && !ItemPath(item).isEmpty()) {
+        devicePath = ItemPath(item);
     } else {
         devicePath = text;  // "COM15", a path from the list or a typed one
     }
@@ -124,6 +136,8 @@ void PortSettingsDialog::OnOk() {
     control = controlList_->currentIndex();
     accept();
 }
+
+QString PortSettingsDialog::ItemPath(int item) const { return portList_->itemData(item).toString(); }
 
 PortSettings PortSettingsDialog::Choices() const {
     PortSettings s;

@@ -1,9 +1,9 @@
 // "Serial Port Setting": the port and rate of real mode ("Other Port").
 //
 // The port list offers COM1 to COM12 (/dev/ttyS0 to /dev/ttyS11, the device
-// path shows as the item's tool tip), then the USB adapters and other serial
-// devices found on this machine; its field is editable, so any device path
-// (a pseudo-terminal such as /dev/pts/3) can be typed.
+// path shows as the item's tool tip), then the serial devices found on this
+// machine, each by its path with what identifies it; its field is editable,
+// so any device path (a pseudo-terminal such as /dev/pts/3) can be typed.
 #pragma once
 
 #include <QDialog>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "link/host_link.h"
+#include "link/serial_port_info.h"
 
 class QComboBox;
 class QPushButton;
@@ -30,9 +31,10 @@ public:
     // COM items; empty otherwise.
     QString devicePath;
 
-    // extraDevices follow COM12 in the port list.
+    // extraDevices follow COM12 in the port list, shown as "path — description";
+    // choosing one chooses its path.
     explicit PortSettingsDialog(QWidget* parent = nullptr,
-                                const std::vector<std::string>& extraDevices = {});
+                                const std::vector<SerialDeviceEntry>& extraDevices = {});
 
     // Presets the port and the rate (and a device path) from the remembered
     // choices; the other lists keep their defaults.
@@ -58,6 +60,8 @@ private:
     // Each list shows the item of its member.
     void ShowMembers();
     void OnOk();
+    // The device path an item stands for ("" for the COM items and typed text).
+    QString ItemPath(int item) const;
 
     QComboBox* portList_;
     QComboBox* rateList_;

@@ -6,9 +6,15 @@
 #include <cstring>
 #include <thread>
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include "firmware/state.h"
+#include "link/count_log.h"
 #include "link/host_link.h"
 #include "link/link_host.h"
+#include "link/link_status.h"
+#include "link/link_trace.h"
 #include "link/protocol.h"
 #include "link/serial_port.h"
 
@@ -26,9 +32,22 @@ namespace {
 // end it is stopped (destroyed first) before the port closes.
 struct Reader {
     std::thread thread;
+    // Wakes the reader from its wait when it is to stop.
+    int wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     ~Reader() {
+        Stop();
+        if (wakeFd >= 0) ::close(wakeFd);
+    }
+    void Stop() {
         readerRunning = 0;
-        if (thread.joinable()) thread.join();
+        if (!thread.joinable()) return;
+        if (wakeFd >= 0) {
+            const uint64_t one = 1;
+            (void)!::write(wakeFd, &one, sizeof one);
+        }
+        thread.join();
+        uint64_t drained = 0;
+        if (wakeFd >= 0) (void)!::read(wakeFd, &drained, sizeof drained);
     }
 };
 
@@ -40,6 +59,9 @@ namespace {
 Reader reader;
 
 constexpr auto kHeartbeatDelay = std::chrono::milliseconds(300);
+// How long the reader sleeps at most between two looks at readerRunning,
+// for a stop that only clears the flag ("Exit").
+constexpr int kReaderWaitMs = 100;
 
 bool AllDigits(const std::string& s) {
     return !s.empty() && s.size() <= 6 &&
@@ -78,6 +100,7 @@ int AppendReceived(const uint8_t* bytes, int n) {
     std::lock_guard<std::mutex> lock(rxLock);
     const int room = kRxBufferSize - rxCount;
     const int kept = std::min(n, std::max(room, 0));
+    linkStatus.droppedBytes += uint64_t(n - kept);
     if (kept > 0) {
         std::memcpy(rxBuffer + rxCount, bytes, size_t(kept));
         rxCount += kept;
@@ -88,9 +111,18 @@ int AppendReceived(const uint8_t* bytes, int n) {
 void ReaderThread() {
     uint8_t received[kRxBufferSize];
     do {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        const int n = serialPort.Read(received, int(sizeof received));
-        if (n > 0) AppendReceived(received, n);
+        // Sleeps until bytes come rather than polling each millisecond.
+        bool lost = false;
+        const int n = serialPort.WaitAndRead(received, int(sizeof received), reader.wakeFd, kReaderWaitMs, lost);
+        if (n > 0) {
+            TraceBytes(TraceDirection::Received, received, n);
+            AppendReceived(received, n);
+        }
+        if (lost) {
+            // A hung-up line stays readable: leave at once instead of spinning.
+            lineLostByReader = 1;
+            break;
+        }
     } while (readerRunning == 1);
     readerStopped = 1;
 }
@@ -106,16 +138,15 @@ void StartReader() {
     // the thread has run is not overwritten by it.
     readerRunning = 1;
     readerStopped = 0;
+    lineLostByReader = 0;
     reader.thread = std::thread(ReaderThread);
 }
 
-void StopReader() {
-    readerRunning = 0;
-    if (reader.thread.joinable()) reader.thread.join();
-}
+void StopReader() { reader.Stop(); }
 
 void DecodeCountReport() {
     if (readerRunning == 0 || readerStopped == 1) {
+        if (lineLostByReader == 1) fw.realCount = 0;  // a gone line reports nothing
         HostStopReportTimer();
         return;
     }
@@ -134,8 +165,15 @@ void DecodeCountReport() {
     }
     // A report read from its second byte: the marker is in the second place.
     if (!HasReportMarker(b0) && HasReportMarker(b1)) std::swap(b0, b1);
-    if (!IsReportStart(b0)) return;
+    if (!IsReportStart(b0)) {
+        NoteIgnoredPair();
+        if (LinkTraceActive()) TraceNote("ignored pair " + std::to_string(b0) + " " + std::to_string(b1));
+        return;
+    }
     fw.realCount = int32_t(ReportCount(b0, b1));
+    if (LinkTraceActive()) TraceNote("decoded " + std::to_string(fw.realCount) + (ReportTurned(b0) ? " turned" : ""));
+    NoteValidReport(LinkClockMs());
+    NoteCountForLog(uint32_t(fw.realCount), ReportTurned(b0));
     HostSetLayout(ReportTurned(b0) ? 1 : 0);
 }
 
@@ -159,17 +197,25 @@ bool OpenRealMode(const PortChoice& port) {
     // Never close the line under a running reader.
     StopReader();
     HostStopReportTimer();
+    if (serialPort.IsOpen()) TraceNote("closed " + serialPort.DevicePath());
     serialPort.Close();
-    if (port.devicePath.empty() ||
-        serialPort.OpenDevice(port.devicePath, RateForIndex(portSettings.rateIndex)) != 1) {
+    const int rate = RateForIndex(portSettings.rateIndex);
+    ResetLinkStatus(port.devicePath, rate);
+    if (port.devicePath.empty() || serialPort.OpenDevice(port.devicePath, rate) != 1) {
+        TraceNote("cannot open " + port.devicePath);
         HostShowMessage("COM port open error", "error");
         return false;
     }
+    TraceNote("opened " + port.devicePath + " at " + std::to_string(rate) + " bit/s");
+    StartLine();
+    return true;
+}
+
+void StartLine() {
     fw.realCount = 0;  // nothing from an earlier device counts for this one
     StartReader();
     std::this_thread::sleep_for(kHeartbeatDelay);
     SendHeartbeat(1);
-    return true;
 }
 
 namespace {
@@ -202,10 +248,12 @@ void ChooseOtherPort(const PortSettings& chosen) {
 
 void ChooseDemoMode() {
     realMode = 0;
+    linkStatus.lost = false;
     SendHeartbeat(0);
 }
 
 void ShutdownLink() {
+    linkStatus.lost = false;
     StopReader();
     HostStopReportTimer();
     serialPort.Close();
@@ -217,6 +265,8 @@ void ResetLink() {
     portNumber = 2;
     remoteControl = 1;
     portSettings = PortSettings{};
+    ResetLinkStatus(std::string(), 0);
+    lineLostByReader = 0;
     std::lock_guard<std::mutex> lock(rxLock);
     std::memset(rxBuffer, 0, sizeof rxBuffer);
     rxCount = 0;

@@ -38,9 +38,10 @@ struct PortChoice {
 PortChoice ParsePortName(const std::string& name);
 
 // Appends what the reader received to rxBuffer; bytes beyond its 4096 are
-// dropped. Returns how many were kept.
+// dropped (and counted in linkStatus.droppedBytes). Returns how many were kept.
 int AppendReceived(const uint8_t* bytes, int n);
-// The reader thread's body: polls the port every millisecond while readerRunning is 1.
+// The reader thread's body: takes what arrives as it arrives while
+// readerRunning is 1; leaves when the line goes away (lineLostByReader).
 void ReaderThread();
 // Starts a reader on the open port with an empty rxBuffer.
 void StartReader();
@@ -54,6 +55,9 @@ void DecodeCountReport();
 // Sends "<HEARTBEAT1>>" or "<HEARTBEAT0>>"; on starts the report timer, off
 // stops the reader and the timer.
 void SendHeartbeat(int on);
+
+// On a port just opened: the reader, then "<HEARTBEAT1>>" 300 ms later.
+void StartLine();
 
 // Closes the port, opens the chosen one at the remembered rate, starts the
 // reader and, 300 ms later, the heartbeat. On failure shows "COM port open

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "link/link_host.h"
+#include "link/link_trace.h"
 #include "link/serial_rate.h"
 
 namespace {
@@ -129,6 +130,7 @@ int SerialPort::Send(const uint8_t* bytes, int n, int pauseMs) {
         WriteByte(bytes[i]);
         if (pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
     }
+    TraceBytes(TraceDirection::Sent, bytes, n);
     return n;
 }
 
@@ -150,4 +152,34 @@ int SerialPort::Read(uint8_t* buffer, int capacity) {
         if (poll(&p, 1, kReadWaitMs) == 1 && (p.revents & POLLIN) != 0) got = ::read(fd_, buffer, wanted);
     }
     return got > 0 ? int(got) : 0;
+}
+
+int SerialPort::WaitAndRead(uint8_t* buffer, int capacity, int wakeFd, int timeoutMs, bool& lost) {
+    lost = false;
+    if (open_ != 1 || fd_ < 0 || buffer == nullptr || capacity <= 0) return 0;
+    pollfd p[2] = {{fd_, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+    const int ready = poll(p, wakeFd >= 0 ? 2 : 1, timeoutMs);
+    if (ready <= 0) return 0;  // timed out or interrupted
+    if (wakeFd >= 0 && (p[1].revents & POLLIN) != 0) return 0;
+    const short events = p[0].revents;
+    if ((events & POLLNVAL) != 0) {
+        lost = true;
+        return 0;
+    }
+    if ((events & (POLLIN | POLLHUP | POLLERR)) == 0) return 0;
+    const int n = Read(buffer, capacity);
+    if (n > 0) return n;
+    // Readable with nothing waiting: only read itself tells a failure from a
+    // byte that came in since. End of file counts only with the hang-up:
+    // with VMIN and VTIME 0 a live line also reads 0 when it has nothing.
+    const ssize_t got = ::read(fd_, buffer, size_t(capacity));
+    if (got > 0) return int(got);
+    const bool hungUp = (events & (POLLHUP | POLLERR)) != 0;
+    if (hungUp || (got < 0 && (errno == EIO || errno == ENXIO))) {
+        lost = true;
+        return 0;
+    }
+    // A wake-up without cause: pause as the reader always did, so it never spins.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return 0;
 }

@@ -44,6 +44,12 @@ public:
     // Places up to capacity of the waiting bytes in buffer; 0 when none
     // wait, the port is closed or the read fails.
     int Read(uint8_t* buffer, int capacity);
+    // The reader's wait: sleeps until bytes arrive, the line goes away or
+    // wakeFd (an eventfd, -1 for none) becomes readable, at most timeoutMs,
+    // then reads like Read. lost is set when the line hung up (end of file
+    // on a hung-up line) or failed with EIO or ENXIO (an adapter pulled out,
+    // the other end of a pseudo-terminal closed); the port stays open for Close.
+    int WaitAndRead(uint8_t* buffer, int capacity, int wakeFd, int timeoutMs, bool& lost);
 
     bool IsOpen() const { return open_ == 1; }
     const std::string& DevicePath() const { return path_; }

@@ -26,9 +26,12 @@ public:
         tcsetattr(master_, TCSANOW, &tio);
         fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
     }
-    ~PtyDevice() {
+    ~PtyDevice() { Vanish(); }
+    // Both ends closed: the simulator's side hangs up, as when the cable is pulled.
+    void Vanish() {
         if (slave_ >= 0) close(slave_);
         if (master_ >= 0) close(master_);
+        slave_ = master_ = -1;
     }
     PtyDevice(const PtyDevice&) = delete;
     PtyDevice& operator=(const PtyDevice&) = delete;

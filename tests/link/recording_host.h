@@ -11,6 +11,7 @@ struct RecordingHost : LinkHost {
     int timerStarts = 0;
     std::vector<int> layouts;
     std::vector<std::pair<std::string, std::string>> messages;  // text, caption ("" = title)
+    std::vector<std::string> notices;
 
     void StartReportTimer() override {
         timerRunning = true;
@@ -21,4 +22,5 @@ struct RecordingHost : LinkHost {
     void ShowMessage(const char* text, const char* caption) override {
         messages.emplace_back(text, caption != nullptr ? caption : "");
     }
+    void ShowNotice(const char* text) override { notices.emplace_back(text); }
 };

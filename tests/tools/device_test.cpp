@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "geigersim_version.h"
 #include "tools/device/device.h"
 #include "tools/device/options.h"
 
@@ -456,6 +457,10 @@ TEST(DeviceBinary, HelpBadOptionsAndDuration) {
     EXPECT_EQ(RunShell("'" + bin.string() + "' --cpm -5", &out), 2);
     EXPECT_NE(out.find("--cpm"), std::string::npos) << out;
     EXPECT_EQ(RunShell("'" + bin.string() + "' --frobnicate", &out), 2);
+    EXPECT_EQ(RunShell("'" + bin.string() + "' --reappear-after 1", &out), 2);  // nothing to reappear from
+    EXPECT_NE(out.find("--vanish-after"), std::string::npos) << out;
+    EXPECT_EQ(RunShell("'" + bin.string() + "' --version", &out), 0);
+    EXPECT_EQ(out, "geigersim-device " GEIGERSIM_VERSION "\n");
 
     // --duration ends the run by itself, with status 0.
     const auto start = std::chrono::steady_clock::now();
@@ -514,6 +519,37 @@ TEST(DeviceBinary, ServesReportsAndLogsKeysOnItsTerminal) {
     EXPECT_FALSE(fs::exists(fs::symlink_status(linkPath))) << "link left behind";
     EXPECT_NE(Slurp(logPath).find("stopped by SIGTERM"), std::string::npos);
     ::close(fd);
+    ::close(child.out);
+    fs::remove_all(dir);
+}
+
+// Pulled out and plugged back in: the host's side hangs up, then a new
+// terminal is at the same link (the end-to-end test talks to it).
+TEST(DeviceBinary, VanishesAndReappearsAtTheSameLink) {
+    const fs::path bin = DeviceBinary();
+    const fs::path dir = fs::temp_directory_path() / ("device_vanish_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path linkPath = dir / "counter";
+    Child child = Spawn(bin, {"--link", linkPath.string(), "--vanish-after", "0.6",
+                              "--reappear-after", "0.6", "--duration", "30"});
+    ASSERT_GT(child.pid, 0);
+    const std::string first = ReadLine(child.out, 5000);
+    ASSERT_EQ(first.rfind("/dev/", 0), 0u) << first;
+    const int fd = ::open(linkPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 5000), 1);
+    EXPECT_NE(p.revents & POLLHUP, 0) << "no hang-up when the counter vanished";
+    char byte;
+    const ssize_t r = ::read(fd, &byte, 1);
+    EXPECT_TRUE(r == 0 || (r < 0 && errno == EIO)) << r;  // end of file or EIO, by terminal mode
+    ::close(fd);
+
+    const std::string second = ReadLine(child.out, 5000);
+    ASSERT_EQ(second.rfind("/dev/", 0), 0u) << second;
+    EXPECT_EQ(fs::read_symlink(linkPath), fs::path(second));
+    ::kill(child.pid, SIGTERM);
+    EXPECT_EQ(WaitExit(child.pid, 5000), 0);
     ::close(child.out);
     fs::remove_all(dir);
 }

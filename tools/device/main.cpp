@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "geigersim_version.h"
 #include "tools/device/options.h"
 #include "tools/device/serve.h"
 
@@ -14,6 +15,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(geigerdevice::HelpText().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::fputs("geigersim-device " GEIGERSIM_VERSION "\n", stdout);
         return 0;
     }
     return geigerdevice::Serve(options);

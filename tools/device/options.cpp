@@ -77,6 +77,9 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
         if (arg == "-h" || arg == "--help") {
             if (!flag()) return false;
             options.help = true;
+        } else if (arg == "--version") {
+            if (!flag()) return false;
+            options.version = true;
         } else if (arg == "-v" || arg == "--verbose") {
             if (!flag()) return false;
             options.verbose = true;
@@ -115,6 +118,12 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
         } else if (arg == "--duration") {
             if (!takeValue()) return false;
             if (!ParseSeconds(value, options.durationMs)) return bad("expected a positive number of seconds");
+        } else if (arg == "--vanish-after") {
+            if (!takeValue()) return false;
+            if (!ParseSeconds(value, options.vanishAfterMs)) return bad("expected a positive number of seconds");
+        } else if (arg == "--reappear-after") {
+            if (!takeValue()) return false;
+            if (!ParseSeconds(value, options.reappearAfterMs)) return bad("expected a positive number of seconds");
         } else if (arg == "--link") {
             if (!takeValue()) return false;
             if (value.empty()) return bad("expected a path");
@@ -135,12 +144,18 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
         error = "--cpm and --counts exclude each other";
         return false;
     }
+    if (options.reappearAfterMs > 0 && options.vanishAfterMs == 0) {
+        error = "--reappear-after needs --vanish-after";
+        return false;
+    }
     return true;
 }
 
 std::string HelpText() {
     return R"(Usage: geigersim-device [OPTION]...
-A stand-in Geiger counter on a pseudo-terminal, for the simulator's real mode
+A stand-in Geiger counter on a pseudo-terminal.
+
+Serves a pseudo-terminal as a counter would, for the simulator's real mode
 or for scripts. Prints the terminal's path (e.g. /dev/pts/5) as the first line
 of standard output, then serves it until SIGINT, SIGTERM or --duration.
 
@@ -157,7 +172,7 @@ Anything else is logged as an unknown command. Reports start off.
 While reports are on, the device sends one two-byte count report every
 1000 ms, the first one 1000 ms after <HEARTBEAT1>>:
   first byte:  bit 7 = 1, bit 6 = turned, bits 5..0 = count bits 13..8
-  second byte: count bits 7..0
+  second byte:  count bits 7..0
 Counts above 16383 are sent as 16383. While turned, counts above 16127 are
 sent as 16127, because a first byte of 255 is not a valid report.
 
@@ -172,18 +187,29 @@ Options:
   --toggle-turned-every S
                     flip the orientation every S seconds after start
   --duration S      stop after S seconds (default: run until a signal)
+  --vanish-after S  close the terminal S seconds after start, as pulling the
+                    cable would: the host's side hangs up (with --link, the
+                    link goes too)
+  --reappear-after S
+                    S seconds after vanishing, open a new terminal (at the same
+                    --link path), print its path and answer heartbeats again,
+                    as a counter plugged back in; needs --vanish-after
   --link PATH       also make PATH a symlink to the terminal, removed at exit
                     (an existing symlink there is replaced)
   --log FILE        write the log to FILE instead of standard error
   -v, --verbose     also log every report sent
   -h, --help        show this help and exit
+      --version     show the version and exit
 Seconds may have decimals (0.5). Options take their value as the next word
 or after '=' (--cpm=120).
 
 The log has one line per event, with the seconds since start:
   [   3.002] key down
-Exit status: 0 when stopped by a signal or --duration, 1 if the terminal or
-the link cannot be made, 2 for a bad option.
+
+Exit status:
+  0  stopped by a signal or --duration
+  1  the terminal or the link cannot be made
+  2  a bad option
 )";
 }
 

@@ -15,10 +15,13 @@ struct Options {
     bool turned = false;
     int64_t toggleTurnedMs = 0;           // 0: never
     int64_t durationMs = 0;               // 0: until a signal
+    int64_t vanishAfterMs = 0;            // > 0: close the terminal then, as an unplugged cable
+    int64_t reappearAfterMs = 0;          // > 0: a new terminal this long after vanishing
     std::string link;                     // symlink to the slave; "" for none
     std::string log;                      // log file; "" for standard error
     bool verbose = false;                 // log every report sent
     bool help = false;
+    bool version = false;
 };
 
 // Parses argv[1..]. On a bad option returns false with a one-line message

@@ -51,9 +51,14 @@ struct Pty {
     int slave = -1;
     std::string path;
 
-    ~Pty() {
+    ~Pty() { Close(); }
+
+    // Closing the master hangs up the other side of the terminal.
+    void Close() {
         if (slave >= 0) ::close(slave);
         if (master >= 0) ::close(master);
+        slave = master = -1;
+        path.clear();
     }
 
     bool Open() {
@@ -90,11 +95,14 @@ struct Link {
     std::string path;
     std::string target;
 
-    ~Link() {
+    ~Link() { Remove(); }
+
+    void Remove() {
         if (path.empty()) return;
         char buffer[4096];
         const ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer);
         if (n >= 0 && std::string(buffer, static_cast<size_t>(n)) == target) ::unlink(path.c_str());
+        path.clear();
     }
 
     bool Make(const std::string& linkPath, const std::string& linkTarget) {
@@ -183,6 +191,8 @@ int Serve(const Options& options) {
     config.toggleTurnedMs = options.toggleTurnedMs;
     Device device(config, options.counts.empty() ? CountSource::Poisson(options.cpm, seed)
                                                  : CountSource::Sequence(options.counts));
+    // A counter plugged back in starts as a fresh one: reports off.
+    const Device freshDevice = device;
 
     const auto start = std::chrono::steady_clock::now();
     auto nowMs = [&] {
@@ -195,11 +205,40 @@ int Serve(const Options& options) {
     bool dropping = false;  // reports are being lost: nobody reads the terminal
     std::vector<SentReport> sent;
     std::vector<std::string> lines;
+    int64_t vanishAt = options.vanishAfterMs > 0 ? options.vanishAfterMs : -1;
+    int64_t reappearAt = -1;
     while (gStopSignal == 0) {
         int64_t now = nowMs();
         if (options.durationMs > 0 && now >= options.durationMs) {
             log.Line(now, "duration reached, stopping");
             return 0;
+        }
+        if (vanishAt >= 0 && now >= vanishAt) {
+            vanishAt = -1;
+            log.Line(now, "vanishing: " + pty.path + " closed" + (link.path.empty() ? "" : ", link removed"));
+            link.Remove();
+            pty.Close();
+            device = freshDevice;
+            if (options.reappearAfterMs > 0) reappearAt = now + options.reappearAfterMs;
+        }
+        if (reappearAt >= 0 && now >= reappearAt) {
+            reappearAt = -1;
+            if (!pty.Open()) return 1;
+            if (!options.link.empty() && !link.Make(options.link, pty.path)) return 1;
+            std::printf("%s\n", pty.path.c_str());
+            std::fflush(stdout);
+            log.Line(now, "reappearing: serving " + pty.path + (link.path.empty() ? "" : " (link " + link.path + ")"));
+        }
+        if (pty.master < 0) {
+            // Vanished: nothing to serve until the next deadline or a signal.
+            int64_t deadline = reappearAt;
+            if (options.durationMs > 0 && (deadline < 0 || options.durationMs < deadline)) deadline = options.durationMs;
+            timespec pause{};
+            const int64_t wait = std::max<int64_t>(0, deadline - now);
+            pause.tv_sec = static_cast<time_t>(wait / 1000);
+            pause.tv_nsec = static_cast<long>(wait % 1000) * 1000000L;
+            ::ppoll(nullptr, 0, deadline >= 0 ? &pause : nullptr, &waitMask);
+            continue;
         }
         sent.clear();
         device.Advance(now, sent);
@@ -218,6 +257,7 @@ int Serve(const Options& options) {
         int64_t deadline = -1;
         if (const auto next = device.NextReportMs()) deadline = *next;
         if (options.durationMs > 0 && (deadline < 0 || options.durationMs < deadline)) deadline = options.durationMs;
+        if (vanishAt >= 0 && (deadline < 0 || vanishAt < deadline)) deadline = vanishAt;
         timespec timeout{};
         timespec* timeoutPtr = nullptr;
         if (deadline >= 0) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "geigersim_version.h"
 #include "tools/run/runner.h"
 
 namespace {
@@ -24,6 +25,7 @@ Options:
                                instead of the time at power-on
   -e 'CMD; CMD; ...'           commands to run (may be given several times)
   -h, --help                   show this help and exit
+      --version                show the version and exit
 
 At start the device is unpowered with its LCD unlit, as right after the
 window opens. Commands:
@@ -83,6 +85,11 @@ int main(int argc, char** argv) {
             }
             if (arg == "-h" || arg == "--help") {
                 std::cout << kUsage;
+                std::cout.flush();
+                return std::cout ? 0 : 2;
+            }
+            if (arg == "--version") {
+                std::cout << "geigersim-run " GEIGERSIM_VERSION "\n";
                 std::cout.flush();
                 return std::cout ? 0 : 2;
             }
