@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -21,10 +22,12 @@
 #include "app/panel_render.h"
 #include "app/popup_menu.h"
 #include "app/resource_ids.h"
+#include "app/session_recorder.h"
 #include "app/shaped_key_button.h"
 #include "app/skin_image.h"
 #include "firmware/firmware.h"
 #include "firmware/state.h"
+#include "geigersim_version.h"
 #include "link/about_dialog.h"
 #include "link/count_log.h"
 #include "link/host_link.h"
@@ -33,6 +36,7 @@
 #include "link/port_settings_dialog.h"
 #include "link/real_mode.h"
 #include "link/serial_port_info.h"
+#include "platform/clock.h"
 #include "platform/lcd.h"
 #include "platform/show_lcd.h"
 
@@ -43,6 +47,14 @@ constexpr QRgb kUnlitGrey = qRgb(140, 140, 140);
 constexpr QRgb kFrameGrey = qRgb(170, 170, 170);
 constexpr QPoint kHintPosition(345, 222);
 constexpr int kHintRightLimit = kPanelPictureWidth - 6;
+
+// The start state puts realMode back to 0, which a running link would not
+// follow.
+void SayRecordingNeedsDemoMode() {
+    ShowMessageBox(QStringLiteral("A recording starts from a fresh power-on in demo mode. Choose \"Demo Mode\" "
+                                  "first; a port can be chosen again once the recording runs."),
+                   QStringLiteral("Record Script"));
+}
 
 bool DisplaySwivelled() { return fw.displayTurned == 1 && fw.swivelMode == 1; }
 
@@ -125,6 +137,7 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     linkPanel_ = new LinkPanel(this);
 
     frontPanel = this;
+    recorder_ = std::make_unique<SessionRecorder>();
 
     FirmwareHostStart();
 
@@ -216,18 +229,18 @@ void FrontPanelDialog::OnKeyCommand(int commandId) {
     const KeyAction action = MapKeyCommand(commandId, DisplaySwivelled());
     if (!action.valid) return;
     if (!action.panelKey) {
-        DispatchKey(action.key);
+        PressKey(action.key);
         return;
     }
     if (!action.powerKey) {
         SendKeyCommand(action.key);
-        DispatchKey(action.key);
+        PressKey(action.key);
         return;
     }
     // The first Select/Power click only switches the simulated device on; the
     // attached device is told about every later one.
     if (powerKeySeen == 1) SendKeyCommand(action.key);
-    DispatchKey(action.key);
+    PressKey(action.key);
     powerKeySeen = 1;
     // The first power click ends the hint in either layout: once the device
     // is on, the hint must not come back when the panel turns upright again.
@@ -259,6 +272,7 @@ void FrontPanelDialog::OnMenuCommand(int commandId) {
         case kCmdSaveLcdPng: SaveLcdAsPng(); break;
         case kCmdSavePanelPng: SavePanelAsPng(); break;
         case kCmdAlwaysOnTop: ToggleAlwaysOnTop(); break;
+        case kCmdRecordScript: RecordScript(); break;
         case kCmdExit: Exit(); break;
         default: break;
     }
@@ -301,7 +315,10 @@ void FrontPanelDialog::HalfSecondEvent() {
         restartRequested = 0;
         OnKeyCommand(kCmdSelectPower);
     }
-    if (FirmwareTimerPeriod(halfSecondEvents_)) CountLogAfterSecond();
+    const bool secondTick =
+        FirmwareTimerPeriod(halfSecondEvents_, SessionRecorder::BeforeSecondTick, recorder_.get());
+    if (secondTick) CountLogAfterSecond();
+    recorder_->Period(secondTick);
 }
 
 PanelScene FrontPanelDialog::CurrentScene() const {
@@ -318,6 +335,7 @@ bool FrontPanelDialog::HostMenuChecked(int commandId) const {
         case kCmdZoom100: return true;
         case kCmdAlwaysOnTop: return (windowFlags() & Qt::WindowStaysOnTopHint) != 0;
         case kCmdLogCounts: return CountLogActive();
+        case kCmdRecordScript: return recording();
         default: return false;
     }
 }
@@ -345,6 +363,71 @@ void FrontPanelDialog::ToggleAlwaysOnTop() {
     const bool onTop = (windowFlags() & Qt::WindowStaysOnTopHint) == 0;
     setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
     show();  // changing the flags hides the window
+}
+
+void FrontPanelDialog::PressKey(uint8_t key) {
+    recorder_->Press(key);
+    DispatchKey(key);
+}
+
+void FrontPanelDialog::RecordScript() {
+    if (recording()) {
+        StopRecording();
+        return;
+    }
+    if (realMode != 0) {
+        SayRecordingNeedsDemoMode();
+        return;
+    }
+    // A script replays from power-on, so a device that is on must start again.
+    if (fw.powered != 0 &&
+        QMessageBox::question(this, QStringLiteral("Record Script"),
+                              QStringLiteral("A recording starts from a fresh power-on: the device is switched "
+                                             "off and what it shows now is lost. Start recording?"),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
+        return;
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Record Script (the device starts again from power-on)"),
+        QStringLiteral("session.txt"), QStringLiteral("geigersim-run scripts (*.txt);;All files (*)"));
+    if (!path.isEmpty()) StartRecording(path);
+}
+
+bool FrontPanelDialog::StartRecording(const QString& path) {
+    if (realMode != 0) {
+        SayRecordingNeedsDemoMode();
+        return false;
+    }
+    ReturnToStartState();
+    // Power-on seeds the demo counts; a fixed seed is what makes the session
+    // repeatable, so one is fixed even when the command line gave none.
+    const unsigned seed = RandomSeedNow();
+    RandomSetSeedOverride(true, seed);
+    SessionHeader header;
+    header.version = GEIGERSIM_VERSION;
+    header.clock = rtcSnapshot;
+    header.seed = seed;
+    header.fileName = QFile::encodeName(path).toStdString();
+    return recorder_->Start(path, header);
+}
+
+void FrontPanelDialog::StopRecording() { recorder_->Stop(); }
+
+bool FrontPanelDialog::recording() const { return recorder_->active(); }
+
+void FrontPanelDialog::ReturnToStartState() {
+    FirmwareReset();
+    FirmwareHostStart();
+    // The replay counts periods from 0; restarting the timer also gives the
+    // first period its full 500 ms, as at program start.
+    halfSecondEvents_ = 0;
+    halfSecondTimer_.start();
+    powerKeySeen = 0;
+    startHint = 1;
+    if (layoutTurned != 0) SetLayout(0);
+    frame_->Fill(0, 0, frame_->width(), 80, kUnlitGrey);
+    handedOver_ = CopyLcdSurface();
+    presented_ = handedOver_;
+    RepaintNow(rect());
 }
 
 QImage FrontPanelDialog::PresentationOf(const QImage& handedOver) const {

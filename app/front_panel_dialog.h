@@ -17,6 +17,7 @@
 class LinkPanel;
 class OffscreenSurface;
 class QMenu;
+class SessionRecorder;
 class ShapedKeyButton;
 class SkinImage;
 
@@ -51,6 +52,15 @@ public:
     // The pop-up menu with its check marks, not yet shown.
     std::unique_ptr<QMenu> BuildMenu();
 
+    // Records the session from here as a geigersim-run script in path: the
+    // device goes back to its start state first and the demo counts' seed
+    // is fixed, so the script replays from power-on. Not in real mode (the
+    // link would keep running under a device put back to demo). A failure
+    // is shown in a message box and returns false.
+    bool StartRecording(const QString& path);
+    void StopRecording();
+    bool recording() const;
+
     // What the window shows, for inspection.
     const WindowRect& lcdRectangle() const { return lcdRect_; }
     const QImage& presentedLcd() const { return presented_; }
@@ -82,6 +92,11 @@ private:
     void SavePanelAsPng();
     void SaveImageAs(const QString& title, const QString& suggested, const QImage& image);
     void ToggleAlwaysOnTop();
+    void RecordScript();
+    // The firmware and the window as the window's initialisation leaves them.
+    void ReturnToStartState();
+    // A key event, recorded.
+    void PressKey(uint8_t key);
     // What the LCD shows for a handed-over picture in the current state.
     QImage PresentationOf(const QImage& handedOver) const;
     void RepaintNow(const QRect& area);
@@ -111,6 +126,7 @@ private:
     bool inPaint_ = false;
     bool turnPending_ = false;
     QFont hintFont_;
+    std::unique_ptr<SessionRecorder> recorder_;
 };
 
 // The ShowLcd handler the window installs.
