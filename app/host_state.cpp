@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <algorithm>
+#include <cmath>
 
 #include "app/front_panel_dialog.h"
 
@@ -28,6 +29,40 @@ bool RestartSwitchGiven(const QStringList& args) {
 QPoint DragTarget(QPoint windowAtPress, QPoint cursorAtPress, QPoint cursorNow) {
     const QPoint moved = windowAtPress + (cursorNow - cursorAtPress);
     return QPoint(std::max(0, moved.x()), std::max(0, moved.y()));
+}
+
+namespace {
+
+int Scaled(int v, double zoom) { return int(std::lround(v * zoom)); }
+
+}  // namespace
+
+QSize ScaledSize(QSize size, double zoom) {
+    return QSize(Scaled(size.width(), zoom), Scaled(size.height(), zoom));
+}
+
+QRegion ScaledRegion(const QRegion& region, double zoom) {
+    QRegion scaled;
+    for (const QRect& r : region) {
+        const int left = Scaled(r.left(), zoom);
+        const int top = Scaled(r.top(), zoom);
+        scaled += QRect(left, top, Scaled(r.left() + r.width(), zoom) - left,
+                        Scaled(r.top() + r.height(), zoom) - top);
+    }
+    return scaled;
+}
+
+QRect LogicalCover(const QRect& device, double ratio) {
+    if (ratio <= 0) return device;
+    const int left = int(std::floor(device.left() / ratio));
+    const int top = int(std::floor(device.top() / ratio));
+    const int right = int(std::ceil((device.left() + device.width()) / ratio));
+    const int bottom = int(std::ceil((device.top() + device.height()) / ratio));
+    return QRect(left, top, right - left, bottom - top);
+}
+
+bool SeeThroughWindowWanted(const QString& platformName) {
+    return platformName.startsWith(QLatin1String("wayland"));
 }
 
 namespace {
