@@ -175,6 +175,9 @@ void FrontPanelDialog::CreateKeySet(bool turned) {
                                             return part;
                                         });
         if (zoomPercent_ != 100) key->SetBox(ZoomedRect(key->geometry()), ZoomFactor(zoomPercent_));
+        if (const KeyShortcut* shortcut = PanelKeyShortcut(e.commandId))
+            key->setToolTip(QStringLiteral("%1 \u2014 %2")
+                                .arg(QString::fromUtf8(shortcut->name), QString::fromUtf8(shortcut->keyboard)));
         const int id = e.commandId;
         connect(key, &QAbstractButton::clicked, this, [this, id] { OnKeyCommand(id); });
         key->show();
@@ -342,6 +345,12 @@ void FrontPanelDialog::OtherPort() {
 
 void FrontPanelDialog::About() {
     AboutDialog dialog(this);
+    QString keys = QStringLiteral("Keyboard:");
+    for (const KeyShortcut& shortcut : kKeyShortcuts)
+        keys += QStringLiteral("\n    %1 \u2014 %2")
+                    .arg(QString::fromUtf8(shortcut.keyboard), QString::fromUtf8(shortcut.name));
+    keys += QStringLiteral("\nRight-click the panel for the menu; drag it to move it.");
+    dialog.AddNote(keys);
     RunModal(dialog);
 }
 
@@ -350,6 +359,11 @@ void FrontPanelDialog::StopReportTimer() { reportTimer_.stop(); }
 
 void FrontPanelDialog::ShowMessage(const char* text, const char* caption) {
     ShowMessageBox(QString::fromLatin1(text), caption != nullptr ? QString::fromLatin1(caption) : QString());
+}
+
+void FrontPanelDialog::ShowDetailedMessage(const char* text, const char* caption, const char* informative) {
+    ShowMessageBox(QString::fromLatin1(text), caption != nullptr ? QString::fromLatin1(caption) : QString(),
+                   informative != nullptr ? QString::fromUtf8(informative) : QString());
 }
 
 void FrontPanelDialog::Exit() {

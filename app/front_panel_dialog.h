@@ -37,6 +37,7 @@ public:
     void StartReportTimer() override;
     void StopReportTimer() override;
     void ShowMessage(const char* text, const char* caption) override;
+    void ShowDetailedMessage(const char* text, const char* caption, const char* informative) override;
     bool reportTimerActive() const { return reportTimer_.isActive(); }
 
     // A key command (102-105, 107-110 from the panel keys, 1000-1003 from

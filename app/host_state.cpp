@@ -73,9 +73,22 @@ void RealMessageBox(const QString& text, const QString& caption) {
     box.exec();
 }
 
+void RealDetailedMessageBox(const QString& text, const QString& caption, const QString& informative) {
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, frontPanel);
+    box.setInformativeText(informative);
+    box.exec();
+}
+
 MessageBoxFunction gMessageBox = RealMessageBox;
+DetailedMessageBoxFunction gDetailedMessageBox = nullptr;
 
 }  // namespace
+
+DetailedMessageBoxFunction SetDetailedMessageBoxFunction(DetailedMessageBoxFunction fn) {
+    DetailedMessageBoxFunction previous = gDetailedMessageBox;
+    gDetailedMessageBox = fn;
+    return previous;
+}
 
 MessageBoxFunction SetMessageBoxFunction(MessageBoxFunction fn) {
     MessageBoxFunction previous = gMessageBox;
@@ -83,6 +96,10 @@ MessageBoxFunction SetMessageBoxFunction(MessageBoxFunction fn) {
     return previous;
 }
 
-void ShowMessageBox(const QString& text, const QString& caption) {
-    gMessageBox(text, caption.isEmpty() ? QGuiApplication::applicationDisplayName() : caption);
+void ShowMessageBox(const QString& text, const QString& caption, const QString& informative) {
+    const QString title = caption.isEmpty() ? QGuiApplication::applicationDisplayName() : caption;
+    if (informative.isEmpty()) gMessageBox(text, title);
+    else if (gDetailedMessageBox != nullptr) gDetailedMessageBox(text, title, informative);
+    else if (gMessageBox == RealMessageBox) RealDetailedMessageBox(text, title, informative);
+    else gMessageBox(text, title);  // a recorder that knows no details still sees the message
 }

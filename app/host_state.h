@@ -75,7 +75,15 @@ bool SeeThroughWindowWanted(const QString& platformName);
 // Message boxes go through one replaceable function so that tests (and any
 // headless use) never block on a modal box.
 using MessageBoxFunction = void (*)(const QString& text, const QString& caption);
+// The same for boxes with an informative text. Without one installed, such a
+// box goes to the plain function (text and caption) unless that is the real box.
+using DetailedMessageBoxFunction = void (*)(const QString& text, const QString& caption,
+                                            const QString& informative);
+DetailedMessageBoxFunction SetDetailedMessageBoxFunction(DetailedMessageBoxFunction fn);
 // Installs fn (nullptr restores the real message box); returns the previous one.
 MessageBoxFunction SetMessageBoxFunction(MessageBoxFunction fn);
 // An OK-only message box; an empty caption means the application's name.
-void ShowMessageBox(const QString& text, const QString& caption = QString());
+// With an informative text (the details under the message), the box shows
+// the warning icon.
+void ShowMessageBox(const QString& text, const QString& caption = QString(),
+                    const QString& informative = QString());

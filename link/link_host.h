@@ -13,6 +13,12 @@ public:
     virtual void SetLayout(int turned) = 0;
     // An OK-only message box; a null caption means the application's title.
     virtual void ShowMessage(const char* text, const char* caption) = 0;
+    // The same with an informative text under it (what went wrong and what
+    // to do); a host that shows no details shows the message alone.
+    virtual void ShowDetailedMessage(const char* text, const char* caption, const char* informative) {
+        (void)informative;
+        ShowMessage(text, caption);
+    }
 };
 
 // Installs host (nullptr removes it); returns the previous one.
@@ -24,3 +30,4 @@ void HostStartReportTimer();
 void HostStopReportTimer();
 void HostSetLayout(int turned);
 void HostShowMessage(const char* text, const char* caption = nullptr);
+void HostShowDetailedMessage(const char* text, const char* caption, const char* informative);

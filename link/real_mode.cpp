@@ -9,6 +9,7 @@
 #include "firmware/state.h"
 #include "link/host_link.h"
 #include "link/link_host.h"
+#include "link/open_error.h"
 #include "link/protocol.h"
 #include "link/serial_port.h"
 
@@ -162,7 +163,8 @@ bool OpenRealMode(const PortChoice& port) {
     serialPort.Close();
     if (port.devicePath.empty() ||
         serialPort.OpenDevice(port.devicePath, RateForIndex(portSettings.rateIndex)) != 1) {
-        HostShowMessage("COM port open error", "error");
+        const std::string detail = PortOpenErrorDetail(port.devicePath, serialPort.LastOpenError());
+        HostShowDetailedMessage("COM port open error", "error", detail.c_str());
         return false;
     }
     fw.realCount = 0;  // nothing from an earlier device counts for this one

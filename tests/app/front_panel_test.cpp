@@ -308,6 +308,7 @@ private slots:
             const KeySetEntry& e = kNormalKeySet[i];
             QCOMPARE(dlg.normalKey(i)->geometry(), QRect(2 * e.x, 2 * e.y, 70, 70));
         }
+        QVERIFY(dlg.normalKey(0)->toolTip().contains(QStringLiteral("Backspace")));
         // Every LCD pixel a 4 x 4 block at the scaled place.
         const QImage shown = dlg.grab().toImage();
         const QRect lcd = ScaledLcdRect(0, 2.0);
