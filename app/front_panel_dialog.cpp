@@ -93,6 +93,8 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     else setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
+    // The keys' tooltips show also while another window has the focus.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     // The initial skin gives the window its first size and shape only.
     skin_ = std::make_unique<SkinImage>(kRegion143, kBitmap146);
