@@ -434,9 +434,12 @@ void FrontPanelDialog::SaveImageAs(const QString& title, const QString& suggeste
 }
 
 void FrontPanelDialog::ToggleAlwaysOnTop() {
-    const bool onTop = (windowFlags() & Qt::WindowStaysOnTopHint) == 0;
-    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    show();  // changing the flags hides the window
+    const Qt::WindowFlags flags = windowFlags() ^ Qt::WindowStaysOnTopHint;
+    // Not setWindowFlags: that hides the window to recreate it, and hiding a
+    // dialog ends its exec(), which ends the program. The shown window takes
+    // the new flags in place.
+    overrideWindowFlags(flags);
+    if (windowHandle() != nullptr) windowHandle()->setFlags(flags);
 }
 
 QImage FrontPanelDialog::PresentationOf(const QImage& handedOver) const {

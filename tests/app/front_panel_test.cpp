@@ -607,6 +607,23 @@ private slots:
         QCOMPARE(otherFinished.count(), 0);
     }
 
+    void alwaysOnTopKeepsTheWindowRunning() {
+        FrontPanelDialog dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QSignalSpy finished(&dlg, &QDialog::finished);
+        for (bool onTop : {true, false}) {
+            dlg.OnMenuCommand(kCmdAlwaysOnTop);
+            QCoreApplication::processEvents();
+            QCOMPARE(finished.count(), 0);  // hiding a dialog would end it, and the program
+            QVERIFY(dlg.isVisible());
+            QCOMPARE(bool(dlg.windowHandle()->flags() & Qt::WindowStaysOnTopHint), onTop);
+            const std::unique_ptr<QMenu> menu = dlg.BuildMenu();
+            for (QAction* a : AllActions(menu.get()))
+                if (a->data().toInt() == kCmdAlwaysOnTop) QCOMPARE(a->isChecked(), onTop);
+        }
+    }
+
     void escapeAndEnterEndAtOnce() {
         for (Qt::Key k : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
             FrontPanelDialog dlg;
