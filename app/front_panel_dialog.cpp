@@ -1,6 +1,7 @@
 #include "app/front_panel_dialog.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QImageWriter>
@@ -11,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QWindow>
 
@@ -420,7 +422,11 @@ void FrontPanelDialog::SavePanelAsPng() {
 }
 
 void FrontPanelDialog::SaveImageAs(const QString& title, const QString& suggested, const QImage& image) {
-    const QString path = QFileDialog::getSaveFileName(this, title, suggested, QStringLiteral("PNG pictures (*.png)"));
+    // Offered in the user's pictures folder, not wherever the program was started.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    const QString path = QFileDialog::getSaveFileName(this, title, QDir(folder).filePath(suggested),
+                                                      QStringLiteral("PNG pictures (*.png)"));
     if (path.isEmpty()) return;
     // Written beside the target and renamed over it: a failed save leaves no
     // half-written picture behind, nor destroys an older one.
