@@ -1,6 +1,7 @@
 #include "app/front_panel_dialog.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QHelpEvent>
@@ -8,23 +9,28 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QLinearGradient>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QWindow>
 
 #include "app/key_commands.h"
+#include "app/launch_options.h"
 #include "app/link_panel.h"
 #include "app/offscreen_surface.h"
 #include "app/panel_render.h"
 #include "app/popup_menu.h"
 #include "app/resource_ids.h"
+#include "app/session_recorder.h"
 #include "app/shaped_key_button.h"
 #include "app/skin_image.h"
 #include "firmware/firmware.h"
 #include "firmware/state.h"
+#include "geigersim_version.h"
 #include "link/about_dialog.h"
 #include "link/count_log.h"
 #include "link/host_link.h"
@@ -33,6 +39,7 @@
 #include "link/port_settings_dialog.h"
 #include "link/real_mode.h"
 #include "link/serial_port_info.h"
+#include "platform/clock.h"
 #include "platform/lcd.h"
 #include "platform/show_lcd.h"
 
@@ -43,6 +50,20 @@ constexpr QRgb kUnlitGrey = qRgb(140, 140, 140);
 constexpr QRgb kFrameGrey = qRgb(170, 170, 170);
 constexpr QPoint kHintPosition(345, 222);
 constexpr int kHintRightLimit = kPanelPictureWidth - 6;
+
+// The start state puts realMode back to 0, which a running link would not
+// follow.
+void SayRecordingNeedsDemoMode() {
+    ShowMessageBox(QStringLiteral("A recording starts from a fresh power-on in demo mode. Choose \"Demo Mode\" "
+                                  "first; a port can be chosen again once the recording runs."),
+                   QStringLiteral("Record Script"));
+}
+
+bool KnownZoom(int percent) {
+    for (int z : kZoomLevels)
+        if (z == percent) return true;
+    return false;
+}
 
 bool DisplaySwivelled() { return fw.displayTurned == 1 && fw.swivelMode == 1; }
 
@@ -81,11 +102,17 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     QSize pictureSize;
     LoadPanelBitmap(kBitmap164, &panel_, &pictureSize);
 
-    // No caption, no frame: the panel is the window.
+    // No caption, no frame: the panel is the window. Where the platform
+    // composes windows the corners around the rounded case are see-through;
+    // elsewhere the artwork fills every pixel the shape leaves.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    seeThrough_ = SeeThroughWindowWanted(QGuiApplication::platformName());
+    if (seeThrough_) setAttribute(Qt::WA_TranslucentBackground);
+    else setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
+    // The keys' tooltips show also while another window has the focus.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     // The initial skin gives the window its first size and shape only.
     skin_ = std::make_unique<SkinImage>(kRegion143, kBitmap146);
@@ -125,11 +152,13 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     linkPanel_ = new LinkPanel(this);
 
     frontPanel = this;
+    recorder_ = std::make_unique<SessionRecorder>();
 
     FirmwareHostStart();
 
     portSettings = PortSettings{};
     ChooseHintFont();
+    SetZoom(launchOptions.zoomPercent);
 }
 
 FrontPanelDialog::~FrontPanelDialog() {
@@ -159,7 +188,18 @@ void FrontPanelDialog::CreateKeySet(bool turned) {
     for (int i = 0; i < 4; ++i) {
         const KeySetEntry& e = entries[i];
         auto* key = new ShapedKeyButton(e.commandId, QRect(e.x, e.y, e.size, e.size), this,
-                                        [this](const QRect& area) { return panel_.copy(area); });
+                                        [this](const QRect& area) {
+                                            EnsurePicture();
+                                            // The device pixels the key covers on screen.
+                                            const double ratio = panel_.devicePixelRatio();
+                                            QPixmap part = panel_.copy(ScaledPanelRect(area, ratio));
+                                            part.setDevicePixelRatio(ratio);
+                                            return part;
+                                        });
+        if (zoomPercent_ != 100) key->SetBox(ZoomedRect(key->geometry()), ZoomFactor(zoomPercent_));
+        if (const KeyShortcut* shortcut = PanelKeyShortcut(e.commandId))
+            key->setToolTip(QStringLiteral("%1 \u2014 %2")
+                                .arg(QString::fromUtf8(shortcut->name), QString::fromUtf8(shortcut->keyboard)));
         const int id = e.commandId;
         connect(key, &QAbstractButton::clicked, this, [this, id] { OnKeyCommand(id); });
         key->show();
@@ -170,17 +210,68 @@ void FrontPanelDialog::CreateKeySet(bool turned) {
 void FrontPanelDialog::ApplySkin(int pictureId, int regionId) {
     QPixmap picture;
     QSize pictureSize;
-    if (LoadPanelBitmap(pictureId, &picture, &pictureSize) && !picture.isNull()) panel_ = picture;
+    if (LoadPanelBitmap(pictureId, &picture, &pictureSize) && !picture.isNull()) {
+        panel_ = picture;
+        panelScale_ = 0;  // rendered again for the screen at the next paint
+    }
 
     auto skin = std::make_unique<SkinImage>(regionId, pictureId);
     if (skin->loaded()) skin_ = std::move(skin);
     ++skinApplications_;
 
-    if (skin_ != nullptr && skin_->loaded()) {
-        setFixedSize(skin_->width(), skin_->height());
-        setMask(skin_->region());
-    }
+    if (skin_ != nullptr && skin_->loaded()) SizeToSkin();
     RepaintNow(rect());
+}
+
+void FrontPanelDialog::SizeToSkin() {
+    const double zoom = ZoomFactor(zoomPercent_);
+    setFixedSize(ScaledSize(QSize(skin_->width(), skin_->height()), zoom));
+    setMask(ScaledRegion(skin_->region(), zoom));
+}
+
+void FrontPanelDialog::SetZoom(int percent) {
+    if (!KnownZoom(percent) || percent == zoomPercent_) return;
+    zoomPercent_ = percent;
+    if (skin_ != nullptr && skin_->loaded()) SizeToSkin();
+    PlaceKeys();
+    update();
+}
+
+void FrontPanelDialog::PlaceKeys() {
+    const double zoom = ZoomFactor(zoomPercent_);
+    for (bool turned : {false, true}) {
+        const KeySetEntry* entries = turned ? kTurnedKeySet : kNormalKeySet;
+        const auto& keys = turned ? turnedKeys_ : normalKeys_;
+        for (int i = 0; i < 4; ++i) {
+            if (keys[i] == nullptr) continue;
+            const KeySetEntry& e = entries[i];
+            keys[i]->SetBox(ZoomedRect(QRect(e.x, e.y, e.size, e.size)), zoom);
+        }
+    }
+}
+
+QRect FrontPanelDialog::ZoomedRect(const QRect& panelRect) const {
+    return ScaledPanelRect(panelRect, ZoomFactor(zoomPercent_));
+}
+
+double FrontPanelDialog::DeviceScale() const { return ZoomFactor(zoomPercent_) * devicePixelRatioF(); }
+
+void FrontPanelDialog::EnsurePicture() {
+    const double scale = DeviceScale();
+    if (panelScale_ == scale && panelLayout_ == layoutTurned) return;
+    // Rendered from the artwork at the screen's own resolution, so that
+    // nothing is enlarged from a smaller picture.
+    const QImage artwork = RenderPanelArtwork(layoutTurned, scale,
+                                              seeThrough_ ? PanelBackground::Clear : PanelBackground::Backdrop);
+    if (artwork.isNull()) return;  // keep what was loaded before
+    artwork_ = artwork;
+    panel_ = QPixmap::fromImage(artwork);
+    panel_.setDevicePixelRatio(devicePixelRatioF());
+    panelScale_ = scale;
+    panelLayout_ = layoutTurned;
+    for (auto* keys : {&normalKeys_, &turnedKeys_})
+        for (ShapedKeyButton* key : *keys)
+            if (key != nullptr) key->RetakePictures();
 }
 
 void FrontPanelDialog::SetLayout(int turned) {
@@ -216,18 +307,18 @@ void FrontPanelDialog::OnKeyCommand(int commandId) {
     const KeyAction action = MapKeyCommand(commandId, DisplaySwivelled());
     if (!action.valid) return;
     if (!action.panelKey) {
-        DispatchKey(action.key);
+        PressKey(action.key);
         return;
     }
     if (!action.powerKey) {
         SendKeyCommand(action.key);
-        DispatchKey(action.key);
+        PressKey(action.key);
         return;
     }
     // The first Select/Power click only switches the simulated device on; the
     // attached device is told about every later one.
     if (powerKeySeen == 1) SendKeyCommand(action.key);
-    DispatchKey(action.key);
+    PressKey(action.key);
     powerKeySeen = 1;
     // The first power click ends the hint in either layout: once the device
     // is on, the hint must not come back when the panel turns upright again.
@@ -259,6 +350,11 @@ void FrontPanelDialog::OnMenuCommand(int commandId) {
         case kCmdSaveLcdPng: SaveLcdAsPng(); break;
         case kCmdSavePanelPng: SavePanelAsPng(); break;
         case kCmdAlwaysOnTop: ToggleAlwaysOnTop(); break;
+        case kCmdRecordScript: RecordScript(); break;
+        case kCmdZoom100: SetZoom(100); break;
+        case kCmdZoom150: SetZoom(150); break;
+        case kCmdZoom200: SetZoom(200); break;
+        case kCmdZoom300: SetZoom(300); break;
         case kCmdExit: Exit(); break;
         default: break;
     }
@@ -273,6 +369,12 @@ void FrontPanelDialog::OtherPort() {
 
 void FrontPanelDialog::About() {
     AboutDialog dialog(this);
+    QString keys = QStringLiteral("Keyboard:");
+    for (const KeyShortcut& shortcut : kKeyShortcuts)
+        keys += QStringLiteral("\n    %1 \u2014 %2")
+                    .arg(QString::fromUtf8(shortcut.keyboard), QString::fromUtf8(shortcut.name));
+    keys += QStringLiteral("\nRight-click the panel for the menu; drag it to move it.");
+    dialog.AddNote(keys);
     RunModal(dialog);
 }
 
@@ -284,6 +386,11 @@ void FrontPanelDialog::ShowMessage(const char* text, const char* caption) {
 }
 
 void FrontPanelDialog::ShowNotice(const char* text) { ShowLinkNotice(this, QString::fromUtf8(text)); }
+
+void FrontPanelDialog::ShowDetailedMessage(const char* text, const char* caption, const char* informative) {
+    ShowMessageBox(QString::fromLatin1(text), caption != nullptr ? QString::fromLatin1(caption) : QString(),
+                   informative != nullptr ? QString::fromUtf8(informative) : QString());
+}
 
 void FrontPanelDialog::Exit() {
     readerRunning = 0;
@@ -301,7 +408,10 @@ void FrontPanelDialog::HalfSecondEvent() {
         restartRequested = 0;
         OnKeyCommand(kCmdSelectPower);
     }
-    if (FirmwareTimerPeriod(halfSecondEvents_)) CountLogAfterSecond();
+    const bool secondTick =
+        FirmwareTimerPeriod(halfSecondEvents_, SessionRecorder::BeforeSecondTick, recorder_.get());
+    if (secondTick) CountLogAfterSecond();
+    recorder_->Period(secondTick);
 }
 
 PanelScene FrontPanelDialog::CurrentScene() const {
@@ -315,36 +425,121 @@ PanelScene FrontPanelDialog::CurrentScene() const {
 
 bool FrontPanelDialog::HostMenuChecked(int commandId) const {
     switch (commandId) {
-        case kCmdZoom100: return true;
+        case kCmdZoom100: return zoomPercent_ == 100;
+        case kCmdZoom150: return zoomPercent_ == 150;
+        case kCmdZoom200: return zoomPercent_ == 200;
+        case kCmdZoom300: return zoomPercent_ == 300;
         case kCmdAlwaysOnTop: return (windowFlags() & Qt::WindowStaysOnTopHint) != 0;
         case kCmdLogCounts: return CountLogActive();
+        case kCmdRecordScript: return recording();
         default: return false;
     }
 }
 
 void FrontPanelDialog::CopyLcd() { QGuiApplication::clipboard()->setImage(handedOver_); }
 
+// Both pictures come at the current zoom, as the window shows them on a
+// plain screen; at 100 % the LCD is the 244 x 64 picture as handed over.
 void FrontPanelDialog::SaveLcdAsPng() {
-    SaveImageAs(QStringLiteral("Save LCD as PNG"), QStringLiteral("lcd.png"), handedOver_);
+    SaveImageAs(QStringLiteral("Save LCD as PNG"), QStringLiteral("lcd.png"),
+                ScaledLcdPicture(handedOver_, ZoomFactor(zoomPercent_)));
 }
 
 void FrontPanelDialog::SavePanelAsPng() {
-    SaveImageAs(QStringLiteral("Save Panel as PNG"), QStringLiteral("panel.png"), RenderPanel(CurrentScene(), 1.0));
+    SaveImageAs(QStringLiteral("Save Panel as PNG"), QStringLiteral("panel.png"),
+                RenderPanel(CurrentScene(), ZoomFactor(zoomPercent_), PanelBackground::Clear));
 }
 
 void FrontPanelDialog::SaveImageAs(const QString& title, const QString& suggested, const QImage& image) {
-    const QString path = QFileDialog::getSaveFileName(this, title, suggested, QStringLiteral("PNG pictures (*.png)"));
+    // Offered in the user's pictures folder, not wherever the program was started.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    const QString path = QFileDialog::getSaveFileName(this, title, QDir(folder).filePath(suggested),
+                                                      QStringLiteral("PNG pictures (*.png)"));
     if (path.isEmpty()) return;
-    QImageWriter writer(path, "png");
-    if (!writer.write(image))
-        ShowMessageBox(QStringLiteral("Could not save %1: %2").arg(path, writer.errorString()),
-                       QStringLiteral("error"));
+    // Written beside the target and renamed over it: a failed save leaves no
+    // half-written picture behind, nor destroys an older one.
+    QSaveFile file(path);
+    QImageWriter writer(&file, "png");
+    const bool ok = file.open(QIODevice::WriteOnly) && writer.write(image) && file.commit();
+    if (!ok) {
+        const QString why = writer.error() != QImageWriter::UnknownError ? writer.errorString() : file.errorString();
+        ShowMessageBox(QStringLiteral("Could not save %1: %2").arg(path, why), QStringLiteral("error"));
+    }
 }
 
 void FrontPanelDialog::ToggleAlwaysOnTop() {
-    const bool onTop = (windowFlags() & Qt::WindowStaysOnTopHint) == 0;
-    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    show();  // changing the flags hides the window
+    const Qt::WindowFlags flags = windowFlags() ^ Qt::WindowStaysOnTopHint;
+    // Not setWindowFlags: that hides the window to recreate it, and hiding a
+    // dialog ends its exec(), which ends the program. The shown window takes
+    // the new flags in place.
+    overrideWindowFlags(flags);
+    if (windowHandle() != nullptr) windowHandle()->setFlags(flags);
+}
+
+void FrontPanelDialog::PressKey(uint8_t key) {
+    recorder_->Press(key);
+    DispatchKey(key);
+}
+
+void FrontPanelDialog::RecordScript() {
+    if (recording()) {
+        StopRecording();
+        return;
+    }
+    if (realMode != 0) {
+        SayRecordingNeedsDemoMode();
+        return;
+    }
+    // A script replays from power-on, so a device that is on must start again.
+    if (fw.powered != 0 &&
+        QMessageBox::question(this, QStringLiteral("Record Script"),
+                              QStringLiteral("A recording starts from a fresh power-on: the device is switched "
+                                             "off and what it shows now is lost. Start recording?"),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
+        return;
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Record Script (the device starts again from power-on)"),
+        QStringLiteral("session.txt"), QStringLiteral("geigersim-run scripts (*.txt);;All files (*)"));
+    if (!path.isEmpty()) StartRecording(path);
+}
+
+bool FrontPanelDialog::StartRecording(const QString& path) {
+    if (realMode != 0) {
+        SayRecordingNeedsDemoMode();
+        return false;
+    }
+    ReturnToStartState();
+    // Power-on seeds the demo counts; a fixed seed is what makes the session
+    // repeatable, so one is fixed even when the command line gave none.
+    const unsigned seed = RandomSeedNow();
+    RandomSetSeedOverride(true, seed);
+    SessionHeader header;
+    header.version = GEIGERSIM_VERSION;
+    header.clock = rtcSnapshot;
+    header.seed = seed;
+    header.fileName = QFile::encodeName(path).toStdString();
+    return recorder_->Start(path, header);
+}
+
+void FrontPanelDialog::StopRecording() { recorder_->Stop(); }
+
+bool FrontPanelDialog::recording() const { return recorder_->active(); }
+
+void FrontPanelDialog::ReturnToStartState() {
+    FirmwareReset();
+    FirmwareHostStart();
+    // The replay counts periods from 0; restarting the timer also gives the
+    // first period its full 500 ms, as at program start.
+    halfSecondEvents_ = 0;
+    halfSecondTimer_.start();
+    powerKeySeen = 0;
+    startHint = 1;
+    if (layoutTurned != 0) SetLayout(0);
+    frame_->Fill(0, 0, frame_->width(), 80, kUnlitGrey);
+    handedOver_ = CopyLcdSurface();
+    presented_ = handedOver_;
+    RepaintNow(rect());
 }
 
 QImage FrontPanelDialog::PresentationOf(const QImage& handedOver) const {
@@ -355,16 +550,17 @@ void FrontPanelDialog::HandOverLcd() {
     handedOver_ = CopyLcdSurface();
     if (LcdShownTurned()) {
         presented_ = TurnLcdPicture(handedOver_);  // the frame is left as it is
-        RepaintNow(lcdRect_.toQRect());
+        RepaintNow(LogicalCover(ScaledLcdRect(layoutTurned, DeviceScale()), devicePixelRatioF()));
         return;
     }
-    QRect area = lcdRect_.toQRect();
+    const double scale = DeviceScale();
+    QRect area = ScaledLcdRect(layoutTurned, scale);
     if (fw.bootState == 0) {
         frame_->Fill(0, 0, frame_->width(), 80, kFrameGrey);
-        area = FrameRectFor(lcdRect_);
+        area = ScaledFrameRect(layoutTurned, scale);
     }
     presented_ = handedOver_;
-    RepaintNow(area);
+    RepaintNow(LogicalCover(area, devicePixelRatioF()));
 }
 
 void FrontPanelDialog::RepaintNow(const QRect& area) {
@@ -372,38 +568,36 @@ void FrontPanelDialog::RepaintNow(const QRect& area) {
     else repaint(area);
 }
 
-void FrontPanelDialog::PaintShadowStrip(QPainter& painter) {
-    // The initial window is a few pixels larger than the picture: show that
-    // strip as the panel's soft shadow rather than whatever memory held.
-    const int pw = panel_.isNull() ? kPanelPictureWidth : panel_.width();
-    const int ph = panel_.isNull() ? kPanelPictureHeight : panel_.height();
-    const QColor base(214, 214, 214);
-    if (width() > pw) {
-        QLinearGradient g(pw, 0, width(), 0);
-        g.setColorAt(0, QColor(70, 70, 70));
-        g.setColorAt(1, base);
-        painter.fillRect(QRect(pw, 0, width() - pw, height()), g);
-    }
-    if (height() > ph) {
-        QLinearGradient g(0, ph, 0, height());
-        g.setColorAt(0, QColor(70, 70, 70));
-        g.setColorAt(1, base);
-        painter.fillRect(QRect(0, ph, std::min(pw, width()), height() - ph), g);
-    }
-}
-
 bool FrontPanelDialog::event(QEvent* event) {
-    if (event->type() == QEvent::ToolTip && linkPanel_->ShowToolTip(*static_cast<QHelpEvent*>(event), layoutTurned))
+    if (event->type() == QEvent::ToolTip && linkPanel_->ShowToolTip(*static_cast<QHelpEvent*>(event), layoutTurned,
+                                                                  zoomPercent_ / 100.0))
         return true;
     return QDialog::event(event);
 }
 
 void FrontPanelDialog::paintEvent(QPaintEvent*) {
     inPaint_ = true;
+    EnsurePicture();
     QPainter painter(this);
-    if (panel_.isNull()) painter.fillRect(rect(), QColor(40, 40, 40));
-    else painter.drawPixmap(0, 0, panel_);
-    PaintShadowStrip(painter);
+    const double ratio = devicePixelRatioF();
+    const double zoom = ZoomFactor(zoomPercent_);
+    // Painted in device pixels: the artwork and the LCD land on whole pixels.
+    painter.save();
+    painter.scale(1 / ratio, 1 / ratio);
+    if (artwork_.isNull()) {
+        painter.fillRect(QRect(QPoint(0, 0), size() * ratio), QColor(40, 40, 40));
+    } else {
+        const QImage& picture = artwork_;
+        painter.drawImage(0, 0, picture);
+        // The initial window is a few pixels larger than the picture; where
+        // the window cannot be see-through, the backdrop goes on there.
+        if (!seeThrough_) {
+            const QRegion beyond = QRegion(QRect(QPoint(0, 0), size() * ratio + QSize(1, 1))) -
+                                   QRegion(picture.rect());
+            for (const QRect& r : beyond) painter.fillRect(r, QColor::fromRgb(kPanelBackdrop));
+        }
+    }
+    painter.restore();
 
     // Demo mode: choosing "Swivel" turns the panel (never back).
     if (realMode == 0 && fw.swivelMode == 1) {
@@ -419,10 +613,15 @@ void FrontPanelDialog::paintEvent(QPaintEvent*) {
         }
     }
 
-    PaintPanelOverlay(painter, CurrentScene(), 1.0);
+    painter.save();
+    painter.scale(1 / ratio, 1 / ratio);
+    PaintPanelOverlay(painter, CurrentScene(), DeviceScale());
+    painter.restore();
 
     // The hint points left at the upright panel's power key; on the turned
     // panel that spot is the LCD, so there it waits until the panel is upright.
+    // It is laid out at 100 % and drawn scaled, so its text stays sharp.
+    painter.scale(zoom, zoom);
     if (startHint == 1 && layoutTurned == 0) {
         painter.setFont(hintFont_);
         const QFontMetrics metrics(hintFont_);

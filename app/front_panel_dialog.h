@@ -17,6 +17,7 @@
 class LinkPanel;
 class OffscreenSurface;
 class QMenu;
+class SessionRecorder;
 class ShapedKeyButton;
 class SkinImage;
 
@@ -30,6 +31,8 @@ public:
     void ApplySkin(int pictureId, int regionId);
     // 0 the upright layout, 1 the layout turned by 180 degrees.
     void SetLayout(int turned) override;
+    // Scales the whole panel: 100, 150, 200 or 300 (other values do nothing).
+    void SetZoom(int percent);
 
     // The device link's view of the window: the report timer (1000 ms,
     // decoding one count report per event) and message boxes owned by it.
@@ -37,6 +40,7 @@ public:
     void StopReportTimer() override;
     void ShowMessage(const char* text, const char* caption) override;
     void ShowNotice(const char* text) override;
+    void ShowDetailedMessage(const char* text, const char* caption, const char* informative) override;
     bool reportTimerActive() const { return reportTimer_.isActive(); }
 
     // A key command (102-105, 107-110 from the panel keys, 1000-1003 from
@@ -51,6 +55,15 @@ public:
     // The pop-up menu with its check marks, not yet shown.
     std::unique_ptr<QMenu> BuildMenu();
 
+    // Records the session from here as a geigersim-run script in path: the
+    // device goes back to its start state first and the demo counts' seed
+    // is fixed, so the script replays from power-on. Not in real mode (the
+    // link would keep running under a device put back to demo). A failure
+    // is shown in a message box and returns false.
+    bool StartRecording(const QString& path);
+    void StopRecording();
+    bool recording() const;
+
     // What the window shows, for inspection.
     const WindowRect& lcdRectangle() const { return lcdRect_; }
     const QImage& presentedLcd() const { return presented_; }
@@ -61,6 +74,8 @@ public:
     int skinApplications() const { return skinApplications_; }
     const QFont& hintFont() const { return hintFont_; }
     bool dragging() const { return dragging_; }
+    int zoomPercent() const { return zoomPercent_; }
+    bool seeThrough() const { return seeThrough_; }
 
     static const QString& StartHintText();
 
@@ -82,16 +97,34 @@ private:
     void SavePanelAsPng();
     void SaveImageAs(const QString& title, const QString& suggested, const QImage& image);
     void ToggleAlwaysOnTop();
+    void RecordScript();
+    // The firmware and the window as the window's initialisation leaves them.
+    void ReturnToStartState();
+    // A key event, recorded.
+    void PressKey(uint8_t key);
     // What the LCD shows for a handed-over picture in the current state.
     QImage PresentationOf(const QImage& handedOver) const;
     void RepaintNow(const QRect& area);
-    void PaintShadowStrip(class QPainter& painter);
+    // Device pixels per panel pixel: the zoom times the screen's ratio.
+    double DeviceScale() const;
+    // Renders the panel picture for the current layout and scale when either changed.
+    void EnsurePicture();
+    // A rectangle of the panel at 100 % in the window's coordinates now.
+    QRect ZoomedRect(const QRect& panelRect) const;
+    void PlaceKeys();
+    // The window's size and shape from the current skin at the current zoom.
+    void SizeToSkin();
     void ChooseHintFont();
     void Exit();
     void OtherPort();
     void About();
 
-    QPixmap panel_;
+    QPixmap panel_;       // the artwork at DeviceScale(), its device pixel ratio set
+    QImage artwork_;      // the same in device pixels, for painting
+    double panelScale_ = 0;
+    int panelLayout_ = -1;
+    int zoomPercent_ = 100;
+    bool seeThrough_ = false;
     std::unique_ptr<SkinImage> skin_;
     bool dragging_ = false;
     QPoint dragAnchor_;
@@ -111,6 +144,7 @@ private:
     bool inPaint_ = false;
     bool turnPending_ = false;
     QFont hintFont_;
+    std::unique_ptr<SessionRecorder> recorder_;
 };
 
 // The ShowLcd handler the window installs.

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <algorithm>
+#include <cmath>
 
 #include "app/front_panel_dialog.h"
 
@@ -32,15 +33,62 @@ QPoint DragTarget(QPoint windowAtPress, QPoint cursorAtPress, QPoint cursorNow) 
 
 namespace {
 
+int Scaled(int v, double zoom) { return int(std::lround(v * zoom)); }
+
+}  // namespace
+
+QSize ScaledSize(QSize size, double zoom) {
+    return QSize(Scaled(size.width(), zoom), Scaled(size.height(), zoom));
+}
+
+QRegion ScaledRegion(const QRegion& region, double zoom) {
+    QRegion scaled;
+    for (const QRect& r : region) {
+        const int left = Scaled(r.left(), zoom);
+        const int top = Scaled(r.top(), zoom);
+        scaled += QRect(left, top, Scaled(r.left() + r.width(), zoom) - left,
+                        Scaled(r.top() + r.height(), zoom) - top);
+    }
+    return scaled;
+}
+
+QRect LogicalCover(const QRect& device, double ratio) {
+    if (ratio <= 0) return device;
+    const int left = int(std::floor(device.left() / ratio));
+    const int top = int(std::floor(device.top() / ratio));
+    const int right = int(std::ceil((device.left() + device.width()) / ratio));
+    const int bottom = int(std::ceil((device.top() + device.height()) / ratio));
+    return QRect(left, top, right - left, bottom - top);
+}
+
+bool SeeThroughWindowWanted(const QString& platformName) {
+    return platformName.startsWith(QLatin1String("wayland"));
+}
+
+namespace {
+
 void RealMessageBox(const QString& text, const QString& caption) {
     // Owned by the panel, so it stays in front of it and blocks it.
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, frontPanel);
     box.exec();
 }
 
+void RealDetailedMessageBox(const QString& text, const QString& caption, const QString& informative) {
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, frontPanel);
+    box.setInformativeText(informative);
+    box.exec();
+}
+
 MessageBoxFunction gMessageBox = RealMessageBox;
+DetailedMessageBoxFunction gDetailedMessageBox = nullptr;
 
 }  // namespace
+
+DetailedMessageBoxFunction SetDetailedMessageBoxFunction(DetailedMessageBoxFunction fn) {
+    DetailedMessageBoxFunction previous = gDetailedMessageBox;
+    gDetailedMessageBox = fn;
+    return previous;
+}
 
 MessageBoxFunction SetMessageBoxFunction(MessageBoxFunction fn) {
     MessageBoxFunction previous = gMessageBox;
@@ -48,6 +96,10 @@ MessageBoxFunction SetMessageBoxFunction(MessageBoxFunction fn) {
     return previous;
 }
 
-void ShowMessageBox(const QString& text, const QString& caption) {
-    gMessageBox(text, caption.isEmpty() ? QGuiApplication::applicationDisplayName() : caption);
+void ShowMessageBox(const QString& text, const QString& caption, const QString& informative) {
+    const QString title = caption.isEmpty() ? QGuiApplication::applicationDisplayName() : caption;
+    if (informative.isEmpty()) gMessageBox(text, title);
+    else if (gDetailedMessageBox != nullptr) gDetailedMessageBox(text, title, informative);
+    else if (gMessageBox == RealMessageBox) RealDetailedMessageBox(text, title, informative);
+    else gMessageBox(text, title);  // a recorder that knows no details still sees the message
 }

@@ -5,6 +5,8 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -52,10 +54,36 @@ bool RestartSwitchGiven(const QStringList& args);
 // cursor's travel since the press, never left of or above screen pixel 0.
 QPoint DragTarget(QPoint windowAtPress, QPoint cursorAtPress, QPoint cursorNow);
 
+// The window's zoom as a factor: 100 % is 1.
+constexpr double ZoomFactor(int percent) { return percent / 100.0; }
+// A size, and a window shape, at `zoom`; each rectangle's edges rounded on
+// their own as the panel's rectangles are, so shapes and pictures agree.
+// Both are unchanged at zoom 1.
+QSize ScaledSize(QSize size, double zoom);
+QRegion ScaledRegion(const QRegion& region, double zoom);
+// The smallest rectangle of logical pixels that covers `device` (device
+// pixels at `ratio` per logical pixel): what to repaint for it.
+QRect LogicalCover(const QRect& device, double ratio);
+
+// Whether the panel is a see-through window, transparent outside the case.
+// Only where the platform always composes windows: a Wayland compositor
+// ignores a window's mask when it shows it, while an X server without a
+// compositor would show the transparent pixels black, so X11 keeps the
+// opaque picture shaped by the mask.
+bool SeeThroughWindowWanted(const QString& platformName);
+
 // Message boxes go through one replaceable function so that tests (and any
 // headless use) never block on a modal box.
 using MessageBoxFunction = void (*)(const QString& text, const QString& caption);
+// The same for boxes with an informative text. Without one installed, such a
+// box goes to the plain function (text and caption) unless that is the real box.
+using DetailedMessageBoxFunction = void (*)(const QString& text, const QString& caption,
+                                            const QString& informative);
+DetailedMessageBoxFunction SetDetailedMessageBoxFunction(DetailedMessageBoxFunction fn);
 // Installs fn (nullptr restores the real message box); returns the previous one.
 MessageBoxFunction SetMessageBoxFunction(MessageBoxFunction fn);
 // An OK-only message box; an empty caption means the application's name.
-void ShowMessageBox(const QString& text, const QString& caption = QString());
+// With an informative text (the details under the message), the box shows
+// the warning icon.
+void ShowMessageBox(const QString& text, const QString& caption = QString(),
+                    const QString& informative = QString());

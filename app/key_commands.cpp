@@ -41,3 +41,9 @@ KeyAction MapKeyCommand(int commandId, bool swapped) {
     }
     return KeyAction{};
 }
+
+const KeyShortcut* PanelKeyShortcut(int commandId) {
+    const KeyAction action = MapKeyCommand(commandId, false);
+    if (!action.valid || !action.panelKey || action.key > 3) return nullptr;
+    return &kKeyShortcuts[action.key];
+}

@@ -50,3 +50,21 @@ struct KeyAction {
 // Which key a command means. swapped: the display is swivelled, so Up and
 // Down exchange their key numbers (the picture of the LCD is upside down).
 KeyAction MapKeyCommand(int commandId, bool swapped);
+
+// The keyboard keys that drive each panel key, for tooltips, the About box
+// and the README; keyPressEvent of the window binds the same keys.
+struct KeyShortcut {
+    uint8_t key;           // DeviceKey
+    const char* name;      // the key as the panel names it
+    const char* keyboard;  // the keys that press it
+};
+constexpr KeyShortcut kKeyShortcuts[4] = {
+    {0, "Back", "Left arrow or Backspace"},
+    {1, "Up", "Up arrow"},
+    {2, "Down", "Down arrow"},
+    {3, "Select/Power", "Right arrow or Space"},
+};
+// The shortcut row of a panel key's command (either key set); nullptr for
+// anything else. Named as the key is drawn: the picture's Up key is "Up"
+// even while the swivelled display swaps what it does, as the Up arrow's.
+const KeyShortcut* PanelKeyShortcut(int commandId);

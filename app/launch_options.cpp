@@ -131,7 +131,9 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
                                                   "instead of the time at start."),
                                    QStringLiteral("TIME"));
     const QCommandLineOption record(QStringLiteral("record"),
-                                    QStringLiteral("Record the session as a geigersim-run script in FILE."),
+                                    QStringLiteral("Record the session from start as a geigersim-run script in "
+                                                   "FILE, until the window closes or View > Record Script is "
+                                                   "chosen again; its header gives the replay command."),
                                     QStringLiteral("FILE"));
     for (const QCommandLineOption* o :
          {&help, &version, &zoom, &port, &baud, &logCounts, &traceLink, &seed, &clock, &record})

@@ -20,15 +20,10 @@ QString ArtworkPath(int layout) {
                        : QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-turned.svg");
 }
 
-// A panel rectangle in device pixels, its edges rounded independently so
-// that neighbouring rectangles meet without gaps.
-QRect Scaled(const QRect& r, double scale) {
-    const int left = int(std::lround(r.left() * scale));
-    const int top = int(std::lround(r.top() * scale));
-    const int right = int(std::lround((r.left() + r.width()) * scale));
-    const int bottom = int(std::lround((r.top() + r.height()) * scale));
-    return QRect(left, top, right - left, bottom - top);
-}
+// The case's rim (scripts/panel-artwork.py CASE) and half its stroke.
+constexpr QRectF kCaseRim(1, 1, 522, 303);
+constexpr double kCaseRadius = 26;
+constexpr double kCaseStroke = 0.6;
 
 QColor LampColour(PanelLamp lamp) {
     switch (lamp) {
@@ -89,6 +84,22 @@ QRect PanelLampRect(int layout) {
     return QRect(c.x() - r, c.y() - r, 2 * r, 2 * r);
 }
 
+QPainterPath PanelCaseOutline(double scale) {
+    const QRectF edge = kCaseRim.adjusted(-kCaseStroke, -kCaseStroke, kCaseStroke, kCaseStroke);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(edge.topLeft() * scale, edge.size() * scale),
+                        (kCaseRadius + kCaseStroke) * scale, (kCaseRadius + kCaseStroke) * scale);
+    return path;
+}
+
+QRect ScaledPanelRect(const QRect& r, double scale) {
+    const int left = int(std::lround(r.left() * scale));
+    const int top = int(std::lround(r.top() * scale));
+    const int right = int(std::lround((r.left() + r.width()) * scale));
+    const int bottom = int(std::lround((r.top() + r.height()) * scale));
+    return QRect(left, top, right - left, bottom - top);
+}
+
 int LcdPixelSize(double scale) { return std::max(1, int(std::lround(2 * scale))); }
 
 QRect ScaledLcdRect(int layout, double scale) {
@@ -101,7 +112,33 @@ QRect ScaledLcdRect(int layout, double scale) {
     return QRect(int(std::lround(cx - w / 2.0)), int(std::lround(cy - h / 2.0)), w, h);
 }
 
-QImage RenderPanelArtwork(int layout, double scale) {
+QRect ScaledFrameRect(int layout, double scale) {
+    // 6, 5, 6 and 3 panel pixels are 3, 2.5, 3 and 1.5 LCD pixels.
+    const QRect lcd = ScaledLcdRect(layout, scale);
+    const double p = LcdPixelSize(scale);
+    const int side = int(std::lround(3 * p));
+    return lcd.adjusted(-side, -int(std::lround(2.5 * p)), side, int(std::lround(1.5 * p)));
+}
+
+QImage ScaledLcdPicture(const QImage& picture, double scale) {
+    const int p = LcdPixelSize(scale);
+    QImage source = picture.convertToFormat(QImage::Format_RGB32);
+    if (p % 2 != 0) {
+        // An odd size cannot split the 2 x 2 blocks evenly: take one
+        // screen pixel per LCD pixel (its top-left, as the LCD reads).
+        QImage cells(kLcdWidth, kLcdHeight, QImage::Format_RGB32);
+        for (int y = 0; y < kLcdHeight && 2 * y < source.height(); ++y)
+            for (int x = 0; x < kLcdWidth && 2 * x < source.width(); ++x)
+                cells.setPixel(x, y, source.pixel(2 * x, 2 * y));
+        source = cells;
+    }
+    const QSize target(kLcdWidth * p, kLcdHeight * p);
+    if (source.size() != target)
+        source = source.scaled(target, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    return source;
+}
+
+QImage RenderPanelArtwork(int layout, double scale, PanelBackground background) {
     QSvgRenderer renderer(ArtworkPath(layout));
     if (!renderer.isValid() || scale <= 0) return QImage();
     const QSize size(int(std::lround(kPanelWidth * scale)), int(std::lround(kPanelHeight * scale)));
@@ -110,33 +147,29 @@ QImage RenderPanelArtwork(int layout, double scale) {
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
     renderer.render(&painter, QRectF(0, 0, size.width(), size.height()));
+    if (background == PanelBackground::Clear) {
+        // Keep the case with its antialiased edge; clear the backdrop and shadow.
+        QImage keep(size, QImage::Format_ARGB32_Premultiplied);
+        keep.fill(Qt::transparent);
+        QPainter outline(&keep);
+        outline.setRenderHint(QPainter::Antialiasing);
+        outline.fillPath(PanelCaseOutline(scale), Qt::black);
+        outline.end();
+        painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        painter.drawImage(0, 0, keep);
+    }
     return picture;
 }
 
 void PaintPanelOverlay(QPainter& painter, const PanelScene& scene, double scale) {
-    painter.fillRect(Scaled(PanelFrameRect(scene.layout), scale), QColor::fromRgb(scene.frameColour));
-    if (!scene.lcd.isNull()) {
-        const QRect target = ScaledLcdRect(scene.layout, scale);
-        const int p = LcdPixelSize(scale);
-        QImage source = scene.lcd.convertToFormat(QImage::Format_RGB32);
-        if (p % 2 != 0) {
-            // An odd size cannot split the 2 x 2 blocks evenly: take one
-            // screen pixel per LCD pixel (its top-left, as the LCD reads).
-            QImage cells(kLcdWidth, kLcdHeight, QImage::Format_RGB32);
-            for (int y = 0; y < kLcdHeight && 2 * y < source.height(); ++y)
-                for (int x = 0; x < kLcdWidth && 2 * x < source.width(); ++x)
-                    cells.setPixel(x, y, source.pixel(2 * x, 2 * y));
-            source = cells;
-        }
-        if (source.size() != target.size())
-            source = source.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-        painter.drawImage(target.topLeft(), source);
-    }
+    painter.fillRect(ScaledFrameRect(scene.layout, scale), QColor::fromRgb(scene.frameColour));
+    if (!scene.lcd.isNull())
+        painter.drawImage(ScaledLcdRect(scene.layout, scale).topLeft(), ScaledLcdPicture(scene.lcd, scale));
     PaintLamp(painter, PanelLampRect(scene.layout), scene.lamp, scale);
 }
 
-QImage RenderPanel(const PanelScene& scene, double scale) {
-    QImage picture = RenderPanelArtwork(scene.layout, scale);
+QImage RenderPanel(const PanelScene& scene, double scale, PanelBackground background) {
+    QImage picture = RenderPanelArtwork(scene.layout, scale, background);
     if (picture.isNull()) return picture;
     QPainter painter(&picture);
     PaintPanelOverlay(painter, scene, scale);

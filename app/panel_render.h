@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPainterPath>
 #include <QRect>
 #include <QRgb>
 #include <cstdint>
@@ -13,6 +14,15 @@ struct LcdPicture;
 
 constexpr int kPanelWidth = 524;  // panel pixels, both layouts
 constexpr int kPanelHeight = 306;
+
+// What the artwork shows around the rounded case, and what the window shows
+// beyond the picture where it cannot be see-through: a light grey, the same
+// as scripts/panel-artwork.py's BACKDROP.
+constexpr QRgb kPanelBackdrop = qRgb(0xd4, 0xd3, 0xcf);
+
+// What lies around the case: the artwork's backdrop, or nothing (transparent)
+// for a see-through window and for saved pictures.
+enum class PanelBackground : uint8_t { Backdrop, Clear };
 
 // The frame around the LCD: unlit grey until the first hand-over, then the
 // lit frame grey for good.
@@ -34,10 +44,19 @@ struct PanelScene {
 QRect PanelLcdRect(int layout);
 QRect PanelFrameRect(int layout);  // 6 pixels left and right of the LCD, 5 above, 3 below
 QRect PanelLampRect(int layout);
+// The case's outer edge (its rim with the rim's stroke), in units of `scale`
+// per panel pixel; the same for both layouts.
+QPainterPath PanelCaseOutline(double scale);
+
+// A panel rectangle in device pixels at `scale`, each edge rounded on its
+// own so that neighbouring rectangles meet without gaps; unchanged at 1.
+QRect ScaledPanelRect(const QRect& r, double scale);
 
 // The layout's artwork alone, at `scale` device pixels per panel pixel
 // (zoom times the screen's device pixel ratio); null if it cannot be read.
-QImage RenderPanelArtwork(int layout, double scale);
+// With Clear, everything outside the case outline is transparent.
+QImage RenderPanelArtwork(int layout, double scale,
+                          PanelBackground background = PanelBackground::Backdrop);
 
 // The frame, the LCD and the lamp, drawn on a painter whose unit is one
 // device pixel, for artwork rendered at `scale`. The LCD goes by nearest
@@ -46,13 +65,20 @@ void PaintPanelOverlay(QPainter& painter, const PanelScene& scene, double scale)
 
 // Artwork and overlay together: the panel as the window shows it, without
 // the start hint.
-QImage RenderPanel(const PanelScene& scene, double scale);
+QImage RenderPanel(const PanelScene& scene, double scale,
+                   PanelBackground background = PanelBackground::Backdrop);
 
 // Device pixels per LCD pixel at `scale`: 2 at 1, never below 1.
 int LcdPixelSize(double scale);
 // The LCD's place in device pixels at `scale`, centred on the scaled LCD
 // rectangle; at scale 1 exactly PanelLcdRect.
 QRect ScaledLcdRect(int layout, double scale);
+// The frame's place in device pixels at `scale`: around ScaledLcdRect with
+// the margins of PanelFrameRect in LCD pixels; at scale 1 exactly PanelFrameRect.
+QRect ScaledFrameRect(int layout, double scale);
+// A handed-over 244 x 64 LCD picture with every LCD pixel LcdPixelSize(scale)
+// device pixels square, by nearest neighbour; unchanged at scale 1.
+QImage ScaledLcdPicture(const QImage& picture, double scale);
 
 // A 244 x 64 LCD picture as an image, and the same turned by 180 degrees.
 QImage LcdImage(const LcdPicture& picture);

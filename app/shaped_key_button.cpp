@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 
 ShapedKeyButton::ShapedKeyButton(int commandId, const QRect& box, QWidget* parent,
                                  PictureSource source)
@@ -14,6 +16,14 @@ ShapedKeyButton::ShapedKeyButton(int commandId, const QRect& box, QWidget* paren
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void ShapedKeyButton::SetBox(const QRect& box, double zoom) {
+    zoom_ = zoom;
+    shape_ = EllipseRegion(box.size());
+    setGeometry(box);
+    setMask(shape_);
+    RetakePictures();
 }
 
 bool ShapedKeyButton::InsideEllipse(QSize size, QPoint p) {
@@ -49,12 +59,19 @@ void ShapedKeyButton::TakePictures() {
     const QPixmap normal = source_(geometry());
     if (normal.isNull()) return;  // no panel picture yet: try at the next paint
     normal_ = normal;
-    // Pressed: the key drawn again one pixel right and down over itself.
-    pressed_ = normal;
+    // Pressed: the key drawn again one panel pixel right and down over
+    // itself, moved by whole device pixels so that it stays sharp.
+    const double ratio = normal.devicePixelRatio();
+    const int shift = std::max(1, int(std::lround(zoom_ * ratio)));
+    QImage base = normal.toImage();
+    base.setDevicePixelRatio(1);
+    QImage pressed = base;
     {
-        QPainter painter(&pressed_);
-        painter.drawPixmap(1, 1, normal);
+        QPainter painter(&pressed);
+        painter.drawImage(shift, shift, base);
     }
+    pressed.setDevicePixelRatio(ratio);
+    pressed_ = QPixmap::fromImage(pressed);
     picturesTaken_ = true;
 }
 

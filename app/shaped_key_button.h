@@ -8,10 +8,17 @@
 
 class ShapedKeyButton : public QAbstractButton {
 public:
-    // Hands out the part of the panel picture under a rectangle of the parent.
+    // Hands out the part of the panel picture under a rectangle of the parent,
+    // in device pixels (its device pixel ratio set).
     using PictureSource = std::function<QPixmap(const QRect& area)>;
 
     ShapedKeyButton(int commandId, const QRect& box, QWidget* parent, PictureSource source);
+
+    // Moves and resizes the key for a zoom of the panel (box in the parent's
+    // coordinates at that zoom); the pictures are taken again at the next paint.
+    void SetBox(const QRect& box, double zoom);
+    // The panel under the key changed (its scale): take the pictures again.
+    void RetakePictures() { picturesTaken_ = false; update(); }
 
     int commandId() const { return commandId_; }
     const QRegion& shape() const { return shape_; }
@@ -39,4 +46,5 @@ private:
     QPixmap normal_;
     QPixmap pressed_;
     bool picturesTaken_ = false;
+    double zoom_ = 1;  // the pressed picture moves by one panel pixel at this zoom
 };

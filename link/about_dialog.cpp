@@ -39,3 +39,15 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     link_->setObjectName(QStringLiteral("link1005"));
     du.Place(link_, 45, 44, 118, 8);
 }
+
+void AboutDialog::AddNote(const QString& text) {
+    const DialogUnits du(font());
+    if (note_ == nullptr) note_ = new QLabel(this);
+    note_->setTextFormat(Qt::PlainText);
+    note_->setText(text);
+    // Under the link (which ends at 52 units), across the box's width.
+    const QRect area = du.Rect(11, 60, 213, 8);
+    note_->setGeometry(QRect(area.topLeft(), QSize(area.width(), note_->sizeHint().height())));
+    note_->show();
+    setFixedSize(du.X(235), note_->geometry().bottom() + 1 + du.Y(7));
+}

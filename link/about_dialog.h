@@ -12,6 +12,11 @@ class AboutDialog : public QDialog {
 public:
     explicit AboutDialog(QWidget* parent = nullptr);
 
+    // Adds a plain-text note below the box's own controls (the window lists
+    // its keyboard shortcuts there); the box grows to fit, nothing above moves.
+    void AddNote(const QString& text);
+    QLabel* note() const { return note_; }
+
     HyperlinkStatic* link() const { return link_; }
     QLabel* iconLabel() const { return icon_; }
     QPushButton* okButton() const { return ok_; }
@@ -25,4 +30,5 @@ private:
     HyperlinkStatic* link_;
     QLabel* icon_;
     QPushButton* ok_;
+    QLabel* note_ = nullptr;
 };

@@ -33,6 +33,9 @@ void HostSetLayout(int turned) {
 void HostShowMessage(const char* text, const char* caption) {
     if (gHost != nullptr) gHost->ShowMessage(text, caption);
 }
+void HostShowDetailedMessage(const char* text, const char* caption, const char* informative) {
+    if (gHost != nullptr) gHost->ShowDetailedMessage(text, caption, informative);
+}
 
 void HostShowNotice(const char* text) {
     if (gHost != nullptr) gHost->ShowNotice(text);

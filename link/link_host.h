@@ -15,6 +15,12 @@ public:
     virtual void ShowMessage(const char* text, const char* caption) = 0;
     // A notice that does not block: the timers keep running meanwhile.
     virtual void ShowNotice(const char* text) { (void)text; }
+    // The same with an informative text under it (what went wrong and what
+    // to do); a host that shows no details shows the message alone.
+    virtual void ShowDetailedMessage(const char* text, const char* caption, const char* informative) {
+        (void)informative;
+        ShowMessage(text, caption);
+    }
 };
 
 // Installs host (nullptr removes it); returns the previous one.
@@ -27,3 +33,4 @@ void HostStopReportTimer();
 void HostSetLayout(int turned);
 void HostShowMessage(const char* text, const char* caption = nullptr);
 void HostShowNotice(const char* text);
+void HostShowDetailedMessage(const char* text, const char* caption, const char* informative);

@@ -15,6 +15,7 @@
 #include "link/link_host.h"
 #include "link/link_status.h"
 #include "link/link_trace.h"
+#include "link/open_error.h"
 #include "link/protocol.h"
 #include "link/serial_port.h"
 
@@ -203,7 +204,8 @@ bool OpenRealMode(const PortChoice& port) {
     ResetLinkStatus(port.devicePath, rate);
     if (port.devicePath.empty() || serialPort.OpenDevice(port.devicePath, rate) != 1) {
         TraceNote("cannot open " + port.devicePath);
-        HostShowMessage("COM port open error", "error");
+        const std::string detail = PortOpenErrorDetail(port.devicePath, serialPort.LastOpenError());
+        HostShowDetailedMessage("COM port open error", "error", detail.c_str());
         return false;
     }
     TraceNote("opened " + port.devicePath + " at " + std::to_string(rate) + " bit/s");

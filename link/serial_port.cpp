@@ -75,21 +75,32 @@ SerialPort::~SerialPort() { Close(); }
 int SerialPort::Open(int portNumber, int rate) {
     if (open_ == 1) return 1;
     const std::string path = DevicePathForPort(portNumber);
-    if (path.empty()) return 0;
+    if (path.empty()) {
+        lastOpenError_ = ENODEV;
+        return 0;
+    }
     return OpenDevice(path, rate);
 }
 
 int SerialPort::OpenDevice(const std::string& path, int rate) {
     if (open_ == 1) return 1;
-    if (path.empty() || rate <= 0) return 0;
+    if (path.empty() || rate <= 0) {
+        lastOpenError_ = path.empty() ? ENODEV : EINVAL;
+        return 0;
+    }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return 0;
+    if (fd < 0) {
+        lastOpenError_ = errno;  // kept for the message that tells the user why
+        return 0;
+    }
     // Not shared: while we hold the line nobody else may open it (root excepted).
     const bool ok = isatty(fd) == 1 && ioctl(fd, TIOCEXCL) == 0 && SetLine(fd, rate);
     if (!ok) {
+        lastOpenError_ = errno != 0 ? errno : EIO;
         ::close(fd);
         return 0;
     }
+    lastOpenError_ = 0;
     tcflush(fd, TCIOFLUSH);  // nothing left over from an earlier user of the line
     fd_ = fd;
     path_ = path;

@@ -52,11 +52,14 @@ public:
     int WaitAndRead(uint8_t* buffer, int capacity, int wakeFd, int timeoutMs, bool& lost);
 
     bool IsOpen() const { return open_ == 1; }
+    // The errno of the last Open or OpenDevice that failed (0 after a success).
+    int LastOpenError() const { return lastOpenError_; }
     const std::string& DevicePath() const { return path_; }
 
 private:
     int fd_ = -1;
     int open_ = 0;
+    int lastOpenError_ = 0;
     std::string path_;
 };
 

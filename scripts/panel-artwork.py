@@ -51,6 +51,14 @@ LABEL_NORMAL = (362, 30, 496, 194)
 GRILLE_NORMAL = (380, 254, 12, 4, 10)  # first hole x, y, columns, rows, pitch
 SCREWS = [(18, 18), (506, 18), (18, 288), (506, 288)]
 
+# What shows around the rounded case where the window cannot be see-through
+# (an X server without a compositor shapes the window only by its rectangles):
+# a light neutral grey, never a dark frame. app/panel_render.h keeps the same
+# value for the window's pixels beyond the picture.
+BACKDROP = "#d4d3cf"
+# The case's outline, which a see-through window keeps and clears around.
+CASE = (1, 1, 522, 303, 26)  # x, y, width, height, corner radius
+
 
 def turn_point(x, y):
     return W - x, H - y
@@ -126,12 +134,13 @@ def defs():
 
 def body():
     """Backdrop, moulded body with its rim, highlight and corner screws."""
+    cx, cy, cw, ch, cr = CASE
     out = [
-        '<rect x="0" y="0" width="524" height="306" fill="#25272a"/>',
-        # soft shadow of the body on the backdrop
-        '<rect x="3" y="5" width="521" height="301" rx="27" fill="#000" opacity="0.35"/>',
-        '<rect x="1" y="1" width="522" height="303" rx="26" fill="url(#rim)"/>',
-        '<rect x="1" y="1" width="522" height="303" rx="26" fill="none" stroke="#5d5b56" stroke-width="1.2"/>',
+        f'<rect x="0" y="0" width="{W}" height="{H}" fill="{BACKDROP}"/>',
+        # soft shadow of the body on the backdrop, light enough to stay grey
+        '<rect x="3" y="5" width="521" height="301" rx="27" fill="#000" opacity="0.2"/>',
+        f'<rect x="{cx}" y="{cy}" width="{cw}" height="{ch}" rx="{cr}" fill="url(#rim)"/>',
+        f'<rect x="{cx}" y="{cy}" width="{cw}" height="{ch}" rx="{cr}" fill="none" stroke="#5d5b56" stroke-width="1.2"/>',
         '<rect x="5" y="5" width="514" height="295" rx="22" fill="url(#face)"/>',
         # highlight along the top edge of the face, shade along its bottom
         '<path d="M 27 6.2 H 497" stroke="#fff" stroke-width="1.6" opacity="0.8"/>',

@@ -13,6 +13,7 @@
 #include "app/host_state.h"
 #include "app/key_commands.h"
 #include "app/offscreen_surface.h"
+#include "app/panel_render.h"
 #include "app/popup_menu.h"
 #include "app/shaped_key_button.h"
 #include "app/skin_image.h"
@@ -54,6 +55,25 @@ QList<QAction*> AllActions(QMenu* menu) {
         else if (!a->isSeparator()) all << a;
     }
     return all;
+}
+
+// Pixels inside the window's shape but clear of the case (more than a pixel
+// outside its outline) that are dark: what a plain X screen would show as
+// dark corners or strips.
+int DarkAroundTheCase(const QImage& shown, const QRegion& shape, double scale) {
+    const QPainterPath grown = PanelCaseOutline(scale);
+    int dark = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const QPointF c(x + 0.5, y + 0.5);
+            if (!shape.contains(QPoint(x, y))) continue;
+            bool near = false;
+            for (QPointF d : {QPointF(1.5, 0), QPointF(-1.5, 0), QPointF(0, 1.5), QPointF(0, -1.5), QPointF(0, 0)})
+                near = near || grown.contains(c + d);
+            const QRgb p = shown.pixel(x, y);  // see-through pixels are not dark
+            if (!near && qAlpha(p) > 0 && qGray(p) < 128) ++dark;
+        }
+    return dark;
 }
 
 QList<int> CheckedIds(QMenu* menu) {
@@ -247,6 +267,120 @@ private slots:
             QApplication::sendEvent(key, &event);
         }
         QCOMPARE(clicks.count(), 3);
+    }
+
+    void noDarkPixelsAroundTheCase() {
+        FrontPanelDialog dlg;
+        // Opaque offscreen, as on a plain X server; see-through under Wayland.
+        QCOMPARE(dlg.seeThrough(), SeeThroughWindowWanted(QGuiApplication::platformName()));
+        QRegion shape;
+        QVERIFY(LoadRegionResource(143, &shape));
+        // The initial window is larger than the picture: the strip counts too.
+        QCOMPARE(DarkAroundTheCase(dlg.grab().toImage(), shape, 1.0), 0);
+        dlg.SetLayout(1);
+        QCOMPARE(DarkAroundTheCase(dlg.grab().toImage(), shape, 1.0), 0);
+        dlg.SetZoom(150);
+        QCOMPARE(DarkAroundTheCase(dlg.grab().toImage(), ScaledRegion(shape, 1.5), 1.5), 0);
+
+        // See-through: nothing at all around the case, the case itself opaque.
+        for (double scale : {1.0, 2.0}) {
+            const QImage clear = RenderPanelArtwork(0, scale, PanelBackground::Clear);
+            QCOMPARE(clear.size(), QSize(524, 306) * scale);
+            for (QPoint corner : {QPoint(0, 0), QPoint(clear.width() - 1, 0), QPoint(0, clear.height() - 1),
+                                  QPoint(clear.width() - 1, clear.height() - 1), QPoint(int(4 * scale), int(4 * scale))})
+                QCOMPARE(qAlpha(clear.pixel(corner)), 0);
+            for (QPoint inside : {QPoint(2, 150), QPoint(262, 2), QPoint(262, 302), QPoint(10, 10)})
+                QCOMPARE(qAlpha(clear.pixel(inside * scale)), 255);
+        }
+    }
+
+    void zoomScalesTheWholePanel() {
+        FrontPanelDialog dlg;
+        QRegion shape;
+        QVERIFY(LoadRegionResource(143, &shape));
+        FillLcd(kLcdBackground);
+        for (int d = 0; d < 4; ++d) LcdSetScreenPixel(4 + d % 2, 2 + d / 2, kLcdInk);  // LCD pixel (2, 1)
+        fw.bootState = 2;
+        ShowLcd();
+        dlg.OnMenuCommand(kCmdZoom200);
+        QCOMPARE(dlg.zoomPercent(), 200);
+        QCOMPARE(dlg.size(), QSize(1056, 626));
+        QCOMPARE(dlg.mask(), ScaledRegion(shape, 2.0));
+        for (int i = 0; i < 4; ++i) {
+            const KeySetEntry& e = kNormalKeySet[i];
+            QCOMPARE(dlg.normalKey(i)->geometry(), QRect(2 * e.x, 2 * e.y, 70, 70));
+        }
+        QVERIFY(dlg.normalKey(0)->toolTip().contains(QStringLiteral("Backspace")));
+        // Every LCD pixel a 4 x 4 block at the scaled place.
+        const QImage shown = dlg.grab().toImage();
+        const QRect lcd = ScaledLcdRect(0, 2.0);
+        QCOMPARE(lcd, QRect(158, 156, 488, 128));
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) {
+                QCOMPARE(shown.pixel(lcd.left() + 8 + x, lcd.top() + 4 + y), kInk);
+                QCOMPARE(shown.pixel(lcd.left() + 4 + x, lcd.top() + 4 + y), kBackground);
+            }
+        // The hint moves and grows with the panel.
+        const QImage panel = dlg.panelPicture().toImage();
+        QVERIFY(shown.copy(690, 444, 200, 16) != panel.copy(690, 444, 200, 16));
+        // A click on the scaled Up key's rim reaches it; its old place does not.
+        ShapedKeyButton* up = dlg.normalKey(1);
+        QCOMPARE(fw.powered, 0);
+        ClickKey(dlg.normalKey(3));
+        QCOMPARE(fw.powered, 1);
+        QSignalSpy upClicks(up, &QAbstractButton::clicked);
+        QTest::mouseClick(up, Qt::LeftButton, {}, QPoint(66, 35));  // beyond the 100 % circle
+        QTest::mouseClick(up, Qt::LeftButton, {}, QPoint(3, 3));    // in the box, off the circle
+        QCOMPARE(upClicks.count(), 1);
+        std::unique_ptr<QMenu> menu = dlg.BuildMenu();
+        for (QAction* a : AllActions(menu.get()))
+            if (a->data().toInt() >= kCmdZoom100 && a->data().toInt() <= kCmdZoom300)
+                QCOMPARE(a->isChecked(), a->data().toInt() == kCmdZoom200);
+        // Back to 100 %: the start state's size and shape exactly.
+        dlg.OnMenuCommand(kCmdZoom100);
+        QCOMPARE(dlg.size(), QSize(528, 313));
+        QCOMPARE(dlg.mask(), shape);
+        QCOMPARE(dlg.normalKey(1)->geometry(), QRect(140, 208, 35, 35));
+    }
+
+    // Run again by ctest with QT_SCALE_FACTOR 1.5 and 2 (the *_ratio_* tests).
+    void sharpAtTheScreensRatio() {
+        FrontPanelDialog dlg;
+        const double ratio = dlg.devicePixelRatioF();
+        if (ratio == 1.0) QSKIP("needs a scaled screen: QT_SCALE_FACTOR=1.5 or 2");
+        FillLcd(kLcdBackground);
+        for (int x = 0; x < 122; ++x)  // one LCD pixel (2 x 2 on the surface) per column
+            for (int d = 0; d < 4; ++d) LcdSetScreenPixel(2 * x + d % 2, 2 * (x % 32) + d / 2, kLcdInk);
+        fw.bootState = 2;
+        ShowLcd();
+        QImage shown = dlg.grab().toImage();
+        QCOMPARE(shown.devicePixelRatio(), ratio);
+        shown.setDevicePixelRatio(1);  // compared pixel for pixel below
+        // The artwork is rendered for the screen, never enlarged: the label
+        // plate shows exactly the artwork rendered at the screen's ratio.
+        const QImage artwork = RenderPanelArtwork(0, ratio);
+        const QRect label = ScaledPanelRect(QRect(370, 60, 100, 120), ratio);  // clear of the lamp
+        QCOMPARE(shown.copy(label), artwork.copy(label).convertToFormat(shown.format()));
+        // Every LCD pixel a block of the same whole size on whole device pixels.
+        const int p = LcdPixelSize(ratio);
+        const QRect lcd = ScaledLcdRect(0, ratio);
+        QCOMPARE(lcd.size(), QSize(122 * p, 32 * p));
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 122; ++x) {
+                const QRgb first = shown.pixel(lcd.left() + x * p, lcd.top() + y * p);
+                QCOMPARE(first, y == x % 32 ? kInk : kBackground);
+                for (int dy = 0; dy < p; ++dy)
+                    for (int dx = 0; dx < p; ++dx)
+                        if (shown.pixel(lcd.left() + x * p + dx, lcd.top() + y * p + dy) != first)
+                            QFAIL(qPrintable(QStringLiteral("LCD pixel (%1, %2) is not one colour").arg(x).arg(y)));
+            }
+        // The keys draw the same sharp picture in place, not a doubled one.
+        QVERIFY(dlg.normalKey(0)->picturesTaken());
+        QCOMPARE(dlg.normalKey(0)->normalPicture().devicePixelRatio(), ratio);
+        for (const KeySetEntry& e : kNormalKeySet) {
+            const QRect face = ScaledPanelRect(QRect(e.x + 8, e.y + 8, 19, 19), ratio);
+            QCOMPARE(shown.copy(face), artwork.copy(face).convertToFormat(shown.format()));
+        }
     }
 
     void keyPicturesComeFromThePanel() {
@@ -473,6 +607,23 @@ private slots:
         QCOMPARE(otherFinished.count(), 0);
     }
 
+    void alwaysOnTopKeepsTheWindowRunning() {
+        FrontPanelDialog dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QSignalSpy finished(&dlg, &QDialog::finished);
+        for (bool onTop : {true, false}) {
+            dlg.OnMenuCommand(kCmdAlwaysOnTop);
+            QCoreApplication::processEvents();
+            QCOMPARE(finished.count(), 0);  // hiding a dialog would end it, and the program
+            QVERIFY(dlg.isVisible());
+            QCOMPARE(bool(dlg.windowHandle()->flags() & Qt::WindowStaysOnTopHint), onTop);
+            const std::unique_ptr<QMenu> menu = dlg.BuildMenu();
+            for (QAction* a : AllActions(menu.get()))
+                if (a->data().toInt() == kCmdAlwaysOnTop) QCOMPARE(a->isChecked(), onTop);
+        }
+    }
+
     void escapeAndEnterEndAtOnce() {
         for (Qt::Key k : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
             FrontPanelDialog dlg;
@@ -484,7 +635,18 @@ private slots:
     }
 
     void draggingMovesTheWindowButNeverBelowZero() {
-        if (QGuiApplication::platformName() == QLatin1String("wayland")) QSKIP("the compositor moves windows");
+        if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+            // The compositor moves windows: the press hands over to it, quietly.
+            FrontPanelDialog dlg;
+            dlg.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+            QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+            QMouseEvent press(QEvent::MouseButtonPress, QPointF(450, 280), dlg.mapToGlobal(QPointF(450, 280)),
+                              Qt::LeftButton, Qt::LeftButton, {});
+            QApplication::sendEvent(&dlg, &press);
+            QVERIFY(!dlg.dragging());
+            QSKIP("the compositor moves windows");
+        }
         FrontPanelDialog dlg;
         dlg.move(100, 100);
         auto send = [&](QEvent::Type type, QPoint local, QPoint global, Qt::MouseButtons held) {

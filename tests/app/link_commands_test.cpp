@@ -35,6 +35,11 @@ struct Message {
 };
 QList<Message> messages;
 void RecordMessage(const QString& text, const QString& caption) { messages.append({text, caption}); }
+QStringList details;
+void RecordDetailedMessage(const QString& text, const QString& caption, const QString& informative) {
+    messages.append({text, caption});
+    details << informative;
+}
 
 // What the modal runner does with the next port dialog, and what it saw.
 struct PortDialogScript {
@@ -45,12 +50,19 @@ struct PortDialogScript {
     QStringList shown;    // the six lists' texts as the dialog opened
     int runs = 0;
     int aboutRuns = 0;
+    QString aboutNote;  // the note under the About box's own controls
+    bool aboutNoteFits = false;
 };
 PortDialogScript script;
 
 int RunScripted(QDialog& dialog) {
     if (auto* about = dynamic_cast<AboutDialog*>(&dialog)) {
         ++script.aboutRuns;
+        if (QLabel* note = about->note()) {
+            script.aboutNote = note->text();
+            script.aboutNoteFits = note->geometry().top() > about->link()->geometry().bottom() &&
+                                   about->rect().contains(note->geometry());
+        }
         about->okButton()->click();
         return about->result();
     }
@@ -220,6 +232,23 @@ private slots:
         QCOMPARE(readerRunning.load(), 0);
     }
 
+    void openErrorTellsTheDeviceAndTheCause() {
+        FrontPanelDialog dlg;
+        SetDetailedMessageBoxFunction(RecordDetailedMessage);
+        details.clear();
+        script.portText = QStringLiteral("/dev/geigersim-no-such-device");
+        dlg.OnMenuCommand(kCmdOtherPort);
+        SetDetailedMessageBoxFunction(nullptr);
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.at(0).text, QStringLiteral("COM port open error"));
+        QCOMPARE(messages.at(0).caption, QStringLiteral("error"));
+        QCOMPARE(details.size(), 1);
+        QVERIFY2(details.at(0).contains(QStringLiteral("/dev/geigersim-no-such-device")) &&
+                     details.at(0).contains(QStringLiteral("no such device")),
+                 qPrintable(details.at(0)));
+        QCOMPARE(realMode, 0);
+    }
+
     void powerClickInTheTurnedLayoutEndsTheHint() {
         FrontPanelDialog dlg;
         realMode = 1;  // no demo-mode layout rule
@@ -268,6 +297,11 @@ private slots:
         FrontPanelDialog dlg;
         dlg.OnMenuCommand(kCmdAbout);
         QCOMPARE(script.aboutRuns, 1);
+        // The keyboard shortcuts, under the link and inside the box.
+        for (const char* part : {"Left arrow or Backspace \u2014 Back", "Up arrow \u2014 Up", "Down arrow \u2014 Down",
+                                 "Right arrow or Space \u2014 Select/Power", "Right-click"})
+            QVERIFY2(script.aboutNote.contains(QString::fromUtf8(part)), part);
+        QVERIFY(script.aboutNoteFits);
 
         AboutDialog about(&dlg);
         QCOMPARE(about.windowTitle(), QStringLiteral("About"));

@@ -12,8 +12,11 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -69,7 +72,8 @@ Exec RunBinary(const std::string& args, const std::string& stdinText = "",
     std::ofstream(in, std::ios::binary) << stdinText;
     // The time limit turns a runner that hangs (say, reading an endless
     // standard input) into a failure.
-    const std::string command = std::string("timeout 120 '") + (bin ? bin : "false") + "' " + args +
+    const std::string command = std::string("LSAN_OPTIONS=suppressions='") + GEIGERSIM_LSAN_SUPPRESSIONS +
+                                "':print_suppressions=0 timeout 120 '" + (bin ? bin : "false") + "' " + args +
                                 " <'" + (stdinPath ? std::string(stdinPath) : in.string()) +
                                 "' >'" + out.string() + "' 2>'" + err.string() + "'";
     Exec r;
@@ -293,7 +297,7 @@ TEST(RunnerParse, ErrorsNameTheLineAndTheProblem) {
     const char* bad[] = {"press",        "press 4",       "press up down", "press Select",
                          "wait",         "wait 1s 2s",    "real",          "real 2147483648",
                          "real -2147483649", "real 0x10", "real 1.5",     "real 1,2",
-                         "lcd 1",        "state x",       "demo now",      "png",
+                         "text 1",       "state x",       "demo now",      "png",
                          "flash",        "LCD",           "wait 1s\x01",   "\xff\xfe"};
     for (const char* text : bad) {
         const std::string error = ParseError(text);
@@ -673,4 +677,262 @@ TEST(RunnerProgram, AcceptanceLogoThenRunning) {
     ASSERT_GT(r.out.size(), 32u * 123u);
     ExpectLogoOnly(r.out.substr(0, 32 * 123));
     EXPECT_NE(r.out.find("\"bootState\":2,", 32 * 123), std::string::npos);
+}
+
+// ---- expectations, text, pictures, the log, safe files -----------------------
+
+namespace {
+
+uint32_t PngWidth(const std::string& path, uint32_t* height = nullptr) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return 0;
+    if (height != nullptr) *height = image.height;
+    png_image_free(&image);
+    return image.width;
+}
+
+}  // namespace
+
+TEST(RunnerParse, ExpectationsAreCheckedBeforeAnythingRuns) {
+    const auto cmds = ParseOk("expect text 0 12 'CPM: '\nexpect cpm >= 3\nexpect menuTitle == \"Main Menu\"\n"
+                              "expect menuTable == null\nexpect secondCounts != [1]\ntext\nlcd out.txt\n"
+                              "png a b.png scale 3\ntour d scale 2\nlog l.csv");
+    ASSERT_EQ(cmds.size(), 10u);
+    EXPECT_EQ(cmds[0].text, "CPM: ");
+    EXPECT_EQ(cmds[0].y, 12);
+    EXPECT_EQ(cmds[1].compare, Compare::GreaterEqual);
+    EXPECT_EQ(cmds[7].text, "a b.png");
+    EXPECT_EQ(cmds[7].scale, 3);
+    EXPECT_EQ(cmds[8].text, "d");
+    const char* bad[] = {"expect",           "expect cpmm == 1",     "expect cpm =< 1", "expect cpm ==",
+                         "expect cpm == x",  "expect note < 'a'",    "expect text 0",   "expect text 120 0 ab",
+                         "expect text 0 0",  "expect lcd /nonexistent/x", "png a scale 9", "png scale 0",
+                         "expect text 0 0 \\q", "expect secondCounts == 3"};
+    for (const char* text : bad) {
+        const std::string error = ParseError(text);
+        EXPECT_EQ(error.rfind("line 1: ", 0), 0u) << text << " -> " << error;
+    }
+    TempDir dir;
+    std::ofstream(dir / "short.txt") << "###\n";
+    EXPECT_NE(ParseError("expect lcd " + (dir / "short.txt").string()).find("not an lcd dump"), std::string::npos);
+}
+
+TEST(RunnerProgram, EachFailedExpectationExitsOneNamingItsLine) {
+    TempDir dir;
+    const std::string dump = (dir / "logo.txt").string();
+    const std::string boot = "--seed 1 --clock 2026-03-07T09:05:30 -e 'press select; wait 3.5s' ";
+    // Passing forms first: the reading line, the dump written and (being read
+    // with the commands, before anything runs) checked by a second run.
+    Exec r = RunBinary(boot + "-e 'lcd " + dump + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = RunBinary(boot + "-e 'expect text 0 0 CPM:; expect uiMode == 0; expect menuTitle == null; "
+                         "expect lcd " + dump + "; text'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("CPM: ", 0), 0u) << r.out;
+
+    struct Case {
+        std::string command, message;
+    };
+    const Case cases[] = {
+        {"expect text 0 0 CPX:", "expected 'CPX:' at 0,0, got 'CPM:'"},
+        {"expect uiMode != 0", "expected uiMode != 0, got 0"},
+        {"expect noteText == 'x'", "expected noteText == 'x', got ''"},
+        {"press select; expect lcd " + dump, "differing pixels"},
+    };
+    for (const Case& c : cases) {
+        r = RunBinary(boot + "-e 'echo before' - ", "\n" + c.command + "\necho after\n");
+        EXPECT_EQ(r.status, 1) << c.command << r.err;
+        EXPECT_EQ(r.out, "before\n");
+        EXPECT_EQ(r.err.rfind("geigersim-run: line 2: expected ", 0), 0u) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    // The dump marks where it differs; --keep-going reports both and runs on.
+    r = RunBinary(boot + "--keep-going -e 'press select; expect lcd " + dump + "; expect cpm < 0; echo end'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "end\n");
+    EXPECT_NE(r.err.find("+"), std::string::npos);
+    EXPECT_NE(r.err.find("-e 2: expected cpm < 0, got"), std::string::npos) << r.err;
+}
+
+TEST(RunnerProgram, VersionHelpAndScaledPngs) {
+    Exec r = RunBinary("--version");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(std::regex_match(r.out, std::regex("geigersim-run [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << r.out;
+    r = RunBinary("--help");
+    for (const char* word : {"Usage:", "Exit status:", "expect", "--keep-going", "--decode", "tour", "log"})
+        EXPECT_NE(r.out.find(word), std::string::npos) << word;
+    TempDir dir;
+    r = RunBinary("-e 'png " + (dir / "a.png").string() + " scale 3; png " + (dir / "b.png").string() + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    uint32_t height = 0;
+    EXPECT_EQ(PngWidth((dir / "a.png").string(), &height), 732u);
+    EXPECT_EQ(height, 192u);
+    EXPECT_EQ(PngWidth((dir / "b.png").string()), 244u);
+    // The whole panel, by the window's own rendering (not in builds without it).
+    if (!PanelAvailable()) return;
+    r = RunBinary("-e 'press select; wait 4s; png " + (dir / "p.png").string() + " scale 3 panel'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(PngWidth((dir / "p.png").string(), &height), 1572u);
+    EXPECT_EQ(height, 918u);
+}
+
+TEST(RunnerProgram, PanelTurnsOnceSwivelIsChosenAndShowsTheLcdThere) {
+    if (!PanelAvailable()) GTEST_SKIP() << "built without the window";
+    TempDir dir;
+    // Main menu, Display Option, Swivel Display: Select shows the setting, a
+    // second Select steps it to "Swivel".
+    const std::string swivel = "press select; press down; press select; press down; "
+                               "press down; press down; press down; press down; press down; press down; "
+                               "press select; press select; wait 3s; ";
+    auto lcdAt = [&](const std::string& file, int x, int y) {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        if (!png_image_begin_read_from_file(&image, file.c_str())) return 0u;
+        image.format = PNG_FORMAT_RGB;
+        std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
+        if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return 0u;
+        const png_byte* p = &rgb[(static_cast<size_t>(y) * image.width + static_cast<size_t>(x)) * 3];
+        return static_cast<unsigned>(p[0] << 16 | p[1] << 8 | p[2]);
+    };
+    const std::string upright = (dir / "u.png").string(), turned = (dir / "t.png").string();
+    Exec r = RunBinary("--seed 1 -e 'press select; wait 3s; png " + upright + " panel' -e '" + swivel +
+                       "expect swivelMode == 1; png " + turned + " panel'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    // The LCD's corner: upright at (79, 78), turned at (204, 169).
+    const unsigned lcdColours[] = {kLcdBackground, kLcdInk};
+    EXPECT_NE(std::find(std::begin(lcdColours), std::end(lcdColours), lcdAt(upright, 80, 79)), std::end(lcdColours));
+    EXPECT_EQ(std::find(std::begin(lcdColours), std::end(lcdColours), lcdAt(upright, 205, 170)), std::end(lcdColours));
+    EXPECT_NE(std::find(std::begin(lcdColours), std::end(lcdColours), lcdAt(turned, 205, 170)), std::end(lcdColours));
+}
+
+TEST(RunnerOutput, LogDecodesTheRingFromTheOldestRecordAcrossTheWrap) {
+    std::vector<uint8_t> area(kFlashAreaSize, 0);
+    // Written last, just below the wrap point: a stamp at 12:00:00 in mode 2
+    // (the count after it shares its second), then counts, running on past the
+    // end of the area into its start.
+    const uint32_t at = kFlashAreaSize - 14;
+    const uint8_t records[] = {0x55, 0xAA, 0x00, 26, 3, 7, 12, 0, 0, 0x55, 0xAA, 2,  // stamp
+                               7, 0x55, 0xAA, 0x01, 0x01, 0x2C, 9,                  // 7, 300, 9
+                               0x55, 0xAA, 0x02, 2, 'h', '"'};                      // a note
+    for (size_t i = 0; i < sizeof records; ++i) area[(at + i) % kFlashAreaSize] = records[i];
+    // The oldest bytes: the tail of an overwritten record, then one more count.
+    area[sizeof records - 14] = 0xAA;
+    area[sizeof records - 14 + 1] = 0x01;
+    const uint32_t writeAddress = 3 * kFlashAreaSize + (at + sizeof records) % kFlashAreaSize;
+    EXPECT_EQ(DecodeFlashLog(area.data(), writeAddress),
+              "kind,time,value\n"
+              "stamp,2026-03-07T12:00:00,2\n"
+              "count,2026-03-07T12:00:00,7\n"
+              "count,2026-03-07T12:01:00,300\n"
+              "count,2026-03-07T12:02:00,9\n"
+              "note,2026-03-07T12:00:00,\"h\"\"\"\n");
+    // Not yet wrapped: from the first stamp up to the write address (below it
+    // the area was never written); mode 1 counts one second after their stamp.
+    const uint8_t start[] = {4, 0x55, 0xAA, 0x00, 26, 1, 1, 0, 0, 59, 0x55, 0xAA, 1, 5};
+    std::copy(std::begin(start), std::end(start), area.begin());
+    EXPECT_EQ(DecodeFlashLog(area.data(), sizeof start),
+              "kind,time,value\nstamp,2026-01-01T00:00:59,1\ncount,2026-01-01T00:01:00,5\n");
+
+    // Power-on stamps the area's start before moving to where the built-in
+    // history ends: the zeros between are no counts.
+    std::vector<uint8_t> boot(kFlashAreaSize, 0);
+    std::copy(start + 1, start + 13, boot.begin());
+    std::copy(start + 1, start + 14, boot.begin() + kHistoryImageEnd);
+    EXPECT_EQ(DecodeFlashLog(boot.data(), kHistoryImageEnd + 13),
+              "kind,time,value\nstamp,2026-01-01T00:00:59,1\nstamp,2026-01-01T00:00:59,1\n"
+              "count,2026-01-01T00:01:00,5\n");
+
+    // The same through the program, from a `flash` dump.
+    TempDir dir;
+    std::ofstream(dir / "f.bin", std::ios::binary).write(reinterpret_cast<const char*>(area.data()), area.size());
+    Exec r = RunBinary("--decode " + (dir / "f.bin").string() + " --write-address 14");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, DecodeFlashLog(area.data(), 14));
+    EXPECT_EQ(RunBinary("--decode " + (dir / "f.bin").string() + " --write-address 0x100000").status, 2);
+    EXPECT_EQ(RunBinary("--decode " + (dir / "f.bin").string() + " -e lcd").status, 2);
+}
+
+TEST(RunnerOutput, SpecialTargetsAreWrittenInPlaceAndFailuresReported) {
+    TempDir dir;
+    std::ostringstream stdoutText;
+    std::string error;
+    // A symlink stays a link; its target is replaced beside it.
+    fs::create_directories(dir / "real");
+    std::ofstream(dir / "real/t.txt") << "old";
+    fs::create_symlink("real/t.txt", dir / "link.txt");
+    fs::create_symlink("real/new.txt", dir / "dangling.txt");
+    ASSERT_TRUE(WriteFileSafely((dir / "link.txt").string(), "new", stdoutText, error)) << error;
+    ASSERT_TRUE(WriteFileSafely((dir / "dangling.txt").string(), "made", stdoutText, error)) << error;
+    EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling.txt"));
+    std::ifstream t(dir / "real/t.txt");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(t), {}), "new");
+    EXPECT_TRUE(fs::exists(dir / "real/new.txt"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real"), {}), 2);  // no temporary left
+
+    // "-" is standard output.
+    ASSERT_TRUE(WriteFileSafely("-", "to stdout", stdoutText, error));
+    EXPECT_EQ(stdoutText.str(), "to stdout");
+
+    // A named pipe is written in place, to its reader.
+    const fs::path fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] {
+        std::ifstream in(fifo, std::ios::binary);
+        received.assign(std::istreambuf_iterator<char>(in), {});
+    });
+    const bool piped = WriteFileSafely(fifo.string(), "through the pipe", stdoutText, error);
+    reader.join();
+    EXPECT_TRUE(piped) << error;
+    EXPECT_EQ(received, "through the pipe");
+    EXPECT_TRUE(fs::is_fifo(fifo));
+
+    // A full device (made here with /dev/full's numbers): exit 2, still a device.
+    const fs::path full = dir / "full";
+    if (::mknod(full.c_str(), S_IFCHR | 0600, makedev(1, 7)) != 0) GTEST_SKIP() << "mknod not permitted";
+    const Exec r = RunBinary("-e 'echo a; flash " + full.string() + "; echo b'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "a\n");
+    EXPECT_NE(r.err.find("cannot write '" + full.string() + "': No space left on device"), std::string::npos)
+        << r.err;
+    EXPECT_TRUE(fs::is_character_file(full));
+    EXPECT_FALSE(WriteFileSafely(full.string(), "x", stdoutText, error));
+}
+
+TEST(RunnerProgram, TourIsTheSameToTheByteAndListsEveryPicture) {
+    TempDir dir;
+    const std::string args = "--seed 3 --clock 2026-03-07T09:05:30 -e 'tour ";
+    ASSERT_EQ(RunBinary(args + (dir / "a").string() + "'").status, 0);
+    ASSERT_EQ(RunBinary(args + (dir / "b").string() + "'").status, 0);
+    std::ifstream index(dir / "a/index.html");
+    const std::string html(std::istreambuf_iterator<char>(index), {});
+    size_t pictures = 0;
+    for (const auto& entry : fs::directory_iterator(dir / "a")) {
+        const std::string name = entry.path().filename().string();
+        std::ifstream fa(entry.path(), std::ios::binary), fb(dir / "b" / name, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(fa), {}), std::string(std::istreambuf_iterator<char>(fb), {}))
+            << name;
+        if (name.ends_with(".png")) {
+            ++pictures;
+            EXPECT_NE(html.find("src=\"" + name + "\""), std::string::npos) << name;
+        }
+    }
+    EXPECT_GT(pictures, 150u);
+    EXPECT_TRUE(fs::exists(dir / "a/012-main-menu--user-option--speaker.png"));
+    // A key sequence from the sheet, pasted into the runner, reaches its screen.
+    const std::string stop = "main-menu--display-option--contrast--step";
+    const size_t at = html.find(stop + "</b>\n<code>");
+    ASSERT_NE(at, std::string::npos);
+    const size_t from = html.find("<code>", at) + 6;
+    const std::string keys = html.substr(from, html.find("</code>", from) - from);
+    const std::string again = (dir / "again.png").string();
+    ASSERT_EQ(RunBinary("--seed 3 --clock 2026-03-07T09:05:30 -e '" + keys + "; png " + again + "'").status, 0);
+    const std::string number = html.substr(html.rfind("<b>", at) + 3, 3);
+    std::ifstream fa(again, std::ios::binary), fb(dir / "a" / (number + "-" + stop + ".png"), std::ios::binary);
+    const std::string pasted(std::istreambuf_iterator<char>(fa), {});
+    EXPECT_FALSE(pasted.empty());
+    EXPECT_EQ(pasted, std::string(std::istreambuf_iterator<char>(fb), {}));
 }

@@ -1,11 +1,15 @@
-// The `png` and `flash` outputs, written so that a failure leaves no file.
+// The files the runner writes (`png`, `flash`, `lcd FILE`, `log`, the
+// tour), written so that no half-written file is ever left under a name.
 #include <png.h>
 
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
+#include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,61 +20,80 @@
 namespace geigerrun {
 namespace {
 
-using FillFile = bool (*)(std::FILE* file, const void* data, std::string& error);
-
-// Writes `fill`'s bytes to a temporary file beside `path` and renames it
-// over `path` only once everything reached the disk.
-bool WriteAtomically(const std::string& path, FillFile fill, const void* data,
-                     std::string& error) {
-    const std::string quoted = Quote(path);
-    if (path.empty() || path.back() == '/') {
-        error = "cannot write " + quoted + ": not a file name";
-        return false;
+// Every byte, or false with errno set: a short write that makes no
+// progress is the device refusing more (ENOSPC on /dev/full).
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
     }
+    return true;
+}
+
+std::string Directory(const std::string& path) {
     const size_t slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "" : path.substr(0, slash);
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The path a chain of symlinks ends at (which may not exist yet), so the
+// temporary file lands beside the real target and the link stays a link.
+bool FollowLinks(std::string& path, std::string& why) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        std::vector<char> target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n < 0 || static_cast<size_t>(n) >= target.size()) {
+            why = n < 0 ? std::strerror(errno) : "symlink changed while read";
+            return false;
+        }
+        const std::string next(target.data(), static_cast<size_t>(n));
+        path = next.starts_with('/') ? next : Directory(path) + "/" + next;
+    }
+    why = std::strerror(ELOOP);
+    return false;
+}
+
+// A temporary file beside `path`, renamed over it once every byte is in.
+bool ReplaceRegular(const std::string& path, std::string_view bytes, const struct stat* existing,
+                    std::string& why) {
+    const size_t slash = path.rfind('/');
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temp = dir + "/." + base + ".XXXXXX";
-
-    const int fd = mkstemp(temp.data());
+    std::string temp = Directory(path) + "/." + base + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
-        error = "cannot write " + quoted + ": " + std::strerror(errno);
+        why = std::strerror(errno);
         return false;
     }
-    // mkstemp creates the file private; give the result the usual mode.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-
-    std::FILE* file = fdopen(fd, "wb");
-    if (file == nullptr) {
-        error = "cannot write " + quoted + ": " + std::strerror(errno);
-        close(fd);
-        unlink(temp.c_str());
-        return false;
+    // mkstemp makes the file private; give it the mode the old file had,
+    // or the usual one.
+    mode_t mode;
+    if (existing != nullptr) {
+        mode = existing->st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
     }
-    std::string why;
-    bool ok = fill(file, data, why);
-    if (ok && std::fflush(file) != 0) {
+    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes);
+    if (!ok) why = std::strerror(errno);
+    if (::close(fd) != 0 && ok) {
         ok = false;
         why = std::strerror(errno);
     }
-    if (ok && std::ferror(file)) {
-        ok = false;
-        why = "write error";
-    }
-    if (std::fclose(file) != 0 && ok) {
+    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
         ok = false;
         why = std::strerror(errno);
     }
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        why = std::strerror(errno);
-    }
-    if (!ok) {
-        unlink(temp.c_str());
-        error = "cannot write " + quoted + ": " + why;
-    }
+    if (!ok) ::unlink(temp.c_str());
     return ok;
 }
 
@@ -84,61 +107,121 @@ void PngError(png_structp png, png_const_charp message) {
 
 void PngWarning(png_structp, png_const_charp) {}
 
-// Only trivially destructible locals here: libpng may longjmp out of any call.
-bool EncodePng(std::FILE* file, const LcdPicture* picture) {
-    static png_byte row[kLcdScreenWidth * 3];
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
-    if (png == nullptr) return false;
-    png_infop info = png_create_info_struct(png);
+void PngAppend(png_structp png, png_bytep data, png_size_t length) {
+    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+}
+
+void PngFlush(png_structp) {}
+
+// Only trivially destructible locals here: libpng may longjmp out of any
+// call. `row` is the caller's, sized width * scale * 4.
+bool EncodeRows(const uint32_t* pixels, int width, int height, int stride, int scale, bool alpha, png_byte* row,
+                std::string* png) {
+    png_structp writer = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+    if (writer == nullptr) return false;
+    png_infop info = png_create_info_struct(writer);
     if (info == nullptr) {
-        png_destroy_write_struct(&png, nullptr);
+        png_destroy_write_struct(&writer, nullptr);
         return false;
     }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
+    if (setjmp(png_jmpbuf(writer))) {
+        png_destroy_write_struct(&writer, &info);
         return false;
     }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, kLcdScreenWidth, kLcdScreenHeight, 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < kLcdScreenHeight; ++y) {
-        for (int x = 0; x < kLcdScreenWidth; ++x) {
-            const uint32_t p = picture->pixels[y][x];
-            row[3 * x] = static_cast<png_byte>(p >> 16);
-            row[3 * x + 1] = static_cast<png_byte>(p >> 8);
-            row[3 * x + 2] = static_cast<png_byte>(p);
+    png_set_write_fn(writer, png, PngAppend, PngFlush);
+    png_set_IHDR(writer, info, static_cast<png_uint_32>(width * scale), static_cast<png_uint_32>(height * scale), 8,
+                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(writer, info);
+    for (int y = 0; y < height; ++y) {
+        png_byte* out = row;
+        for (int x = 0; x < width; ++x) {
+            const uint32_t p = pixels[static_cast<size_t>(y) * static_cast<size_t>(stride) + static_cast<size_t>(x)];
+            for (int k = 0; k < scale; ++k) {
+                *out++ = static_cast<png_byte>(p >> 16);
+                *out++ = static_cast<png_byte>(p >> 8);
+                *out++ = static_cast<png_byte>(p);
+                if (alpha) *out++ = static_cast<png_byte>(p >> 24);
+            }
         }
-        png_write_row(png, row);
+        for (int k = 0; k < scale; ++k) png_write_row(writer, row);
     }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
-
-bool FillPng(std::FILE* file, const void* data, std::string& error) {
-    std::snprintf(pngMessage, sizeof pngMessage, "out of memory");
-    if (EncodePng(file, static_cast<const LcdPicture*>(data))) return true;
-    error = pngMessage;
-    return false;
-}
-
-bool FillFlash(std::FILE* file, const void*, std::string& error) {
-    if (std::fwrite(FlashWriteArea, 1, kFlashAreaSize, file) != kFlashAreaSize) {
-        error = std::strerror(errno);
-        return false;
-    }
+    png_write_end(writer, nullptr);
+    png_destroy_write_struct(&writer, &info);
     return true;
 }
 
 }  // namespace
 
-bool WritePng(const std::string& path, const LcdPicture& picture, std::string& error) {
-    return WriteAtomically(path, FillPng, &picture, error);
+bool WriteFileSafely(const std::string& path, std::string_view bytes, std::ostream& standardOutput,
+                     std::string& error) {
+    const std::string quoted = Quote(path);
+    if (path == "-") {
+        standardOutput.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        standardOutput.flush();
+        if (!standardOutput) {
+            error = "cannot write the output";
+            return false;
+        }
+        return true;
+    }
+    if (path.empty() || path.back() == '/') {
+        error = "cannot write " + quoted + ": not a file name";
+        return false;
+    }
+    std::string target = path, why;
+    bool ok = FollowLinks(target, why);
+    if (ok) {
+        struct stat st;
+        if (::stat(target.c_str(), &st) != 0) {
+            if (errno == ENOENT) {
+                ok = ReplaceRegular(target, bytes, nullptr, why);
+            } else {
+                ok = false;
+                why = std::strerror(errno);
+            }
+        } else if (S_ISREG(st.st_mode)) {
+            ok = ReplaceRegular(target, bytes, &st, why);
+        } else if (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode)) {
+            // A device or a pipe cannot be replaced without breaking it:
+            // written in place (a pipe waits here for its reader).
+            const int fd = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+            ok = fd >= 0 && WriteAll(fd, bytes);
+            if (!ok) why = std::strerror(errno);
+            if (fd >= 0 && ::close(fd) != 0 && ok) {
+                ok = false;
+                why = std::strerror(errno);
+            }
+        } else {
+            ok = false;
+            why = S_ISDIR(st.st_mode) ? "is a directory" : "not a regular file, character device or named pipe";
+        }
+    }
+    if (!ok) error = "cannot write " + quoted + ": " + why;
+    return ok;
+}
+
+bool EncodePng(const uint32_t* pixels, int width, int height, int stride, int scale, std::string& png,
+               std::string& error, bool alpha) {
+    std::vector<png_byte> row(static_cast<size_t>(width) * static_cast<size_t>(scale) * 4);
+    png.clear();
+    std::snprintf(pngMessage, sizeof pngMessage, "out of memory");
+    if (EncodeRows(pixels, width, height, stride, scale, alpha, row.data(), &png)) return true;
+    error = pngMessage;
+    return false;
+}
+
+bool WritePng(const std::string& path, const LcdPicture& picture, std::string& error, int scale) {
+    std::string png;
+    if (!EncodePng(&picture.pixels[0][0], kLcdScreenWidth, kLcdScreenHeight, kLcdScreenWidth, scale, png, error)) {
+        error = "cannot write " + Quote(path) + ": " + error;
+        return false;
+    }
+    return WriteFileSafely(path, png, std::cout, error);
 }
 
 bool WriteFlash(const std::string& path, std::string& error) {
-    return WriteAtomically(path, FillFlash, nullptr, error);
+    return WriteFileSafely(path, std::string_view(reinterpret_cast<const char*>(FlashWriteArea), kFlashAreaSize),
+                           std::cout, error);
 }
 
 }  // namespace geigerrun

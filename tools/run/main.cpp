@@ -1,4 +1,6 @@
 // geigersim-run: the firmware without a window, on virtual time.
+#include <getopt.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -6,13 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "firmware/dataflash.h"
 #include "geigersim_version.h"
 #include "tools/run/runner.h"
 
 namespace {
 
+// Kept in the shape help2man turns into the man page: the "Usage:" line,
+// the option list, then sections headed "Name:".
 constexpr const char* kUsage =
     R"(Usage: geigersim-run [OPTION]... [SCRIPT|-]
+  or:  geigersim-run --decode FLASHFILE [--write-address A]
 Runs the counter's firmware without a window, on virtual time that starts at 0.
 Commands come from the -e strings (in order), then from SCRIPT, or from
 standard input when SCRIPT is "-". Commands are separated by new lines or ';';
@@ -24,11 +30,18 @@ Options:
   --seed N                     seed the demo counts with N (0..4294967295)
                                instead of the time at power-on
   -e 'CMD; CMD; ...'           commands to run (may be given several times)
+  --keep-going                 run on after a failed expectation (exit 1 at
+                               the end)
+  --decode FLASHFILE           print a `flash` dump's records as CSV, as `log`
+                               does, and run nothing
+  --write-address A            the write address of that dump (as `state`
+                               prints flashWriteAddress; decimal or 0x hex);
+                               without it the dump is read up to its last
+                               byte that is not 0
   -h, --help                   show this help and exit
-      --version                show the version and exit
+  --version                    show the version and exit
 
-At start the device is unpowered with its LCD unlit, as right after the
-window opens. Commands:
+Commands:
   press KEY        click a key: back, up, down, select (or 0, 1, 2, 3)
   wait DURATION    advance virtual time: 500ms, 2.5s, 10m, 24h, 7d (a positive
                    multiple of 500 ms, at most 1000d); every 500 ms runs the
@@ -36,16 +49,36 @@ window opens. Commands:
   real N [N ...]   real mode: the next seconds count N, ... (signed 32-bit),
                    then 0 each second once the list runs out
   demo             back to random demo counts
-  lcd              print the LCD: 32 lines of 122 characters,
-                   '#' ink, '.' background, '-' unlit
-  png FILE         write the 244 x 64 LCD picture as a PNG
+  lcd [FILE]       print the LCD (or write it to FILE): 32 lines of 122
+                   characters, '#' ink, '.' background, '-' unlit
+  text             print the text the LCD shows, one line per text row
+  png FILE [scale N] [panel]  write the 244 x 64 LCD picture as a PNG,
+                              scaled N times (1..8); with panel the whole
+                              front panel as the window shows it
+  tour DIR [scale N] [panel]  start afresh and write a PNG of every
+                              screen, and DIR/index.html with the key
+                              sequence to each
   flash FILE       write the 65,536-byte DataFlash write area
+  log FILE         write the write area's records as CSV
   state            print the firmware state as one line of JSON
   echo TEXT        print TEXT
+  expect text X Y TEXT  the small font's cells from LCD pixel X, Y
+                        show TEXT (\xNN for a symbol, \\ for a backslash)
+  expect lcd FILE  the LCD equals the dump in FILE (as lcd FILE writes it)
+  expect FIELD OP VALUE  a field of state compares so; OP is ==, !=,
+                         <, <=, >, >= (texts: == and != only)
 
-Exit status: 0 on success, 2 for a bad option, command or file (nothing is
-run when any command is bad; a file that cannot be written stops the run).
+At start the device is unpowered with its LCD unlit, as right after the
+window opens. FILE may be "-" for standard output.
+
+Exit status:
+  0   success
+  1   an expectation failed
+  2   a bad option, command, script or file (nothing is run when any command
+      is bad; a file that cannot be written stops the run)
 )";
+
+enum Option { kClock = 1000, kSeed, kKeepGoing, kDecode, kWriteAddress, kVersion };
 
 int Fail(const std::string& message) {
     std::cout.flush();
@@ -64,6 +97,54 @@ bool ReadAll(std::FILE* file, std::string& text, std::string& error) {
     return true;
 }
 
+bool ReadFile(const std::string& path, std::string& text, std::string& error) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        error = std::strerror(errno);
+        return false;
+    }
+    const bool ok = ReadAll(file, text, error);
+    std::fclose(file);
+    return ok;
+}
+
+// Decimal or 0x hex, a 20-bit DataFlash address.
+bool ParseAddress(const std::string& text, uint32_t& address) {
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        if (text.size() < 3 || text.size() > 7) return false;
+        uint32_t v = 0;
+        for (char c : text.substr(2)) {
+            const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                        : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            if (d < 0) return false;
+            v = v * 16 + static_cast<uint32_t>(d);
+        }
+        address = v;
+    } else if (!geigerrun::ParseUnsigned32(text, address)) {
+        return false;
+    }
+    return address < (1u << 20);
+}
+
+int Decode(const std::string& path, bool haveAddress, uint32_t address) {
+    using geigerrun::Quote;
+    std::string bytes, error;
+    if (!ReadFile(path, bytes, error)) return Fail("cannot read " + Quote(path) + ": " + error);
+    if (bytes.size() != kFlashAreaSize)
+        return Fail(Quote(path) + " is not a flash dump: " + std::to_string(bytes.size()) +
+                    " bytes, not 65,536");
+    const auto* area = reinterpret_cast<const uint8_t*>(bytes.data());
+    if (!haveAddress) {
+        // The area starts as zeros: without the address, it ends after its
+        // last other byte.
+        address = kFlashAreaSize;
+        while (address > 0 && area[address - 1] == 0) --address;
+    }
+    std::cout << geigerrun::DecodeFlashLog(area, address);
+    std::cout.flush();
+    return std::cout ? 0 : Fail("cannot write the output");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,87 +153,108 @@ int main(int argc, char** argv) {
 
     geigerrun::StartOptions options;
     std::vector<std::string> evals;
-    std::string script;
-    bool haveScript = false;
-    bool optionsEnded = false;
+    bool keepGoing = false, haveAddress = false;
+    std::string decode;
+    bool haveDecode = false;
+    uint32_t writeAddress = 0;
 
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            if (arg == "--") {
-                optionsEnded = true;
-                continue;
-            }
-            if (arg == "-h" || arg == "--help") {
-                std::cout << kUsage;
-                std::cout.flush();
-                return std::cout ? 0 : 2;
-            }
-            if (arg == "--version") {
-                std::cout << "geigersim-run " GEIGERSIM_VERSION "\n";
-                std::cout.flush();
-                return std::cout ? 0 : 2;
-            }
-            // Options with a value: "--clock X", "--clock=X", "-e X".
-            std::string name = arg, value;
-            bool inlineValue = false;
-            if (size_t eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
-                name = arg.substr(0, eq);
-                value = arg.substr(eq + 1);
-                inlineValue = true;
-            }
-            if (name != "--clock" && name != "--seed" && name != "-e")
-                return Fail("unknown option " + Quote(arg) + " (see --help)");
-            if (!inlineValue) {
-                if (i + 1 >= argc) return Fail("option " + name + " needs a value");
-                value = argv[++i];
-            }
-            std::string error;
-            if (name == "--clock") {
-                std::time_t when;
-                if (!geigerrun::ParseClock(value, when, error)) return Fail(error);
-                options.clock = when;
-            } else if (name == "--seed") {
-                uint32_t seed;
-                if (!geigerrun::ParseUnsigned32(value, seed))
-                    return Fail("bad seed " + Quote(value) + " (use 0..4294967295)");
-                options.seed = seed;
-            } else {
-                evals.push_back(value);
-            }
-            continue;
+    static const struct option kLong[] = {
+        {"clock", required_argument, nullptr, kClock},
+        {"seed", required_argument, nullptr, kSeed},
+        {"keep-going", no_argument, nullptr, kKeepGoing},
+        {"decode", required_argument, nullptr, kDecode},
+        {"write-address", required_argument, nullptr, kWriteAddress},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, kVersion},
+        {nullptr, 0, nullptr, 0},
+    };
+    auto optionName = [](int val) -> std::string {
+        if (val == 'e' || val == 'h') return std::string("-") + static_cast<char>(val);
+        for (const struct option* o = kLong; o->name != nullptr; ++o)
+            if (o->val == val) return std::string("--") + o->name;
+        return "?";
+    };
+    opterr = 0;
+    int c;
+    while ((c = getopt_long(argc, argv, ":he:", kLong, nullptr)) != -1) {
+        std::string error;
+        const std::string value = optarg != nullptr ? optarg : "";
+        switch (c) {
+        case 'h':
+            std::cout << kUsage;
+            std::cout.flush();
+            return std::cout ? 0 : 2;
+        case kVersion:
+            std::cout << "geigersim-run " GEIGERSIM_VERSION "\n";
+            std::cout.flush();
+            return std::cout ? 0 : 2;
+        case kClock: {
+            std::time_t when;
+            if (!geigerrun::ParseClock(value, when, error)) return Fail(error);
+            options.clock = when;
+            break;
         }
-        if (haveScript) return Fail("more than one script given: " + Quote(script) + " and " + Quote(arg));
-        script = arg;
-        haveScript = true;
+        case kSeed: {
+            uint32_t seed;
+            if (!geigerrun::ParseUnsigned32(value, seed))
+                return Fail("bad seed " + Quote(value) + " (use 0..4294967295)");
+            options.seed = seed;
+            break;
+        }
+        case 'e': evals.push_back(value); break;
+        case kKeepGoing: keepGoing = true; break;
+        case kDecode:
+            decode = value;
+            haveDecode = true;
+            break;
+        case kWriteAddress:
+            if (!ParseAddress(value, writeAddress))
+                return Fail("bad write address " + Quote(value) + " (use 0..1048575 or 0x0..0xFFFFF)");
+            haveAddress = true;
+            break;
+        case ':': return Fail("option " + optionName(optopt) + " needs a value");
+        default: {
+            const std::string arg = optopt != 0 ? std::string("-") + static_cast<char>(optopt) : argv[optind - 1];
+            return Fail("unknown option " + Quote(arg) + " (see --help)");
+        }
+        }
+    }
+    std::vector<std::string> scripts(argv + optind, argv + argc);
+    if (scripts.size() > 1)
+        return Fail("more than one script given: " + Quote(scripts[0]) + " and " + Quote(scripts[1]));
+
+    if (haveAddress && !haveDecode) return Fail("--write-address goes with --decode FLASHFILE");
+    if (haveDecode) {
+        if (!evals.empty() || !scripts.empty()) return Fail("--decode runs nothing: give it no commands");
+        return Decode(decode, haveAddress, writeAddress);
     }
 
     std::vector<geigerrun::Command> commands;
     std::string error;
     for (size_t k = 0; k < evals.size(); ++k)
-        if (!geigerrun::Parse(evals[k], "-e " + std::to_string(k + 1), commands, error))
-            return Fail(error);
+        if (!geigerrun::Parse(evals[k], "-e " + std::to_string(k + 1), commands, error)) return Fail(error);
 
-    if (haveScript) {
+    if (!scripts.empty()) {
+        const std::string& script = scripts[0];
         std::string text;
         if (script == "-") {
             if (!ReadAll(stdin, text, error)) return Fail("cannot read standard input: " + error);
-        } else {
-            std::FILE* file = std::fopen(script.c_str(), "rb");
-            if (file == nullptr)
-                return Fail("cannot read script " + Quote(script) + ": " + std::strerror(errno));
-            const bool ok = ReadAll(file, text, error);
-            std::fclose(file);
-            if (!ok) return Fail("cannot read script " + Quote(script) + ": " + error);
+        } else if (!ReadFile(script, text, error)) {
+            return Fail("cannot read script " + Quote(script) + ": " + error);
         }
         if (!geigerrun::Parse(text, "", commands, error)) return Fail(error);
     }
 
     geigerrun::Runner runner;
+    if (keepGoing) runner.KeepGoing(&std::cerr);
     runner.Start(options);
     const bool ok = runner.Run(commands, std::cout, error);
     std::cout.flush();
-    if (!ok) return Fail(error);
+    if (!ok) {
+        Fail(error);
+        // Without --keep-going the first failed expectation is what stopped the run.
+        return !keepGoing && runner.failedExpectations() > 0 ? 1 : 2;
+    }
     if (!std::cout) return Fail("cannot write the output");
-    return 0;
+    return runner.failedExpectations() > 0 ? 1 : 0;
 }

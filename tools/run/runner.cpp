@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "firmware/dataflash.h"
 #include "firmware/firmware.h"
 #include "firmware/state.h"
 #include "platform/clock.h"
@@ -58,6 +59,42 @@ bool ParseKey(std::string_view word, uint8_t& key) {
             return true;
         }
     return false;
+}
+
+// The "[scale N] [panel]" after a png or tour target, taken off the end of
+// `rest` so that the name before them may hold spaces.
+bool PictureOptions(std::string_view& rest, Command& cmd, std::string& what) {
+    bool scaled = false;
+    while (true) {
+        const size_t space = rest.find_last_of(" \t");
+        if (space == std::string_view::npos) return true;
+        const std::string_view last = rest.substr(space + 1);
+        std::string_view before = Trim(rest.substr(0, space));
+        if (last == "panel" && !cmd.panel) {
+            if (!PanelAvailable()) {
+                what = "panel needs the front panel's artwork and Qt; this geigersim-run was built without the "
+                       "window (GEIGERSIM_GUI=OFF)";
+                return false;
+            }
+            cmd.panel = true;
+            rest = before;
+            continue;
+        }
+        const size_t space2 = before.find_last_of(" \t");
+        const std::string_view word = space2 == std::string_view::npos ? before : before.substr(space2 + 1);
+        if (word == "scale" && !scaled) {
+            uint32_t n = 0;
+            if (!ParseUnsigned32(last, n) || n < 1 || n > 8) {
+                what = "bad scale " + Quote(last) + " (use 1..8)";
+                return false;
+            }
+            cmd.scale = static_cast<uint8_t>(n);
+            scaled = true;
+            rest = space2 == std::string_view::npos ? std::string_view() : Trim(before.substr(0, space2));
+            continue;
+        }
+        return true;
+    }
 }
 
 // One command (trimmed, non-empty) into `cmd`; false with `what` set when bad.
@@ -130,10 +167,17 @@ bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
         return true;
     }
     if (name == "demo") return noArguments(Op::Demo);
-    if (name == "lcd") return noArguments(Op::Lcd);
+    if (name == "lcd") return rest.empty() ? noArguments(Op::Lcd) : fileArgument(Op::LcdFile);
+    if (name == "text") return noArguments(Op::Text);
     if (name == "state") return noArguments(Op::State);
-    if (name == "png") return fileArgument(Op::Png);
+    if (name == "png" || name == "tour") {
+        if (!PictureOptions(rest, cmd, what)) return false;
+        if (!fileArgument(name == "png" ? Op::Png : Op::Tour)) return false;
+        return true;
+    }
     if (name == "flash") return fileArgument(Op::Flash);
+    if (name == "log") return fileArgument(Op::Log);
+    if (name == "expect") return ParseExpect(rest, cmd, what);
     if (name == "echo") {
         cmd.op = Op::Echo;
         cmd.text = std::string(rest);
@@ -344,6 +388,8 @@ void Runner::Start(const StartOptions& options) {
     halfTicks_ = 0;
     showLcdCalls_ = 0;
     realQueue_.clear();
+    options_ = options;
+    panelTurned_ = false;
     *handedOver_ = LcdSurface;
     handedOverAt_ = LcdDrawCount();
     presentedStale_ = true;
@@ -382,6 +428,26 @@ void Runner::Demo() {
     realQueue_.clear();
 }
 
+bool Runner::WritePicture(const std::string& path, int scale, bool panel, std::ostream& out,
+                          std::string& error) const {
+    std::string png, why;
+    bool encoded;
+    if (panel) {
+        std::vector<uint32_t> pixels;
+        int width = 0, height = 0;
+        encoded = RenderPanel(*this, scale, pixels, width, height, why) &&
+                  EncodePng(pixels.data(), width, height, width, 1, png, why, true);
+    } else {
+        encoded = EncodePng(&presented().pixels[0][0], kLcdScreenWidth, kLcdScreenHeight, kLcdScreenWidth, scale,
+                            png, why);
+    }
+    if (!encoded) {
+        error = "cannot write " + Quote(path) + ": " + why;
+        return false;
+    }
+    return WriteFileSafely(path, png, out, error);
+}
+
 bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::string& error) {
     for (const Command& cmd : commands) {
         std::string what;
@@ -394,18 +460,57 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         case Op::State: out << StateJson(showLcdCalls_, halfTicks_ * 500) << '\n'; break;
         case Op::Echo: out << cmd.text << '\n'; break;
         case Op::Png:
-            if (!WritePng(cmd.text, presented(), what)) {
+            if (!WritePicture(cmd.text, cmd.scale, cmd.panel, out, what)) {
                 error = cmd.where + ": " + what;
                 return false;
             }
             break;
         case Op::Flash:
-            if (!WriteFlash(cmd.text, what)) {
+            if (!WriteFileSafely(cmd.text,
+                                 std::string_view(reinterpret_cast<const char*>(FlashWriteArea), kFlashAreaSize),
+                                 out, what)) {
+                error = cmd.where + ": " + what;
+                return false;
+            }
+            break;
+        case Op::LcdFile:
+            if (!WriteFileSafely(cmd.text, LcdText(presented()), out, what)) {
+                error = cmd.where + ": " + what;
+                return false;
+            }
+            break;
+        case Op::Text: out << ScreenText(presented()); break;
+        case Op::ExpectText:
+        case Op::ExpectLcd:
+        case Op::ExpectField:
+            if (!CheckExpectation(cmd, *this, what)) {
+                ++failedExpectations_;
+                if (keepGoing_ == nullptr) {
+                    error = cmd.where + ": " + what;
+                    return false;
+                }
+                out.flush();
+                *keepGoing_ << "geigersim-run: " << cmd.where << ": " << what << std::endl;
+            }
+            break;
+        case Op::Log: {
+            const uint32_t address = fw.flashWriteHigh * 65536u + fw.flashWriteMiddle * 256u + fw.flashWriteLow;
+            if (!WriteFileSafely(cmd.text, DecodeFlashLog(FlashWriteArea, address), out, what)) {
                 error = cmd.where + ": " + what;
                 return false;
             }
             break;
         }
+        case Op::Tour:
+            if (!RunTour(*this, cmd.text, cmd.scale, cmd.panel, out, what)) {
+                error = cmd.where + ": " + what;
+                return false;
+            }
+            break;
+        }
+        // The window turns its panel at its next paint and never back.
+        if (realMode == 0 && fw.swivelMode == 1) panelTurned_ = true;
+        if (realMode != 0) panelTurned_ = false;
         if (!out) {
             error = cmd.where + ": cannot write the output";
             return false;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <ctime>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -20,7 +21,13 @@
 
 namespace geigerrun {
 
-enum class Op { Press, Wait, Real, Demo, Lcd, Png, State, Flash, Echo };
+enum class Op {
+    Press, Wait, Real, Demo, Lcd, Png, State, Flash, Echo,
+    LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour
+};
+
+// How `expect FIELD OP VALUE` compares; texts take only Equal and NotEqual.
+enum class Compare { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual };
 
 struct Command {
     Op op = Op::Echo;
@@ -28,7 +35,19 @@ struct Command {
     uint8_t key = 0;              // Press
     uint64_t halfSeconds = 0;     // Wait: number of 500 ms periods
     std::vector<int32_t> counts;  // Real
-    std::string text;             // Echo text, Png/Flash file name
+    std::string text;             // Echo text; file name; ExpectText's bytes; ExpectField's name
+    // ExpectText: the cell of the first glyph.
+    uint8_t x = 0, y = 0;
+    // Png and Tour: nearest-neighbour scale 1..8, and the whole front panel.
+    uint8_t scale = 1;
+    bool panel = false;
+    // ExpectLcd: the dump read from `file` at parse time.
+    std::string file;
+    std::string dump;
+    // ExpectField: the comparison and its value as JSON text.
+    Compare compare = Compare::Equal;
+    uint8_t valueKind = 0;  // number, text, null, list
+    std::string value;
 };
 
 // Longest single wait, so that every duration fits the arithmetic and no
@@ -83,7 +102,13 @@ public:
     // Runs the commands in order, writing their output to `out`. Stops at
     // the first command that fails (a file that cannot be written) and
     // returns false with `error` set to "<where>: <what>".
+    // A failed expectation stops the run the same way, with error set to
+    // "<where>: expected ..., got ..."; failedExpectations() then tells it
+    // from a fault. After KeepGoing(messages) a failed expectation is
+    // written to `messages` instead and the run goes on.
     bool Run(const std::vector<Command>& commands, std::ostream& out, std::string& error);
+    void KeepGoing(std::ostream* messages) { keepGoing_ = messages; }
+    uint64_t failedExpectations() const { return failedExpectations_; }
 
     // Single steps, as the commands do them.
     void Press(uint8_t key);
@@ -97,6 +122,15 @@ public:
     // (ShowLcd), or the unlit surface before the first one.
     const LcdPicture& presented() const;
     size_t pendingRealCounts() const { return realQueue_.size(); }
+    const StartOptions& startOptions() const { return options_; }
+    // The panel layout the window would show: turned for good once "Swivel"
+    // is chosen in demo mode; upright in real mode, since the runner's
+    // counts carry no orientation.
+    int panelLayout() const { return panelTurned_ ? 1 : 0; }
+
+    // The LCD as presented, or with `panel` the whole front panel, as a PNG
+    // scaled by `scale` (1..8); "-" goes to `out`.
+    bool WritePicture(const std::string& path, int scale, bool panel, std::ostream& out, std::string& error) const;
 
 private:
     static void CountShowLcd(void* context);
@@ -114,6 +148,10 @@ private:
     mutable std::unique_ptr<LcdPicture> presented_ = std::make_unique<LcdPicture>();
     mutable bool presentedStale_ = true;
     std::deque<int32_t> realQueue_;
+    StartOptions options_;
+    bool panelTurned_ = false;
+    std::ostream* keepGoing_ = nullptr;
+    uint64_t failedExpectations_ = 0;
 };
 
 // A picture as 32 lines of 122 characters, each ending in '\n': '#' ink,
@@ -125,11 +163,84 @@ std::string LcdText(const LcdPicture& picture);
 // showLcdCalls and virtualMs, as one line of JSON (no trailing newline).
 std::string StateJson(uint64_t showLcdCalls, uint64_t virtualMs);
 
-// Write the 244 x 64 picture as an 8-bit RGB PNG / the 65,536-byte
-// DataFlash write area. Both go to a temporary file in the target's
-// directory that is renamed over the target, so a failure leaves nothing.
-bool WritePng(const std::string& path, const LcdPicture& picture, std::string& error);
+// ---- files (files.cpp) --------------------------------------------------
+
+// Writes `bytes` to `path` so that no half-written file is ever left under
+// its name: a regular file (or a new name) through a temporary file beside
+// it and a rename; a symlink the same way beside its final target; a
+// character device or a named pipe in place; "-" to `standardOutput`.
+// Anything else (a directory, a block device, a socket) is refused. Every
+// short write, a full device included, fails with the file's name.
+bool WriteFileSafely(const std::string& path, std::string_view bytes, std::ostream& standardOutput,
+                     std::string& error);
+
+// An 8-bit RGB PNG of `width` x `height` pixels 0xRRGGBB, rows `stride`
+// pixels apart, each pixel repeated `scale` times across and down; with
+// `alpha` RGBA from 0xAARRGGBB (the panel's shaped outline).
+bool EncodePng(const uint32_t* pixels, int width, int height, int stride, int scale, std::string& png,
+               std::string& error, bool alpha = false);
+
+// The 244 x 64 picture as an 8-bit RGB PNG, scaled / the 65,536-byte
+// DataFlash write area. Both through WriteFileSafely ("-": std::cout).
+bool WritePng(const std::string& path, const LcdPicture& picture, std::string& error, int scale = 1);
 bool WriteFlash(const std::string& path, std::string& error);
+
+// ---- the screen as text (text.cpp) --------------------------------------
+
+// What `text` prints: one line per text row found, bytes that are not
+// printable ASCII glyphs (the LCD's symbols) as \xNN, a backslash as \\.
+std::string ScreenText(const LcdPicture& picture);
+std::string EscapeCodes(std::string_view bytes);
+// TEXT of `expect text` with those escapes undone; false on a bad escape.
+bool UnescapeText(std::string_view text, std::string& bytes, std::string& error);
+// What the small-font cells from (x, y) show, one per byte of `expected`:
+// the glyph's character (escaped as above) or '?' where a cell shows none.
+std::string CellsText(const LcdPicture& picture, uint8_t x, uint8_t y, size_t cells);
+
+// ---- expectations (expect.cpp) -------------------------------------------
+
+// `expect ...` after the word "expect": fills cmd (reading an lcd FILE
+// now), or false with `what` set.
+bool ParseExpect(std::string_view rest, Command& cmd, std::string& what);
+// True when the expectation holds; otherwise `got` describes the
+// difference ("expected ..., got ...").
+bool CheckExpectation(const Command& cmd, const Runner& runner, std::string& message);
+// An `lcd` dump read back; false with `what` set when it is not one.
+bool ParseLcdDump(std::string_view text, std::string& dump, std::string& what);
+
+// ---- the logged data (flash_log.cpp) -------------------------------------
+
+// The write area as CSV: "kind,time,value" and one line per record, read
+// as the ring it is once the 20-bit write address has passed the area's
+// end. `area` holds kFlashAreaSize bytes.
+std::string DecodeFlashLog(const uint8_t* area, uint32_t writeAddress);
+
+// ---- the tour (tour.cpp) -------------------------------------------------
+
+struct TourStop {
+    int number;        // 1, 2, ...: the order of the tour
+    std::string name;  // e.g. "main-menu--user-option--speaker"
+    std::string keys;  // runner commands that reach the screen from a fresh start
+};
+using TourVisit = std::function<bool(const TourStop& stop, std::string& error)>;
+
+// Reaches every screen in a fixed order, each from a fresh start with the
+// runner's start options, and calls `visit` with the screen presented.
+bool VisitTour(Runner& runner, const TourVisit& visit, std::string& error);
+
+// Visits every screen from a fresh start, writing DIR/NNN-name.png and
+// DIR/index.html. The runner must have been started with the options the
+// run was given (clock, seed).
+bool RunTour(Runner& runner, const std::string& dir, int scale, bool panel, std::ostream& out,
+             std::string& error);
+
+// ---- the front panel (panel.cpp; only with the window's libraries) --------
+
+// True when this build can render the panel.
+bool PanelAvailable();
+// The whole front panel as the window shows it now, as 0xRRGGBB pixels.
+bool RenderPanel(const Runner& runner, int scale, std::vector<uint32_t>& pixels, int& width, int& height,
+                 std::string& error);
 
 // Text for messages: non-printable bytes as \xNN, long texts shortened.
 std::string Quote(std::string_view text);

@@ -1,0 +1,65 @@
+// `png ... panel` and `tour ... panel`: the front panel drawn by the
+// window's own rendering library. Qt starts only here, on the offscreen
+// platform, so a run without `panel` never touches it.
+#include <QGuiApplication>
+#include <QImage>
+#include <QString>
+#include <cstdio>
+
+#include "app/panel_render.h"
+#include "firmware/state.h"
+#include "tools/run/runner.h"
+
+namespace geigerrun {
+namespace {
+
+// The offscreen platform's note on a missing XDG_RUNTIME_DIR says nothing
+// about the picture; other messages pass.
+void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtDebugMsg || message.startsWith(QLatin1String("QStandardPaths:"))) return;
+    std::fprintf(stderr, "geigersim-run: %s\n", qPrintable(message));
+}
+
+void EnsureGuiApplication() {
+    if (QGuiApplication::instance() != nullptr) return;
+    qInstallMessageHandler(QuietMessages);
+    // No display is needed to paint into an image.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "geigersim-run";
+    static char* argv[] = {name, nullptr};
+    // Kept for the rest of the process, as the window keeps its own.
+    static QGuiApplication* app = new QGuiApplication(argc, argv);
+    (void)app;
+}
+
+}  // namespace
+
+bool PanelAvailable() { return true; }
+
+bool RenderPanel(const Runner& runner, int scale, std::vector<uint32_t>& pixels, int& width, int& height,
+                 std::string& error) {
+    EnsureGuiApplication();
+    PanelScene scene;
+    scene.layout = runner.panelLayout();
+    const QImage lcd = LcdImage(runner.presented());
+    scene.lcd = LcdReadsTurned(fw.displayTurned, fw.swivelMode, scene.layout) ? TurnLcdPicture(lcd) : lcd;
+    // The frame turns lit with the first hand-over, as in the window.
+    scene.frameColour = runner.showLcdCalls() > 0 ? kFrameLitGrey : kFrameUnlitGrey;
+    if (realMode != 0) scene.lamp = runner.pendingRealCounts() > 0 ? PanelLamp::Green : PanelLamp::Amber;
+    const QImage picture = RenderPanel(scene, scale).convertToFormat(QImage::Format_ARGB32);
+    if (picture.isNull()) {
+        error = "cannot render the front panel (its artwork did not load)";
+        return false;
+    }
+    width = picture.width();
+    height = picture.height();
+    pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        std::copy(row, row + width, pixels.begin() + static_cast<ptrdiff_t>(y) * width);
+    }
+    return true;
+}
+
+}  // namespace geigerrun

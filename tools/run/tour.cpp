@@ -1,0 +1,255 @@
+// `tour DIR`: every screen of the device, each reached from a fresh start
+// by keys and waits alone, written as DIR/NNN-name.png with a contact
+// sheet DIR/index.html. The menu part follows the firmware's own tables,
+// so a new row or submenu joins the tour by itself.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include "firmware/firmware.h"
+#include "firmware/state.h"
+#include "tools/run/runner.h"
+
+namespace geigerrun {
+namespace {
+
+constexpr const char* kBoot = "press select; wait 3s";
+// Between keys: one half second, well inside the value box's life.
+constexpr const char* kPause = "; wait 500ms";
+// Long enough for a value box to close and the screen below to return.
+constexpr const char* kSettle = "; wait 3s";
+
+std::string Slug(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        const bool alnum = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+        if (c >= 'A' && c <= 'Z') {
+            out += static_cast<char>(c - 'A' + 'a');
+        } else if (alnum) {
+            out += c;
+        } else if (!out.empty() && out.back() != '-') {
+            out += '-';
+        }
+    }
+    while (!out.empty() && out.back() == '-') out.pop_back();
+    return out.empty() ? "row" : out;
+}
+
+std::string Keys(const std::string& prefix, const char* key, int times = 1) {
+    std::string out = prefix;
+    for (int i = 0; i < times; ++i) out += std::string("; press ") + key + kPause;
+    return out;
+}
+
+// Editors with more than one field: after opening, Select moves to their
+// next field, so the tour looks at two of those as well.
+bool HasFields(Handler select) {
+    return select == NoteEditOpen || select == DateTimeSelect || select == CalibrateSelect ||
+           select == DurationEditSelect;
+}
+
+// Screens whose Up steps a value although their menu row has no step:
+// the note editor's character, the temperature screen's unit.
+bool StepsInside(Handler select) { return select == NoteEditOpen || select == OpenTemperatureScreen; }
+
+class Tour {
+public:
+    Tour(Runner& runner, const TourVisit& visit) : runner_(runner), visit_(visit) {}
+
+    // Runs `keys` from a fresh start, as a person pasting them would.
+    bool Reach(const std::string& keys, std::string& error) {
+        runner_.Start(runner_.startOptions());
+        std::vector<Command> commands;
+        std::ostringstream ignored;
+        return Parse(keys, "tour", commands, error) && runner_.Run(commands, ignored, error);
+    }
+
+    bool Stop(const std::string& name, const std::string& keys, std::string& error) {
+        if (!Reach(keys, error)) return false;
+        ++number_;
+        return visit_(TourStop{number_, name, keys}, error);
+    }
+
+    bool Readings(std::string& error) {
+        // Back opens the mode box, a second Back steps the mode: the first
+        // count of steps that shows each mode, found by trying.
+        static constexpr const char* kModes[] = {"text", "graphic", "large-font"};
+        for (uint8_t mode = 0; mode < 3; ++mode) {
+            std::string keys;
+            for (int steps = 0; steps < 4; ++steps) {
+                keys = Keys(Keys(kBoot, "back"), "back", steps) + kSettle;
+                if (!Reach(keys, error)) return false;
+                if (fw.displayMode == mode) break;
+            }
+            const std::string name = std::string("reading-") + kModes[mode];
+            if (mode == 0) {
+                textMode_ = keys;
+                // Up steps the lines; the fifth line set shows the dose in mR/h.
+                if (!Stop(name + "--usv", keys, error)) return false;
+                if (!Stop(name + "--mr", Keys(keys, "up", 4) + kSettle, error)) return false;
+            } else if (mode == 2) {
+                static constexpr const char* kUnits[] = {"--cpm", "--usv", "--mr"};
+                for (uint8_t unit = 0; unit < 3; ++unit)
+                    for (int ups = 0; ups < 6; ++ups) {
+                        const std::string k = ups == 0 ? keys : Keys(keys, "up", ups) + kSettle;
+                        if (!Reach(k, error)) return false;
+                        if (fw.largeFontUnit == unit) {
+                            if (!Stop(name + kUnits[unit], k, error)) return false;
+                            break;
+                        }
+                    }
+            } else if (!Stop(name, keys, error)) {
+                return false;
+            }
+            if (!Stop(name + "--mode-box", Keys(keys, "back"), error)) return false;
+        }
+        return true;
+    }
+
+    // Every row of `table` under the cursor; every editor opened and
+    // stepped once; every submenu the same way.
+    bool Menu(MenuItem* table, const std::string& name, const std::string& keys, std::string& error) {
+        for (uint8_t row = 0;; ++row) {
+            const MenuItem& item = table[row];
+            const std::string at = Keys(keys, "down", row);
+            const std::string rowName = name + "--" + Slug(item.text);
+            if (!Stop(rowName, at, error)) return false;
+            if (item.onSelect == MenuExit) break;
+            const std::string opened = Keys(at, "select");
+            if (item.onSelect == nullptr) {
+                if (item.child != nullptr && !Menu(item.child, rowName, opened, error)) return false;
+                continue;
+            }
+            if (!Stop(rowName + "--open", opened, error)) return false;
+            if (item.onSelect == HistoryDataSelect) {
+                if (!History(rowName, at, error)) return false;
+                continue;
+            }
+            if ((item.onUp != nullptr || StepsInside(item.onSelect)) &&
+                !Stop(rowName + "--step", Keys(opened, "up") + (StepsInside(item.onSelect) ? kSettle : ""), error))
+                return false;
+            if (HasFields(item.onSelect)) {
+                if (!Stop(rowName + "--next", Keys(opened, "select"), error)) return false;
+                if (!Stop(rowName + "--next-2", Keys(opened, "select", 2), error)) return false;
+            }
+        }
+        return true;
+    }
+
+    // The history viewer from its menu row at `at`: the step's name, the
+    // record it finds, a step chosen with Up and Down and run with Select;
+    // then the same records as a list, from the text reading mode (from the
+    // graphic mode, the default, the viewer draws a graph).
+    bool History(const std::string& name, const std::string& at, std::string& error) {
+        const std::string opened = Keys(at, "select");
+        const std::string viewer = opened + kSettle;
+        if (!Stop(name + "--open", opened, error) || !Stop(name + "--viewer", viewer, error) ||
+            !Stop(name + "--viewer--step", Keys(viewer, "up"), error) ||
+            !Stop(name + "--viewer--next", Keys(viewer, "select") + kSettle, error))
+            return false;
+        for (int downs = 1; downs <= 3; ++downs)
+            if (!Stop(name + "--viewer--down-" + std::to_string(downs),
+                      Keys(Keys(viewer, "down", downs), "select") + kSettle, error))
+                return false;
+        const std::string list = textMode_ + viewer.substr(std::string(kBoot).size());
+        return Stop(name + "--viewer--list", list, error) &&
+               Stop(name + "--viewer--list--next", Keys(list, "select") + kSettle, error);
+    }
+
+    // A one-minute count started from its menu, then the reading screen's
+    // timed-count mode page by page.
+    bool TimedPages(std::string& error) {
+        uint8_t timedRow = 0, oneMinute = 0;
+        while (MainMenu[timedRow].child != TimedCountMenu) ++timedRow;
+        while (TimedCountMenu[oneMinute].text != kLabelOneMinute) ++oneMinute;
+        const std::string started =
+            Keys(Keys(Keys(Keys(kBoot, "select"), "down", timedRow), "select"), "down", oneMinute);
+        // While it runs, the Timed Count menu offers "Cancel" in its place.
+        const std::string running = Keys(started, "select") + kSettle;
+        if (!Menu(CancelMenu, "main-menu--timed-count-running", running, error)) return false;
+        const std::string reading = Keys(running, "back", 2) + kSettle;
+        std::string keys;
+        for (int steps = 0; steps < 5; ++steps) {
+            keys = Keys(Keys(reading, "back"), "back", steps) + kSettle;
+            if (!Reach(keys, error)) return false;
+            if (fw.displayMode == 3) break;
+        }
+        if (fw.displayMode != 3) return true;  // no timed-count mode to show
+        // Down turns the page; the next second's drawing shows it.
+        for (int page = 0; page < 4; ++page) {
+            const std::string k = page == 0 ? keys : Keys(keys, "down", page) + kSettle;
+            if (!Reach(k, error)) return false;
+            if (fw.timedPage != page) break;  // no further page
+            if (!Stop("reading-timed-count--page-" + std::to_string(page + 1), k, error)) return false;
+        }
+        return true;
+    }
+
+private:
+    Runner& runner_;
+    const TourVisit& visit_;
+    int number_ = 0;
+    std::string textMode_ = kBoot;  // keys that reach the text reading mode
+};
+
+std::string Html(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+bool VisitTour(Runner& runner, const TourVisit& visit, std::string& error) {
+    Tour tour(runner, visit);
+    if (!tour.Stop("start-up-logo", "press select; wait 500ms", error)) return false;
+    if (!tour.Readings(error)) return false;
+    if (!tour.Menu(MainMenu, "main-menu", Keys(kBoot, "select"), error)) return false;
+    return tour.TimedPages(error);
+}
+
+bool RunTour(Runner& runner, const std::string& dir, int scale, bool panel, std::ostream& out,
+             std::string& error) {
+    if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) {
+        error = "cannot make the folder " + Quote(dir) + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string sheet =
+        "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+        "<title>geigersim screens</title>\n<style>\n"
+        "body { font-family: sans-serif; background: #f4f4f4; }\n"
+        "figure { display: inline-block; vertical-align: top; margin: 8px; padding: 8px; background: #fff; "
+        "max-width: 520px; }\n"
+        "img { image-rendering: pixelated; }\n"
+        "code { display: block; font-size: 11px; white-space: pre-wrap; word-break: break-word; }\n"
+        "</style>\n</head>\n<body>\n<h1>Every screen</h1>\n"
+        "<p>Each picture shows the screen that its commands reach from a fresh start: paste them into "
+        "<code style=\"display:inline\">geigersim-run -e '...'</code> (with the same --clock and --seed).</p>\n";
+    const TourVisit write = [&](const TourStop& stop, std::string& why) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%03d", stop.number);
+        const std::string file = std::string(number) + "-" + stop.name + ".png";
+        if (!runner.WritePicture(dir + "/" + file, scale, panel, out, why)) return false;
+        sheet += "<figure id=\"" + Html(stop.name) + "\">\n<img src=\"" + Html(file) + "\" alt=\"" +
+                 Html(stop.name) + "\">\n<figcaption><b>" + number + " " + Html(stop.name) +
+                 "</b>\n<code>" + Html(stop.keys) + "</code></figcaption>\n</figure>\n";
+        return true;
+    };
+    if (!VisitTour(runner, write, error)) return false;
+    sheet += "</body>\n</html>\n";
+    return WriteFileSafely(dir + "/index.html", sheet, out, error);
+}
+
+}  // namespace geigerrun
