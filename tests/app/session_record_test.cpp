@@ -21,6 +21,14 @@
 
 namespace {
 
+// The surface as the picture a host reads.
+const LcdPicture& SurfacePicture() {
+    static LcdPicture picture;
+    LcdExpand(LcdSurface, picture);
+    return picture;
+}
+
+
 QStringList messages;
 void RecordMessage(const QString& text, const QString&) { messages << text; }
 
@@ -131,7 +139,7 @@ private slots:
         dialog.StopRecording();
         QVERIFY(!dialog.recording());
         const std::string windowState = geigerrun::StateJson(0, 0);
-        const std::string windowLcd = geigerrun::LcdText(LcdSurface);
+        const std::string windowLcd = geigerrun::LcdText(SurfacePicture());
 
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -147,7 +155,7 @@ private slots:
         runner.Start({clock, 4242u});
         std::ostringstream out;
         QVERIFY2(runner.Run(commands, out, error), error.c_str());
-        QCOMPARE(geigerrun::LcdText(LcdSurface), windowLcd);
+        QCOMPARE(geigerrun::LcdText(SurfacePicture()), windowLcd);
         QCOMPARE(geigerrun::StateJson(0, 0), windowState);
     }
 

@@ -70,6 +70,13 @@ void __wrap__Z13LcdPutGlyphAthha(uint8_t x, uint8_t y, int8_t index) {
 
 namespace {
 
+// The surface as the picture a host reads.
+const LcdPicture& SurfacePicture() {
+    static LcdPicture picture;
+    LcdExpand(LcdSurface, picture);
+    return picture;
+}
+
 std::string Lines(const LcdPicture& picture) {
     LcdTextLine lines[kLcdTextLinesMax];
     const uint8_t n = LcdReadText(picture, lines, kLcdTextLinesMax);
@@ -140,17 +147,17 @@ TEST(LcdText, ReadsDrawnTextBesidePicturesLinesAndLargeDigits) {
     LcdPutLargeText(10, 9, "4.2");
     LcdPutText(50, 25, "a \\b");
     LcdFillRect(118, 10, 3, 20, 1);  // a graph bar
-    EXPECT_EQ(Lines(LcdSurface), "CPM: 10  AUTO\n4.2\na \\b\n");
+    EXPECT_EQ(Lines(SurfacePicture()), "CPM: 10  AUTO\n4.2\na \\b\n");
 
     // The unlit picture shows nothing.
     LcdSurfaceCreate();
-    EXPECT_EQ(Lines(LcdSurface), "");
-    EXPECT_EQ(LcdGlyphAt(LcdSurface, 0, 0), -1);
+    EXPECT_EQ(Lines(SurfacePicture()), "");
+    EXPECT_EQ(LcdGlyphAt(SurfacePicture(), 0, 0), -1);
     // No more lines than asked for.
     LcdClear();
     for (uint8_t y = 0; y < 32; y += 8) LcdPutText(0, y, "row");
     LcdTextLine two[2];
-    EXPECT_EQ(LcdReadText(LcdSurface, two, 2), 2);
+    EXPECT_EQ(LcdReadText(SurfacePicture(), two, 2), 2);
     EXPECT_STREQ(two[1].text, "row");
     EXPECT_EQ(two[1].y, 8);
 }
