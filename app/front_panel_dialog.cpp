@@ -150,6 +150,12 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     connect(&reportTimer_, &QTimer::timeout, this, [] { DecodeCountReport(); });
     SetLinkHost(this);
     linkPanel_ = new LinkPanel(this);
+    lcdAccess_ = new QWidget(this);
+    lcdAccess_->setObjectName(QStringLiteral("lcd"));
+    lcdAccess_->setAccessibleDescription(QStringLiteral("The counter's LCD"));
+    lcdAccess_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    lcdAccess_->setAttribute(Qt::WA_NoSystemBackground);
+    lcdAccess_->setGeometry(LogicalCover(ScaledLcdRect(layoutTurned, DeviceScale()), devicePixelRatioF()));
 
     frontPanel = this;
     recorder_ = std::make_unique<SessionRecorder>();
@@ -548,6 +554,11 @@ QImage FrontPanelDialog::PresentationOf(const QImage& handedOver) const {
 
 void FrontPanelDialog::HandOverLcd() {
     handedOver_ = CopyLcdSurface();
+    // The LCD speaks through an empty child laid over it.
+    if (lcdAccess_ != nullptr) {
+        lcdAccess_->setGeometry(LogicalCover(ScaledLcdRect(layoutTurned, DeviceScale()), devicePixelRatioF()));
+        lcdAccess_->setAccessibleName(LcdSpokenText(handedOver_));
+    }
     if (LcdShownTurned()) {
         presented_ = TurnLcdPicture(handedOver_);  // the frame is left as it is
         RepaintNow(LogicalCover(ScaledLcdRect(layoutTurned, DeviceScale()), devicePixelRatioF()));

@@ -67,6 +67,8 @@ public:
     // What the window shows, for inspection.
     const WindowRect& lcdRectangle() const { return lcdRect_; }
     const QImage& presentedLcd() const { return presented_; }
+    // The LCD's stand-in for screen readers: its accessible name is what the LCD says.
+    const QWidget* lcdAccessible() const { return lcdAccess_; }
     const QPixmap& panelPicture() const { return panel_; }
     const SkinImage* skin() const { return skin_.get(); }
     ShapedKeyButton* normalKey(int i) const { return normalKeys_.at(i); }
@@ -139,6 +141,7 @@ private:
     QTimer halfSecondTimer_;
     QTimer reportTimer_;
     LinkPanel* linkPanel_ = nullptr;  // a child: the lamp, the watch over the line
+    QWidget* lcdAccess_ = nullptr;    // a child over the LCD, named by its text
     uint64_t halfSecondEvents_ = 0;
     int skinApplications_ = 0;
     bool inPaint_ = false;

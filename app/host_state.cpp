@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "app/front_panel_dialog.h"
+#include "platform/lcd.h"
+#include "platform/lcd_text.h"
 
 FrontPanelDialog* frontPanel = nullptr;
 WindowRect lcdRect = kNormalLcdRect;
@@ -24,6 +26,27 @@ bool RestartSwitchGiven(const QStringList& args) {
     const QString name = token.mid(1);
     // "/Restart" names the switch "Restart" itself (index 0) and does not count.
     return name.indexOf(QStringLiteral("Restart")) > 0;
+}
+
+QString LcdSpokenText(const QImage& lcd) {
+    static LcdPicture picture;  // 62 KB: kept off the stack
+    const QImage source = lcd.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < kLcdScreenHeight; ++y)
+        for (int x = 0; x < kLcdScreenWidth; ++x)
+            picture.pixels[y][x] = x < source.width() && y < source.height() ? source.pixel(x, y) & 0xFFFFFFu : 0;
+    LcdTextLine lines[kLcdTextLinesMax];
+    const uint8_t n = LcdReadText(picture, lines, kLcdTextLinesMax);
+    QStringList rows;
+    for (uint8_t i = 0; i < n; ++i) {
+        QString row;
+        for (uint8_t k = 0; k < lines[i].length; ++k) {
+            const uint8_t code = uint8_t(lines[i].text[k]);
+            row += LcdTextIsSymbol(code) ? QChar(u' ') : QChar(char16_t(code));
+        }
+        row = row.simplified();
+        if (!row.isEmpty()) rows << row;
+    }
+    return rows.join(u'\n');
 }
 
 QPoint DragTarget(QPoint windowAtPress, QPoint cursorAtPress, QPoint cursorNow) {

@@ -50,6 +50,11 @@ extern uint8_t turnedKeysCreated;
 // after its first character. args[0] is the program.
 bool RestartSwitchGiven(const QStringList& args);
 
+// What the LCD picture (244 x 64, as handed over) says, for screen
+// readers: the recognised text rows, one per line, without the LCD's own
+// symbols (icons, the menu arrow).
+QString LcdSpokenText(const QImage& lcd);
+
 // Where a dragged window goes: its position at the press moved by the
 // cursor's travel since the press, never left of or above screen pixel 0.
 QPoint DragTarget(QPoint windowAtPress, QPoint cursorAtPress, QPoint cursorNow);

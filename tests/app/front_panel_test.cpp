@@ -440,6 +440,10 @@ private slots:
         QVERIFY(fw.powered == 1);
         // The half-second service boots the device within a few events.
         QTRY_VERIFY_WITH_TIMEOUT(fw.bootState != 0, 3000);
+        // Screen readers hear the LCD: the logo's lettering, then the reading.
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.lcdAccessible()->accessibleName().contains(QStringLiteral("RADIATION")), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.lcdAccessible()->accessibleName().startsWith(QStringLiteral("CPM:")), 5000);
+        QCOMPARE(dlg.lcdAccessible()->geometry(), QRect(79, 78, 244, 64));
     }
 
     void handOverBeforeAndAfterStart() {
