@@ -6,14 +6,8 @@
 set -uo pipefail
 
 binary=${1:?usage: end_to_end_test.sh path/to/geigersim}
-for tool in xvfb-run xdotool import convert; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool not installed"; exit 77; }
-done
-
-if [ -z "${GEIGERSIM_E2E_INNER:-}" ]; then
-  export GEIGERSIM_E2E_INNER=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$binary"
-fi
+. "$(dirname "$0")/x_session.sh"
+run_under_xvfb "$binary"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null' EXIT
@@ -53,14 +47,5 @@ echo "after power-on: background $background, ink $ink, unlit $unlit"
 [ "$unlit" -eq 0 ] || fail "LCD still partly unlit after power-on"
 
 # Escape ends the program at once.
-xdotool mousemove --window "$window" 450 280 key Escape
-for _ in $(seq 1 30); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "still running after Escape"
-wait "$pid"
-status=$?
-pid=
-[ "$status" -eq 0 ] || fail "exit status $status"
+escape_and_wait
 echo "PASS"

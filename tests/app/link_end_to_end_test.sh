@@ -9,14 +9,8 @@ set -uo pipefail
 
 binary=${1:?usage: link_end_to_end_test.sh path/to/geigersim path/to/geigersim-device}
 device=${2:?usage: link_end_to_end_test.sh path/to/geigersim path/to/geigersim-device}
-for tool in xvfb-run xdotool import convert; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool not installed"; exit 77; }
-done
-
-if [ -z "${GEIGERSIM_E2E_INNER:-}" ]; then
-  export GEIGERSIM_E2E_INNER=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$binary" "$device"
-fi
+. "$(dirname "$0")/x_session.sh"
+run_under_xvfb "$binary" "$device"
 
 work=$(mktemp -d)
 cleanup() {
@@ -87,11 +81,7 @@ wait_for 3 lamp_is green || fail "lamp not green again: $(lamp)"
 
 # Escape ends the program; then one CSV line per decoding (the last may
 # still wait for its second when the program ends).
-xdotool mousemove --window "$window" 450 280 key Escape
-for _ in $(seq 1 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "still running after Escape"
-wait "$pid"; status=$?; pid=
-[ "$status" -eq 0 ] || fail "exit status $status"
+escape_and_wait
 decoded=$(grep -c ' decoded ' "$work/trace.txt")
 lines=$(csv_lines)
 [ "$lines" -eq "$decoded" ] || [ "$lines" -eq $((decoded - 1)) ] || fail "$lines CSV lines for $decoded reports decoded"

@@ -8,14 +8,8 @@ set -uo pipefail
 
 binary=${1:?usage: record_replay_test.sh path/to/geigersim path/to/geigersim-run}
 runner=${2:?usage: record_replay_test.sh path/to/geigersim path/to/geigersim-run}
-for tool in xvfb-run xdotool import convert; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool not installed"; exit 77; }
-done
-
-if [ -z "${GEIGERSIM_E2E_INNER:-}" ]; then
-  export GEIGERSIM_E2E_INNER=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$binary" "$runner"
-fi
+. "$(dirname "$0")/x_session.sh"
+run_under_xvfb "$binary" "$runner"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null' EXIT
@@ -77,16 +71,7 @@ cmp -s "$work/first.rgb" "$work/shown.rgb" || fail "the LCD changed while nothin
 grep -q '#' <(as_text "$work/shown.rgb") || fail "no ink on the LCD"
 
 # Escape ends the program at once; the recording stops with it.
-key Escape 0
-for _ in $(seq 1 30); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "still running after Escape"
-wait "$pid"
-status=$?
-pid=
-[ "$status" -eq 0 ] || fail "exit status $status"
+escape_and_wait
 
 script="$work/session.txt"
 grep -q "^# replay: geigersim-run --clock $clock --seed $seed " "$script" || fail "no replay command in the header"

@@ -1,0 +1,30 @@
+# Shared steps of the tests that drive the real window on a virtual X
+# server; sourced by them. Needs `fail` defined by the sourcing script
+# before it calls escape_and_wait.
+
+# Skips (exit 77) unless the X tools are installed, then re-runs the calling
+# script ("$0" with its arguments) once inside xvfb-run.
+run_under_xvfb() {
+  for tool in xvfb-run xdotool import convert; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool not installed"; exit 77; }
+  done
+  if [ -z "${GEIGERSIM_E2E_INNER:-}" ]; then
+    export GEIGERSIM_E2E_INNER=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  fi
+}
+
+# Presses Escape on $window, which ends the program at once, and checks that
+# process $pid is gone within 3 s with exit status 0. Clears pid.
+escape_and_wait() {
+  xdotool mousemove --window "$window" 450 280 key Escape
+  for _ in $(seq 1 30); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$pid" 2>/dev/null && fail "still running after Escape"
+  wait "$pid"
+  local status=$?
+  pid=
+  [ "$status" -eq 0 ] || fail "exit status $status"
+}
