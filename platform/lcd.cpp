@@ -1,6 +1,6 @@
 // The simulated LCD: every primitive paints 2 x 2 screen pixels per LCD pixel
-// into LcdSurface, one colour code per screen pixel. Coordinates are bytes and wrap; the picture drops whatever
-// falls outside it, which is the only clipping there is.
+// into LcdSurface, one bit per screen pixel. Coordinates are bytes and wrap;
+// the picture drops whatever falls outside it, which is the only clipping there is.
 #include "platform/lcd.h"
 
 #include <algorithm>
@@ -10,7 +10,7 @@
 
 #include "platform/images.h"
 
-LcdCodes LcdSurface;
+LcdBits LcdSurface;
 LcdCursor textCursor;
 
 namespace {
@@ -20,144 +20,229 @@ constexpr int kGlyphColumns = 5;
 constexpr int kGlyphRows = 7;
 constexpr uint8_t kLargeAdvance = 11;  // 9 picture columns and a gap of 2
 
-// A screen pixel's colour code. Unlit is 0, so a zeroed surface reads as
-// the host creates it.
-constexpr uint8_t kCodeUnlit = 0;
-constexpr uint8_t kCodeBackground = 1;
-constexpr uint8_t kCodeInk = 2;
+// The surface's words: an ink plane, then a lit plane, each one word per
+// screen column (bit k is screen row k: the picture is exactly 64 rows
+// high), then a flag. Columns, because the lines the firmware draws most
+// are steep and its text and pictures come as column bytes.
+// A pixel is ink when its ink bit is set, unlit when its lit bit is clear
+// (never with ink), else background. While the flag is set every pixel is
+// lit and the lit plane is not kept, so drawing touches one plane only; it
+// is cleared only by making a pixel unlit again. All zero reads unlit.
+static_assert(kLcdScreenHeight == 64);
+constexpr int kPlaneWords = kLcdScreenWidth;
+constexpr int kAllLitWord = 2 * kPlaneWords;
+static_assert(kLcdSurfaceWords == kAllLitWord + 1);
 
 uint64_t gDrawCount = 0;
 
-inline uint32_t ColourOf(uint8_t code) {
-    return code == kCodeInk ? kLcdInk : code == kCodeBackground ? kLcdBackground : kLcdUnlit;
+inline uint64_t* InkPlane() { return LcdSurface.words; }
+inline uint64_t* LitPlane() { return LcdSurface.words + kPlaneWords; }
+inline bool KeepLit() { return LcdSurface.words[kAllLitWord] == 0; }
+
+enum Colour : uint8_t { kUnlit, kBackground, kInk };
+
+inline Colour ColourAt(const LcdBits& s, int sx, int sy) {
+    const uint64_t bit = uint64_t{1} << sy;
+    if (s.words[sx] & bit) return kInk;
+    return s.words[kAllLitWord] != 0 || (s.words[kPlaneWords + sx] & bit) ? kBackground : kUnlit;
 }
 
-// Solid fill of the screen rectangle [sx0, sx1) x [sy0, sy1), cut to the
-// picture once, then row by row.
-void FillScreen(int sx0, int sy0, int sx1, int sy1, uint8_t code) {
+inline uint32_t Rgb(Colour colour) {
+    return colour == kInk ? kLcdInk : colour == kBackground ? kLcdBackground : kLcdUnlit;
+}
+
+inline void MoveCursor(int x, int y) {
+    textCursor.x = static_cast<uint8_t>(x);
+    textCursor.y = static_cast<uint8_t>(y);
+}
+
+// Rows [from, to) of a column, 0 <= from <= to <= 64.
+inline uint64_t RowSpan(int from, int to) {
+    if (from >= to) return 0;
+    return (~uint64_t{0} >> (64 - (to - from))) << from;
+}
+
+// Screen column sx: the rows of `field` become ink where `ink` has bits and
+// background elsewhere.
+inline void Paint(int sx, uint64_t field, uint64_t ink, bool keepLit) {
+    uint64_t* w = LcdSurface.words;
+    w[sx] = (w[sx] & ~field) | (ink & field);
+    if (keepLit) w[kPlaneWords + sx] |= field;
+}
+
+// Each bit of a column byte doubled, for the two screen rows of an LCD row.
+struct DoubledBits {
+    uint16_t bits[256];
+};
+constexpr DoubledBits MakeDoubledBits() {
+    DoubledBits table{};
+    for (unsigned byte = 0; byte < 256; ++byte)
+        for (int k = 0; k < 8; ++k)
+            if (byte >> k & 1) table.bits[byte] = static_cast<uint16_t>(table.bits[byte] | 3u << (2 * k));
+    return table;
+}
+constexpr DoubledBits kDoubled = MakeDoubledBits();
+
+// Solid fill of the screen rectangle [sx0, sx1) x [sy0, sy1), cut to the picture.
+void FillScreen(int sx0, int sy0, int sx1, int sy1, Colour colour) {
     if (sx0 < 0) sx0 = 0;
     if (sy0 < 0) sy0 = 0;
     if (sx1 > kLcdScreenWidth) sx1 = kLcdScreenWidth;
     if (sy1 > kLcdScreenHeight) sy1 = kLcdScreenHeight;
     if (sx0 >= sx1 || sy0 >= sy1) return;
-    const std::size_t bytes = static_cast<std::size_t>(sx1 - sx0);
-    if (bytes == kLcdScreenWidth) {  // whole rows lie back to back: one fill
-        std::memset(LcdSurface.code[sy0], code, bytes * static_cast<std::size_t>(sy1 - sy0));
+    if (sx0 == 0 && sy0 == 0 && sx1 == kLcdScreenWidth && sy1 == kLcdScreenHeight) {
+        // The whole picture: after it every pixel is lit, unless it is the unlit fill.
+        std::memset(LcdSurface.words, 0, sizeof LcdSurface.words);
+        if (colour == kUnlit) return;
+        LcdSurface.words[kAllLitWord] = 1;
+        if (colour == kInk) std::memset(InkPlane(), 0xFF, kPlaneWords * sizeof(uint64_t));
         return;
     }
-    // Short rows in 8-byte stores (the last one overlapping): the compiler
-    // would otherwise set each row with a string instruction, slow to start.
-    if (bytes >= 8) {
-        const uint64_t eight = code * uint64_t{0x0101010101010101};
-        for (int sy = sy0; sy < sy1; ++sy) {
-            uint8_t* row = LcdSurface.code[sy] + sx0;
-            for (std::size_t i = 0; i + 8 < bytes; i += 8) std::memcpy(row + i, &eight, 8);
-            std::memcpy(row + bytes - 8, &eight, 8);
-        }
-        return;
-    }
-    for (int sy = sy0; sy < sy1; ++sy) std::memset(LcdSurface.code[sy] + sx0, code, bytes);
+    // One plane at a time, so that each loop is a plain vector loop.
+    const uint64_t field = RowSpan(sy0, sy1);
+    const uint64_t ink = colour == kInk ? field : 0;
+    uint64_t* inkPlane = InkPlane();
+    for (int sx = sx0; sx < sx1; ++sx) inkPlane[sx] = (inkPlane[sx] & ~field) | ink;
+    if (!KeepLit()) return;
+    uint64_t* litPlane = LitPlane();
+    for (int sx = sx0; sx < sx1; ++sx) litPlane[sx] |= field;
 }
 
 // The 2 x 2 block of LCD pixel (x, y). A block is either wholly on the
 // picture or wholly off it, so one test on the LCD coordinates clips it.
-inline void PaintBlock(unsigned x, unsigned y, uint8_t code) {
+inline void PaintBlock(unsigned x, unsigned y, bool ink, bool keepLit) {
     if (x >= static_cast<unsigned>(kLcdWidth) || y >= static_cast<unsigned>(kLcdHeight)) return;
-    uint8_t* top = &LcdSurface.code[2 * y][2 * x];
-    uint8_t* bottom = &LcdSurface.code[2 * y + 1][2 * x];
-    top[0] = code;
-    top[1] = code;
-    bottom[0] = code;
-    bottom[1] = code;
+    const uint64_t field = uint64_t{3} << (2 * y);
+    Paint(static_cast<int>(2 * x), field, ink ? field : 0, keepLit);
+    Paint(static_cast<int>(2 * x + 1), field, ink ? field : 0, keepLit);
 }
 
 // Up to eight rows of one column from a column byte (bit 0 at row y),
 // opaque: set bits in ink, clear bits in background. Rows wrap as bytes.
-inline void PaintColumnBits(uint8_t x, uint8_t y, uint8_t bits, unsigned rows) {
+inline void PaintColumnBits(uint8_t x, uint8_t y, uint8_t bits, unsigned rows, bool keepLit) {
     if (x >= kLcdWidth) return;
     if (y + rows <= static_cast<unsigned>(kLcdHeight)) {  // the usual case: no row dropped or wrapped
-        // Both screen pixels of a block row in one store.
-        constexpr uint16_t kPairInk = kCodeInk * 0x101;
-        constexpr uint16_t kPairBackground = kCodeBackground * 0x101;
-        uint8_t* top = &LcdSurface.code[2 * y][2 * x];
-        for (unsigned r = 0; r < rows; ++r, top += 2 * kLcdScreenWidth) {
-            const uint16_t pair = (bits >> r & 1) ? kPairInk : kPairBackground;
-            std::memcpy(top, &pair, sizeof pair);
-            std::memcpy(top + kLcdScreenWidth, &pair, sizeof pair);
-        }
+        const uint64_t field = RowSpan(0, static_cast<int>(2 * rows)) << (2 * y);
+        const uint64_t ink = static_cast<uint64_t>(kDoubled.bits[bits]) << (2 * y);
+        Paint(2 * x, field, ink, keepLit);
+        Paint(2 * x + 1, field, ink, keepLit);
         return;
     }
-    for (unsigned r = 0; r < rows; ++r) {
-        PaintBlock(x, static_cast<uint8_t>(y + r), (bits >> r & 1) ? kCodeInk : kCodeBackground);
+    for (unsigned r = 0; r < rows; ++r) PaintBlock(x, static_cast<uint8_t>(y + r), (bits >> r & 1) != 0, keepLit);
+}
+
+// For a steep segment inside the picture (horizontal span dx below the
+// vertical dy, dy < 64): bit i is set when the column moves after step i,
+// that is when step i + 1's offset (2 (i + 1) dx + dy) / (2 dy) passes step i's.
+struct SteepMoves {
+    uint64_t moves[kLcdScreenHeight][kLcdScreenHeight];  // [dx][dy]
+};
+constexpr SteepMoves MakeSteepMoves() {
+    SteepMoves table{};
+    for (int dy = 1; dy < kLcdScreenHeight; ++dy)
+        for (int dx = 0; dx < dy; ++dx)
+            for (int i = 0; i + 1 < dy; ++i)
+                if ((2 * (i + 1) * dx + dy) / (2 * dy) != (2 * i * dx + dy) / (2 * dy))
+                    table.moves[dx][dy] |= uint64_t{1} << i;
+    return table;
+}
+constexpr SteepMoves kSteepMoves = MakeSteepMoves();
+
+// LcdLine's three segments when every pixel they can reach lies on the
+// picture (the graphs and rules the firmware draws), into one plane. Each
+// step paints its pixel and its right and lower neighbours, with
+// InkSegment's rounding and without clipping.
+void InkThickSegmentInside(uint64_t* plane, int ax, int ay, int bx, int by) {
+    const int adx = bx > ax ? bx - ax : ax - bx;
+    const int ady = by > ay ? by - ay : ay - by;
+    const int xStep = bx < ax ? -1 : 1;
+    if (adx < ady) {
+        // Steep: the steps in one column are one run of rows, painted there
+        // with the row below the run, and in the column to the right
+        // without. Each column is written once: a run's right-hand rows are
+        // held until the column they belong to is written.
+        uint64_t moves = kSteepMoves.moves[adx][ady] | uint64_t{1} << (ady - 1);  // the last step ends a run
+        const int rowStep = by < ay ? -1 : 1;
+        int x = ax;
+        int first = 0;  // the run's first step
+        uint64_t held = 0;  // rightward: the previous run's rows, for this column; leftward: this column's own
+        while (moves != 0) {
+            const int last = __builtin_ctzll(moves);
+            moves &= moves - 1;
+            const int top = rowStep < 0 ? ay - last : ay + first;
+            const uint64_t rows = RowSpan(top, top + last - first + 1);
+            if (xStep > 0) {
+                plane[x] |= rows | rows << 1 | held;
+                held = rows;
+            } else if (first == 0) {
+                plane[x + 1] |= rows;  // right of the first run: no run of its own
+                held = rows | rows << 1;
+            } else {
+                plane[x + 1] |= held | rows;
+                held = rows | rows << 1;
+            }
+            first = last + 1;
+            x += xStep;
+        }
+        // The column after the last run: rightward the one right of it,
+        // leftward the last run's own.
+        plane[xStep > 0 ? x : x + 1] |= held;
+        return;
+    }
+    // Along rows: each step's column takes its row and the one below, and
+    // the column right of it its row.
+    const int yStep = by < ay ? -1 : 1;
+    const int denominator = 2 * adx;
+    const int increment = 2 * ady;
+    int remainder = adx;
+    int y = ay;
+    int x = ax;
+    for (int i = 0; i < adx; ++i, x += xStep) {
+        const uint64_t bit = uint64_t{1} << y;
+        plane[x] |= bit | bit << 1;
+        plane[x + 1] |= bit;
+        remainder += increment;
+        if (remainder >= denominator) {
+            remainder -= denominator;
+            y += yStep;
+        }
     }
 }
 
-// Screen pixels [from, to) of row sy in ink, cut to the picture.
-void InkRow(int64_t sy, int64_t from, int64_t to) {
-    if (sy < 0 || sy >= kLcdScreenHeight) return;
-    if (from < 0) from = 0;
-    if (to > kLcdScreenWidth) to = kLcdScreenWidth;
-    if (from < to) std::memset(LcdSurface.code[sy] + from, kCodeInk, static_cast<std::size_t>(to - from));
+// LcdLine's three segments when they are level (the rules and the bars'
+// base line), into one plane, cut to the picture: two runs, row 2y
+// reaching one pixel further right than row 2y + 1 (the segment shifted right).
+void InkLevel(uint64_t* plane, int64_t ax, int64_t ay, int64_t bx) {
+    if (ax == bx) return;
+    const int64_t lo = std::max<int64_t>(bx > ax ? ax : bx + 1, 0);
+    const int64_t hi = bx > ax ? bx : ax + 1;  // row 2y + 1 ends before it, row 2y after it
+    const uint64_t upper = ay >= 0 && ay < kLcdScreenHeight ? uint64_t{1} << ay : 0;
+    const uint64_t lower = ay + 1 >= 0 && ay + 1 < kLcdScreenHeight ? uint64_t{1} << (ay + 1) : 0;
+    for (int64_t sx = lo; sx < std::min<int64_t>(hi, kLcdScreenWidth); ++sx) plane[sx] |= upper | lower;
+    if (hi >= 0 && hi < kLcdScreenWidth) plane[hi] |= upper;
 }
 
-// LcdLine's three segments when every pixel they can reach lies on the
-// picture (the graphs and rules the firmware draws): one walk of the
-// shared steps with InkSegment's rounding, painting each step's pixel and
-// its right and lower neighbours, without clipping. The walk goes run by
-// run of steps with the same minor offset m: off(i) >= m exactly from
-// i = ceil((2m - 1) * dMajor / (2 * dMinor)) on, so no carry has to be
-// carried from step to step.
-void InkThickSegmentInside(int ax, int ay, int bx, int by) {
-    const int dx = bx - ax;
-    const int dy = by - ay;
-    const int adx = dx < 0 ? -dx : dx;
-    const int ady = dy < 0 ? -dy : dy;
-    const bool xMajor = adx >= ady;
-    const int dMajor = xMajor ? adx : ady;
-    const int dMinor = xMajor ? ady : adx;
-    const std::ptrdiff_t xStep = dx < 0 ? -1 : 1;
-    const std::ptrdiff_t yStep = dy < 0 ? -kLcdScreenWidth : kLcdScreenWidth;
-    const std::ptrdiff_t majorStride = xMajor ? xStep : yStep;
-    const std::ptrdiff_t minorStride = xMajor ? yStep : xStep;
-    uint8_t* p = &LcdSurface.code[ay][ax];
-    // The start of run m + 1, ((2m + 1) * dMajor + 2 * dMinor - 1) / (2 * dMinor),
-    // as quotient and remainder, moved on by 2 * dMajor per run.
-    const int divisor = dMinor > 0 ? 2 * dMinor : 1;
-    int nextStart = (dMajor + divisor - 1) / divisor;
-    int nextRest = (dMajor + divisor - 1) % divisor;
-    const int stepQuotient = 2 * dMajor / divisor;
-    const int stepRest = 2 * dMajor % divisor;
-    int i = 0;
-    while (i < dMajor) {
-        int end = dMajor;
-        if (dMinor > 0 && nextStart < end) end = nextStart;
-        nextStart += stepQuotient;
-        nextRest += stepRest;
-        if (nextRest >= divisor) {
-            nextRest -= divisor;
-            ++nextStart;
-        }
-        for (; i < end; ++i) {
-            p[0] = kCodeInk;
-            p[1] = kCodeInk;
-            p[kLcdScreenWidth] = kCodeInk;
-            p += majorStride;
-        }
-        p += minorStride;
+// A line whose end points are LCD pixels on the picture: every pixel its
+// segments reach lies on the picture too.
+inline void InkThickInside(uint64_t* plane, int ax, int ay, int bx, int by) {
+    if (ay == by) {
+        InkLevel(plane, ax, ay, bx);
+    } else {
+        InkThickSegmentInside(plane, ax, ay, bx, by);
     }
 }
 
 // One-screen-pixel ink segment from (ax, ay) up to but not including
-// (bx, by). Step i puts the major coordinate at major0 + i and the minor one
-// at minor0 + i * dMinor / dMajor rounded half up. Only the steps whose
-// major coordinate lies on the picture are walked, so a segment with
-// far-off end points costs no more than one across the screen; the minor
-// offset is computed once for the first step and then carried as a
-// quotient and remainder.
+// (bx, by), into one plane. Step i puts the major coordinate at major0 + i
+// and the minor one at minor0 + i * dMinor / dMajor rounded half up. Only
+// the steps whose major coordinate lies on the picture are walked, so a
+// segment with far-off end points costs no more than one across the
+// screen; the minor offset is computed once for the first step and then
+// carried as a quotient and remainder.
 // Spans below this keep 2 * i * dMinor within 64 bits, the common fast case.
 constexpr int64_t kSmallSpan = int64_t{1} << 30;
 
-void InkSegment(int64_t ax, int64_t ay, int64_t bx, int64_t by) {
+void InkSegment(uint64_t* plane, int64_t ax, int64_t ay, int64_t bx, int64_t by) {
     const int64_t dx = bx - ax;
     const int64_t dy = by - ay;
     const int64_t adx = dx < 0 ? -dx : dx;
@@ -208,11 +293,9 @@ void InkSegment(int64_t ax, int64_t ay, int64_t bx, int64_t by) {
     int64_t major = major0 + majorStep * first;
     for (int64_t i = first; i < last; ++i) {
         if (minor >= 0 && minor < minorLimit) {
-            if (xMajor) {
-                LcdSurface.code[minor][major] = kCodeInk;
-            } else {
-                LcdSurface.code[major][minor] = kCodeInk;
-            }
+            const int64_t sx = xMajor ? major : minor;
+            const int64_t sy = xMajor ? minor : major;
+            plane[sx] |= uint64_t{1} << sy;
         } else if ((minorStep > 0) == (minor >= minorLimit)) {
             break;  // the minor coordinate only moves one way: past the far edge it stays off
         }
@@ -225,19 +308,6 @@ void InkSegment(int64_t ax, int64_t ay, int64_t bx, int64_t by) {
     }
 }
 
-// The ten screen pixels of a glyph row for each pattern of its five LCD
-// pixels (bit k for column k).
-struct GlyphRowRuns {
-    uint8_t codes[1 << kGlyphColumns][2 * kGlyphColumns];
-};
-constexpr GlyphRowRuns MakeGlyphRowRuns() {
-    GlyphRowRuns runs{};
-    for (unsigned mask = 0; mask < (1u << kGlyphColumns); ++mask)
-        for (int k = 0; k < 2 * kGlyphColumns; ++k) runs.codes[mask][k] = (mask >> (k / 2) & 1) ? kCodeInk : kCodeBackground;
-    return runs;
-}
-constexpr GlyphRowRuns kGlyphRowRuns = MakeGlyphRowRuns();
-
 // Five opaque columns of glyph `index`; an index outside the table draws a
 // blank cell rather than reading past it. Then the gap is skipped unpainted.
 void DrawGlyph(int8_t index) {
@@ -247,24 +317,16 @@ void DrawGlyph(int8_t index) {
     const uint8_t x = textCursor.x;
     const uint8_t y = textCursor.y;
     if (x + kGlyphColumns <= kLcdWidth && y + kGlyphRows <= kLcdHeight) {
-        // The usual case, wholly on the picture: row by row, each screen
-        // row of the cell as one run of ten codes.
+        // The usual case, wholly on the picture: two screen columns per column byte.
         ++gDrawCount;
-        static const uint8_t kBlank[kGlyphColumns] = {};
-        const uint8_t* columns = inTable ? SmallFont[index] : kBlank;
-        // The five column bytes side by side, so that one multiply gathers
-        // a row's bits: bit 8k (column k) lands on bit 32 + k, and no two
-        // partial products meet.
-        uint64_t packed = 0;
-        for (int k = 0; k < kGlyphColumns; ++k) packed |= static_cast<uint64_t>(columns[k]) << (8 * k);
-        constexpr uint64_t kRowBits = 0x0101010101;
-        constexpr uint64_t kGather = (1ull << 32) | (1ull << 25) | (1ull << 18) | (1ull << 11) | (1ull << 4);
-        uint8_t* top = &LcdSurface.code[2 * y][2 * x];
-        for (int r = 0; r < kGlyphRows; ++r, top += 2 * kLcdScreenWidth) {
-            const unsigned mask = static_cast<unsigned>(((packed >> r & kRowBits) * kGather) >> 32) & 0x1F;
-            const uint8_t* run = kGlyphRowRuns.codes[mask];
-            std::memcpy(top, run, 2 * kGlyphColumns);
-            std::memcpy(top + kLcdScreenWidth, run, 2 * kGlyphColumns);
+        const bool keepLit = KeepLit();
+        const uint64_t field = RowSpan(0, 2 * kGlyphRows) << (2 * y);
+        for (int k = 0; k < kGlyphColumns; ++k) {
+            // Bit 7 is never drawn: a glyph is 7 rows high.
+            const uint8_t bits = inTable ? SmallFont[index][k] & 0x7F : 0;
+            const uint64_t ink = static_cast<uint64_t>(kDoubled.bits[bits]) << (2 * y);
+            Paint(2 * (x + k), field, ink, keepLit);
+            Paint(2 * (x + k) + 1, field, ink, keepLit);
         }
         textCursor.x = static_cast<uint8_t>(x + kGlyphColumns + 1);
         return;
@@ -279,42 +341,52 @@ void DrawGlyph(int8_t index) {
 
 void LcdSurfaceCreate() {
     ++gDrawCount;
-    FillScreen(0, 0, kLcdScreenWidth, kLcdScreenHeight, kCodeUnlit);
+    FillScreen(0, 0, kLcdScreenWidth, kLcdScreenHeight, kUnlit);
     textCursor.x = 0;
     textCursor.y = 0;
 }
 
 uint32_t LcdScreenPixel(int sx, int sy) {
     if (sx < 0 || sy < 0 || sx >= kLcdScreenWidth || sy >= kLcdScreenHeight) return 0;
-    return ColourOf(LcdSurface.code[sy][sx]);
+    return Rgb(ColourAt(LcdSurface, sx, sy));
 }
 
-void LcdExpand(const LcdCodes& from, LcdPicture& to) {
+void LcdExpand(const LcdBits& from, LcdPicture& to) {
     for (int sy = 0; sy < kLcdScreenHeight; ++sy)
-        for (int sx = 0; sx < kLcdScreenWidth; ++sx) to.pixels[sy][sx] = ColourOf(from.code[sy][sx]);
+        for (int sx = 0; sx < kLcdScreenWidth; ++sx) to.pixels[sy][sx] = Rgb(ColourAt(from, sx, sy));
 }
 
 void LcdSetScreenPixel(int sx, int sy, uint32_t colour) {
     ++gDrawCount;
     if (sx < 0 || sy < 0 || sx >= kLcdScreenWidth || sy >= kLcdScreenHeight) return;
-    LcdSurface.code[sy][sx] = colour == kLcdInk ? kCodeInk : colour == kLcdBackground ? kCodeBackground : kCodeUnlit;
+    const uint64_t bit = uint64_t{1} << sy;
+    if (colour == kLcdInk || colour == kLcdBackground) {
+        Paint(sx, bit, colour == kLcdInk ? bit : 0, KeepLit());
+        return;
+    }
+    if (!KeepLit()) {  // every pixel was lit: the lit plane is needed again
+        std::memset(LitPlane(), 0xFF, kPlaneWords * sizeof(uint64_t));
+        LcdSurface.words[kAllLitWord] = 0;
+    }
+    InkPlane()[sx] &= ~bit;
+    LitPlane()[sx] &= ~bit;
 }
 
 uint64_t LcdDrawCount() { return gDrawCount; }
 
 bool LcdPixelIsInk(int x, int y) {
     if (x < 0 || y < 0 || x >= kLcdWidth || y >= kLcdHeight) return false;
-    return LcdSurface.code[2 * y][2 * x] == kCodeInk;
+    return ColourAt(LcdSurface, 2 * x, 2 * y) == kInk;
 }
 
 void LcdClear() {
     ++gDrawCount;
-    FillScreen(0, 0, kLcdScreenWidth, kLcdScreenHeight, kCodeBackground);
+    FillScreen(0, 0, kLcdScreenWidth, kLcdScreenHeight, kBackground);
 }
 
 void LcdPlot(uint8_t x, uint8_t y, uint8_t off) {
     ++gDrawCount;
-    PaintBlock(x, y, off == 0 ? kCodeInk : kCodeBackground);
+    PaintBlock(x, y, off == 0, KeepLit());
 }
 
 void LcdFillRect(uint8_t x, uint8_t y, uint8_t w, uint8_t h, uint8_t on) {
@@ -323,55 +395,53 @@ void LcdFillRect(uint8_t x, uint8_t y, uint8_t w, uint8_t h, uint8_t on) {
     // picture is simply cut off.
     const int sx = 2 * x;
     const int sy = 2 * y;
-    FillScreen(sx, sy, sx + 2 * w, sy + 2 * h, on != 0 ? kCodeInk : kCodeBackground);
+    FillScreen(sx, sy, sx + 2 * w, sy + 2 * h, on != 0 ? kInk : kBackground);
 }
 
 void LcdFrameRect(uint8_t x, uint8_t y, uint8_t w, uint8_t h) {
     ++gDrawCount;
+    const bool keepLit = KeepLit();
     const uint8_t right = static_cast<uint8_t>(x + w - 1);
     const uint8_t bottom = static_cast<uint8_t>(y + h - 1);
     for (unsigned i = 0; i < h; ++i) {
         const uint8_t r = static_cast<uint8_t>(y + i);
-        PaintBlock(x, r, kCodeInk);
-        PaintBlock(right, r, kCodeInk);
+        PaintBlock(x, r, true, keepLit);
+        PaintBlock(right, r, true, keepLit);
     }
     for (unsigned i = 0; i < w; ++i) {
         const uint8_t c = static_cast<uint8_t>(x + i);
-        PaintBlock(c, y, kCodeInk);
-        PaintBlock(c, bottom, kCodeInk);
+        PaintBlock(c, y, true, keepLit);
+        PaintBlock(c, bottom, true, keepLit);
     }
 }
 
 void LcdLine(int x0, int y0, int x1, int y1) {
     ++gDrawCount;
+    MoveCursor(x1, y1);
     // Two screen pixels thick: the line, the line shifted right and the line
     // shifted down, each without its end point. (The device's driver draws
     // the first segment twice; painting it again would change nothing.)
+    // Ink only sets bits: the same walk marks the pixels lit while that plane is kept.
+    if (static_cast<unsigned>(x0) < kLcdWidth && static_cast<unsigned>(x1) < kLcdWidth &&
+        static_cast<unsigned>(y0) < kLcdHeight && static_cast<unsigned>(y1) < kLcdHeight) {
+        InkThickInside(InkPlane(), 2 * x0, 2 * y0, 2 * x1, 2 * y1);
+        if (KeepLit()) InkThickInside(LitPlane(), 2 * x0, 2 * y0, 2 * x1, 2 * y1);
+        return;
+    }
     const int64_t ax = 2 * static_cast<int64_t>(x0);
     const int64_t ay = 2 * static_cast<int64_t>(y0);
     const int64_t bx = 2 * static_cast<int64_t>(x1);
     const int64_t by = 2 * static_cast<int64_t>(y1);
-    if (y0 == y1) {
-        // Level (the rules and the bars' base line): the three segments
-        // make two runs, row 2y reaching one pixel further right than row
-        // 2y + 1 (the segment shifted right).
-        const int64_t lo = bx > ax ? ax : bx + 1;
-        const int64_t hi = bx > ax ? bx : ax + 1;
-        if (ax != bx) {
-            InkRow(ay, lo, hi + 1);
-            InkRow(ay + 1, lo, hi);
+    for (uint64_t* plane : {InkPlane(), KeepLit() ? LitPlane() : nullptr}) {
+        if (plane == nullptr) continue;
+        if (y0 == y1) {
+            InkLevel(plane, ax, ay, bx);
+        } else {
+            InkSegment(plane, ax, ay, bx, by);
+            InkSegment(plane, ax + 1, ay, bx + 1, by);
+            InkSegment(plane, ax, ay + 1, bx, by + 1);
         }
-    } else if (std::min(ax, bx) >= 0 && std::max(ax, bx) + 1 < kLcdScreenWidth && std::min(ay, by) >= 0 &&
-        std::max(ay, by) + 1 < kLcdScreenHeight) {
-        InkThickSegmentInside(static_cast<int>(ax), static_cast<int>(ay), static_cast<int>(bx),
-                              static_cast<int>(by));
-    } else {
-        InkSegment(ax, ay, bx, by);
-        InkSegment(ax + 1, ay, bx + 1, by);
-        InkSegment(ax, ay + 1, bx, by + 1);
     }
-    textCursor.x = static_cast<uint8_t>(x1);
-    textCursor.y = static_cast<uint8_t>(y1);
 }
 
 void LcdMoveTo(uint8_t x, uint8_t y) {
@@ -382,7 +452,7 @@ void LcdMoveTo(uint8_t x, uint8_t y) {
 void LcdPutColumn(uint8_t bits) {
     ++gDrawCount;
     // Bit 7 is never drawn: a glyph is 7 rows high.
-    PaintColumnBits(textCursor.x, textCursor.y, bits, kGlyphRows);
+    PaintColumnBits(textCursor.x, textCursor.y, bits, kGlyphRows, KeepLit());
     textCursor.x = static_cast<uint8_t>(textCursor.x + 1);
 }
 
@@ -417,12 +487,13 @@ void LcdDrawImage(const uint8_t* picture, uint8_t x, uint8_t y) {
     const unsigned height = picture[2];
     if (width == 0 || height == 0) return;
     const uint8_t* data = picture + 4;
+    const bool keepLit = KeepLit();
     uint8_t bandTop = y;
     for (unsigned band = 0; band * 8 < height; ++band) {
         const unsigned rows = height - band * 8 < 8 ? height - band * 8 : 8;
         for (unsigned c = 0; c < width; ++c) {
             const uint8_t bits = *data++;
-            PaintColumnBits(static_cast<uint8_t>(x + c), bandTop, bits, rows);
+            PaintColumnBits(static_cast<uint8_t>(x + c), bandTop, bits, rows, keepLit);
         }
         bandTop = static_cast<uint8_t>(bandTop + 8);
     }

@@ -24,15 +24,16 @@ struct LcdPicture {
     uint32_t pixels[kLcdScreenHeight][kLcdScreenWidth];
 };
 
-// The surface the firmware draws on: one byte per screen pixel, a quarter
-// of the picture, so that drawing and the hand-over copy stay cheap on
-// virtual time. Only lcd.cpp knows what the bytes mean: a host copies the
-// whole surface (a hand-over snapshot is a plain assignment) and reads it
-// through the functions below.
-struct LcdCodes {
-    uint8_t code[kLcdScreenHeight][kLcdScreenWidth];
+// The surface the firmware draws on: one bit per screen pixel, so that
+// drawing and the hand-over copy stay cheap on virtual time. Only lcd.cpp
+// knows what the words mean: a host copies the whole surface (a hand-over
+// snapshot is a plain assignment) and reads it through the functions below.
+// A zeroed surface reads as the host creates it, all unlit.
+constexpr int kLcdSurfaceWords = 2 * kLcdScreenWidth + 1;
+struct LcdBits {
+    uint64_t words[kLcdSurfaceWords];
 };
-extern LcdCodes LcdSurface;
+extern LcdBits LcdSurface;
 
 struct LcdCursor {
     uint8_t x;
@@ -47,7 +48,7 @@ void LcdSurfaceCreate();
 // Screen pixel (sx, sy) of the picture, or 0 outside it.
 uint32_t LcdScreenPixel(int sx, int sy);
 // The whole picture of a snapshot (or of LcdSurface itself).
-void LcdExpand(const LcdCodes& from, LcdPicture& to);
+void LcdExpand(const LcdBits& from, LcdPicture& to);
 // Counts the calls that may have changed the surface (every primitive,
 // LcdSurfaceCreate, LcdSetScreenPixel): a host that keeps a copy takes a
 // new one only when the count has moved since its last. A host that

@@ -13,7 +13,7 @@ namespace {
 // so the device can run on after the comparison.
 template <typename Draw>
 ::testing::AssertionResult StillShows(int x, int y, int w, int h, Draw draw) {
-    static LcdCodes saved;
+    static LcdBits saved;
     saved = LcdSurface;
     const uint8_t editing = fw.editing;
     const uint8_t idle = fw.editorIdleTicks;

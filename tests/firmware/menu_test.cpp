@@ -46,7 +46,7 @@ int RowCount(const MenuItem* table) {
 bool ShowsText(int x, int y, const char* text) {
     int w = 6 * static_cast<int>(std::strlen(text));
     std::string actual = harness::Area(x, y, w, 7);
-    auto saved = std::make_unique<LcdCodes>(LcdSurface);
+    auto saved = std::make_unique<LcdBits>(LcdSurface);
     LcdFillRect(x, y, w, 7, 0);
     LcdPutText(x, y, text);
     std::string expected = harness::Area(x, y, w, 7);

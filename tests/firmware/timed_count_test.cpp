@@ -45,7 +45,7 @@ protected:
 // screen::ShowsAsIf this leaves the LCD and the record as they were.
 template <typename Draw>
 ::testing::AssertionResult Shows(int x, int y, int w, int h, Draw draw) {
-    auto lcd = std::make_unique<LcdCodes>(LcdSurface);
+    auto lcd = std::make_unique<LcdBits>(LcdSurface);
     auto saved = std::make_unique<FirmwareState>(fw);
     auto result = screen::ShowsAsIf(x, y, w, h, draw);
     LcdSurface = *lcd;

@@ -65,7 +65,7 @@ uint8_t ReadStore(uint16_t address) { return gStore[address & 0xFF]; }
     auto saved = std::make_unique<FirmwareState>(fw);
     auto flash = std::make_unique<uint8_t[]>(kFlashAreaSize);
     std::memcpy(flash.get(), FlashWriteArea, kFlashAreaSize);
-    auto lcd = std::make_unique<LcdCodes>(LcdSurface);
+    auto lcd = std::make_unique<LcdBits>(LcdSurface);
     const LcdCursor cursor = textCursor;
     const std::string before = geigerrun::StateJson(0, 0);
 

@@ -143,7 +143,7 @@ private:
     uint64_t showLcdCalls_ = 0;
     // The hand-over keeps the surface's compact snapshot; the picture is
     // expanded from it only when read, so days of virtual time stay cheap.
-    std::unique_ptr<LcdCodes> handedOver_ = std::make_unique<LcdCodes>();
+    std::unique_ptr<LcdBits> handedOver_ = std::make_unique<LcdBits>();
     uint64_t handedOverAt_ = 0;  // LcdDrawCount() at that copy
     mutable std::unique_ptr<LcdPicture> presented_ = std::make_unique<LcdPicture>();
     mutable bool presentedStale_ = true;
