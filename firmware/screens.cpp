@@ -375,16 +375,17 @@ void DrawGraph() {
     // Each slot's row once: every slot but the ends serves two segments.
     int rows[60];
     for (int i = 0; i < 60; ++i) rows[i] = GraphRow(fw.secondCounts[i], scale);
+    const uint8_t type = fw.graphType;  // read once: the drawing calls could not change it
     for (int k = 1; k <= 59; ++k) {
         int x = 2 * k;
         int a = rows[k - 1];
         int b = rows[k];
-        switch (fw.graphType) {
+        switch (type) {
         case 1:
         case 2:
             b = Limit(b, 8, 31);
             LcdLine(0, 31, 122, 31);
-            LcdFillRect(static_cast<uint8_t>(x), static_cast<uint8_t>(b), static_cast<uint8_t>(fw.graphType),
+            LcdFillRect(static_cast<uint8_t>(x), static_cast<uint8_t>(b), type,
                         static_cast<uint8_t>(31 - b), 1);
             break;
         case 3:

@@ -70,6 +70,22 @@ inline void Paint(int sx, uint64_t field, uint64_t ink, bool keepLit) {
     if (keepLit) w[kPlaneWords + sx] |= field;
 }
 
+// The two screen columns of LCD column x at once (the same rows of both):
+// one 16-byte load and store where the target has them.
+typedef uint64_t ColumnPair __attribute__((vector_size(16)));
+
+inline void PaintPair(int x, uint64_t field, uint64_t ink, bool keepLit) {
+    uint64_t* w = LcdSurface.words + 2 * x;
+    ColumnPair pair;
+    std::memcpy(&pair, w, sizeof pair);
+    pair = (pair & ~field) | (ink & field);
+    std::memcpy(w, &pair, sizeof pair);
+    if (keepLit) {
+        w[kPlaneWords] |= field;
+        w[kPlaneWords + 1] |= field;
+    }
+}
+
 // Each bit of a column byte doubled, for the two screen rows of an LCD row.
 struct DoubledBits {
     uint16_t bits[256];
@@ -113,8 +129,7 @@ void FillScreen(int sx0, int sy0, int sx1, int sy1, Colour colour) {
 inline void PaintBlock(unsigned x, unsigned y, bool ink, bool keepLit) {
     if (x >= static_cast<unsigned>(kLcdWidth) || y >= static_cast<unsigned>(kLcdHeight)) return;
     const uint64_t field = uint64_t{3} << (2 * y);
-    Paint(static_cast<int>(2 * x), field, ink ? field : 0, keepLit);
-    Paint(static_cast<int>(2 * x + 1), field, ink ? field : 0, keepLit);
+    PaintPair(static_cast<int>(x), field, ink ? field : 0, keepLit);
 }
 
 // Up to eight rows of one column from a column byte (bit 0 at row y),
@@ -124,29 +139,77 @@ inline void PaintColumnBits(uint8_t x, uint8_t y, uint8_t bits, unsigned rows, b
     if (y + rows <= static_cast<unsigned>(kLcdHeight)) {  // the usual case: no row dropped or wrapped
         const uint64_t field = RowSpan(0, static_cast<int>(2 * rows)) << (2 * y);
         const uint64_t ink = static_cast<uint64_t>(kDoubled.bits[bits]) << (2 * y);
-        Paint(2 * x, field, ink, keepLit);
-        Paint(2 * x + 1, field, ink, keepLit);
+        PaintPair(x, field, ink, keepLit);
         return;
     }
     for (unsigned r = 0; r < rows; ++r) PaintBlock(x, static_cast<uint8_t>(y + r), (bits >> r & 1) != 0, keepLit);
 }
 
-// For a steep segment inside the picture (horizontal span dx below the
-// vertical dy, dy < 64): bit i is set when the column moves after step i,
-// that is when step i + 1's offset (2 (i + 1) dx + dy) / (2 dy) passes step i's.
-struct SteepMoves {
-    uint64_t moves[kLcdScreenHeight][kLcdScreenHeight];  // [dx][dy]
+// The runs of steep segments inside the picture up to this many columns
+// across (the graph's are 4): for each span, run k's rows (the steps in
+// column k) of a segment going down from row 0 and of one going up from
+// row 63. Step i's column is (2 i dx + dy) / (2 dy), dx < dy < 64.
+constexpr int kTabledColumns = 4;
+struct SteepRuns {
+    uint64_t down[kTabledColumns + 1][kLcdScreenHeight][kTabledColumns + 1];  // [dx][dy][k]
+    uint64_t up[kTabledColumns + 1][kLcdScreenHeight][kTabledColumns + 1];
 };
-constexpr SteepMoves MakeSteepMoves() {
-    SteepMoves table{};
-    for (int dy = 1; dy < kLcdScreenHeight; ++dy)
-        for (int dx = 0; dx < dy; ++dx)
-            for (int i = 0; i + 1 < dy; ++i)
-                if ((2 * (i + 1) * dx + dy) / (2 * dy) != (2 * i * dx + dy) / (2 * dy))
-                    table.moves[dx][dy] |= uint64_t{1} << i;
+constexpr SteepRuns MakeSteepRuns() {
+    SteepRuns table{};
+    for (int dy = 1; dy < kLcdScreenHeight; ++dy) {
+        for (int dx = 0; dx <= kTabledColumns && dx < dy; ++dx) {
+            for (int i = 0; i < dy; ++i) {
+                const int k = (2 * i * dx + dy) / (2 * dy);
+                table.down[dx][dy][k] |= uint64_t{1} << i;
+                table.up[dx][dy][k] |= uint64_t{1} << (kLcdScreenHeight - 1 - i);
+            }
+        }
+    }
     return table;
 }
-constexpr SteepMoves kSteepMoves = MakeSteepMoves();
+constexpr SteepRuns kSteepRuns = MakeSteepRuns();
+
+// The steep case of InkThickSegmentInside (adx < ady): the steps in one
+// column are one run of rows, painted there with the row below the run,
+// and in the column to the right without. Each column is written once: a
+// run's right-hand rows are held until the column they belong to is written.
+template <bool kRightward, bool kUp>
+void InkSteep(uint64_t* plane, int x, int ay, int adx, int ady) {
+    uint64_t held = 0;  // rightward: the previous run's rows, for this column; leftward: this column's own
+    auto paintRun = [&](uint64_t rows, bool firstRun) {
+        if (kRightward) {
+            plane[x] |= rows | rows << 1 | held;
+            held = rows;
+            ++x;
+        } else {
+            plane[x + 1] |= firstRun ? rows : held | rows;  // right of the first run: no run of its own
+            held = rows | rows << 1;
+            --x;
+        }
+    };
+    if (adx <= kTabledColumns) {
+        const uint64_t* runs = kUp ? kSteepRuns.up[adx][ady] : kSteepRuns.down[adx][ady];
+        for (int k = 0; k <= adx; ++k) paintRun(kUp ? runs[k] >> (kLcdScreenHeight - 1 - ay) : runs[k] << ay, k == 0);
+    } else {
+        // Wider ones walk the steps, carrying the offset as a remainder.
+        const int denominator = 2 * ady;
+        const int increment = 2 * adx;
+        int remainder = ady;
+        uint64_t rows = 0;
+        for (int i = 0, row = ay, k = 0; i < ady; ++i, row += kUp ? -1 : 1) {
+            rows |= uint64_t{1} << row;
+            remainder += increment;
+            if (remainder >= denominator || i + 1 == ady) {
+                remainder -= denominator;
+                paintRun(rows, k++ == 0);
+                rows = 0;
+            }
+        }
+    }
+    // The column after the last run: rightward the one right of it,
+    // leftward the last run's own.
+    plane[kRightward ? x : x + 1] |= held;
+}
 
 // LcdLine's three segments when every pixel they can reach lies on the
 // picture (the graphs and rules the firmware draws), into one plane. Each
@@ -157,36 +220,12 @@ void InkThickSegmentInside(uint64_t* plane, int ax, int ay, int bx, int by) {
     const int ady = by > ay ? by - ay : ay - by;
     const int xStep = bx < ax ? -1 : 1;
     if (adx < ady) {
-        // Steep: the steps in one column are one run of rows, painted there
-        // with the row below the run, and in the column to the right
-        // without. Each column is written once: a run's right-hand rows are
-        // held until the column they belong to is written.
-        uint64_t moves = kSteepMoves.moves[adx][ady] | uint64_t{1} << (ady - 1);  // the last step ends a run
-        const int rowStep = by < ay ? -1 : 1;
-        int x = ax;
-        int first = 0;  // the run's first step
-        uint64_t held = 0;  // rightward: the previous run's rows, for this column; leftward: this column's own
-        while (moves != 0) {
-            const int last = __builtin_ctzll(moves);
-            moves &= moves - 1;
-            const int top = rowStep < 0 ? ay - last : ay + first;
-            const uint64_t rows = RowSpan(top, top + last - first + 1);
-            if (xStep > 0) {
-                plane[x] |= rows | rows << 1 | held;
-                held = rows;
-            } else if (first == 0) {
-                plane[x + 1] |= rows;  // right of the first run: no run of its own
-                held = rows | rows << 1;
-            } else {
-                plane[x + 1] |= held | rows;
-                held = rows | rows << 1;
-            }
-            first = last + 1;
-            x += xStep;
+        const bool up = by < ay;
+        if (xStep > 0) {
+            up ? InkSteep<true, true>(plane, ax, ay, adx, ady) : InkSteep<true, false>(plane, ax, ay, adx, ady);
+        } else {
+            up ? InkSteep<false, true>(plane, ax, ay, adx, ady) : InkSteep<false, false>(plane, ax, ay, adx, ady);
         }
-        // The column after the last run: rightward the one right of it,
-        // leftward the last run's own.
-        plane[xStep > 0 ? x : x + 1] |= held;
         return;
     }
     // Along rows: each step's column takes its row and the one below, and
@@ -226,7 +265,13 @@ void InkLevel(uint64_t* plane, int64_t ax, int64_t ay, int64_t bx) {
 // segments reach lies on the picture too.
 inline void InkThickInside(uint64_t* plane, int ax, int ay, int bx, int by) {
     if (ay == by) {
-        InkLevel(plane, ax, ay, bx);
+        if (ax == bx) return;
+        // Row ay from lo to hi, row ay + 1 from lo to before hi.
+        const int lo = bx > ax ? ax : bx + 1;
+        const int hi = bx > ax ? bx : ax + 1;
+        const uint64_t upper = uint64_t{1} << ay;
+        for (int sx = lo; sx < hi; ++sx) plane[sx] |= upper | upper << 1;
+        plane[hi] |= upper;
     } else {
         InkThickSegmentInside(plane, ax, ay, bx, by);
     }
@@ -308,6 +353,31 @@ void InkSegment(uint64_t* plane, int64_t ax, int64_t ay, int64_t bx, int64_t by)
     }
 }
 
+// Before the first clear only: out of line, so that the usual case inlines its one call.
+__attribute__((noinline)) void InkThickInsideBothPlanes(int ax, int ay, int bx, int by) {
+    InkThickInside(InkPlane(), ax, ay, bx, by);
+    InkThickInside(LitPlane(), ax, ay, bx, by);
+}
+
+// LcdLine with an end point off the picture, cut pixel by pixel; out of
+// line, so that the usual case stays a short call.
+__attribute__((noinline)) void InkThickClipped(int x0, int y0, int x1, int y1) {
+    const int64_t ax = 2 * static_cast<int64_t>(x0);
+    const int64_t ay = 2 * static_cast<int64_t>(y0);
+    const int64_t bx = 2 * static_cast<int64_t>(x1);
+    const int64_t by = 2 * static_cast<int64_t>(y1);
+    for (uint64_t* plane : {InkPlane(), KeepLit() ? LitPlane() : nullptr}) {
+        if (plane == nullptr) continue;
+        if (y0 == y1) {
+            InkLevel(plane, ax, ay, bx);
+        } else {
+            InkSegment(plane, ax, ay, bx, by);
+            InkSegment(plane, ax + 1, ay, bx + 1, by);
+            InkSegment(plane, ax, ay + 1, bx, by + 1);
+        }
+    }
+}
+
 // Five opaque columns of glyph `index`; an index outside the table draws a
 // blank cell rather than reading past it. Then the gap is skipped unpainted.
 void DrawGlyph(int8_t index) {
@@ -325,8 +395,7 @@ void DrawGlyph(int8_t index) {
             // Bit 7 is never drawn: a glyph is 7 rows high.
             const uint8_t bits = inTable ? SmallFont[index][k] & 0x7F : 0;
             const uint64_t ink = static_cast<uint64_t>(kDoubled.bits[bits]) << (2 * y);
-            Paint(2 * (x + k), field, ink, keepLit);
-            Paint(2 * (x + k) + 1, field, ink, keepLit);
+            PaintPair(x + k, field, ink, keepLit);
         }
         textCursor.x = static_cast<uint8_t>(x + kGlyphColumns + 1);
         return;
@@ -424,24 +493,14 @@ void LcdLine(int x0, int y0, int x1, int y1) {
     // Ink only sets bits: the same walk marks the pixels lit while that plane is kept.
     if (static_cast<unsigned>(x0) < kLcdWidth && static_cast<unsigned>(x1) < kLcdWidth &&
         static_cast<unsigned>(y0) < kLcdHeight && static_cast<unsigned>(y1) < kLcdHeight) {
-        InkThickInside(InkPlane(), 2 * x0, 2 * y0, 2 * x1, 2 * y1);
-        if (KeepLit()) InkThickInside(LitPlane(), 2 * x0, 2 * y0, 2 * x1, 2 * y1);
+        if (KeepLit()) {
+            InkThickInsideBothPlanes(2 * x0, 2 * y0, 2 * x1, 2 * y1);
+        } else {
+            InkThickInside(InkPlane(), 2 * x0, 2 * y0, 2 * x1, 2 * y1);
+        }
         return;
     }
-    const int64_t ax = 2 * static_cast<int64_t>(x0);
-    const int64_t ay = 2 * static_cast<int64_t>(y0);
-    const int64_t bx = 2 * static_cast<int64_t>(x1);
-    const int64_t by = 2 * static_cast<int64_t>(y1);
-    for (uint64_t* plane : {InkPlane(), KeepLit() ? LitPlane() : nullptr}) {
-        if (plane == nullptr) continue;
-        if (y0 == y1) {
-            InkLevel(plane, ax, ay, bx);
-        } else {
-            InkSegment(plane, ax, ay, bx, by);
-            InkSegment(plane, ax + 1, ay, bx + 1, by);
-            InkSegment(plane, ax, ay + 1, bx, by + 1);
-        }
-    }
+    InkThickClipped(x0, y0, x1, y1);
 }
 
 void LcdMoveTo(uint8_t x, uint8_t y) {

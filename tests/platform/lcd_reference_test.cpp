@@ -64,9 +64,12 @@ TEST(LcdReference, RandomCallsPaintWhatThePixelRulesGive) {
     std::mt19937 rng(20261208);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     for (int round = 0; round < 40; ++round) {
+        // Half the rounds start as the firmware leaves the screen, cleared,
+        // and the other half as the host creates it, unlit.
         LcdSurfaceCreate();
+        if (round % 2 == 1) LcdClear();
         for (auto& row : model.px)
-            for (uint32_t& p : row) p = kLcdUnlit;
+            for (uint32_t& p : row) p = round % 2 == 1 ? kLcdBackground : kLcdUnlit;
         for (int call = 0; call < 150; ++call) {
             const uint64_t before = LcdDrawCount();
             switch (pick(0, 5)) {
@@ -130,6 +133,15 @@ TEST(LcdReference, SetScreenPixelReadsBackItsColour) {
     EXPECT_EQ(LcdScreenPixel(6, 3), kLcdBackground);
     EXPECT_EQ(LcdScreenPixel(7, 3), kLcdUnlit);
     EXPECT_EQ(LcdScreenPixel(4, 3), kLcdUnlit);
+
+    // An unlit pixel on a cleared screen stays alone, and ink covers it again.
+    LcdClear();
+    LcdSetScreenPixel(7, 3, kLcdUnlit);
+    EXPECT_EQ(LcdScreenPixel(7, 3), kLcdUnlit);
+    EXPECT_EQ(LcdScreenPixel(8, 3), kLcdBackground);
+    LcdLine(3, 1, 4, 2);  // from screen pixel (6, 2): its second step is (7, 3)
+    EXPECT_EQ(LcdScreenPixel(7, 3), kLcdInk);
+    EXPECT_EQ(LcdScreenPixel(100, 40), kLcdBackground);
 }
 
 }  // namespace
