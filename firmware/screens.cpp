@@ -375,35 +375,30 @@ void DrawGraph() {
     // Each slot's row once: every slot but the ends serves two segments.
     int rows[60];
     for (int i = 0; i < 60; ++i) rows[i] = GraphRow(fw.secondCounts[i], scale);
-    const uint8_t type = fw.graphType;  // read once: the drawing calls could not change it
-    for (int k = 1; k <= 59; ++k) {
-        int x = 2 * k;
-        int a = rows[k - 1];
-        int b = rows[k];
-        switch (type) {
-        case 1:
-        case 2:
-            b = Limit(b, 8, 31);
-            LcdLine(0, 31, 122, 31);
-            LcdFillRect(static_cast<uint8_t>(x), static_cast<uint8_t>(b), type,
-                        static_cast<uint8_t>(31 - b), 1);
-            break;
-        case 3:
-            a = Limit(a, 21, 31);
-            b = Limit(b, 21, 31);
-            LcdLine(0, 31, 122, 31);
-            LcdFillRect(static_cast<uint8_t>(x + 2), static_cast<uint8_t>(b), 1, static_cast<uint8_t>(31 - b), 1);
-            a = Limit(a - 11, 8, 20);
-            b = Limit(b - 11, 8, 20);
-            LcdLine(x, a, x + 2, b);
-            break;
-        default:
-            a = Limit(a, 8, 31);
-            b = Limit(b, 8, 31);
-            LcdLine(x, a, x + 2, b);
-            break;
-        }
+    // The device draws the base line again with every bar and each segment
+    // on its own; all of it is ink, so the line once, then the bars, then
+    // the segments as one polyline leave the same picture and cursor.
+    const uint8_t type = fw.graphType;
+    int xs[60];
+    int ys[60];
+    for (int i = 0; i < 60; ++i) {
+        xs[i] = 2 * (i + 1);
+        ys[i] = type == 3 ? Limit(Limit(rows[i], 21, 31) - 11, 8, 20) : Limit(rows[i], 8, 31);
     }
+    if (type >= 1 && type <= 3) {
+        LcdLine(0, 31, 122, 31);
+        for (int k = 1; k <= 59; ++k) {
+            if (type == 3) {
+                const int b = Limit(rows[k], 21, 31);
+                LcdFillRect(static_cast<uint8_t>(2 * k + 2), static_cast<uint8_t>(b), 1, static_cast<uint8_t>(31 - b), 1);
+            } else {
+                LcdFillRect(static_cast<uint8_t>(2 * k), static_cast<uint8_t>(ys[k]), type,
+                            static_cast<uint8_t>(31 - ys[k]), 1);
+            }
+        }
+        if (type != 3) return;
+    }
+    LcdPolyline(xs, ys, 60);
 }
 
 void DrawTemperatureScreen() {

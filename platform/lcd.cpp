@@ -114,14 +114,19 @@ void FillScreen(int sx0, int sy0, int sx1, int sy1, Colour colour) {
         if (colour == kInk) std::memset(InkPlane(), 0xFF, kPlaneWords * sizeof(uint64_t));
         return;
     }
-    // One plane at a time, so that each loop is a plain vector loop.
+    // Every fill covers whole LCD columns: a pair of words per step.
     const uint64_t field = RowSpan(sy0, sy1);
     const uint64_t ink = colour == kInk ? field : 0;
-    uint64_t* inkPlane = InkPlane();
-    for (int sx = sx0; sx < sx1; ++sx) inkPlane[sx] = (inkPlane[sx] & ~field) | ink;
+#pragma GCC unroll 4
+    for (int sx = sx0; sx < sx1; sx += 2) {
+        uint64_t* w = InkPlane() + sx;
+        ColumnPair pair;
+        std::memcpy(&pair, w, sizeof pair);
+        pair = (pair & ~field) | ink;
+        std::memcpy(w, &pair, sizeof pair);
+    }
     if (!KeepLit()) return;
-    uint64_t* litPlane = LitPlane();
-    for (int sx = sx0; sx < sx1; ++sx) litPlane[sx] |= field;
+    for (int sx = sx0; sx < sx1; ++sx) LitPlane()[sx] |= field;
 }
 
 // The 2 x 2 block of LCD pixel (x, y). A block is either wholly on the
@@ -189,7 +194,13 @@ void InkSteep(uint64_t* plane, int x, int ay, int adx, int ady) {
     };
     if (adx <= kTabledColumns) {
         const uint64_t* runs = kUp ? kSteepRuns.up[adx][ady] : kSteepRuns.down[adx][ady];
-        for (int k = 0; k <= adx; ++k) paintRun(kUp ? runs[k] >> (kLcdScreenHeight - 1 - ay) : runs[k] << ay, k == 0);
+        auto tableRun = [&](int k) { paintRun(kUp ? runs[k] >> (kLcdScreenHeight - 1 - ay) : runs[k] << ay, k == 0); };
+        if (adx == kTabledColumns) {
+#pragma GCC unroll 8
+            for (int k = 0; k <= kTabledColumns; ++k) tableRun(k);  // the graph's span: a fixed count, unrolled
+        } else {
+            for (int k = 0; k <= adx; ++k) tableRun(k);
+        }
     } else {
         // Wider ones walk the steps, carrying the offset as a remainder.
         const int denominator = 2 * ady;
@@ -215,7 +226,7 @@ void InkSteep(uint64_t* plane, int x, int ay, int adx, int ady) {
 // picture (the graphs and rules the firmware draws), into one plane. Each
 // step paints its pixel and its right and lower neighbours, with
 // InkSegment's rounding and without clipping.
-void InkThickSegmentInside(uint64_t* plane, int ax, int ay, int bx, int by) {
+[[gnu::always_inline]] inline void InkThickSegmentInside(uint64_t* plane, int ax, int ay, int bx, int by) {
     const int adx = bx > ax ? bx - ax : ax - bx;
     const int ady = by > ay ? by - ay : ay - by;
     const int xStep = bx < ax ? -1 : 1;
@@ -263,7 +274,7 @@ void InkLevel(uint64_t* plane, int64_t ax, int64_t ay, int64_t bx) {
 
 // A line whose end points are LCD pixels on the picture: every pixel its
 // segments reach lies on the picture too.
-inline void InkThickInside(uint64_t* plane, int ax, int ay, int bx, int by) {
+[[gnu::always_inline]] inline void InkThickInside(uint64_t* plane, int ax, int ay, int bx, int by) {
     if (ay == by) {
         if (ax == bx) return;
         // Row ay from lo to hi, row ay + 1 from lo to before hi.
@@ -389,14 +400,20 @@ void DrawGlyph(int8_t index) {
     if (x + kGlyphColumns <= kLcdWidth && y + kGlyphRows <= kLcdHeight) {
         // The usual case, wholly on the picture: two screen columns per column byte.
         ++gDrawCount;
-        const bool keepLit = KeepLit();
+        static const uint8_t kBlank[kGlyphColumns] = {};
+        const uint8_t* columns = inTable ? SmallFont[index] : kBlank;
+        // Bit 7 is never drawn: a glyph is 7 rows high, and the field ends there.
         const uint64_t field = RowSpan(0, 2 * kGlyphRows) << (2 * y);
-        for (int k = 0; k < kGlyphColumns; ++k) {
-            // Bit 7 is never drawn: a glyph is 7 rows high.
-            const uint8_t bits = inTable ? SmallFont[index][k] & 0x7F : 0;
-            const uint64_t ink = static_cast<uint64_t>(kDoubled.bits[bits]) << (2 * y);
-            PaintPair(x + k, field, ink, keepLit);
+        uint64_t* w = InkPlane() + 2 * x;
+        for (int k = 0; k < kGlyphColumns; ++k, w += 2) {
+            const uint64_t ink = static_cast<uint64_t>(kDoubled.bits[columns[k]]) << (2 * y);
+            ColumnPair pair;
+            std::memcpy(&pair, w, sizeof pair);
+            pair = (pair & ~field) | (ink & field);
+            std::memcpy(w, &pair, sizeof pair);
         }
+        if (KeepLit())
+            for (int k = 0; k < 2 * kGlyphColumns; ++k) LitPlane()[2 * x + k] |= field;
         textCursor.x = static_cast<uint8_t>(x + kGlyphColumns + 1);
         return;
     }
@@ -501,6 +518,20 @@ void LcdLine(int x0, int y0, int x1, int y1) {
         return;
     }
     InkThickClipped(x0, y0, x1, y1);
+}
+
+void LcdPolyline(const int* xs, const int* ys, int points) {
+    bool inside = !KeepLit();
+    for (int i = 0; i < points; ++i)
+        inside &= (static_cast<unsigned>(xs[i]) < kLcdWidth) & (static_cast<unsigned>(ys[i]) < kLcdHeight);
+    if (!inside || points < 2) {
+        for (int i = 1; i < points; ++i) LcdLine(xs[i - 1], ys[i - 1], xs[i], ys[i]);
+        return;
+    }
+    ++gDrawCount;
+    uint64_t* plane = InkPlane();
+    for (int i = 1; i < points; ++i) InkThickInside(plane, 2 * xs[i - 1], 2 * ys[i - 1], 2 * xs[i], 2 * ys[i]);
+    MoveCursor(xs[points - 1], ys[points - 1]);
 }
 
 void LcdMoveTo(uint8_t x, uint8_t y) {

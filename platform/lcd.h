@@ -66,6 +66,9 @@ void LcdPlot(uint8_t x, uint8_t y, uint8_t off);
 void LcdFillRect(uint8_t x, uint8_t y, uint8_t w, uint8_t h, uint8_t on);
 void LcdFrameRect(uint8_t x, uint8_t y, uint8_t w, uint8_t h);
 void LcdLine(int x0, int y0, int x1, int y1);
+// LcdLine from each of `points` points to the next: the picture and cursor
+// that many LcdLine calls leave, in one call (the graph's 60 slots).
+void LcdPolyline(const int* xs, const int* ys, int points);
 void LcdMoveTo(uint8_t x, uint8_t y);
 void LcdPutColumn(uint8_t bits);
 void LcdPutChar(uint8_t code);

@@ -282,6 +282,58 @@ TEST_F(Screens, BarChartsAndLineAndBar) {
     EXPECT_FALSE(AnyInk(harness::Row(16)));
 }
 
+// The graph segment by segment in the device's own order (base line with
+// every bar, each segment its own line): the picture and cursor DrawGraph
+// leaves must be the same for every type, an unknown one included.
+void DeviceOrderGraph(uint32_t type, float scale) {
+    LcdFillRect(0, 8, 122, 24, 0);
+    auto row = [&](int i) {
+        float r = 31.0f - static_cast<float>(fw.secondCounts[i] & 0xFF) * scale;
+        return static_cast<int>(r < -1000.0f ? -1000.0f : r > 1000.0f ? 1000.0f : r);
+    };
+    auto limit = [](int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; };
+    for (int k = 1; k <= 59; ++k) {
+        const int x = 2 * k;
+        int a = row(k - 1);
+        int b = row(k);
+        if (type == 1 || type == 2) {
+            b = limit(b, 8, 31);
+            LcdLine(0, 31, 122, 31);
+            LcdFillRect(x, b, type, 31 - b, 1);
+        } else if (type == 3) {
+            a = limit(a, 21, 31);
+            b = limit(b, 21, 31);
+            LcdLine(0, 31, 122, 31);
+            LcdFillRect(x + 2, b, 1, 31 - b, 1);
+            LcdLine(x, limit(a - 11, 8, 20), x + 2, limit(b - 11, 8, 20));
+        } else {
+            LcdLine(x, limit(a, 8, 31), x + 2, limit(b, 8, 31));
+        }
+    }
+}
+
+TEST_F(Screens, GraphMatchesTheDevicesDrawingOrder) {
+    uint32_t seed = 7;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, seed >> 16; };
+    for (uint32_t type : {0u, 1u, 2u, 3u, 9u}) {
+        for (float zoom : {0.7f, 3.2f, 5.0f, 10.0f}) {
+            for (int32_t& slot : fw.secondCounts) slot = static_cast<int32_t>(next() % 9 == 0 ? next() : next() % 5);
+            fw.graphType = type;
+            fw.graphZoom = zoom;
+            static LcdPicture device, drawn;
+            DeviceOrderGraph(type, zoom);
+            const LcdCursor deviceCursor = textCursor;
+            LcdExpand(LcdSurface, device);
+            LcdClear();
+            DrawGraph();
+            LcdExpand(LcdSurface, drawn);
+            ASSERT_EQ(std::memcmp(&device, &drawn, sizeof drawn), 0) << "type " << type << ", zoom " << zoom;
+            EXPECT_EQ(textCursor.x, deviceCursor.x) << type;
+            EXPECT_EQ(textCursor.y, deviceCursor.y) << type;
+        }
+    }
+}
+
 TEST_F(Screens, GraphicSecondUpdateShowsCpmAndZoomLabel) {
     fw.displayMode = 1;
     fw.cpm = 30;

@@ -72,7 +72,7 @@ TEST(LcdReference, RandomCallsPaintWhatThePixelRulesGive) {
             for (uint32_t& p : row) p = round % 2 == 1 ? kLcdBackground : kLcdUnlit;
         for (int call = 0; call < 150; ++call) {
             const uint64_t before = LcdDrawCount();
-            switch (pick(0, 5)) {
+            switch (pick(0, 6)) {
             case 0: {  // mostly on or near the picture, sometimes far past it
                 const int span = pick(0, 4) == 0 ? 400 : 130;
                 const int x0 = pick(-span, span), y0 = pick(-span / 3, span / 3);
@@ -107,6 +107,19 @@ TEST(LcdReference, RandomCallsPaintWhatThePixelRulesGive) {
                 const uint8_t* picture = kBatteryLevel[pick(0, 7)];
                 LcdDrawImage(picture, x, y);
                 for (unsigned c = 0; c < picture[0]; ++c) model.Column(static_cast<uint8_t>(x + c), y, picture[4 + c], 6);
+                break;
+            }
+            case 6: {  // a polyline, now and then with a point off the picture
+                int xs[8], ys[8];
+                const int points = pick(2, 8);
+                for (int i = 0; i < points; ++i) {
+                    xs[i] = pick(0, 9) == 0 ? pick(-20, 140) : pick(0, 121);
+                    ys[i] = pick(0, 9) == 0 ? pick(-10, 40) : pick(0, 31);
+                }
+                LcdPolyline(xs, ys, points);
+                for (int i = 1; i < points; ++i) model.Line(xs[i - 1], ys[i - 1], xs[i], ys[i]);
+                ASSERT_EQ(textCursor.x, static_cast<uint8_t>(xs[points - 1]));  // where the last LcdLine leaves it
+                ASSERT_EQ(textCursor.y, static_cast<uint8_t>(ys[points - 1]));
                 break;
             }
             default: {
