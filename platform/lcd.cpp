@@ -432,6 +432,12 @@ void LcdSurfaceCreate() {
     textCursor.y = 0;
 }
 
+void LcdSnapshot(LcdBits& to) {
+    std::memcpy(to.words, InkPlane(), kPlaneWords * sizeof(uint64_t));
+    to.words[kAllLitWord] = LcdSurface.words[kAllLitWord];
+    if (KeepLit()) std::memcpy(to.words + kPlaneWords, LitPlane(), kPlaneWords * sizeof(uint64_t));
+}
+
 uint32_t LcdScreenPixel(int sx, int sy) {
     if (sx < 0 || sy < 0 || sx >= kLcdScreenWidth || sy >= kLcdScreenHeight) return 0;
     return Rgb(ColourAt(LcdSurface, sx, sy));

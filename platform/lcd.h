@@ -41,6 +41,10 @@ struct LcdCursor {
 };
 extern LcdCursor textCursor;
 
+// A host's copy of LcdSurface: reads as `to = LcdSurface` would, but skips
+// what a cleared surface does not use (half of it).
+void LcdSnapshot(LcdBits& to);
+
 // Fills the whole picture with the unlit colour and puts the cursor at (0, 0):
 // the state in which the host creates the surface.
 void LcdSurfaceCreate();

@@ -363,7 +363,7 @@ void Runner::CountShowLcd(void* context) {
     Runner* runner = static_cast<Runner*>(context);
     ++runner->showLcdCalls_;
     if (LcdDrawCount() == runner->handedOverAt_) return;  // nothing drawn since the last copy
-    *runner->handedOver_ = LcdSurface;
+    LcdSnapshot(*runner->handedOver_);
     runner->handedOverAt_ = LcdDrawCount();
     runner->presentedStale_ = true;
 }
@@ -390,7 +390,7 @@ void Runner::Start(const StartOptions& options) {
     realQueue_.clear();
     options_ = options;
     panelTurned_ = false;
-    *handedOver_ = LcdSurface;
+    LcdSnapshot(*handedOver_);
     handedOverAt_ = LcdDrawCount();
     presentedStale_ = true;
     SetShowLcdHandler(CountShowLcd, this);
