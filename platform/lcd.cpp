@@ -74,15 +74,19 @@ inline void Paint(int sx, uint64_t field, uint64_t ink, bool keepLit) {
 // one 16-byte load and store where the target has them.
 typedef uint64_t ColumnPair __attribute__((vector_size(16)));
 
-inline void PaintPair(int x, uint64_t field, uint64_t ink, bool keepLit) {
-    uint64_t* w = LcdSurface.words + 2 * x;
+inline void PaintPairInk(int x, uint64_t field, uint64_t ink) {
+    uint64_t* w = InkPlane() + 2 * x;
     ColumnPair pair;
     std::memcpy(&pair, w, sizeof pair);
     pair = (pair & ~field) | (ink & field);
     std::memcpy(w, &pair, sizeof pair);
+}
+
+inline void PaintPair(int x, uint64_t field, uint64_t ink, bool keepLit) {
+    PaintPairInk(x, field, ink);
     if (keepLit) {
-        w[kPlaneWords] |= field;
-        w[kPlaneWords + 1] |= field;
+        LitPlane()[2 * x] |= field;
+        LitPlane()[2 * x + 1] |= field;
     }
 }
 
@@ -118,15 +122,9 @@ void FillScreen(int sx0, int sy0, int sx1, int sy1, Colour colour) {
     const uint64_t field = RowSpan(sy0, sy1);
     const uint64_t ink = colour == kInk ? field : 0;
 #pragma GCC unroll 4
-    for (int sx = sx0; sx < sx1; sx += 2) {
-        uint64_t* w = InkPlane() + sx;
-        ColumnPair pair;
-        std::memcpy(&pair, w, sizeof pair);
-        pair = (pair & ~field) | ink;
-        std::memcpy(w, &pair, sizeof pair);
-    }
-    if (!KeepLit()) return;
-    for (int sx = sx0; sx < sx1; ++sx) LitPlane()[sx] |= field;
+    for (int x = sx0 / 2; x < sx1 / 2; ++x) PaintPairInk(x, field, ink);
+    if (KeepLit())
+        for (int sx = sx0; sx < sx1; ++sx) LitPlane()[sx] |= field;
 }
 
 // The 2 x 2 block of LCD pixel (x, y). A block is either wholly on the
@@ -137,14 +135,18 @@ inline void PaintBlock(unsigned x, unsigned y, bool ink, bool keepLit) {
     PaintPair(static_cast<int>(x), field, ink ? field : 0, keepLit);
 }
 
+// PaintColumnBits for a column whose rows all lie on the picture.
+inline void PaintColumnInside(int x, int y, uint8_t bits, unsigned rows, bool keepLit) {
+    const uint64_t field = RowSpan(0, static_cast<int>(2 * rows)) << (2 * y);
+    PaintPair(x, field, static_cast<uint64_t>(kDoubled.bits[bits]) << (2 * y), keepLit);
+}
+
 // Up to eight rows of one column from a column byte (bit 0 at row y),
 // opaque: set bits in ink, clear bits in background. Rows wrap as bytes.
 inline void PaintColumnBits(uint8_t x, uint8_t y, uint8_t bits, unsigned rows, bool keepLit) {
     if (x >= kLcdWidth) return;
     if (y + rows <= static_cast<unsigned>(kLcdHeight)) {  // the usual case: no row dropped or wrapped
-        const uint64_t field = RowSpan(0, static_cast<int>(2 * rows)) << (2 * y);
-        const uint64_t ink = static_cast<uint64_t>(kDoubled.bits[bits]) << (2 * y);
-        PaintPair(x, field, ink, keepLit);
+        PaintColumnInside(x, y, bits, rows, keepLit);
         return;
     }
     for (unsigned r = 0; r < rows; ++r) PaintBlock(x, static_cast<uint8_t>(y + r), (bits >> r & 1) != 0, keepLit);
@@ -262,7 +264,7 @@ void InkSteep(uint64_t* plane, int x, int ay, int adx, int ady) {
 // LcdLine's three segments when they are level (the rules and the bars'
 // base line), into one plane, cut to the picture: two runs, row 2y
 // reaching one pixel further right than row 2y + 1 (the segment shifted right).
-void InkLevel(uint64_t* plane, int64_t ax, int64_t ay, int64_t bx) {
+inline void InkLevel(uint64_t* plane, int64_t ax, int64_t ay, int64_t bx) {
     if (ax == bx) return;
     const int64_t lo = std::max<int64_t>(bx > ax ? ax : bx + 1, 0);
     const int64_t hi = bx > ax ? bx : ax + 1;  // row 2y + 1 ends before it, row 2y after it
@@ -276,13 +278,7 @@ void InkLevel(uint64_t* plane, int64_t ax, int64_t ay, int64_t bx) {
 // segments reach lies on the picture too.
 [[gnu::always_inline]] inline void InkThickInside(uint64_t* plane, int ax, int ay, int bx, int by) {
     if (ay == by) {
-        if (ax == bx) return;
-        // Row ay from lo to hi, row ay + 1 from lo to before hi.
-        const int lo = bx > ax ? ax : bx + 1;
-        const int hi = bx > ax ? bx : ax + 1;
-        const uint64_t upper = uint64_t{1} << ay;
-        for (int sx = lo; sx < hi; ++sx) plane[sx] |= upper | upper << 1;
-        plane[hi] |= upper;
+        InkLevel(plane, ax, ay, bx);
     } else {
         InkThickSegmentInside(plane, ax, ay, bx, by);
     }
@@ -391,35 +387,23 @@ __attribute__((noinline)) void InkThickClipped(int x0, int y0, int x1, int y1) {
 
 // Five opaque columns of glyph `index`; an index outside the table draws a
 // blank cell rather than reading past it. Then the gap is skipped unpainted.
+// Bit 7 is never drawn: a glyph is 7 rows high.
 void DrawGlyph(int8_t index) {
     // A non-negative signed byte is below 128, the table's length.
     static_assert(sizeof(SmallFont) / sizeof(SmallFont[0]) == kGlyphCount);
-    const bool inTable = index >= 0;
+    static const uint8_t kBlank[kGlyphColumns] = {};
+    const uint8_t* columns = index >= 0 ? SmallFont[index] : kBlank;
     const uint8_t x = textCursor.x;
     const uint8_t y = textCursor.y;
     if (x + kGlyphColumns <= kLcdWidth && y + kGlyphRows <= kLcdHeight) {
-        // The usual case, wholly on the picture: two screen columns per column byte.
+        // The usual case, wholly on the picture: the cursor moves once.
         ++gDrawCount;
-        static const uint8_t kBlank[kGlyphColumns] = {};
-        const uint8_t* columns = inTable ? SmallFont[index] : kBlank;
-        // Bit 7 is never drawn: a glyph is 7 rows high, and the field ends there.
-        const uint64_t field = RowSpan(0, 2 * kGlyphRows) << (2 * y);
-        uint64_t* w = InkPlane() + 2 * x;
-        for (int k = 0; k < kGlyphColumns; ++k, w += 2) {
-            const uint64_t ink = static_cast<uint64_t>(kDoubled.bits[columns[k]]) << (2 * y);
-            ColumnPair pair;
-            std::memcpy(&pair, w, sizeof pair);
-            pair = (pair & ~field) | (ink & field);
-            std::memcpy(w, &pair, sizeof pair);
-        }
-        if (KeepLit())
-            for (int k = 0; k < 2 * kGlyphColumns; ++k) LitPlane()[2 * x + k] |= field;
+        const bool keepLit = KeepLit();
+        for (int k = 0; k < kGlyphColumns; ++k) PaintColumnInside(x + k, y, columns[k], kGlyphRows, keepLit);
         textCursor.x = static_cast<uint8_t>(x + kGlyphColumns + 1);
         return;
     }
-    for (int k = 0; k < kGlyphColumns; ++k) {
-        LcdPutColumn(inTable ? SmallFont[index][k] : 0);
-    }
+    for (int k = 0; k < kGlyphColumns; ++k) LcdPutColumn(columns[k]);
     textCursor.x = static_cast<uint8_t>(textCursor.x + 1);
 }
 
