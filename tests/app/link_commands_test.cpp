@@ -12,6 +12,7 @@
 #include <chrono>
 #include <thread>
 
+#include "../link/link_wait.h"
 #include "../link/pty_device.h"
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
@@ -86,17 +87,6 @@ QList<int> CheckedIds(QMenu* menu) {
         else if (a->isChecked() && !IsOwnCommand(a->data().toInt())) ids << a->data().toInt();
     }
     return ids;
-}
-
-bool WaitPending(int n) {
-    for (int i = 0; i < 400; ++i) {
-        {
-            std::lock_guard<std::mutex> lock(rxLock);
-            if (rxCount >= n) return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
 }
 
 bool openerAnswer = true;

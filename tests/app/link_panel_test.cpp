@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "../link/link_wait.h"
 #include "../link/pty_device.h"
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
@@ -33,17 +34,6 @@ QStringList notices;
 void RecordNotice(QWidget*, const QString& text) { notices << text; }
 QStringList messages;
 void RecordMessage(const QString& text, const QString&) { messages << text; }
-
-template <class Pred>
-bool WaitFor(Pred done) {
-    for (int i = 0; i < 600 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return done();
-}
-
-bool Pending(int n) {
-    std::lock_guard<std::mutex> lock(rxLock);
-    return rxCount == n;
-}
 
 bool Checked(QMenu* menu, int id) {
     for (QAction* a : menu->actions()) {

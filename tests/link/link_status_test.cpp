@@ -19,6 +19,7 @@
 #include "link/host_link.h"
 #include "link/link_status.h"
 #include "link/link_trace.h"
+#include "link/link_wait.h"
 #include "link/pty_device.h"
 #include "link/real_mode.h"
 #include "link/recording_host.h"
@@ -32,17 +33,6 @@ std::string Slurp(const fs::path& p) {
     std::stringstream s;
     s << std::ifstream(p).rdbuf();
     return s.str();
-}
-
-template <class Pred>
-bool WaitFor(Pred done) {
-    for (int i = 0; i < 600 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return done();
-}
-
-bool Pending(int n) {
-    std::lock_guard<std::mutex> lock(rxLock);
-    return rxCount == n;
 }
 
 TEST(LinkLamp, StatesFollowModeLineAndReportAge) {

@@ -9,6 +9,7 @@
 
 #include "firmware/state.h"
 #include "link/host_link.h"
+#include "link/link_wait.h"
 #include "link/pty_device.h"
 #include "link/real_mode.h"
 #include "link/recording_host.h"
@@ -33,17 +34,6 @@ protected:
         PortSettings chosen;
         chosen.devicePath = d.path();
         ChooseOtherPort(chosen);
-    }
-    // Waits until the reader has collected n bytes.
-    bool WaitPending(int n) {
-        for (int i = 0; i < 400; ++i) {
-            {
-                std::lock_guard<std::mutex> lock(rxLock);
-                if (rxCount >= n) return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
     }
     RecordingHost host;
     PtyDevice device;
