@@ -6,7 +6,6 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 #include <vector>
 
 #include <fcntl.h>
@@ -14,7 +13,6 @@
 #include <unistd.h>
 
 #include "firmware/dataflash.h"
-#include "platform/lcd.h"
 #include "tools/run/runner.h"
 
 namespace geigerrun {
@@ -210,18 +208,9 @@ bool EncodePng(const uint32_t* pixels, int width, int height, int stride, int sc
     return false;
 }
 
-bool WritePng(const std::string& path, const LcdPicture& picture, std::string& error, int scale) {
-    std::string png;
-    if (!EncodePng(&picture.pixels[0][0], kLcdScreenWidth, kLcdScreenHeight, kLcdScreenWidth, scale, png, error)) {
-        error = "cannot write " + Quote(path) + ": " + error;
-        return false;
-    }
-    return WriteFileSafely(path, png, std::cout, error);
-}
-
-bool WriteFlash(const std::string& path, std::string& error) {
+bool WriteFlash(const std::string& path, std::string& error, std::ostream& out) {
     return WriteFileSafely(path, std::string_view(reinterpret_cast<const char*>(FlashWriteArea), kFlashAreaSize),
-                           std::cout, error);
+                           out, error);
 }
 
 }  // namespace geigerrun

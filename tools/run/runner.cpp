@@ -466,9 +466,7 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
             }
             break;
         case Op::Flash:
-            if (!WriteFileSafely(cmd.text,
-                                 std::string_view(reinterpret_cast<const char*>(FlashWriteArea), kFlashAreaSize),
-                                 out, what)) {
+            if (!WriteFlash(cmd.text, what, out)) {
                 error = cmd.where + ": " + what;
                 return false;
             }

@@ -10,9 +10,9 @@
 #include <ctime>
 #include <deque>
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -180,10 +180,8 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::ostre
 bool EncodePng(const uint32_t* pixels, int width, int height, int stride, int scale, std::string& png,
                std::string& error, bool alpha = false);
 
-// The 244 x 64 picture as an 8-bit RGB PNG, scaled / the 65,536-byte
-// DataFlash write area. Both through WriteFileSafely ("-": std::cout).
-bool WritePng(const std::string& path, const LcdPicture& picture, std::string& error, int scale = 1);
-bool WriteFlash(const std::string& path, std::string& error);
+// The 65,536-byte DataFlash write area, through WriteFileSafely ("-": `out`).
+bool WriteFlash(const std::string& path, std::string& error, std::ostream& out = std::cout);
 
 // ---- the screen as text (text.cpp) --------------------------------------
 
