@@ -114,8 +114,7 @@ bool ParseAddress(const std::string& text, uint32_t& address) {
         if (text.size() < 3 || text.size() > 7) return false;
         uint32_t v = 0;
         for (char c : text.substr(2)) {
-            const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                        : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            const int d = geigerrun::HexDigit(c);
             if (d < 0) return false;
             v = v * 16 + static_cast<uint32_t>(d);
         }

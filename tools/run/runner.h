@@ -191,6 +191,8 @@ std::string ScreenText(const LcdPicture& picture);
 std::string EscapeCodes(std::string_view bytes);
 // TEXT of `expect text` with those escapes undone; false on a bad escape.
 bool UnescapeText(std::string_view text, std::string& bytes, std::string& error);
+// 0..15 for a hex digit of either case, -1 for any other character.
+int HexDigit(char c);
 // What the small-font cells from (x, y) show, one per byte of `expected`:
 // the glyph's character (escaped as above) or '?' where a cell shows none.
 std::string CellsText(const LcdPicture& picture, uint8_t x, uint8_t y, size_t cells);

@@ -20,14 +20,14 @@ void AppendCode(std::string& out, uint8_t code) {
     }
 }
 
+}  // namespace
+
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
-
-}  // namespace
 
 std::string EscapeCodes(std::string_view bytes) {
     std::string out;
