@@ -56,6 +56,8 @@ void FlashAppend(const uint8_t* bytes, uint8_t n) {
     Split(next, &fw.flashWriteHigh, &fw.flashWriteMiddle, &fw.flashWriteLow);
 }
 
+uint32_t FlashWriteAddress() { return Join(fw.flashWriteHigh, fw.flashWriteMiddle, fw.flashWriteLow); }
+
 uint8_t FlashReadByte(uint8_t, uint8_t middle, uint8_t low) {
     return FlashReadArea[(static_cast<uint32_t>(middle) << 8) | low];
 }

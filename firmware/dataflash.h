@@ -20,6 +20,8 @@ constexpr uint32_t kHistoryImageEnd = 0x6018;
 void HistoryImageBuild(uint8_t* area);
 
 void FlashAppend(const uint8_t* bytes, uint8_t n);
+// The write address as one number, for drivers and tests that report it.
+uint32_t FlashWriteAddress();
 // Returns true when a free byte was found before the first free page.
 bool FlashFindEnd(uint8_t* high, uint8_t* middle, uint8_t* low);
 uint8_t FlashReadByte(uint8_t high, uint8_t middle, uint8_t low);

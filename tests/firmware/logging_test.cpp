@@ -8,7 +8,7 @@
 
 namespace {
 
-uint32_t Written() { return fw.flashWriteHigh << 16 | fw.flashWriteMiddle << 8 | fw.flashWriteLow; }
+uint32_t Written() { return FlashWriteAddress(); }
 
 std::vector<uint8_t> Bytes(uint32_t from, uint32_t to) {
     return std::vector<uint8_t>(FlashWriteArea + from, FlashWriteArea + to);

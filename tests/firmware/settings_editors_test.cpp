@@ -43,9 +43,7 @@ void Open(std::initializer_list<int> rows) {
     });
 }
 
-uint32_t WriteAddress() {
-    return static_cast<uint32_t>(fw.flashWriteHigh) << 16 | fw.flashWriteMiddle << 8 | fw.flashWriteLow;
-}
+uint32_t WriteAddress() { return FlashWriteAddress(); }
 
 // Keeps half-second services coming until the box closes; returns how many.
 int HalfTicksUntilClosed() {

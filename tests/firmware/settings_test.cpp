@@ -21,7 +21,7 @@ void PutFloat(uint16_t address, float f) {
     for (int i = 0; i < 4; ++i) gStore[address + i] = static_cast<uint8_t>(bits >> (24 - 8 * i));
 }
 
-uint32_t WriteAddress() { return (fw.flashWriteHigh << 16) | (fw.flashWriteMiddle << 8) | fw.flashWriteLow; }
+uint32_t WriteAddress() { return FlashWriteAddress(); }
 
 }  // namespace
 

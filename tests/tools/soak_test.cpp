@@ -32,10 +32,6 @@ constexpr uint64_t kDaysPerSeed = 2;
 constexpr uint64_t kHalfSecondsPerDay = 2 * 24 * 3600;
 constexpr uint32_t kWriteWindow = kFlashAreaSize;  // appends land in the low 16 bits
 
-uint32_t Join(uint8_t high, uint8_t middle, uint8_t low) {
-    return (static_cast<uint32_t>(high) << 16) | (static_cast<uint32_t>(middle) << 8) | low;
-}
-
 uint64_t UptimeSeconds() {
     // Days are a byte and wrap after 256: that wrap is the device's own.
     return ((static_cast<uint64_t>(fw.uptimeDays) * 24 + fw.uptimeHours) * 60 + fw.uptimeMinutes) * 60 +
@@ -153,7 +149,7 @@ void Soak(uint32_t seed, uint64_t days) {
     runner.Start({static_cast<std::time_t>(1767225600 + seed % 365 * 86400), seed});
     auto flash = std::make_unique<uint8_t[]>(kFlashAreaSize);
     std::memcpy(flash.get(), FlashWriteArea, kFlashAreaSize);
-    uint32_t writeAt = Join(fw.flashWriteHigh, fw.flashWriteMiddle, fw.flashWriteLow);
+    uint32_t writeAt = FlashWriteAddress();
     uint64_t uptime = UptimeSeconds();
 
     for (uint64_t step = 1; runner.halfTicks() < days * kHalfSecondsPerDay; ++step) {
@@ -185,7 +181,7 @@ void Soak(uint32_t seed, uint64_t days) {
         // Appends land at the write address and move it on by what they
         // wrote: no byte changes outside [old, new) of the write area. An
         // erase puts the address back to 0 first.
-        const uint32_t now = Join(fw.flashWriteHigh, fw.flashWriteMiddle, fw.flashWriteLow);
+        const uint32_t now = FlashWriteAddress();
         uint32_t from = writeAt;
         uint32_t length = (now - writeAt) & 0xFFFFF;
         if (done.halfSeconds == 0 && now < writeAt) {

@@ -492,8 +492,7 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
             }
             break;
         case Op::Log: {
-            const uint32_t address = fw.flashWriteHigh * 65536u + fw.flashWriteMiddle * 256u + fw.flashWriteLow;
-            if (!WriteFileSafely(cmd.text, DecodeFlashLog(FlashWriteArea, address), out, what)) {
+            if (!WriteFileSafely(cmd.text, DecodeFlashLog(FlashWriteArea, FlashWriteAddress()), out, what)) {
                 error = cmd.where + ": " + what;
                 return false;
             }

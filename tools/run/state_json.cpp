@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "firmware/dataflash.h"
 #include "firmware/state.h"
 #include "platform/lcd.h"
 #include "tools/run/runner.h"
@@ -133,9 +134,7 @@ std::string StateJson(uint64_t showLcdCalls, uint64_t virtualMs) {
     json.AddString("noteText", fw.noteText, noteTextLength);
 
     // DataFlash addresses as whole numbers, next to their bytes above.
-    json.Add("flashWriteAddress", static_cast<uint32_t>(fw.flashWriteHigh * 65536u +
-                                                        fw.flashWriteMiddle * 256u +
-                                                        fw.flashWriteLow));
+    json.Add("flashWriteAddress", FlashWriteAddress());
     json.Add("flashReadAddress", static_cast<uint32_t>(fw.flashReadHigh * 65536u +
                                                        fw.flashReadMiddle * 256u +
                                                        fw.flashReadLow));
