@@ -3,6 +3,8 @@
 // in favour of the run with more ink, runs on one row joined into a line.
 #include "platform/lcd_text.h"
 
+#include <bit>
+
 #include "platform/images.h"
 
 namespace {
@@ -56,10 +58,35 @@ bool ColumnClear(const Columns& c, int x, int y, uint32_t mask) {
     return ((c.background[x] >> y) & mask) == mask;
 }
 
-int Popcount(uint32_t v) {
-    int n = 0;
-    for (; v != 0; v &= v - 1) ++n;
-    return n;
+// True when small glyph g (code 32 + g) draws exactly the ink of `cell`.
+bool SmallGlyphIs(int g, const uint8_t* cell) {
+    int k = 0;
+    // Bit 7 of a glyph column is never drawn.
+    while (k < kSmallColumns && (SmallFont[g][k] & kSmallMask) == cell[k]) ++k;
+    return k == kSmallColumns;
+}
+
+// The code of the first small glyph that draws `cell`, or -1.
+int SmallCode(const uint8_t* cell) {
+    for (int g = 0; g < 128; ++g)
+        if (SmallGlyphIs(g, cell)) return 32 + g;
+    return -1;
+}
+
+// The cell at (x, y) as column bits; false off the picture or where a
+// pixel is unlit.
+bool ReadSmallCell(const LcdPicture& picture, uint8_t x, uint8_t y, uint8_t* cell) {
+    if (x + kSmallColumns > kLcdWidth || y + kSmallRows > kLcdHeight) return false;
+    for (int k = 0; k < kSmallColumns; ++k) {
+        uint8_t bits = 0;
+        for (int r = 0; r < kSmallRows; ++r) {
+            const uint32_t p = picture.pixels[2 * (y + r)][2 * (x + k)];
+            if (p == kLcdInk) bits = static_cast<uint8_t>(bits | 1u << r);
+            else if (p != kLcdBackground) return false;
+        }
+        cell[k] = bits;
+    }
+    return true;
 }
 
 // The small glyph shown exactly at (x, y) with its gap columns clear, or -1.
@@ -76,17 +103,11 @@ int SmallGlyphAt(const Columns& c, int x, int y, uint16_t& ink) {
     }
     if (!any || !ColumnClear(c, x - 1, y, kSmallMask) || !ColumnClear(c, x + kSmallColumns, y, kSmallMask))
         return -1;
-    for (int g = 1; g < 128; ++g) {
-        int k = 0;
-        // Bit 7 of a glyph column is never drawn.
-        while (k < kSmallColumns && (SmallFont[g][k] & kSmallMask) == cell[k]) ++k;
-        if (k == kSmallColumns) {
-            ink = 0;
-            for (int j = 0; j < kSmallColumns; ++j) ink = static_cast<uint16_t>(ink + Popcount(cell[j]));
-            return 32 + g;
-        }
-    }
-    return -1;
+    const int code = SmallCode(cell);
+    if (code < 0) return -1;
+    ink = 0;
+    for (int j = 0; j < kSmallColumns; ++j) ink = static_cast<uint16_t>(ink + std::popcount(cell[j]));
+    return code;
 }
 
 // Column k of large glyph g as 23 row bits, from its three 8-row bands.
@@ -108,7 +129,7 @@ int LargeGlyphAt(const Columns& c, int x, int y, uint16_t& ink) {
         for (; k < kLargeColumns; ++k) {
             const uint32_t column = LargeColumn(g, k);
             if (((c.ink[x + k] >> y) & kLargeMask) != column) break;
-            n = static_cast<uint16_t>(n + Popcount(column));
+            n = static_cast<uint16_t>(n + std::popcount(column));
         }
         if (k == kLargeColumns && n > 0) {
             ink = n;
@@ -142,23 +163,13 @@ bool Overlap(const Run& a, const Run& b) {
 }  // namespace
 
 int LcdGlyphAt(const LcdPicture& picture, uint8_t x, uint8_t y) {
-    if (x + kSmallColumns > kLcdWidth || y + kSmallRows > kLcdHeight) return -1;
     uint8_t cell[kSmallColumns];
-    for (int k = 0; k < kSmallColumns; ++k) {
-        uint8_t bits = 0;
-        for (int r = 0; r < kSmallRows; ++r) {
-            const uint32_t p = picture.pixels[2 * (y + r)][2 * (x + k)];
-            if (p == kLcdInk) bits = static_cast<uint8_t>(bits | 1u << r);
-            else if (p != kLcdBackground) return -1;
-        }
-        cell[k] = bits;
-    }
-    for (int g = 0; g < 128; ++g) {
-        int k = 0;
-        while (k < kSmallColumns && (SmallFont[g][k] & kSmallMask) == cell[k]) ++k;
-        if (k == kSmallColumns) return 32 + g;
-    }
-    return -1;
+    return ReadSmallCell(picture, x, y, cell) ? SmallCode(cell) : -1;
+}
+
+bool LcdCellShows(const LcdPicture& picture, uint8_t x, uint8_t y, uint8_t code) {
+    uint8_t cell[kSmallColumns];
+    return code >= 32 && code < 160 && ReadSmallCell(picture, x, y, cell) && SmallGlyphIs(code - 32, cell);
 }
 
 bool LcdTextIsSymbol(uint8_t code) {

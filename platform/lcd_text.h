@@ -35,6 +35,9 @@ uint8_t LcdReadText(const LcdPicture& picture, LcdTextLine* lines, uint8_t maxLi
 // The code of the small glyph that the cell at (x, y) shows exactly (32
 // for a blank cell), or -1 when it shows none or lies off the picture.
 int LcdGlyphAt(const LcdPicture& picture, uint8_t x, uint8_t y);
+// True when the cell at (x, y) shows the small glyph of `code` exactly, or
+// one drawn the same (the blanks and the space look alike).
+bool LcdCellShows(const LcdPicture& picture, uint8_t x, uint8_t y, uint8_t code);
 
 // True for the codes whose glyph is not the ASCII character of that code.
 bool LcdTextIsSymbol(uint8_t code);

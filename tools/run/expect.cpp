@@ -9,7 +9,6 @@
 #include <map>
 #include <sstream>
 
-#include "platform/images.h"
 #include "platform/lcd.h"
 #include "platform/lcd_text.h"
 #include "tools/run/runner.h"
@@ -248,15 +247,9 @@ bool CheckExpectation(const Command& cmd, const Runner& runner, std::string& mes
     switch (cmd.op) {
     case Op::ExpectText: {
         bool same = true;
-        for (size_t i = 0; i < cmd.text.size() && same; ++i) {
-            const int code = LcdGlyphAt(runner.presented(), static_cast<uint8_t>(cmd.x + 6 * i), cmd.y);
-            const uint8_t want = static_cast<uint8_t>(cmd.text[i]);
-            // Codes whose glyphs look alike (the blanks and the space) match.
-            same = code >= 32 && want >= 32 && want < 160;
-            // Bit 7 of a glyph column is never drawn.
-            for (int k = 0; k < 5 && same; ++k)
-                same = ((SmallFont[code - 32][k] ^ SmallFont[want - 32][k]) & 0x7F) == 0;
-        }
+        for (size_t i = 0; i < cmd.text.size() && same; ++i)
+            same = LcdCellShows(runner.presented(), static_cast<uint8_t>(cmd.x + 6 * i), cmd.y,
+                                static_cast<uint8_t>(cmd.text[i]));
         if (same) return true;
         message = "expected '" + EscapeCodes(cmd.text) + "' at " + std::to_string(cmd.x) + "," +
                   std::to_string(cmd.y) + ", got '" + CellsText(runner.presented(), cmd.x, cmd.y, cmd.text.size()) +
