@@ -353,7 +353,7 @@ bool Parse(std::string_view text, std::string_view source, std::vector<Command>&
 }
 
 DeviceHooks FirmwareHooks() {
-    return {FirmwareHalfSecondService, FirmwareSecondTick, DispatchKey};
+    return {kFirmwareServices, DispatchKey};
 }
 
 // The window copies the surface at every hand-over and shows that copy, so
@@ -414,8 +414,7 @@ void Runner::FeedRealCount(void* context) {
 }
 
 void Runner::Wait(uint64_t halfSeconds) {
-    const FirmwareServices services{hooks_.halfSecondService, hooks_.secondTick};
-    for (uint64_t i = 0; i < halfSeconds; ++i) FirmwareTimerPeriod(halfTicks_, FeedRealCount, this, services);
+    for (uint64_t i = 0; i < halfSeconds; ++i) FirmwareTimerPeriod(halfTicks_, FeedRealCount, this, hooks_.services);
 }
 
 void Runner::Real(const std::vector<int32_t>& counts) {

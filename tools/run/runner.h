@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "firmware/firmware.h"
 #include "platform/lcd.h"
 
 namespace geigerrun {
@@ -75,8 +76,7 @@ bool ParseSigned32(std::string_view text, int32_t& value);
 // What the runner calls for the window's timers and key clicks. Tests may
 // substitute recorders to observe the order of the calls.
 struct DeviceHooks {
-    void (*halfSecondService)();
-    void (*secondTick)();
+    FirmwareServices services;
     void (*dispatchKey)(uint8_t key);
 };
 DeviceHooks FirmwareHooks();
