@@ -74,17 +74,23 @@ public:
         return visit_(TourStop{number_, name, keys}, error);
     }
 
+    // Back opens the mode box, a second Back steps the mode: `keys` gets
+    // the first of up to `tries` step counts from `from` that shows `mode`,
+    // found by trying (the last one tried when none does).
+    bool ReachMode(const std::string& from, uint8_t mode, int tries, std::string& keys, std::string& error) {
+        for (int steps = 0; steps < tries; ++steps) {
+            keys = Keys(Keys(from, "back"), "back", steps) + kSettle;
+            if (!Reach(keys, error)) return false;
+            if (fw.displayMode == mode) break;
+        }
+        return true;
+    }
+
     bool Readings(std::string& error) {
-        // Back opens the mode box, a second Back steps the mode: the first
-        // count of steps that shows each mode, found by trying.
         static constexpr const char* kModes[] = {"text", "graphic", "large-font"};
         for (uint8_t mode = 0; mode < 3; ++mode) {
             std::string keys;
-            for (int steps = 0; steps < 4; ++steps) {
-                keys = Keys(Keys(kBoot, "back"), "back", steps) + kSettle;
-                if (!Reach(keys, error)) return false;
-                if (fw.displayMode == mode) break;
-            }
+            if (!ReachMode(kBoot, mode, 4, keys, error)) return false;
             const std::string name = std::string("reading-") + kModes[mode];
             if (mode == 0) {
                 textMode_ = keys;
@@ -173,11 +179,7 @@ public:
         if (!Menu(CancelMenu, "main-menu--timed-count-running", running, error)) return false;
         const std::string reading = Keys(running, "back", 2) + kSettle;
         std::string keys;
-        for (int steps = 0; steps < 5; ++steps) {
-            keys = Keys(Keys(reading, "back"), "back", steps) + kSettle;
-            if (!Reach(keys, error)) return false;
-            if (fw.displayMode == 3) break;
-        }
+        if (!ReachMode(reading, 3, 5, keys, error)) return false;
         if (fw.displayMode != 3) return true;  // no timed-count mode to show
         // Down turns the page; the next second's drawing shows it.
         for (int page = 0; page < 4; ++page) {
