@@ -2,7 +2,6 @@
 // it carries is the one that second computes from the count.
 #include "link/count_log.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "firmware/state.h"
+#include "link/append_file.h"
 #include "link/link_host.h"
 #include "link/local_time.h"
 
@@ -27,14 +27,8 @@ int gLogFd = -1;
 std::string gLogPath;
 std::vector<PendingLine> gPending;
 
-// false after a failed or short write.
-bool WriteAll(const std::string& text) {
-    return ::write(gLogFd, text.data(), text.size()) == ssize_t(text.size());
-}
-
-void FailLog() {
-    const std::string why = errno != 0 ? std::strerror(errno) : "short write";
-    const std::string notice = "Count log stopped: " + gLogPath + ": " + why;
+void FailLog(const std::string& error) {
+    const std::string notice = "Count log stopped: " + error;
     StopCountLog();
     HostShowNotice(notice.c_str());
 }
@@ -43,18 +37,17 @@ void FailLog() {
 
 bool StartCountLog(const std::string& path, std::string& error) {
     StopCountLog();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const int fd = OpenForAppend(path, error);
+    if (fd < 0) return false;
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0) {
+    if (::fstat(fd, &st) != 0) {
         error = path + ": " + std::strerror(errno);
-        if (fd >= 0) ::close(fd);
+        ::close(fd);
         return false;
     }
     gLogFd = fd;
     gLogPath = path;
-    errno = 0;
-    if (st.st_size == 0 && !WriteAll(kCountLogHeader)) {
-        error = path + ": " + (errno != 0 ? std::strerror(errno) : "short write");
+    if (st.st_size == 0 && !AppendAll(gLogFd, gLogPath, kCountLogHeader, error)) {
         StopCountLog();
         return false;
     }
@@ -80,8 +73,8 @@ void CountLogAfterSecond() {
     for (const PendingLine& line : gPending) {
         const std::string text = line.time + "," + std::to_string(line.count) + "," + (line.turned ? "1" : "0") +
                                  "," + std::to_string(fw.cpm) + "\n";
-        errno = 0;
-        if (!WriteAll(text)) return FailLog();
+        std::string error;
+        if (!AppendAll(gLogFd, gLogPath, text, error)) return FailLog(error);
     }
     gPending.clear();
 }

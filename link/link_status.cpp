@@ -71,10 +71,7 @@ void ServiceLink(int64_t nowMs) {
         return;
     }
     if (!linkStatus.lost && lineLostByReader == 1 && readerStopped == 1) {
-        StopReader();
-        HostStopReportTimer();
-        TraceNote("line lost: " + linkStatus.path);
-        serialPort.Close();
+        CloseLine("line lost: " + linkStatus.path);
         fw.realCount = 0;  // no report comes while the line is gone
         lineLostByReader = 0;  // dealt with
         linkStatus.lost = true;

@@ -2,13 +2,11 @@
 // (received bytes), so one lock guards the file.
 #include "link/link_trace.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 #include <mutex>
 
+#include "link/append_file.h"
 #include "link/local_time.h"
 
 namespace {
@@ -23,9 +21,7 @@ std::string gTraceError;
 // Under gTraceLock.
 void WriteLocked(const std::string& text) {
     if (gTraceFd < 0) return;
-    const ssize_t n = ::write(gTraceFd, text.data(), text.size());
-    if (n == ssize_t(text.size())) return;
-    gTraceError = gTracePath + ": " + (n < 0 ? std::strerror(errno) : "short write");
+    if (AppendAll(gTraceFd, gTracePath, text, gTraceError)) return;
     ::close(gTraceFd);
     gTraceFd = -1;
 }
@@ -48,11 +44,8 @@ std::string TraceLine(const std::string& time, TraceDirection direction, const u
 
 bool StartLinkTrace(const std::string& path, std::string& error) {
     StopLinkTrace();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        error = path + ": " + std::strerror(errno);
-        return false;
-    }
+    const int fd = OpenForAppend(path, error);
+    if (fd < 0) return false;
     std::lock_guard<std::mutex> lock(gTraceLock);
     gTraceFd = fd;
     gTracePath = path;

@@ -195,11 +195,8 @@ bool OpenRealMode(const PortChoice& port) {
     } else {
         portSettings.devicePath = port.devicePath;
     }
-    // Never close the line under a running reader.
-    StopReader();
-    HostStopReportTimer();
-    if (serialPort.IsOpen()) TraceNote("closed " + serialPort.DevicePath());
-    serialPort.Close();
+    // Only Close shuts the port, so it is read as open or not before the reader stops.
+    CloseLine(serialPort.IsOpen() ? "closed " + serialPort.DevicePath() : std::string());
     const int rate = RateForIndex(portSettings.rateIndex);
     ResetLinkStatus(port.devicePath, rate);
     if (port.devicePath.empty() || serialPort.OpenDevice(port.devicePath, rate) != 1) {
@@ -211,6 +208,14 @@ bool OpenRealMode(const PortChoice& port) {
     TraceNote("opened " + port.devicePath + " at " + std::to_string(rate) + " bit/s");
     StartLine();
     return true;
+}
+
+void CloseLine(const std::string& note) {
+    // Never close the line under a running reader.
+    StopReader();
+    HostStopReportTimer();
+    if (!note.empty()) TraceNote(note);
+    serialPort.Close();
 }
 
 void StartLine() {
@@ -256,9 +261,7 @@ void ChooseDemoMode() {
 
 void ShutdownLink() {
     linkStatus.lost = false;
-    StopReader();
-    HostStopReportTimer();
-    serialPort.Close();
+    CloseLine(std::string());
 }
 
 void ResetLink() {

@@ -58,6 +58,9 @@ void SendHeartbeat(int on);
 
 // On a port just opened: the reader, then "<HEARTBEAT1>>" 300 ms later.
 void StartLine();
+// Stops the reader and the report timer, notes note in the trace (nothing
+// when empty), then closes the port.
+void CloseLine(const std::string& note);
 
 // Closes the port, opens the chosen one at the remembered rate, starts the
 // reader and, 300 ms later, the heartbeat. On failure shows "COM port open

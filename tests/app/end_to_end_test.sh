@@ -13,12 +13,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-unset QT_QPA_PLATFORM
 "$binary" &
 pid=$!
 
-window=$(timeout 20 xdotool search --sync --name '^REZ12832Uzi$' | head -n 1)
-[ -n "$window" ] || fail "no window named REZ12832Uzi"
+find_window
 sleep 1
 
 # Counts the LCD area's pixels by grey level: "level count" lines.

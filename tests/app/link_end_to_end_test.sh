@@ -45,7 +45,6 @@ lamp() {
 lamp_is() { [ "$(lamp)" = "$1" ]; }
 notice_shown() { xdotool search --name '^Counter link$' >/dev/null 2>&1; }
 
-unset QT_QPA_PLATFORM
 "$device" --counts 5,7,11 --link "$work/counter" --vanish-after 12 --reappear-after 6 --verbose \
   --log "$work/device.log" --duration 55 >"$work/device.out" &
 dpid=$!
@@ -53,8 +52,7 @@ wait_for 5 test -L "$work/counter" || fail "no link from the stand-in counter"
 
 "$binary" --port "$work/counter" --log-counts "$work/c.csv" --trace-link "$work/trace.txt" &
 pid=$!
-window=$(timeout 20 xdotool search --sync --name '^REZ12832Uzi$' | head -n 1)
-[ -n "$window" ] || fail "no window named REZ12832Uzi"
+find_window
 xdotool mousemove --window "$window" 322 225 click 1  # power on: the firmware counts what arrives
 
 # Counts at once, without a click on a port.

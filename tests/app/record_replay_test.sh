@@ -17,12 +17,10 @@ fail() { echo "FAIL: $*"; [ -f "$work/session.txt" ] && cat "$work/session.txt";
 
 clock=2026-05-17T08:30:00
 seed=31337
-unset QT_QPA_PLATFORM
 "$binary" --record "$work/session.txt" --seed "$seed" --clock "$clock" &
 pid=$!
 
-window=$(timeout 20 xdotool search --sync --name '^REZ12832Uzi$' | head -n 1)
-[ -n "$window" ] || fail "no window named REZ12832Uzi"
+find_window
 sleep 1
 
 # Centres of the panel's key circles, and a spot on the panel off the keys

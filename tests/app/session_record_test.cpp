@@ -19,15 +19,11 @@
 #include "platform/lcd.h"
 #include "tools/run/runner.h"
 
+#include "../platform/lcd_picture.h"
+
 namespace {
 
-// The surface as the picture a host reads.
-const LcdPicture& SurfacePicture() {
-    static LcdPicture picture;
-    LcdExpand(LcdSurface, picture);
-    return picture;
-}
-
+using lcdtest::SurfacePicture;
 
 QStringList messages;
 void RecordMessage(const QString& text, const QString&) { messages << text; }

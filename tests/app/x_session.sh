@@ -1,17 +1,26 @@
 # Shared steps of the tests that drive the real window on a virtual X
 # server; sourced by them. Needs `fail` defined by the sourcing script
-# before it calls escape_and_wait.
+# before it calls find_window or escape_and_wait.
 
-# Skips (exit 77) unless the X tools are installed, then re-runs the calling
-# script ("$0" with its arguments) once inside xvfb-run.
+# Skips (exit 77) unless the X tools are installed ($x_tools when set, else
+# xvfb-run, xdotool, import and convert), then re-runs the calling script
+# ("$0" with its arguments) once inside xvfb-run. Inside, the window is to
+# come up on that server whatever platform the caller's environment chose.
 run_under_xvfb() {
-  for tool in xvfb-run xdotool import convert; do
+  for tool in ${x_tools:-xvfb-run xdotool import convert}; do
     command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool not installed"; exit 77; }
   done
   if [ -z "${GEIGERSIM_E2E_INNER:-}" ]; then
     export GEIGERSIM_E2E_INNER=1
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
   fi
+  unset QT_QPA_PLATFORM
+}
+
+# Sets window to the simulator's window, waiting up to 20 s for it to appear.
+find_window() {
+  window=$(timeout 20 xdotool search --sync --name '^REZ12832Uzi$' | head -n 1)
+  [ -n "$window" ] || fail "no window named REZ12832Uzi"
 }
 
 # Presses Escape on $window, which ends the program at once, and checks that

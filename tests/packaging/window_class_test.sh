@@ -7,15 +7,10 @@ set -uo pipefail
 
 binary=${1:?usage: window_class_test.sh path/to/geigersim DESKTOP_FILE}
 desktop=$2
-for tool in xvfb-run xdotool xprop; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool not installed"; exit 77; }
-done
-if [ -z "${GEIGERSIM_WMCLASS_INNER:-}" ]; then
-  export GEIGERSIM_WMCLASS_INNER=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
+x_tools="xvfb-run xdotool xprop"
+. "$(dirname "$0")/../app/x_session.sh"
+run_under_xvfb "$@"
 
-unset QT_QPA_PLATFORM
 "$binary" &
 pid=$!
 trap 'kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null' EXIT

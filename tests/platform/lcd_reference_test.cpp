@@ -5,11 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <random>
 
 #include "platform/images.h"
 #include "platform/lcd.h"
+
+#include "lcd_picture.h"
 
 namespace {
 
@@ -24,24 +25,8 @@ struct Model {
         for (int j = 0; j < 2; ++j)
             for (int i = 0; i < 2; ++i) Pixel(2 * x + i, 2 * y + j, colour);
     }
-    // From a to b without b; step i at minor offset i * dMinor / dMajor
-    // rounded half up.
-    void Segment(int64_t ax, int64_t ay, int64_t bx, int64_t by) {
-        const int64_t dx = bx - ax, dy = by - ay;
-        const int64_t dMajor = std::max(std::llabs(dx), std::llabs(dy));
-        const int64_t dMinor = std::min(std::llabs(dx), std::llabs(dy));
-        const bool xMajor = std::llabs(dx) >= std::llabs(dy);
-        for (int64_t i = 0; i < dMajor; ++i) {
-            const int64_t off = (2 * i * dMinor + dMajor) / (2 * dMajor);
-            const int64_t along = (xMajor ? dx : dy) < 0 ? -i : i;
-            const int64_t across = (xMajor ? dy : dx) < 0 ? -off : off;
-            Pixel(xMajor ? ax + along : ax + across, xMajor ? ay + across : ay + along, kLcdInk);
-        }
-    }
     void Line(int x0, int y0, int x1, int y1) {
-        Segment(2 * x0, 2 * y0, 2 * x1, 2 * y1);
-        Segment(2 * x0 + 1, 2 * y0, 2 * x1 + 1, 2 * y1);
-        Segment(2 * x0, 2 * y0 + 1, 2 * x1, 2 * y1 + 1);
+        lcdtest::ModelLine(x0, y0, x1, y1, [this](int sx, int sy) { px[sy][sx] = kLcdInk; });
     }
     void Column(uint8_t x, uint8_t y, uint8_t bits, unsigned rows) {
         for (unsigned r = 0; r < rows; ++r)
@@ -50,8 +35,7 @@ struct Model {
 };
 
 ::testing::AssertionResult SamePicture(const Model& model) {
-    static LcdPicture expanded;
-    LcdExpand(LcdSurface, expanded);
+    const LcdPicture& expanded = lcdtest::SurfacePicture();
     for (int sy = 0; sy < kLcdScreenHeight; ++sy)
         for (int sx = 0; sx < kLcdScreenWidth; ++sx)
             if (LcdScreenPixel(sx, sy) != model.px[sy][sx] || expanded.pixels[sy][sx] != model.px[sy][sx])

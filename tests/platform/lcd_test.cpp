@@ -11,6 +11,7 @@
 using lcdtest::Area;
 using lcdtest::CountPainted;
 using lcdtest::CountScreen;
+using lcdtest::ModelLine;
 
 namespace {
 
@@ -175,26 +176,8 @@ TEST_F(LcdTest, LineWithFarEndsIsCutAndSetsCursorAsBytes) {
     EXPECT_EQ(textCursor.y, 255);
 }
 
-namespace {
-
 // Lines that enter and leave through the picture's edges paint exactly the
-// on-picture pixels of the uncut line: step i along the major axis, the minor
-// coordinate at i * dMinor / dMajor rounded half up, end point left out.
-void ModelSegment(std::vector<bool>& ink, long long ax, long long ay, long long bx, long long by) {
-    const long long dx = bx - ax, dy = by - ay;
-    const long long adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
-    const bool xMajor = adx >= ady;
-    const long long dMajor = xMajor ? adx : ady, dMinor = xMajor ? ady : adx;
-    for (long long i = 0; i < dMajor; ++i) {
-        const long long offset = (2 * i * dMinor + dMajor) / (2 * dMajor);
-        const long long sx = xMajor ? ax + (dx < 0 ? -i : i) : ax + (dx < 0 ? -offset : offset);
-        const long long sy = xMajor ? ay + (dy < 0 ? -offset : offset) : ay + (dy < 0 ? -i : i);
-        if (sx >= 0 && sy >= 0 && sx < kLcdScreenWidth && sy < kLcdScreenHeight) ink[sy * kLcdScreenWidth + sx] = true;
-    }
-}
-
-}  // namespace
-
+// on-picture pixels of the uncut line.
 TEST_F(LcdTest, LinesCutByEveryEdgeMatchTheUncutLine) {
     const int lines[][4] = {{-10, -5, 20, 40},  {130, -3, -8, 35}, {60, -20, 61, 50}, {-30, 31, 150, 0},
                             {121, 0, 0, 31},    {-3, 40, 7, -9},   {200, 10, 100, 12}, {50, 33, 52, 200},
@@ -203,10 +186,7 @@ TEST_F(LcdTest, LinesCutByEveryEdgeMatchTheUncutLine) {
         LcdSurfaceCreate();
         LcdLine(l[0], l[1], l[2], l[3]);
         std::vector<bool> ink(kLcdScreenWidth * kLcdScreenHeight, false);
-        const long long ax = 2LL * l[0], ay = 2LL * l[1], bx = 2LL * l[2], by = 2LL * l[3];
-        ModelSegment(ink, ax, ay, bx, by);
-        ModelSegment(ink, ax + 1, ay, bx + 1, by);
-        ModelSegment(ink, ax, ay + 1, bx, by + 1);
+        ModelLine(l[0], l[1], l[2], l[3], [&](int sx, int sy) { ink[sy * kLcdScreenWidth + sx] = true; });
         int wrong = 0;
         for (int sy = 0; sy < kLcdScreenHeight; ++sy)
             for (int sx = 0; sx < kLcdScreenWidth; ++sx)

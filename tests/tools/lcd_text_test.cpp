@@ -15,7 +15,10 @@
 #include "platform/lcd_text.h"
 #include "tools/run/runner.h"
 
+#include "../platform/lcd_picture.h"
+
 using namespace geigerrun;
+using lcdtest::SurfacePicture;
 
 namespace {
 
@@ -69,13 +72,6 @@ void __wrap__Z13LcdPutGlyphAthha(uint8_t x, uint8_t y, int8_t index) {
 }
 
 namespace {
-
-// The surface as the picture a host reads.
-const LcdPicture& SurfacePicture() {
-    static LcdPicture picture;
-    LcdExpand(LcdSurface, picture);
-    return picture;
-}
 
 std::string Lines(const LcdPicture& picture) {
     LcdTextLine lines[kLcdTextLinesMax];
