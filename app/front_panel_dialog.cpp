@@ -98,10 +98,6 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     setWindowTitle(QStringLiteral("REZ12832Uzi"));
     setWindowIcon(LoadIcon());
 
-    // The upright panel picture.
-    QSize pictureSize;
-    LoadPanelBitmap(kBitmap164, &panel_, &pictureSize);
-
     // No caption, no frame: the panel is the window. Where the platform
     // composes windows the corners around the rounded case are see-through;
     // elsewhere the artwork fills every pixel the shape leaves.
@@ -165,6 +161,8 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     portSettings = PortSettings{};
     ChooseHintFont();
     SetZoom(launchOptions.zoomPercent);
+    // The upright panel picture, at the zoom just set, so the first paint finds it ready.
+    EnsurePicture();
 }
 
 FrontPanelDialog::~FrontPanelDialog() {
@@ -214,12 +212,7 @@ void FrontPanelDialog::CreateKeySet(bool turned) {
 }
 
 void FrontPanelDialog::ApplySkin(int pictureId, int regionId) {
-    QPixmap picture;
-    QSize pictureSize;
-    if (LoadPanelBitmap(pictureId, &picture, &pictureSize) && !picture.isNull()) {
-        panel_ = picture;
-        panelScale_ = 0;  // rendered again for the screen at the next paint
-    }
+    EnsurePicture();  // once, for the layout and screen the repaint below uses
 
     auto skin = std::make_unique<SkinImage>(regionId, pictureId);
     if (skin->loaded()) skin_ = std::move(skin);
