@@ -46,8 +46,6 @@
 namespace {
 
 constexpr QRgb kSurfaceCreateGrey = qRgb(192, 192, 192);
-constexpr QRgb kUnlitGrey = qRgb(140, 140, 140);
-constexpr QRgb kFrameGrey = qRgb(170, 170, 170);
 constexpr QPoint kHintPosition(345, 222);
 constexpr int kHintRightLimit = kPanelPictureWidth - 6;
 
@@ -67,9 +65,7 @@ bool KnownZoom(int percent) {
 
 bool DisplaySwivelled() { return fw.displayTurned == 1 && fw.swivelMode == 1; }
 
-// Swivelled in the upright layout: the LCD reads upside down. In the turned
-// layout the panel is already upside down, so the LCD reads upright.
-bool LcdShownTurned() { return DisplaySwivelled() && layoutTurned == 0; }
+bool LcdShownTurned() { return LcdReadsTurned(fw.displayTurned, fw.swivelMode, layoutTurned); }
 
 QIcon LoadIcon() {
     QSvgRenderer renderer(QStringLiteral(GEIGERSIM_QRC_PREFIX "icon.svg"));
@@ -126,7 +122,7 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     const QRect frameArea = FrameRectFor(lcdRect_);
     frame_ = std::make_unique<OffscreenSurface>(frameArea.x(), frameArea.y(), frameArea.width(),
                                                 frameArea.height(), kSurfaceCreateGrey);
-    frame_->Fill(0, 0, frameArea.width(), 80, kUnlitGrey);
+    frame_->Fill(0, 0, frameArea.width(), 80, kFrameUnlitGrey);
     frameSurface = frame_.get();
     LcdSurfaceCreate();
     handedOver_ = CopyLcdSurface();
@@ -535,7 +531,7 @@ void FrontPanelDialog::ReturnToStartState() {
     powerKeySeen = 0;
     startHint = 1;
     if (layoutTurned != 0) SetLayout(0);
-    frame_->Fill(0, 0, frame_->width(), 80, kUnlitGrey);
+    frame_->Fill(0, 0, frame_->width(), 80, kFrameUnlitGrey);
     handedOver_ = CopyLcdSurface();
     presented_ = handedOver_;
     RepaintNow(rect());
@@ -560,7 +556,7 @@ void FrontPanelDialog::HandOverLcd() {
     const double scale = DeviceScale();
     QRect area = ScaledLcdRect(layoutTurned, scale);
     if (fw.bootState == 0) {
-        frame_->Fill(0, 0, frame_->width(), 80, kFrameGrey);
+        frame_->Fill(0, 0, frame_->width(), 80, kFrameLitGrey);
         area = ScaledFrameRect(layoutTurned, scale);
     }
     presented_ = handedOver_;
