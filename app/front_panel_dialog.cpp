@@ -119,7 +119,7 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     lcdRect_ = kNormalLcdRect;
     lcdRect = lcdRect_;
 
-    const QRect frameArea = FrameRectFor(lcdRect_);
+    const QRect frameArea = PanelFrameRect(0);
     frame_ = std::make_unique<OffscreenSurface>(frameArea.x(), frameArea.y(), frameArea.width(),
                                                 frameArea.height(), kSurfaceCreateGrey);
     frame_->Fill(0, 0, frameArea.width(), 80, kFrameUnlitGrey);

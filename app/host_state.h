@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <cstdint>
 
+#include "app/panel_render.h"
+
 class FrontPanelDialog;
 class OffscreenSurface;
 
@@ -25,16 +27,15 @@ struct WindowRect {
     int width() const { return right - left; }
     int height() const { return bottom - top; }
     QRect toQRect() const { return QRect(left, top, width(), height()); }
+    static constexpr WindowRect Of(const QRect& r) {
+        return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    }
     friend bool operator==(const WindowRect&, const WindowRect&) = default;
 };
 
-constexpr WindowRect kNormalLcdRect{79, 78, 323, 142};
-constexpr WindowRect kTurnedLcdRect{204, 169, 448, 233};
-
-// The frame around the LCD: 6 pixels left and right, 5 above, 3 below.
-inline QRect FrameRectFor(const WindowRect& lcd) {
-    return QRect(lcd.left - 6, lcd.top - 5, lcd.width() + 12, lcd.height() + 8);
-}
+// The LCD's place in each layout, where the panel's renderer draws it.
+constexpr WindowRect kNormalLcdRect = WindowRect::Of(PanelLcdRect(0));
+constexpr WindowRect kTurnedLcdRect = WindowRect::Of(PanelLcdRect(1));
 
 extern FrontPanelDialog* frontPanel;
 extern WindowRect lcdRect;
