@@ -220,7 +220,7 @@ void FrontPanelDialog::ApplySkin(int pictureId, int regionId) {
 
 void FrontPanelDialog::SizeToSkin() {
     const double zoom = ZoomFactor(zoomPercent_);
-    setFixedSize(ScaledSize(QSize(skin_->width(), skin_->height()), zoom));
+    setFixedSize(ScaledPanelRect(QRect(0, 0, skin_->width(), skin_->height()), zoom).size());
     setMask(ScaledRegion(skin_->region(), zoom));
 }
 
@@ -570,7 +570,7 @@ void FrontPanelDialog::RepaintNow(const QRect& area) {
 
 bool FrontPanelDialog::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip && linkPanel_->ShowToolTip(*static_cast<QHelpEvent*>(event), layoutTurned,
-                                                                  zoomPercent_ / 100.0))
+                                                                  ZoomFactor(zoomPercent_)))
         return true;
     return QDialog::event(event);
 }

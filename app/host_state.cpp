@@ -54,24 +54,9 @@ QPoint DragTarget(QPoint windowAtPress, QPoint cursorAtPress, QPoint cursorNow) 
     return QPoint(std::max(0, moved.x()), std::max(0, moved.y()));
 }
 
-namespace {
-
-int Scaled(int v, double zoom) { return int(std::lround(v * zoom)); }
-
-}  // namespace
-
-QSize ScaledSize(QSize size, double zoom) {
-    return QSize(Scaled(size.width(), zoom), Scaled(size.height(), zoom));
-}
-
 QRegion ScaledRegion(const QRegion& region, double zoom) {
     QRegion scaled;
-    for (const QRect& r : region) {
-        const int left = Scaled(r.left(), zoom);
-        const int top = Scaled(r.top(), zoom);
-        scaled += QRect(left, top, Scaled(r.left() + r.width(), zoom) - left,
-                        Scaled(r.top() + r.height(), zoom) - top);
-    }
+    for (const QRect& r : region) scaled += ScaledPanelRect(r, zoom);
     return scaled;
 }
 

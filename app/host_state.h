@@ -6,7 +6,6 @@
 #include <QPoint>
 #include <QRect>
 #include <QRegion>
-#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -62,10 +61,8 @@ QPoint DragTarget(QPoint windowAtPress, QPoint cursorAtPress, QPoint cursorNow);
 
 // The window's zoom as a factor: 100 % is 1.
 constexpr double ZoomFactor(int percent) { return percent / 100.0; }
-// A size, and a window shape, at `zoom`; each rectangle's edges rounded on
-// their own as the panel's rectangles are, so shapes and pictures agree.
-// Both are unchanged at zoom 1.
-QSize ScaledSize(QSize size, double zoom);
+// A window shape at `zoom`: each rectangle by ScaledPanelRect, so shapes and
+// pictures agree; unchanged at zoom 1.
 QRegion ScaledRegion(const QRegion& region, double zoom);
 // The smallest rectangle of logical pixels that covers `device` (device
 // pixels at `ratio` per logical pixel): what to repaint for it.

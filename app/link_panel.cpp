@@ -67,9 +67,7 @@ void LinkPanel::Watch() {
 }
 
 bool LinkPanel::ShowToolTip(const QHelpEvent& event, int layout, double zoom) {
-    const QRect lamp = PanelLampRect(layout).adjusted(-3, -3, 3, 3);
-    const QRect onScreen(int(lamp.x() * zoom), int(lamp.y() * zoom), int(lamp.width() * zoom),
-                         int(lamp.height() * zoom));
+    const QRect onScreen = ScaledPanelRect(PanelLampRect(layout).adjusted(-3, -3, 3, 3), zoom);
     if (!onScreen.contains(event.pos())) return false;
     const int64_t now = LinkClockMs();
     const std::string text = DescribeLink(CurrentLinkState(now), CurrentLinkStatus(), now);
