@@ -147,7 +147,7 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     lcdAccess_->setAccessibleDescription(QStringLiteral("The counter's LCD"));
     lcdAccess_->setAttribute(Qt::WA_TransparentForMouseEvents);
     lcdAccess_->setAttribute(Qt::WA_NoSystemBackground);
-    lcdAccess_->setGeometry(LogicalCover(ScaledLcdRect(layoutTurned, DeviceScale()), devicePixelRatioF()));
+    lcdAccess_->setGeometry(LcdCover());
 
     frontPanel = this;
     recorder_ = std::make_unique<SessionRecorder>();
@@ -541,26 +541,31 @@ QImage FrontPanelDialog::PresentationOf(const QImage& handedOver) const {
     return LcdShownTurned() ? TurnLcdPicture(handedOver) : handedOver;
 }
 
+QRect FrontPanelDialog::LcdCover() const {
+    return LogicalCover(ScaledLcdRect(layoutTurned, DeviceScale()), devicePixelRatioF());
+}
+
 void FrontPanelDialog::HandOverLcd() {
-    handedOver_ = CopyLcdSurface();
+    // Expanded once: the picture shown and the text spoken come from the same pixels.
+    const auto picture = std::make_unique<LcdPicture>();  // 62 KB: kept off the stack
+    handedOver_ = CopyLcdSurface(*picture);
     // The LCD speaks through an empty child laid over it.
     if (lcdAccess_ != nullptr) {
-        lcdAccess_->setGeometry(LogicalCover(ScaledLcdRect(layoutTurned, DeviceScale()), devicePixelRatioF()));
-        lcdAccess_->setAccessibleName(LcdSpokenText(handedOver_));
+        lcdAccess_->setGeometry(LcdCover());
+        lcdAccess_->setAccessibleName(LcdSpokenText(*picture));
     }
     if (LcdShownTurned()) {
         presented_ = TurnLcdPicture(handedOver_);  // the frame is left as it is
-        RepaintNow(LogicalCover(ScaledLcdRect(layoutTurned, DeviceScale()), devicePixelRatioF()));
+        RepaintNow(LcdCover());
         return;
     }
-    const double scale = DeviceScale();
-    QRect area = ScaledLcdRect(layoutTurned, scale);
+    QRect area = LcdCover();
     if (fw.bootState == 0) {
         frame_->Fill(0, 0, frame_->width(), 80, kFrameLitGrey);
-        area = ScaledFrameRect(layoutTurned, scale);
+        area = LogicalCover(ScaledFrameRect(layoutTurned, DeviceScale()), devicePixelRatioF());
     }
     presented_ = handedOver_;
-    RepaintNow(LogicalCover(area, devicePixelRatioF()));
+    RepaintNow(area);
 }
 
 void FrontPanelDialog::RepaintNow(const QRect& area) {

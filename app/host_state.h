@@ -14,6 +14,7 @@
 
 class FrontPanelDialog;
 class OffscreenSurface;
+struct LcdPicture;
 
 // A rectangle in window pixels with exclusive right and bottom, the way the
 // layout tables give them: (79, 78)-(323, 142) is 244 x 64.
@@ -53,7 +54,7 @@ bool RestartSwitchGiven(const QStringList& args);
 // What the LCD picture (244 x 64, as handed over) says, for screen
 // readers: the recognised text rows, one per line, without the LCD's own
 // symbols (icons, the menu arrow).
-QString LcdSpokenText(const QImage& lcd);
+QString LcdSpokenText(const LcdPicture& lcd);
 
 // Where a dragged window goes: its position at the press moved by the
 // cursor's travel since the press, never left of or above screen pixel 0.
