@@ -57,12 +57,6 @@ void SayRecordingNeedsDemoMode() {
                    QStringLiteral("Record Script"));
 }
 
-bool KnownZoom(int percent) {
-    for (int z : kZoomLevels)
-        if (z == percent) return true;
-    return false;
-}
-
 bool DisplaySwivelled() { return fw.displayTurned == 1 && fw.swivelMode == 1; }
 
 bool LcdShownTurned() { return LcdReadsTurned(fw.displayTurned, fw.swivelMode, layoutTurned); }
