@@ -46,8 +46,6 @@
 namespace {
 
 constexpr QRgb kSurfaceCreateGrey = qRgb(192, 192, 192);
-constexpr QRgb kUnlitGrey = qRgb(140, 140, 140);
-constexpr QRgb kFrameGrey = qRgb(170, 170, 170);
 constexpr QPoint kHintPosition(345, 222);
 constexpr int kHintRightLimit = kPanelPictureWidth - 6;
 
@@ -59,17 +57,9 @@ void SayRecordingNeedsDemoMode() {
                    QStringLiteral("Record Script"));
 }
 
-bool KnownZoom(int percent) {
-    for (int z : kZoomLevels)
-        if (z == percent) return true;
-    return false;
-}
-
 bool DisplaySwivelled() { return fw.displayTurned == 1 && fw.swivelMode == 1; }
 
-// Swivelled in the upright layout: the LCD reads upside down. In the turned
-// layout the panel is already upside down, so the LCD reads upright.
-bool LcdShownTurned() { return DisplaySwivelled() && layoutTurned == 0; }
+bool LcdShownTurned() { return LcdReadsTurned(fw.displayTurned, fw.swivelMode, layoutTurned); }
 
 QIcon LoadIcon() {
     QSvgRenderer renderer(QStringLiteral(GEIGERSIM_QRC_PREFIX "icon.svg"));
@@ -98,10 +88,6 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     setWindowTitle(QStringLiteral("REZ12832Uzi"));
     setWindowIcon(LoadIcon());
 
-    // The upright panel picture.
-    QSize pictureSize;
-    LoadPanelBitmap(kBitmap164, &panel_, &pictureSize);
-
     // No caption, no frame: the panel is the window. Where the platform
     // composes windows the corners around the rounded case are see-through;
     // elsewhere the artwork fills every pixel the shape leaves.
@@ -127,10 +113,10 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     lcdRect_ = kNormalLcdRect;
     lcdRect = lcdRect_;
 
-    const QRect frameArea = FrameRectFor(lcdRect_);
+    const QRect frameArea = PanelFrameRect(0);
     frame_ = std::make_unique<OffscreenSurface>(frameArea.x(), frameArea.y(), frameArea.width(),
                                                 frameArea.height(), kSurfaceCreateGrey);
-    frame_->Fill(0, 0, frameArea.width(), 80, kUnlitGrey);
+    frame_->Fill(0, 0, frameArea.width(), 80, kFrameUnlitGrey);
     frameSurface = frame_.get();
     LcdSurfaceCreate();
     handedOver_ = CopyLcdSurface();
@@ -155,7 +141,7 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     lcdAccess_->setAccessibleDescription(QStringLiteral("The counter's LCD"));
     lcdAccess_->setAttribute(Qt::WA_TransparentForMouseEvents);
     lcdAccess_->setAttribute(Qt::WA_NoSystemBackground);
-    lcdAccess_->setGeometry(LogicalCover(ScaledLcdRect(layoutTurned, DeviceScale()), devicePixelRatioF()));
+    lcdAccess_->setGeometry(LcdCover());
 
     frontPanel = this;
     recorder_ = std::make_unique<SessionRecorder>();
@@ -165,6 +151,8 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     portSettings = PortSettings{};
     ChooseHintFont();
     SetZoom(launchOptions.zoomPercent);
+    // The upright panel picture, at the zoom just set, so the first paint finds it ready.
+    EnsurePicture();
 }
 
 FrontPanelDialog::~FrontPanelDialog() {
@@ -214,12 +202,7 @@ void FrontPanelDialog::CreateKeySet(bool turned) {
 }
 
 void FrontPanelDialog::ApplySkin(int pictureId, int regionId) {
-    QPixmap picture;
-    QSize pictureSize;
-    if (LoadPanelBitmap(pictureId, &picture, &pictureSize) && !picture.isNull()) {
-        panel_ = picture;
-        panelScale_ = 0;  // rendered again for the screen at the next paint
-    }
+    EnsurePicture();  // once, for the layout and screen the repaint below uses
 
     auto skin = std::make_unique<SkinImage>(regionId, pictureId);
     if (skin->loaded()) skin_ = std::move(skin);
@@ -231,7 +214,7 @@ void FrontPanelDialog::ApplySkin(int pictureId, int regionId) {
 
 void FrontPanelDialog::SizeToSkin() {
     const double zoom = ZoomFactor(zoomPercent_);
-    setFixedSize(ScaledSize(QSize(skin_->width(), skin_->height()), zoom));
+    setFixedSize(ScaledPanelRect(QRect(0, 0, skin_->width(), skin_->height()), zoom).size());
     setMask(ScaledRegion(skin_->region(), zoom));
 }
 
@@ -542,7 +525,7 @@ void FrontPanelDialog::ReturnToStartState() {
     powerKeySeen = 0;
     startHint = 1;
     if (layoutTurned != 0) SetLayout(0);
-    frame_->Fill(0, 0, frame_->width(), 80, kUnlitGrey);
+    frame_->Fill(0, 0, frame_->width(), 80, kFrameUnlitGrey);
     handedOver_ = CopyLcdSurface();
     presented_ = handedOver_;
     RepaintNow(rect());
@@ -552,26 +535,31 @@ QImage FrontPanelDialog::PresentationOf(const QImage& handedOver) const {
     return LcdShownTurned() ? TurnLcdPicture(handedOver) : handedOver;
 }
 
+QRect FrontPanelDialog::LcdCover() const {
+    return LogicalCover(ScaledLcdRect(layoutTurned, DeviceScale()), devicePixelRatioF());
+}
+
 void FrontPanelDialog::HandOverLcd() {
-    handedOver_ = CopyLcdSurface();
+    // Expanded once: the picture shown and the text spoken come from the same pixels.
+    const auto picture = std::make_unique<LcdPicture>();  // 62 KB: kept off the stack
+    handedOver_ = CopyLcdSurface(*picture);
     // The LCD speaks through an empty child laid over it.
     if (lcdAccess_ != nullptr) {
-        lcdAccess_->setGeometry(LogicalCover(ScaledLcdRect(layoutTurned, DeviceScale()), devicePixelRatioF()));
-        lcdAccess_->setAccessibleName(LcdSpokenText(handedOver_));
+        lcdAccess_->setGeometry(LcdCover());
+        lcdAccess_->setAccessibleName(LcdSpokenText(*picture));
     }
     if (LcdShownTurned()) {
         presented_ = TurnLcdPicture(handedOver_);  // the frame is left as it is
-        RepaintNow(LogicalCover(ScaledLcdRect(layoutTurned, DeviceScale()), devicePixelRatioF()));
+        RepaintNow(LcdCover());
         return;
     }
-    const double scale = DeviceScale();
-    QRect area = ScaledLcdRect(layoutTurned, scale);
+    QRect area = LcdCover();
     if (fw.bootState == 0) {
-        frame_->Fill(0, 0, frame_->width(), 80, kFrameGrey);
-        area = ScaledFrameRect(layoutTurned, scale);
+        frame_->Fill(0, 0, frame_->width(), 80, kFrameLitGrey);
+        area = LogicalCover(ScaledFrameRect(layoutTurned, DeviceScale()), devicePixelRatioF());
     }
     presented_ = handedOver_;
-    RepaintNow(LogicalCover(area, devicePixelRatioF()));
+    RepaintNow(area);
 }
 
 void FrontPanelDialog::RepaintNow(const QRect& area) {
@@ -581,7 +569,7 @@ void FrontPanelDialog::RepaintNow(const QRect& area) {
 
 bool FrontPanelDialog::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip && linkPanel_->ShowToolTip(*static_cast<QHelpEvent*>(event), layoutTurned,
-                                                                  zoomPercent_ / 100.0))
+                                                                  ZoomFactor(zoomPercent_)))
         return true;
     return QDialog::event(event);
 }

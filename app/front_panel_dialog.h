@@ -107,6 +107,9 @@ private:
     // What the LCD shows for a handed-over picture in the current state.
     QImage PresentationOf(const QImage& handedOver) const;
     void RepaintNow(const QRect& area);
+    // The logical pixels the LCD covers now: where its stand-in for screen
+    // readers lies and what a hand-over repaints.
+    QRect LcdCover() const;
     // Device pixels per panel pixel: the zoom times the screen's ratio.
     double DeviceScale() const;
     // Renders the panel picture for the current layout and scale when either changed.

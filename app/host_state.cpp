@@ -28,14 +28,9 @@ bool RestartSwitchGiven(const QStringList& args) {
     return name.indexOf(QStringLiteral("Restart")) > 0;
 }
 
-QString LcdSpokenText(const QImage& lcd) {
-    static LcdPicture picture;  // 62 KB: kept off the stack
-    const QImage source = lcd.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < kLcdScreenHeight; ++y)
-        for (int x = 0; x < kLcdScreenWidth; ++x)
-            picture.pixels[y][x] = x < source.width() && y < source.height() ? source.pixel(x, y) & 0xFFFFFFu : 0;
+QString LcdSpokenText(const LcdPicture& lcd) {
     LcdTextLine lines[kLcdTextLinesMax];
-    const uint8_t n = LcdReadText(picture, lines, kLcdTextLinesMax);
+    const uint8_t n = LcdReadText(lcd, lines, kLcdTextLinesMax);
     QStringList rows;
     for (uint8_t i = 0; i < n; ++i) {
         QString row;
@@ -54,24 +49,9 @@ QPoint DragTarget(QPoint windowAtPress, QPoint cursorAtPress, QPoint cursorNow) 
     return QPoint(std::max(0, moved.x()), std::max(0, moved.y()));
 }
 
-namespace {
-
-int Scaled(int v, double zoom) { return int(std::lround(v * zoom)); }
-
-}  // namespace
-
-QSize ScaledSize(QSize size, double zoom) {
-    return QSize(Scaled(size.width(), zoom), Scaled(size.height(), zoom));
-}
-
 QRegion ScaledRegion(const QRegion& region, double zoom) {
     QRegion scaled;
-    for (const QRect& r : region) {
-        const int left = Scaled(r.left(), zoom);
-        const int top = Scaled(r.top(), zoom);
-        scaled += QRect(left, top, Scaled(r.left() + r.width(), zoom) - left,
-                        Scaled(r.top() + r.height(), zoom) - top);
-    }
+    for (const QRect& r : region) scaled += ScaledPanelRect(r, zoom);
     return scaled;
 }
 

@@ -6,13 +6,15 @@
 #include <QPoint>
 #include <QRect>
 #include <QRegion>
-#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 
+#include "app/panel_render.h"
+
 class FrontPanelDialog;
 class OffscreenSurface;
+struct LcdPicture;
 
 // A rectangle in window pixels with exclusive right and bottom, the way the
 // layout tables give them: (79, 78)-(323, 142) is 244 x 64.
@@ -25,16 +27,15 @@ struct WindowRect {
     int width() const { return right - left; }
     int height() const { return bottom - top; }
     QRect toQRect() const { return QRect(left, top, width(), height()); }
+    static constexpr WindowRect Of(const QRect& r) {
+        return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    }
     friend bool operator==(const WindowRect&, const WindowRect&) = default;
 };
 
-constexpr WindowRect kNormalLcdRect{79, 78, 323, 142};
-constexpr WindowRect kTurnedLcdRect{204, 169, 448, 233};
-
-// The frame around the LCD: 6 pixels left and right, 5 above, 3 below.
-inline QRect FrameRectFor(const WindowRect& lcd) {
-    return QRect(lcd.left - 6, lcd.top - 5, lcd.width() + 12, lcd.height() + 8);
-}
+// The LCD's place in each layout, where the panel's renderer draws it.
+constexpr WindowRect kNormalLcdRect = WindowRect::Of(PanelLcdRect(0));
+constexpr WindowRect kTurnedLcdRect = WindowRect::Of(PanelLcdRect(1));
 
 extern FrontPanelDialog* frontPanel;
 extern WindowRect lcdRect;
@@ -53,7 +54,7 @@ bool RestartSwitchGiven(const QStringList& args);
 // What the LCD picture (244 x 64, as handed over) says, for screen
 // readers: the recognised text rows, one per line, without the LCD's own
 // symbols (icons, the menu arrow).
-QString LcdSpokenText(const QImage& lcd);
+QString LcdSpokenText(const LcdPicture& lcd);
 
 // Where a dragged window goes: its position at the press moved by the
 // cursor's travel since the press, never left of or above screen pixel 0.
@@ -61,10 +62,8 @@ QPoint DragTarget(QPoint windowAtPress, QPoint cursorAtPress, QPoint cursorNow);
 
 // The window's zoom as a factor: 100 % is 1.
 constexpr double ZoomFactor(int percent) { return percent / 100.0; }
-// A size, and a window shape, at `zoom`; each rectangle's edges rounded on
-// their own as the panel's rectangles are, so shapes and pictures agree.
-// Both are unchanged at zoom 1.
-QSize ScaledSize(QSize size, double zoom);
+// A window shape at `zoom`: each rectangle by ScaledPanelRect, so shapes and
+// pictures agree; unchanged at zoom 1.
 QRegion ScaledRegion(const QRegion& region, double zoom);
 // The smallest rectangle of logical pixels that covers `device` (device
 // pixels at `ratio` per logical pixel): what to repaint for it.

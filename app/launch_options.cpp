@@ -1,8 +1,6 @@
 #include "app/launch_options.h"
 
 #include <QCommandLineParser>
-#include <algorithm>
-#include <iterator>
 
 #include "app/host_state.h"
 #include "geigersim_version.h"
@@ -161,7 +159,7 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
         QString text = parser.value(zoom);
         if (text.endsWith(u'%')) text.chop(1);
         const int percent = text.toInt(&ok);
-        if (!ok || std::find(std::begin(kZoomLevels), std::end(kZoomLevels), percent) == std::end(kZoomLevels))
+        if (!ok || !KnownZoom(percent))
             return Fail(QStringLiteral("bad zoom '%1' (use 100, 150, 200 or 300)").arg(parser.value(zoom)));
         parsed.zoomPercent = percent;
     }
@@ -173,7 +171,7 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
         if (parsed.port.isEmpty()) return Fail(QStringLiteral("--baud goes with --port"));
         bool ok = false;
         const int rate = parser.value(baud).toInt(&ok);
-        if (!ok || std::find(std::begin(kRates), std::end(kRates), rate) == std::end(kRates))
+        if (!ok || IndexForRate(rate) < 0)
             return Fail(QStringLiteral("bad rate '%1'").arg(parser.value(baud)));
         parsed.baud = rate;
     }

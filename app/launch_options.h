@@ -39,3 +39,9 @@ struct LaunchDecision {
 // window offers, for --zoom and the menu.
 LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* options);
 constexpr int kZoomLevels[] = {100, 150, 200, 300};
+// Whether percent is one of them; --zoom and the window take no other.
+constexpr bool KnownZoom(int percent) {
+    for (int z : kZoomLevels)
+        if (z == percent) return true;
+    return false;
+}

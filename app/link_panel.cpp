@@ -31,6 +31,10 @@ void RealNotice(QWidget* parent, const QString& text) {
 
 NoticeFunction gNotice = RealNotice;
 
+void SayCannotLogCounts(const std::string& error) {
+    ShowMessageBox(QStringLiteral("Cannot log counts: %1").arg(QString::fromStdString(error)), QStringLiteral("error"));
+}
+
 }  // namespace
 
 NoticeFunction SetNoticeFunction(NoticeFunction fn) {
@@ -67,9 +71,7 @@ void LinkPanel::Watch() {
 }
 
 bool LinkPanel::ShowToolTip(const QHelpEvent& event, int layout, double zoom) {
-    const QRect lamp = PanelLampRect(layout).adjusted(-3, -3, 3, 3);
-    const QRect onScreen(int(lamp.x() * zoom), int(lamp.y() * zoom), int(lamp.width() * zoom),
-                         int(lamp.height() * zoom));
+    const QRect onScreen = ScaledPanelRect(PanelLampRect(layout).adjusted(-3, -3, 3, 3), zoom);
     if (!onScreen.contains(event.pos())) return false;
     const int64_t now = LinkClockMs();
     const std::string text = DescribeLink(CurrentLinkState(now), CurrentLinkStatus(), now);
@@ -88,9 +90,7 @@ void LinkPanel::ToggleCountLog() {
                                                       QFileDialog::DontConfirmOverwrite);  // it appends
     if (path.isEmpty()) return;
     std::string error;
-    if (!StartCountLog(path.toStdString(), error))
-        ShowMessageBox(QStringLiteral("Cannot log counts: %1").arg(QString::fromStdString(error)),
-                       QStringLiteral("error"));
+    if (!StartCountLog(path.toStdString(), error)) SayCannotLogCounts(error);
 }
 
 void ApplyLinkLaunchOptions(const LaunchOptions& options) {
@@ -99,12 +99,10 @@ void ApplyLinkLaunchOptions(const LaunchOptions& options) {
         ShowMessageBox(QStringLiteral("Cannot trace the link: %1").arg(QString::fromStdString(error)),
                        QStringLiteral("error"));
     if (!options.logCounts.isEmpty() && !StartCountLog(options.logCounts.toStdString(), error))
-        ShowMessageBox(QStringLiteral("Cannot log counts: %1").arg(QString::fromStdString(error)),
-                       QStringLiteral("error"));
+        SayCannotLogCounts(error);
     if (options.port.isEmpty()) return;
     PortSettings chosen = portSettings;
-    for (int i = 0; i < kRateCount; ++i)
-        if (kRates[i] == options.baud) chosen.rateIndex = i;
+    if (const int index = IndexForRate(options.baud); index >= 0) chosen.rateIndex = index;
     chosen.devicePath = options.port.toStdString();  // "COM3" is told apart as the dialog's field does
     ChooseOtherPort(chosen);
 }

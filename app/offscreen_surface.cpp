@@ -25,6 +25,10 @@ void OffscreenSurface::Fill(int left, int top, int right, int bottom, QRgb colou
 
 QImage CopyLcdSurface() {
     auto picture = std::make_unique<LcdPicture>();
-    LcdExpand(LcdSurface, *picture);
-    return LcdImage(*picture);
+    return CopyLcdSurface(*picture);
+}
+
+QImage CopyLcdSurface(LcdPicture& expanded) {
+    LcdExpand(LcdSurface, expanded);
+    return LcdImage(expanded);
 }

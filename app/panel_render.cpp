@@ -67,10 +67,6 @@ void PaintLamp(QPainter& painter, const QRect& box, PanelLamp lamp, double scale
 
 }  // namespace
 
-QRect PanelLcdRect(int layout) {
-    return layout == 0 ? QRect(79, 78, 244, 64) : QRect(204, 169, 244, 64);
-}
-
 QRect PanelFrameRect(int layout) {
     const QRect lcd = PanelLcdRect(layout);
     return QRect(lcd.left() - 6, lcd.top() - 5, lcd.width() + 12, lcd.height() + 8);

@@ -41,7 +41,9 @@ struct PanelScene {
 };
 
 // Where things lie, in panel pixels (right and bottom exclusive).
-QRect PanelLcdRect(int layout);
+constexpr QRect PanelLcdRect(int layout) {
+    return layout == 0 ? QRect(79, 78, 244, 64) : QRect(204, 169, 244, 64);
+}
 QRect PanelFrameRect(int layout);  // 6 pixels left and right of the LCD, 5 above, 3 below
 QRect PanelLampRect(int layout);
 // The case's outer edge (its rim with the rim's stroke), in units of `scale`

@@ -1,12 +1,9 @@
 #include "app/skin_image.h"
 
 #include <QFile>
-#include <QPainter>
-#include <QSvgRenderer>
 #include <cstdint>
 #include <initializer_list>
 
-#include "app/panel_render.h"
 #include "app/resource_ids.h"
 
 namespace {
@@ -56,20 +53,6 @@ bool ParseRegionData(const QByteArray& data, QRegion* out) {
     return true;
 }
 
-bool LoadPanelBitmap(int bitmapId, QPixmap* picture, QSize* size) {
-    if (bitmapId == kBitmap146) {
-        *picture = QPixmap();
-        *size = QSize(kInitialSkinWidth, kInitialSkinHeight);
-        return true;
-    }
-    if (bitmapId != kBitmap164 && bitmapId != kBitmap163) return false;
-    const QImage rendered = RenderPanelArtwork(bitmapId == kBitmap164 ? 0 : 1, 1.0);
-    if (rendered.isNull()) return false;
-    *picture = QPixmap::fromImage(rendered);
-    *size = rendered.size();
-    return true;
-}
-
 bool LoadRegionResource(int regionId, QRegion* out) {
     if (regionId != kRegion143) return false;
     QFile file(QStringLiteral(GEIGERSIM_QRC_PREFIX "region143.bin"));
@@ -80,10 +63,15 @@ bool LoadRegionResource(int regionId, QRegion* out) {
 }
 
 SkinImage::SkinImage(int regionId, int bitmapId) {
-    QSize size;
-    if (!LoadPanelBitmap(bitmapId, &picture_, &size)) return;
-    width_ = size.width();
-    height_ = size.height();
+    if (bitmapId == kBitmap146) {
+        width_ = kInitialSkinWidth;
+        height_ = kInitialSkinHeight;
+    } else if (bitmapId == kBitmap164 || bitmapId == kBitmap163) {
+        width_ = kPanelPictureWidth;
+        height_ = kPanelPictureHeight;
+    } else {
+        return;
+    }
     if (!LoadRegionResource(regionId, &region_)) return;
     loaded_ = true;
 }

@@ -76,6 +76,11 @@ int RateForIndex(int rateIndex) {
     return kRates[rateIndex];
 }
 
+int IndexForRate(int rate) {
+    const int* found = std::find(kRates, kRates + kRateCount, rate);
+    return found != kRates + kRateCount ? int(found - kRates) : -1;
+}
+
 PortChoice ParsePortName(const std::string& name) {
     const size_t first = name.find_first_not_of(" \t");
     if (first == std::string::npos) return PortChoice{};

@@ -23,6 +23,8 @@ constexpr int kRateCount = 15;
 extern const int kRates[kRateCount];
 // The rate the port opens at for a rate index; 115200 for an index off the list.
 int RateForIndex(int rateIndex);
+// The index of a rate in kRates; -1 for a rate off the list.
+int IndexForRate(int rate);
 
 // portNumber of a device chosen by a path that is no /dev/ttyS device: above
 // every COM number, so the menu marks "Other Port".

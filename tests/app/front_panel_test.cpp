@@ -25,6 +25,7 @@
 #include "platform/lcd.h"
 #include "platform/show_lcd.h"
 #include "../link/pty_device.h"
+#include "menu_probe.h"
 
 namespace {
 
@@ -48,15 +49,6 @@ void ClickKey(ShapedKeyButton* key) {
     QTest::mouseClick(key, Qt::LeftButton, {}, key->rect().center());
 }
 
-QList<QAction*> AllActions(QMenu* menu) {
-    QList<QAction*> all;
-    for (QAction* a : menu->actions()) {
-        if (a->menu() != nullptr) all += AllActions(a->menu());
-        else if (!a->isSeparator()) all << a;
-    }
-    return all;
-}
-
 // Pixels inside the window's shape but clear of the case (more than a pixel
 // outside its outline) that are dark: what a plain X screen would show as
 // dark corners or strips.
@@ -74,13 +66,6 @@ int DarkAroundTheCase(const QImage& shown, const QRegion& shape, double scale) {
             if (!near && qAlpha(p) > 0 && qGray(p) < 128) ++dark;
         }
     return dark;
-}
-
-QList<int> CheckedIds(QMenu* menu) {
-    QList<int> ids;
-    for (QAction* a : AllActions(menu))
-        if (a->isChecked() && !IsOwnCommand(a->data().toInt())) ids << a->data().toInt();
-    return ids;
 }
 
 }  // namespace

@@ -9,11 +9,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QtTest>
-#include <chrono>
-#include <thread>
 
 #include "../link/link_wait.h"
 #include "../link/pty_device.h"
+#include "menu_probe.h"
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
 #include "app/popup_menu.h"
@@ -78,15 +77,6 @@ int RunScripted(QDialog& dialog) {
     if (script.stopBitIndex >= 0) port->stopBitList()->setCurrentIndex(script.stopBitIndex);
     (script.accept ? port->okButton() : port->cancelButton())->click();
     return port->result();
-}
-
-QList<int> CheckedIds(QMenu* menu) {
-    QList<int> ids;
-    for (QAction* a : menu->actions()) {
-        if (a->menu() != nullptr) ids += CheckedIds(a->menu());
-        else if (a->isChecked() && !IsOwnCommand(a->data().toInt())) ids << a->data().toInt();
-    }
-    return ids;
 }
 
 bool openerAnswer = true;

@@ -9,12 +9,11 @@
 #include <QTemporaryDir>
 #include <QToolTip>
 #include <QtTest>
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "../link/link_wait.h"
 #include "../link/pty_device.h"
+#include "menu_probe.h"
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
 #include "app/launch_options.h"
@@ -34,14 +33,6 @@ QStringList notices;
 void RecordNotice(QWidget*, const QString& text) { notices << text; }
 QStringList messages;
 void RecordMessage(const QString& text, const QString&) { messages << text; }
-
-bool Checked(QMenu* menu, int id) {
-    for (QAction* a : menu->actions()) {
-        if (a->menu() != nullptr && Checked(a->menu(), id)) return true;
-        if (a->data().toInt() == id && a->isChecked()) return true;
-    }
-    return false;
-}
 
 }  // namespace
 
@@ -74,7 +65,7 @@ private slots:
         ApplyLinkLaunchOptions(options);  // as if chosen in "Other Port"
         QCOMPARE(device.Read(13), std::string("<HEARTBEAT1>>"));
         QCOMPARE(portSettings.rateIndex, 5);
-        QVERIFY(Checked(dlg.BuildMenu().get(), kCmdOtherPort));
+        QVERIFY(CheckedIn(dlg.BuildMenu().get(), kCmdOtherPort));
         panel.Watch();
         QCOMPARE(panel.lamp(), PanelLamp::Amber);  // open, nothing yet
         device.Write({129, 44});
@@ -108,10 +99,10 @@ private slots:
         options.logCounts = dir.filePath("c.csv");
         ApplyLinkLaunchOptions(options);
         QVERIFY(CountLogActive());
-        QVERIFY(Checked(dlg.BuildMenu().get(), kCmdLogCounts));
+        QVERIFY(CheckedIn(dlg.BuildMenu().get(), kCmdLogCounts));
         dlg.OnMenuCommand(kCmdLogCounts);
         QVERIFY(!CountLogActive());
-        QVERIFY(!Checked(dlg.BuildMenu().get(), kCmdLogCounts));
+        QVERIFY(!CheckedIn(dlg.BuildMenu().get(), kCmdLogCounts));
 
     }
 

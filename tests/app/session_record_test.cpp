@@ -18,6 +18,7 @@
 #include "platform/clock.h"
 #include "platform/lcd.h"
 #include "tools/run/runner.h"
+#include "menu_probe.h"
 
 #include "../platform/lcd_picture.h"
 
@@ -27,14 +28,6 @@ using lcdtest::SurfacePicture;
 
 QStringList messages;
 void RecordMessage(const QString& text, const QString&) { messages << text; }
-
-bool CheckedIn(QMenu* menu, int commandId) {
-    for (QAction* a : menu->actions()) {
-        if (a->menu() != nullptr && CheckedIn(a->menu(), commandId)) return true;
-        if (a->data().toInt() == commandId && a->isChecked()) return true;
-    }
-    return false;
-}
 
 bool RecordChecked(FrontPanelDialog& dialog) { return CheckedIn(dialog.BuildMenu().get(), kCmdRecordScript); }
 
