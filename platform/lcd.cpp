@@ -121,7 +121,6 @@ void FillScreen(int sx0, int sy0, int sx1, int sy1, Colour colour) {
     // Every fill covers whole LCD columns: a pair of words per step.
     const uint64_t field = RowSpan(sy0, sy1);
     const uint64_t ink = colour == kInk ? field : 0;
-#pragma GCC unroll 4
     for (int x = sx0 / 2; x < sx1 / 2; ++x) PaintPairInk(x, field, ink);
     if (KeepLit())
         for (int sx = sx0; sx < sx1; ++sx) LitPlane()[sx] |= field;
