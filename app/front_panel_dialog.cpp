@@ -28,6 +28,7 @@
 #include "app/session_recorder.h"
 #include "app/shaped_key_button.h"
 #include "app/skin_image.h"
+#include "firmware/driver.h"
 #include "firmware/firmware.h"
 #include "firmware/state.h"
 #include "geigersim_version.h"
@@ -59,7 +60,7 @@ void SayRecordingNeedsDemoMode() {
 
 bool DisplaySwivelled() { return fw.displayTurned == 1 && fw.swivelMode == 1; }
 
-bool LcdShownTurned() { return LcdReadsTurned(fw.displayTurned, fw.swivelMode, layoutTurned); }
+bool LcdShownTurned() { return DriverLcdReadsTurned(layoutTurned); }
 
 QIcon LoadIcon() {
     QSvgRenderer renderer(QStringLiteral(GEIGERSIM_QRC_PREFIX "icon.svg"));
@@ -118,10 +119,9 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
                                                 frameArea.height(), kSurfaceCreateGrey);
     frame_->Fill(0, 0, frameArea.width(), 80, kFrameUnlitGrey);
     frameSurface = frame_.get();
-    LcdSurfaceCreate();
+    StartDevice();
     handedOver_ = CopyLcdSurface();
     presented_ = handedOver_;
-    SetShowLcdHandler(ShowLcdOnPanel, nullptr);
 
     // One timer drives the firmware, by the cadence every host shares.
     halfSecondTimer_.setTimerType(Qt::PreciseTimer);
@@ -143,10 +143,8 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     lcdAccess_->setAttribute(Qt::WA_NoSystemBackground);
     lcdAccess_->setGeometry(LcdCover());
 
-    frontPanel = this;
+    SetMessageBoxParent(this);
     recorder_ = std::make_unique<SessionRecorder>();
-
-    FirmwareHostStart();
 
     portSettings = PortSettings{};
     ChooseHintFont();
@@ -159,7 +157,8 @@ FrontPanelDialog::~FrontPanelDialog() {
     halfSecondTimer_.stop();
     reportTimer_.stop();
     if (CurrentLinkHost() == this) SetLinkHost(nullptr);
-    if (frontPanel == this) frontPanel = nullptr;
+    if (DriverHandsOverTo(this)) DriverSetHandOver(ShowLcdOnPanel, nullptr);
+    if (MessageBoxParent() == this) SetMessageBoxParent(nullptr);
     if (frameSurface == frame_.get()) frameSurface = nullptr;
 }
 
@@ -347,6 +346,8 @@ void FrontPanelDialog::OnMenuCommand(int commandId) {
         case kCmdExit: Exit(); break;
         default: break;
     }
+    // Back in demo mode, a swivelled device turns the panel at once.
+    ApplySwivel();
 }
 
 void FrontPanelDialog::OtherPort() {
@@ -398,7 +399,7 @@ void FrontPanelDialog::HalfSecondEvent() {
         OnKeyCommand(kCmdSelectPower);
     }
     const bool secondTick =
-        FirmwareTimerPeriod(halfSecondEvents_, SessionRecorder::BeforeSecondTick, recorder_.get());
+        DriverPeriod(SessionRecorder::BeforeSecondTick, recorder_.get());
     if (secondTick) CountLogAfterSecond();
     recorder_->Period(secondTick);
 }
@@ -515,12 +516,16 @@ void FrontPanelDialog::StopRecording() { recorder_->Stop(); }
 
 bool FrontPanelDialog::recording() const { return recorder_->active(); }
 
+void FrontPanelDialog::StartDevice() {
+    unsigned seed = 0;
+    const bool seedFixed = RandomSeedFixed(seed);
+    DriverStart({rtcSnapshot, seedFixed, seed, ShowLcdOnPanel, this});
+}
+
 void FrontPanelDialog::ReturnToStartState() {
-    FirmwareReset();
-    FirmwareHostStart();
+    StartDevice();
     // The replay counts periods from 0; restarting the timer also gives the
     // first period its full 500 ms, as at program start.
-    halfSecondEvents_ = 0;
     halfSecondTimer_.start();
     powerKeySeen = 0;
     startHint = 1;
@@ -539,7 +544,14 @@ QRect FrontPanelDialog::LcdCover() const {
     return LogicalCover(ScaledLcdRect(layoutTurned, DeviceScale()), devicePixelRatioF());
 }
 
+void FrontPanelDialog::ApplySwivel() {
+    const uint8_t layout = DriverPanelLayout(layoutTurned);
+    if (layout != layoutTurned) SetLayout(layout);
+}
+
 void FrontPanelDialog::HandOverLcd() {
+    // The panel turns before the picture is placed, so it lands in the new layout.
+    ApplySwivel();
     // Expanded once: the picture shown and the text spoken come from the same pixels.
     const auto picture = std::make_unique<LcdPicture>();  // 62 KB: kept off the stack
     handedOver_ = CopyLcdSurface(*picture);
@@ -554,7 +566,7 @@ void FrontPanelDialog::HandOverLcd() {
         return;
     }
     QRect area = LcdCover();
-    if (fw.bootState == 0) {
+    if (DriverFrameLit() && frame_->image().pixel(0, 0) != kFrameLitGrey) {
         frame_->Fill(0, 0, frame_->width(), 80, kFrameLitGrey);
         area = LogicalCover(ScaledFrameRect(layoutTurned, DeviceScale()), devicePixelRatioF());
     }
@@ -597,20 +609,6 @@ void FrontPanelDialog::paintEvent(QPaintEvent*) {
         }
     }
     painter.restore();
-
-    // Demo mode: choosing "Swivel" turns the panel (never back).
-    if (realMode == 0 && fw.swivelMode == 1) {
-        if (layoutTurned == 1) {
-            SetLayout(1);  // only re-sets the LCD rectangle
-        } else if (!turnPending_) {
-            // Resizing the window is not allowed inside its own paint.
-            turnPending_ = true;
-            QTimer::singleShot(0, this, [this] {
-                turnPending_ = false;
-                SetLayout(1);
-            });
-        }
-    }
 
     painter.save();
     painter.scale(1 / ratio, 1 / ratio);
@@ -683,10 +681,10 @@ void FrontPanelDialog::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void ShowLcdOnPanel(void*) {
-    if (frontPanel == nullptr) {
+void ShowLcdOnPanel(void* context) {
+    if (context == nullptr) {
         ShowMessageBox(QStringLiteral("Could not display graph!"));
         return;
     }
-    frontPanel->HandOverLcd();
+    static_cast<FrontPanelDialog*>(context)->HandOverLcd();
 }

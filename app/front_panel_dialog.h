@@ -102,6 +102,12 @@ private:
     void RecordScript();
     // The firmware and the window as the window's initialisation leaves them.
     void ReturnToStartState();
+    // A fresh device behind the window: the start clock and seed kept, the
+    // hand-over coming here.
+    void StartDevice();
+    // Demo mode's swivel rule, applied where the layout may change: at each
+    // hand-over and after a menu command.
+    void ApplySwivel();
     // A key event, recorded.
     void PressKey(uint8_t key);
     // What the LCD shows for a handed-over picture in the current state.
@@ -145,10 +151,8 @@ private:
     QTimer reportTimer_;
     LinkPanel* linkPanel_ = nullptr;  // a child: the lamp, the watch over the line
     QWidget* lcdAccess_ = nullptr;    // a child over the LCD, named by its text
-    uint64_t halfSecondEvents_ = 0;
     int skinApplications_ = 0;
     bool inPaint_ = false;
-    bool turnPending_ = false;
     QFont hintFont_;
     std::unique_ptr<SessionRecorder> recorder_;
 };

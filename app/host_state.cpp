@@ -5,11 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/front_panel_dialog.h"
+#include <QWidget>
 #include "platform/lcd.h"
 #include "platform/lcd_text.h"
 
-FrontPanelDialog* frontPanel = nullptr;
 WindowRect lcdRect = kNormalLcdRect;
 OffscreenSurface* frameSurface = nullptr;
 uint8_t startHint = 1;
@@ -70,14 +69,16 @@ bool SeeThroughWindowWanted(const QString& platformName) {
 
 namespace {
 
+QWidget* gMessageBoxParent = nullptr;
+
 void RealMessageBox(const QString& text, const QString& caption) {
     // Owned by the panel, so it stays in front of it and blocks it.
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, frontPanel);
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, gMessageBoxParent);
     box.exec();
 }
 
 void RealDetailedMessageBox(const QString& text, const QString& caption, const QString& informative) {
-    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, frontPanel);
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, gMessageBoxParent);
     box.setInformativeText(informative);
     box.exec();
 }
@@ -86,6 +87,9 @@ MessageBoxFunction gMessageBox = RealMessageBox;
 DetailedMessageBoxFunction gDetailedMessageBox = nullptr;
 
 }  // namespace
+
+void SetMessageBoxParent(QWidget* parent) { gMessageBoxParent = parent; }
+QWidget* MessageBoxParent() { return gMessageBoxParent; }
 
 DetailedMessageBoxFunction SetDetailedMessageBoxFunction(DetailedMessageBoxFunction fn) {
     DetailedMessageBoxFunction previous = gDetailedMessageBox;

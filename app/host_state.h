@@ -12,7 +12,7 @@
 
 #include "app/panel_render.h"
 
-class FrontPanelDialog;
+class QWidget;
 class OffscreenSurface;
 struct LcdPicture;
 
@@ -37,7 +37,6 @@ struct WindowRect {
 constexpr WindowRect kNormalLcdRect = WindowRect::Of(PanelLcdRect(0));
 constexpr WindowRect kTurnedLcdRect = WindowRect::Of(PanelLcdRect(1));
 
-extern FrontPanelDialog* frontPanel;
 extern WindowRect lcdRect;
 extern OffscreenSurface* frameSurface;
 extern uint8_t startHint;
@@ -84,6 +83,9 @@ using MessageBoxFunction = void (*)(const QString& text, const QString& caption)
 using DetailedMessageBoxFunction = void (*)(const QString& text, const QString& caption,
                                             const QString& informative);
 DetailedMessageBoxFunction SetDetailedMessageBoxFunction(DetailedMessageBoxFunction fn);
+// The window real message boxes stay in front of (null: none).
+void SetMessageBoxParent(QWidget* parent);
+QWidget* MessageBoxParent();
 // Installs fn (nullptr restores the real message box); returns the previous one.
 MessageBoxFunction SetMessageBoxFunction(MessageBoxFunction fn);
 // An OK-only message box; an empty caption means the application's name.

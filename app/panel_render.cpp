@@ -194,6 +194,3 @@ QImage TurnLcdPicture(const QImage& picture) {
     return turned;
 }
 
-bool LcdReadsTurned(uint8_t displayTurned, uint8_t swivelMode, int layout) {
-    return displayTurned == 1 && swivelMode == 1 && layout == 0;
-}

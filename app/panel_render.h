@@ -85,6 +85,3 @@ QImage ScaledLcdPicture(const QImage& picture, double scale);
 // A 244 x 64 LCD picture as an image, and the same turned by 180 degrees.
 QImage LcdImage(const LcdPicture& picture);
 QImage TurnLcdPicture(const QImage& picture);
-// Whether the LCD reads turned: swivelled while the panel is upright (in the
-// turned layout the panel is upside down already, so the LCD reads upright).
-bool LcdReadsTurned(uint8_t displayTurned, uint8_t swivelMode, int layout);

@@ -3,6 +3,7 @@
 // the runner runs it back to back for days of virtual time.
 #include <benchmark/benchmark.h>
 
+#include "firmware/driver.h"
 #include "firmware/firmware.h"
 #include "platform/clock.h"
 #include "platform/lcd.h"
@@ -11,12 +12,8 @@
 namespace {
 
 void BootDevice(uint8_t displayMode) {
-    FirmwareReset();
-    RtcSetSnapshot(1765000000);
-    RandomSetSeedOverride(true, 7);
-    SetShowLcdHandler(nullptr, nullptr);
-    FirmwareHostStart();
-    DispatchKey(KeySelect);
+    DriverStart({1765000000, true, 7, nullptr, nullptr});
+    DriverPress(KeySelect);
     for (int i = 0; i < 6; ++i) FirmwareHalfSecondService();
     fw.displayMode = displayMode;
     RedrawScreen();

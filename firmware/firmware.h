@@ -12,31 +12,6 @@ void FirmwareHalfSecondService();
 void FirmwareSecondTick();
 bool WakeDisplay();
 
-// ---- Driving the firmware ----------------------------------------------
-// The one cadence every host drives the device by: the window's 500 ms
-// timer, geigersim-run's virtual clock, the test harness and the fuzzers.
-
-// What the window's initialisation leaves the device in: swivel "Normal"
-// and the three start-up holds released. Hosts call it once, after the
-// record is at its load state and before the first timer period.
-void FirmwareHostStart();
-
-// The two services a timer period runs; hosts that observe the calls pass
-// their own, everyone else the firmware's.
-struct FirmwareServices {
-    void (*halfSecondService)();
-    void (*secondTick)();
-};
-inline constexpr FirmwareServices kFirmwareServices{FirmwareHalfSecondService, FirmwareSecondTick};
-
-// One 500 ms timer period. `halfTicks` is the host's count of periods since
-// start (0 before the first) and is advanced here. Every period runs the
-// half-second service; every second period (the count even afterwards) also
-// runs `beforeSecond` (the host's once-a-second input, e.g. a real count;
-// may be null) and then the second tick right after the service. Returns
-// true for a second period.
-bool FirmwareTimerPeriod(uint64_t& halfTicks, void (*beforeSecond)(void* context) = nullptr,
-                         void* context = nullptr, const FirmwareServices& services = kFirmwareServices);
 void TogglePower(uint8_t arg);
 uint8_t ConfigRead(uint16_t address);
 void LoadSettings();

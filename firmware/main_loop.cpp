@@ -208,19 +208,3 @@ void FirmwareSecondTick() {
     DrawStatusIcons();
     HardwareHook(fw.ledIndicatorOn);  // LED drive
 }
-
-void FirmwareHostStart() {
-    fw.swivelMode = 0;
-    fw.holdAll = 0;
-    fw.holdOutput = 0;
-    fw.holdStart = 0;
-}
-
-bool FirmwareTimerPeriod(uint64_t& halfTicks, void (*beforeSecond)(void*), void* context,
-                         const FirmwareServices& services) {
-    services.halfSecondService();
-    if (++halfTicks % 2 != 0) return false;
-    if (beforeSecond != nullptr) beforeSecond(context);
-    services.secondTick();
-    return true;
-}

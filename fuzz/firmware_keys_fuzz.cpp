@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <ctime>
 
+#include "firmware/driver.h"
 #include "firmware/firmware.h"
 #include "firmware/state.h"
 #include "platform/clock.h"
@@ -26,10 +27,7 @@ struct Script {
     uint8_t Byte() { return at < size ? data[at++] : 0; }
 };
 
-uint64_t halfTicks = 0;
 uint32_t budget = 0;
-
-void NoShowLcd(void*) {}
 
 // Host clocks at start: an ordinary day, the last seconds of the two-digit
 // years, and the year the clock chip reads as unset.
@@ -50,7 +48,7 @@ std::time_t StartClock(uint8_t choice) {
 
 void HalfSeconds(uint32_t n) {
     for (uint32_t i = 0; i < n && budget > 0; ++i, --budget) {
-        FirmwareTimerPeriod(halfTicks);
+        DriverPeriod();
     }
 }
 
@@ -61,15 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The window's start: record at load, clock and seed fixed, holds
     // cleared, swivel "Normal"; then the power key and the boot.
-    FirmwareReset();
     const uint8_t setup = in.Byte();
-    RtcSetSnapshot(StartClock(setup));
-    RandomSetSeedOverride(true, setup >> 2);
-    SetShowLcdHandler(NoShowLcd, nullptr);
-    FirmwareHostStart();
-    halfTicks = 0;
+    DriverStart({StartClock(setup), true, static_cast<uint32_t>(setup >> 2), nullptr, nullptr});
     budget = kMaxHalfSeconds;
-    DispatchKey(KeySelect);
+    DriverPress(KeySelect);
     HalfSeconds(5);
 
     while (!in.Done() && budget > 0) {
@@ -110,6 +103,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         }
     }
-    SetShowLcdHandler(nullptr, nullptr);
+    DriverSetHandOver(nullptr, nullptr);
     return 0;
 }

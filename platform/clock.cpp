@@ -54,6 +54,11 @@ void RandomSetSeedOverride(bool enabled, unsigned seed) {
     seedOverride = seed;
 }
 
+bool RandomSeedFixed(unsigned& seed) {
+    seed = seedOverride;
+    return seedOverridden;
+}
+
 uint8_t ReadBatteryLevel() { return 85; }
 
 uint8_t ReadTemperature(uint8_t* whole, uint8_t* tenths) {

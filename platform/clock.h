@@ -27,6 +27,8 @@ bool RtcParseLocalTime(const char* text, size_t length, std::time_t* when);
 // The seed power-on passes to srand: the current time, unless overridden.
 unsigned RandomSeedNow();
 void RandomSetSeedOverride(bool enabled, unsigned seed);
+// True when a seed is fixed, and which.
+bool RandomSeedFixed(unsigned& seed);
 
 uint8_t ReadBatteryLevel();                              // always 85 (8.5 V)
 uint8_t ReadTemperature(uint8_t* whole, uint8_t* tenths);  // 25.1 C, returns 0

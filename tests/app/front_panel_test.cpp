@@ -17,6 +17,7 @@
 #include "app/popup_menu.h"
 #include "app/shaped_key_button.h"
 #include "app/skin_image.h"
+#include "firmware/driver.h"
 #include "firmware/firmware.h"
 #include "firmware/state.h"
 #include "link/host_link.h"
@@ -114,7 +115,7 @@ private slots:
         QRegion shape;
         QVERIFY(LoadRegionResource(143, &shape));
         QCOMPARE(dlg.mask(), shape);
-        QCOMPARE(frontPanel, &dlg);
+        QVERIFY(DriverHandsOverTo(&dlg));
         QCOMPARE(lcdRect, kNormalLcdRect);
         QCOMPARE(fw.swivelMode, 0u);
         QCOMPARE(fw.holdAll + fw.holdOutput + fw.holdStart, 0);
@@ -486,10 +487,8 @@ private slots:
         fw.bootState = 2;
         fw.swivelMode = 1;
         fw.displayTurned = 1;
-        ShowLcd();
-        QCOMPARE(layoutTurned, 0);
-        dlg.grab();  // a repaint notices "Swivel"
-        QTRY_COMPARE(layoutTurned, 1);
+        ShowLcd();  // the hand-over turns the panel
+        QCOMPARE(layoutTurned, 1);
         QCOMPARE(dlg.size(), QSize(524, 306));
         // The turned panel is upside down already: the LCD is shown unturned
         // in the turned layout's rectangle, by repaints...
@@ -518,10 +517,10 @@ private slots:
         FrontPanelDialog dlg;
         const QImage before = dlg.presentedLcd();
         FillLcd(kLcdInk);
-        frontPanel = nullptr;
+        DriverSetHandOver(ShowLcdOnPanel, nullptr);
         ShowLcd();
         ShowLcd();  // every call tries again
-        frontPanel = &dlg;
+        DriverSetHandOver(ShowLcdOnPanel, &dlg);
         QCOMPARE(messages.size(), 2);
         QCOMPARE(messages.at(0).text, QStringLiteral("Could not display graph!"));
         QVERIFY(!messages.at(0).caption.isEmpty());

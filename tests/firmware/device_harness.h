@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "firmware/driver.h"
 #include "firmware/firmware.h"
 #include "platform/clock.h"
 #include "platform/lcd.h"
@@ -13,7 +14,6 @@
 namespace harness {
 
 inline int showLcdCalls = 0;
-inline uint64_t halfTicks = 0;
 
 inline void CountShowLcd(void*) { ++showLcdCalls; }
 
@@ -21,30 +21,25 @@ inline void CountShowLcd(void*) { ++showLcdCalls; }
 // The clock reads `when` (default 2026-03-07 09:05:30 local time) and the
 // demo counts use `seed`.
 inline void Start(std::time_t when = 0, unsigned seed = 1) {
-    FirmwareReset();
     if (when == 0) {
         std::tm t{};
         t.tm_year = 126; t.tm_mon = 2; t.tm_mday = 7;
         t.tm_hour = 9; t.tm_min = 5; t.tm_sec = 30; t.tm_isdst = -1;
         when = std::mktime(&t);
     }
-    RtcSetSnapshot(when);
-    RandomSetSeedOverride(true, seed);
     showLcdCalls = 0;
-    halfTicks = 0;
-    SetShowLcdHandler(CountShowLcd, nullptr);
-    FirmwareHostStart();
+    DriverStart({when, true, seed, CountShowLcd, nullptr});
 }
 
 // One 500 ms timer period: the half-second service, and on every second
 // period the once-a-second tick right after it.
-inline void HalfSecond() { FirmwareTimerPeriod(halfTicks); }
+inline void HalfSecond() { DriverPeriod(); }
 
 inline void Wait(uint32_t halfSeconds) {
     for (uint32_t i = 0; i < halfSeconds; ++i) HalfSecond();
 }
 
-inline void Press(uint8_t key) { DispatchKey(key); }
+inline void Press(uint8_t key) { DriverPress(key); }
 
 // Start, press Select/Power and wait until the reading screen shows.
 inline void Boot(std::time_t when = 0, unsigned seed = 1) {

@@ -69,7 +69,7 @@ void CaptureLogo(void*) {
 
 TEST(PowerOn, LogoIsHandedOverAtTwoFour) {
     harness::Start();
-    SetShowLcdHandler(CaptureLogo, nullptr);
+    DriverSetHandOver(CaptureLogo, nullptr);
     PressPower();
     harness::HalfSecond();
     ASSERT_EQ(harness::showLcdCalls, 1);

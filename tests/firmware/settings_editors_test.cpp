@@ -114,9 +114,9 @@ TEST_F(Editors, FactoryResetShowsItsNoticeAndBackBringsItForward) {
     Press(KeyBack);  // no cancel: the reset runs at the next service
     fw.maxCpm = 4321;
     firstHandedOver.clear();
-    SetShowLcdHandler(KeepFirstBox, nullptr);
+    DriverSetHandOver(KeepFirstBox, nullptr);
     harness::HalfSecond();
-    SetShowLcdHandler(harness::CountShowLcd, nullptr);
+    DriverSetHandOver(harness::CountShowLcd, nullptr);
     EXPECT_EQ(fw.editing, 0);
     EXPECT_LT(fw.maxCpm, 100u);  // cleared; the running minute may have added since
     EXPECT_EQ(firstHandedOver, screen::Drawn(20, 7, 84, 23, [] { ShowValueBox2("FactoryReset", "Please wait."); }));

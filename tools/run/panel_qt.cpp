@@ -43,9 +43,8 @@ bool RenderPanel(const Runner& runner, int scale, std::vector<uint32_t>& pixels,
     PanelScene scene;
     scene.layout = runner.panelLayout();
     const QImage lcd = LcdImage(runner.presented());
-    scene.lcd = LcdReadsTurned(fw.displayTurned, fw.swivelMode, scene.layout) ? TurnLcdPicture(lcd) : lcd;
-    // The frame turns lit with the first hand-over, as in the window.
-    scene.frameColour = runner.showLcdCalls() > 0 ? kFrameLitGrey : kFrameUnlitGrey;
+    scene.lcd = DriverLcdReadsTurned(static_cast<uint8_t>(scene.layout)) ? TurnLcdPicture(lcd) : lcd;
+    scene.frameColour = DriverFrameLit() ? kFrameLitGrey : kFrameUnlitGrey;
     if (realMode != 0) scene.lamp = runner.pendingRealCounts() > 0 ? PanelLamp::Green : PanelLamp::Amber;
     const QImage picture = RenderPanel(scene, scale).convertToFormat(QImage::Format_ARGB32);
     if (picture.isNull()) {

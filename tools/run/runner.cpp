@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "firmware/dataflash.h"
+#include "firmware/driver.h"
 #include "firmware/firmware.h"
 #include "firmware/state.h"
 #include "platform/clock.h"
@@ -361,7 +362,6 @@ DeviceHooks FirmwareHooks() {
 // right after it is handed over).
 void Runner::CountShowLcd(void* context) {
     Runner* runner = static_cast<Runner*>(context);
-    ++runner->showLcdCalls_;
     if (LcdDrawCount() == runner->handedOverAt_) return;  // nothing drawn since the last copy
     LcdSnapshot(*runner->handedOver_);
     runner->handedOverAt_ = LcdDrawCount();
@@ -376,26 +376,21 @@ const LcdPicture& Runner::presented() const {
 
 Runner::~Runner() {
     if (handlerOwner_ == this) {
-        SetShowLcdHandler(nullptr, nullptr);
+        DriverSetHandOver(nullptr, nullptr);
         handlerOwner_ = nullptr;
     }
 }
 
 void Runner::Start(const StartOptions& options) {
-    FirmwareReset();
-    RtcSetSnapshot(options.clock ? *options.clock : std::time(nullptr));
-    RandomSetSeedOverride(options.seed.has_value(), options.seed.value_or(0));
-    halfTicks_ = 0;
-    showLcdCalls_ = 0;
     realQueue_.clear();
     options_ = options;
-    panelTurned_ = false;
+    panelLayout_ = 0;
+    DriverStart({options.clock ? *options.clock : std::time(nullptr), options.seed.has_value(),
+                 options.seed.value_or(0), CountShowLcd, this});
+    handlerOwner_ = this;
     LcdSnapshot(*handedOver_);
     handedOverAt_ = LcdDrawCount();
     presentedStale_ = true;
-    SetShowLcdHandler(CountShowLcd, this);
-    handlerOwner_ = this;
-    FirmwareHostStart();
 }
 
 void Runner::Press(uint8_t key) { hooks_.dispatchKey(key); }
@@ -414,7 +409,7 @@ void Runner::FeedRealCount(void* context) {
 }
 
 void Runner::Wait(uint64_t halfSeconds) {
-    for (uint64_t i = 0; i < halfSeconds; ++i) FirmwareTimerPeriod(halfTicks_, FeedRealCount, this, hooks_.services);
+    for (uint64_t i = 0; i < halfSeconds; ++i) DriverPeriod(FeedRealCount, this, hooks_.services);
 }
 
 void Runner::Real(const std::vector<int32_t>& counts) {
@@ -456,7 +451,7 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         case Op::Real: Real(cmd.counts); break;
         case Op::Demo: Demo(); break;
         case Op::Lcd: out << LcdText(presented()); break;
-        case Op::State: out << StateJson(showLcdCalls_, halfTicks_ * 500) << '\n'; break;
+        case Op::State: out << StateJson(DriverHandOvers(), DriverHalfTicks() * 500) << '\n'; break;
         case Op::Echo: out << cmd.text << '\n'; break;
         case Op::Png:
             if (!WritePicture(cmd.text, cmd.scale, cmd.panel, out, what)) {
@@ -504,9 +499,9 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
             }
             break;
         }
-        // The window turns its panel at its next paint and never back.
-        if (realMode == 0 && fw.swivelMode == 1) panelTurned_ = true;
-        if (realMode != 0) panelTurned_ = false;
+        // The runner's counts carry no orientation, so real mode shows the
+        // panel upright.
+        panelLayout_ = realMode != 0 ? 0 : DriverPanelLayout(panelLayout_);
         if (!out) {
             error = cmd.where + ": cannot write the output";
             return false;

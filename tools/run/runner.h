@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "firmware/driver.h"
 #include "firmware/firmware.h"
 #include "platform/lcd.h"
 
@@ -116,8 +117,8 @@ public:
     void Real(const std::vector<int32_t>& counts);
     void Demo();
 
-    uint64_t halfTicks() const { return halfTicks_; }
-    uint64_t showLcdCalls() const { return showLcdCalls_; }
+    uint64_t halfTicks() const { return DriverHalfTicks(); }
+    uint64_t showLcdCalls() const { return DriverHandOvers(); }
     // The LCD as the window shows it: the surface as of the last hand-over
     // (ShowLcd), or the unlit surface before the first one.
     const LcdPicture& presented() const;
@@ -126,7 +127,7 @@ public:
     // The panel layout the window would show: turned for good once "Swivel"
     // is chosen in demo mode; upright in real mode, since the runner's
     // counts carry no orientation.
-    int panelLayout() const { return panelTurned_ ? 1 : 0; }
+    int panelLayout() const { return panelLayout_; }
 
     // The LCD as presented, or with `panel` the whole front panel, as a PNG
     // scaled by `scale` (1..8); "-" goes to `out`.
@@ -139,8 +140,6 @@ private:
     static inline Runner* handlerOwner_ = nullptr;
 
     DeviceHooks hooks_;
-    uint64_t halfTicks_ = 0;
-    uint64_t showLcdCalls_ = 0;
     // The hand-over keeps the surface's compact snapshot; the picture is
     // expanded from it only when read, so days of virtual time stay cheap.
     std::unique_ptr<LcdBits> handedOver_ = std::make_unique<LcdBits>();
@@ -149,7 +148,7 @@ private:
     mutable bool presentedStale_ = true;
     std::deque<int32_t> realQueue_;
     StartOptions options_;
-    bool panelTurned_ = false;
+    uint8_t panelLayout_ = 0;
     std::ostream* keepGoing_ = nullptr;
     uint64_t failedExpectations_ = 0;
 };
