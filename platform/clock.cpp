@@ -59,6 +59,39 @@ bool RandomSeedFixed(unsigned& seed) {
     return seedOverridden;
 }
 
+namespace {
+RandomState gRandom{};
+}  // namespace
+
+RandomState& RandomGenerator() { return gRandom; }
+
+void RandomSeed(unsigned seed) {
+    // The classic seeding: a Park-Miller sequence from the seed, then 310
+    // draws thrown away; 0 seeds as 1.
+    int32_t word = static_cast<int32_t>(seed == 0 ? 1u : seed);
+    gRandom.words[0] = word;
+    for (int i = 1; i < 31; ++i) {
+        const int64_t hi = word / 127773;
+        const int64_t lo = word % 127773;
+        word = static_cast<int32_t>(16807 * lo - 2836 * hi);
+        if (word < 0) word += 2147483647;
+        gRandom.words[i] = word;
+    }
+    gRandom.front = 3;
+    gRandom.rear = 0;
+    for (int i = 0; i < 310; ++i) RandomNext();
+}
+
+int32_t RandomNext() {
+    const uint32_t sum = static_cast<uint32_t>(gRandom.words[gRandom.front]) +
+                         static_cast<uint32_t>(gRandom.words[gRandom.rear]);
+    gRandom.words[gRandom.front] = static_cast<int32_t>(sum);
+    const int32_t result = static_cast<int32_t>(sum >> 1);
+    if (++gRandom.front == 31) gRandom.front = 0;
+    if (++gRandom.rear == 31) gRandom.rear = 0;
+    return result;
+}
+
 uint8_t ReadBatteryLevel() { return 85; }
 
 uint8_t ReadTemperature(uint8_t* whole, uint8_t* tenths) {

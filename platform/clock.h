@@ -30,5 +30,19 @@ void RandomSetSeedOverride(bool enabled, unsigned seed);
 // True when a seed is fixed, and which.
 bool RandomSeedFixed(unsigned& seed);
 
+// The demo counts' random source. It is the C library's classic additive
+// generator (31 words, taps 3 and 31), written out so that it gives the same
+// sequence on every platform, the browser's included, and so that its state
+// can be kept and put back. RandomSeed is srand, RandomNext is rand
+// (0..2147483647).
+struct RandomState {
+    int32_t words[31];
+    uint8_t front;  // index of the word the next draw adds to
+    uint8_t rear;   // index of the word it adds
+};
+void RandomSeed(unsigned seed);
+int32_t RandomNext();
+RandomState& RandomGenerator();
+
 uint8_t ReadBatteryLevel();                              // always 85 (8.5 V)
 uint8_t ReadTemperature(uint8_t* whole, uint8_t* tenths);  // 25.1 C, returns 0

@@ -180,7 +180,7 @@ TEST_F(Measurement, HugeCountWithFactorSaturatesInsteadOfOverflowing) {
 
 TEST(MeasurementDemo, CountsAreZeroOrOne) {
     harness::Start();
-    std::srand(7);
+    RandomSeed(7);
     int seen[2] = {0, 0};
     for (int i = 0; i < 400; ++i) {
         int32_t n = NextSecondCount();

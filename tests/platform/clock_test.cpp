@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ctime>
 
 namespace {
@@ -65,6 +66,21 @@ TEST_F(ClockTest, SeedOverrideAndTimeSeed) {
     const unsigned after = static_cast<unsigned>(std::time(nullptr));
     EXPECT_GE(seed, before);
     EXPECT_LE(seed, after);
+}
+
+// The demo counts must not change with the generator written out: it draws
+// what the C library's srand/rand drew, for seeds across the whole range
+// (0 seeds as 1; above 2^31 the seed reads negative).
+TEST_F(ClockTest, RandomSourceDrawsWhatTheCLibraryDrew) {
+#ifdef __GLIBC__
+    for (unsigned seed : {0u, 1u, 7u, 4242u, 1765000000u, 2147483647u, 2147483648u, 4294967295u}) {
+        RandomSeed(seed);
+        std::srand(seed);
+        for (int i = 0; i < 2000; ++i) ASSERT_EQ(RandomNext(), std::rand()) << "seed " << seed << ", draw " << i;
+    }
+#else
+    GTEST_SKIP() << "the reference generator is glibc's";
+#endif
 }
 
 TEST_F(ClockTest, BatteryAndTemperatureReadFixedValues) {
