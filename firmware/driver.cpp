@@ -69,6 +69,12 @@ uint64_t DriverHalfTicks() { return gDriver.halfTicks; }
 uint64_t DriverHandOvers() { return gDriver.handOvers; }
 bool DriverFrameLit() { return gDriver.frameLit; }
 
+void DriverSetTime(uint64_t halfTicks, uint64_t handOvers, bool frameLit) {
+    gDriver.halfTicks = halfTicks;
+    gDriver.handOvers = handOvers;
+    gDriver.frameLit = frameLit;
+}
+
 uint8_t DriverPanelLayout(uint8_t layout) {
     if (realMode == 0 && fw.swivelMode == 1) return 1;
     return layout;

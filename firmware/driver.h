@@ -66,6 +66,8 @@ void DriverPress(uint8_t key);
 uint64_t DriverHalfTicks();
 // ShowLcd calls since DriverStart.
 uint64_t DriverHandOvers();
+// Puts the core's counts back as a loaded snapshot holds them.
+void DriverSetTime(uint64_t halfTicks, uint64_t handOvers, bool frameLit);
 
 // ---- Presentation -------------------------------------------------------------
 

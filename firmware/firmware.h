@@ -63,6 +63,9 @@ void CloseValueBox();
 void ChooseAlarmMark();
 void ChooseThresholdMark();
 
+// Back on the gyroscope screen (it has no screen of its own).
+void GyroscopeBack(uint8_t arg);
+
 // The menu tables (each ends with its "Exit" row).
 extern MenuItem MainMenu[];
 extern MenuItem UserOptionMenu[];

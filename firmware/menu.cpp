@@ -234,12 +234,6 @@ uint8_t ExitRow(const MenuItem* table) {
     return kMaxRows;
 }
 
-// Gyroscope mode has no screen; Back returns to the menu it came from.
-void GyroscopeBack(uint8_t) {
-    fw.uiMode = Menu;
-    RedrawScreen();
-}
-
 // True when the row is the unit row whose level is in force, which the
 // list marks with "(*)".
 bool IsUnitInForce(const MenuItem* table, const char* text) {
@@ -284,6 +278,12 @@ MenuItem* ShownRow(uint8_t row) {
 }
 
 }  // namespace
+
+// Gyroscope mode has no screen; Back returns to the menu it came from.
+void GyroscopeBack(uint8_t) {
+    fw.uiMode = Menu;
+    RedrawScreen();
+}
 
 MenuItem* CurrentMenuRow() { return ShownRow(fw.menuCursor); }
 

@@ -408,6 +408,12 @@ void DrawGlyph(int8_t index) {
 
 }  // namespace
 
+void LcdRestore(const LcdBits& surface, LcdCursor cursor) {
+    LcdSurface = surface;
+    textCursor = cursor;
+    ++gDrawCount;
+}
+
 void LcdSurfaceCreate() {
     ++gDrawCount;
     FillScreen(0, 0, kLcdScreenWidth, kLcdScreenHeight, kUnlit);

@@ -45,6 +45,9 @@ extern LcdCursor textCursor;
 // what a cleared surface does not use (half of it).
 void LcdSnapshot(LcdBits& to);
 
+// Puts a kept surface and cursor back (a loaded snapshot); counts as a draw.
+void LcdRestore(const LcdBits& surface, LcdCursor cursor);
+
 // Fills the whole picture with the unlit colour and puts the cursor at (0, 0):
 // the state in which the host creates the surface.
 void LcdSurfaceCreate();
