@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "firmware/firmware.h"
+#include "firmware/flash_record.h"
 #include "platform/clock.h"
 
 uint8_t FlashReadArea[kFlashAreaSize];
@@ -18,6 +19,7 @@ constexpr uint8_t kFlashChip = 8;
 constexpr uint8_t kWriteEnable = 6;
 constexpr uint8_t kPageProgram = 2;
 constexpr int kEraseSteps = 31;
+constexpr uint8_t kEraseCommand = 0xAA;  // the chip's erase sequence, no record byte
 constexpr int kEndSearchAttempts = 10;
 // An erased stretch is passed over 15 x 256 bytes at a time.
 constexpr uint8_t kErasedSkipPages = 15;
@@ -66,14 +68,14 @@ bool FlashFindEnd(uint8_t* high, uint8_t* middle, uint8_t* low) {
     // The first erased page start; without one the search ends with the area
     // rather than reading past it.
     uint32_t page = 0;
-    while (page < kFlashAreaSize && ReadAt(page) != 0xFF) page += kPageSize;
+    while (page < kFlashAreaSize && ReadAt(page) != kErasedByte) page += kPageSize;
 
     // The page before it (its first byte is known to hold data) holds the end.
     uint32_t start = page == 0 ? 0 : page - (kPageSize - 1);
     uint32_t end = page;
     bool found = false;
     for (uint32_t a = start; a < page; ++a) {
-        if (ReadAt(a) == 0xFF) {
+        if (ReadAt(a) == kErasedByte) {
             end = a;
             found = true;
             break;
@@ -128,11 +130,12 @@ void FlashLocateEnd() {
 }
 
 void FlashAppendTimeStamp() {
-    const uint8_t stamp[9] = {0x55,       0xAA,     0x00,     RtcYear(),  RtcMonth(),
-                              RtcDay(),   RtcHour(), RtcMinute(), RtcSecond()};
-    FlashAppend(stamp, sizeof stamp);
-    const uint8_t mode[3] = {0x55, 0xAA, static_cast<uint8_t>(fw.saveMode)};
-    FlashAppend(mode, sizeof mode);
+    uint8_t stamp[kStampLength];
+    PutTimeStamp({RtcYear(), RtcMonth(), RtcDay(), RtcHour(), RtcMinute(), RtcSecond(),
+                  static_cast<uint8_t>(fw.saveMode)},
+                 stamp);
+    FlashAppend(stamp, kStampClockEnd);
+    FlashAppend(stamp + kStampClockEnd, kStampLength - kStampClockEnd);
 }
 
 void WriteTimeStamp() {
@@ -141,20 +144,20 @@ void WriteTimeStamp() {
     uint8_t length = static_cast<uint8_t>(fw.note[0]);
     if (length == 0) return;
     if (length > kNoteMax) length = kNoteMax;
-    uint8_t record[4 + kNoteMax] = {0x55, 0xAA, 0x02, 0};
+    uint8_t record[kTextHeadLength + kNoteMax] = {};
     uint8_t copied = 0;
     while (copied < length && fw.note[1 + copied] != 0) {
-        record[4 + copied] = static_cast<uint8_t>(fw.note[1 + copied]);
+        record[kTextHeadLength + copied] = static_cast<uint8_t>(fw.note[1 + copied]);
         ++copied;
     }
     // The length byte states what follows, so a reader never runs into the
     // next record when the text ends early.
-    record[3] = copied;
-    FlashAppend(record, static_cast<uint8_t>(4 + copied));
+    PutTextHead(kRecordNote, copied, record);
+    FlashAppend(record, static_cast<uint8_t>(TextRecordLength(copied)));
 }
 
 void FlashEraseAll() {
-    for (int i = 0; i < kEraseSteps; ++i) HardwareHook(i, 0xAA);
+    for (int i = 0; i < kEraseSteps; ++i) HardwareHook(i, kEraseCommand);
     fw.flashWriteHigh = fw.flashWriteMiddle = fw.flashWriteLow = 0;
     fw.flashReadHigh = fw.flashReadMiddle = fw.flashReadLow = 0;
     HardwareHook();

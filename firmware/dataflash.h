@@ -38,5 +38,5 @@ void FlashRewind();
 void FlashEraseAll();
 // Power-on: the end search with its retries, into the write address.
 void FlashLocateEnd();
-// The 12-byte time stamp (9-byte and 3-byte appends) without the note record.
+// The time stamp, in its two appends, without the note record.
 void FlashAppendTimeStamp();

@@ -10,21 +10,17 @@
 
 #include "firmware/dataflash.h"
 #include "firmware/firmware.h"
+#include "firmware/flash_record.h"
 #include "platform/lcd.h"
 #include "platform/show_lcd.h"
 
 namespace {
 
-// ---- Record format -----------------------------------------------------
+// ---- Records -----------------------------------------------------------
 
-constexpr uint8_t kMarker1 = 0x55;
-constexpr uint8_t kMarker2 = 0xAA;
-constexpr uint8_t kErased = 0xFF;
-constexpr uint8_t kTypeStamp = 0x00;
-constexpr uint8_t kTypeWideCount = 0x01;
-constexpr uint8_t kTypeNote = 0x02;
-constexpr uint8_t kStampRest = 9;  // stamp bytes after its type byte
-constexpr uint16_t kNoSample = 65535;
+// What a reader that has taken a record's head passes over or reads on.
+constexpr uint8_t kStampRest = kStampLength - kRecordHeadLength;
+constexpr uint8_t kWideCountRest = kWideCountLength - kRecordHeadLength;
 
 // ---- Steps ---------------------------------------------------------------
 
@@ -110,19 +106,19 @@ uint8_t ReadByte() {
 uint16_t ReadCount() {
     while (!fw.endOfStore) {
         uint8_t b = ReadByte();
-        if (b != kMarker1) return b;
-        if (ReadByte() != kMarker2) continue;  // a lone marker byte is dropped
+        if (IsCountByte(b)) return b;
+        if (ReadByte() != kRecordMarker2) continue;  // a lone marker byte is dropped
         switch (ReadByte()) {
-            case kTypeStamp:
+            case kRecordTimeStamp:
                 FlashAdvance(kStampRest);
                 break;
-            case kTypeNote:
+            case kRecordNote:
                 FlashAdvance(ReadByte());
                 break;
-            case kTypeWideCount: {
-                uint8_t wide[2] = {};
-                FlashRead(wide, 2);
-                uint16_t v = static_cast<uint16_t>(wide[0] << 8 | wide[1]);
+            case kRecordWideCount: {
+                uint8_t wide[kWideCountLength] = {};
+                FlashRead(wide + kRecordHeadLength, kWideCountRest);
+                const uint16_t v = WideCountAt(wide);
                 if (v != kNoSample) return v;
                 break;
             }
@@ -140,18 +136,13 @@ void SkipAfterStamp() {
         if (FlashAdvance(kSkipChunk)) return;
 }
 
-struct Stamp {
-    uint8_t year, month, day, hour, minute, second, saveMode;
-};
-
-Stamp ReadStampRest() {
-    uint8_t b[kStampRest] = {};
-    FlashRead(b, kStampRest);
-    // b[6], b[7] are the second marker pair; b[8] the save mode.
-    return {b[0], b[1], b[2], b[3], b[4], b[5], b[8]};
+TimeStamp ReadStampRest() {
+    uint8_t stamp[kStampLength] = {};
+    FlashRead(stamp + kRecordHeadLength, kStampRest);
+    return TimeStampAt(stamp);
 }
 
-bool IsTarget(uint8_t step, const Stamp& s) {
+bool IsTarget(uint8_t step, const TimeStamp& s) {
     switch (step) {
         case NextDay:
             return s.month <= 12 && s.hour <= 24 && s.day != fw.recDay;
@@ -164,7 +155,7 @@ bool IsTarget(uint8_t step, const Stamp& s) {
     }
 }
 
-void TakeStamp(const Stamp& s) {
+void TakeStamp(const TimeStamp& s) {
     fw.recYear = s.year;
     fw.recMonth = s.month;
     fw.recDay = s.day;
@@ -192,14 +183,14 @@ uint8_t SearchForward(uint8_t step, uint8_t* nameLength) {
     uint8_t plainBytes = 0;
     while (!fw.endOfStore) {
         uint8_t b = ReadByte();
-        if (b == kErased) {
+        if (b == kErasedByte) {
             b = ReadByte();
-            if (b == kErased) {
+            if (b == kErasedByte) {
                 FlashSkipErased();
                 continue;
             }
         }
-        if (b != kMarker1 || ReadByte() != kMarker2) {
+        if (IsCountByte(b) || ReadByte() != kRecordMarker2) {
             if (step == NextMinute && ++plainBytes >= kBytesPerMinute) {
                 MinuteOn();
                 return 1;
@@ -210,15 +201,15 @@ uint8_t SearchForward(uint8_t step, uint8_t* nameLength) {
         plainBytes = 0;
         const uint8_t type = ReadByte();
         if (step == NextLocation) {
-            if (type == kTypeStamp) {
+            if (type == kRecordTimeStamp) {
                 FlashAdvance(kStampRest);
-                uint8_t next[3] = {};
-                FlashRead(next, 3);
-                if (next[0] == kMarker1 && next[1] == kMarker2 && next[2] == kTypeNote) {
+                uint8_t next[kRecordHeadLength] = {};
+                FlashRead(next, kRecordHeadLength);
+                if (IsRecordAt(next, kRecordNote)) {
                     *nameLength = ReadByte();
                     return 1;
                 }
-            } else if (type == kTypeNote) {
+            } else if (type == kRecordNote) {
                 *nameLength = ReadByte();
                 return 1;
             }
@@ -226,17 +217,17 @@ uint8_t SearchForward(uint8_t step, uint8_t* nameLength) {
             continue;
         }
 
-        if (type == kTypeStamp) {
-            const Stamp s = ReadStampRest();
+        if (type == kRecordTimeStamp) {
+            const TimeStamp s = ReadStampRest();
             if (IsTarget(step, s)) {
                 TakeStamp(s);
                 return 1;
             }
             if (step != NextMinute) SkipAfterStamp();
-        } else if (type == kTypeNote) {
+        } else if (type == kRecordNote) {
             FlashAdvance(ReadByte());
-        } else if (type == kTypeWideCount) {
-            FlashAdvance(2);
+        } else if (type == kRecordWideCount) {
+            FlashAdvance(kWideCountRest);
         }
     }
     return 0;

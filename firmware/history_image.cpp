@@ -5,18 +5,15 @@
 // Each session starts with a time stamp (save mode 1, every second) and
 // stamps again every kStampSeconds seconds of logging, so consecutive stamps
 // are that many count bytes apart and that many seconds apart in time. Each
-// session carries a place name in a record of type 0x05, a type the viewer
-// does not treat as a location.
+// session carries a place name (kRecordPlaceName), a type the viewer does
+// not treat as a location.
 #include <cstring>
 
 #include "firmware/dataflash.h"
+#include "firmware/flash_record.h"
 
 namespace {
 
-constexpr uint8_t kMarker1 = 0x55;
-constexpr uint8_t kMarker2 = 0xAA;
-constexpr uint8_t kTypeStamp = 0x00;
-constexpr uint8_t kTypePlaceName = 0x05;
 constexpr uint8_t kSaveEverySecond = 1;
 constexpr uint32_t kStampSeconds = 258;  // 4 min 18 s between stamps
 constexpr uint8_t kYear = 11;
@@ -44,7 +41,8 @@ constexpr uint32_t ImageBytes() {
     for (const Session& s : kSessions) {
         uint32_t place = 0;
         while (s.place[place] != '\0') ++place;
-        bytes += 4 + place + 12u * s.stamps + kStampSeconds * (s.stamps - 1u) + s.lastSeconds;
+        bytes += TextRecordLength(place) + uint32_t{kStampLength} * s.stamps + kStampSeconds * (s.stamps - 1u) +
+                 s.lastSeconds;
     }
     return bytes;
 }
@@ -88,16 +86,15 @@ struct Writer {
         ++at;
     }
     void Stamp(const Clock& c) {
-        const uint8_t bytes[12] = {kMarker1, kMarker2, kTypeStamp, kYear,    kMonth,   c.day,
-                                   c.hour,   c.minute, c.second,   kMarker1, kMarker2, kSaveEverySecond};
+        uint8_t bytes[kStampLength];
+        PutTimeStamp({kYear, kMonth, c.day, c.hour, c.minute, c.second, kSaveEverySecond}, bytes);
         for (uint8_t b : bytes) Put(b);
     }
     void PlaceName(const char* text) {
         const uint8_t length = static_cast<uint8_t>(std::strlen(text));
-        Put(kMarker1);
-        Put(kMarker2);
-        Put(kTypePlaceName);
-        Put(length);
+        uint8_t head[kTextHeadLength];
+        PutTextHead(kRecordPlaceName, length, head);
+        for (uint8_t b : head) Put(b);
         for (uint8_t i = 0; i < length; ++i) Put(static_cast<uint8_t>(text[i]));
     }
     void Counts(CountSource& source, uint32_t n) {
@@ -108,7 +105,7 @@ struct Writer {
 }  // namespace
 
 void HistoryImageBuild(uint8_t* area) {
-    std::memset(area, 0xFF, kFlashAreaSize);
+    std::memset(area, kErasedByte, kFlashAreaSize);
     Writer out{area};
     CountSource source;
     for (const Session& s : kSessions) {

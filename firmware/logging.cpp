@@ -2,28 +2,15 @@
 // the save mode asks, with time stamps that let the viewer place them.
 #include "firmware/dataflash.h"
 #include "firmware/firmware.h"
+#include "firmware/flash_record.h"
 #include "platform/clock.h"
 
 namespace {
 
-constexpr uint8_t kMarker = 0x55;
-// The largest count a record can carry: a reader takes 0xFFFF as no value.
-constexpr uint32_t kLargestCount = 0xFFFE;
-
-// One byte for small counts, a marked 16-bit record for the rest. A count of
-// 0x55 also takes the long form: as a single byte a reader would take it for
-// the start of a marker and lose it together with the byte after it.
+// One byte for a small count, a wide count record for the rest.
 void WriteCount(uint32_t v) {
-    // A larger count is stored as the largest one rather than wrapping to a
-    // small (wrong) value.
-    if (v > kLargestCount) v = kLargestCount;
-    if (v < 256 && v != kMarker) {
-        const uint8_t one = static_cast<uint8_t>(v);
-        FlashAppend(&one, 1);
-        return;
-    }
-    const uint8_t record[5] = {kMarker, 0xAA, 0x01, static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
-    FlashAppend(record, sizeof record);
+    uint8_t record[kWideCountLength];
+    FlashAppend(record, PutCount(v, record));
 }
 
 uint32_t ThisSecondCount() {

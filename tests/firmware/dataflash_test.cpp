@@ -7,6 +7,7 @@
 
 #include "firmware/dataflash.h"
 #include "firmware/device_harness.h"
+#include "firmware/flash_record.h"
 
 namespace {
 
@@ -222,23 +223,26 @@ ImageWalk Walk() {
     uint32_t a = 0;
     while (a < kHistoryImageEnd) {
         const uint8_t* p = FlashReadArea + a;
-        if (p[0] == 0x55) {
-            EXPECT_EQ(p[1], 0xAA) << a;
-            if (p[2] == 0) {
+        if (!IsCountByte(p[0])) {
+            EXPECT_TRUE(IsMarkerAt(p)) << a;
+            if (p[2] == kRecordTimeStamp) {
                 ++w.stamps;
-                EXPECT_EQ(p[3], 11);
-                EXPECT_EQ(p[4], 12);
-                EXPECT_TRUE(p[9] == 0x55 && p[10] == 0xAA && p[11] == 1) << a;
-                const long t = ((p[5] * 24L + p[6]) * 60 + p[7]) * 60 + p[8];
+                EXPECT_TRUE(IsTimeStampAt(p)) << a;
+                const TimeStamp s = TimeStampAt(p);
+                EXPECT_EQ(s.year, 11);
+                EXPECT_EQ(s.month, 12);
+                EXPECT_EQ(s.saveMode, 1) << a;
+                const long t = ((s.day * 24L + s.hour) * 60 + s.minute) * 60 + s.second;
                 if (lastTime >= 0 && since == 258 && t != lastTime + 258) w.inconsistent = true;
                 if (lastTime >= 0 && t <= lastTime) w.inconsistent = true;
                 lastTime = t;
                 since = 0;
-                a += 12;
+                a += kStampLength;
             } else {
-                EXPECT_EQ(p[2], 5) << a;
-                w.names.push_back({a, std::string(reinterpret_cast<const char*>(p + 4), p[3])});
-                a += 4 + p[3];
+                EXPECT_EQ(p[2], kRecordPlaceName) << a;
+                const uint8_t n = p[kTextLengthAt];
+                w.names.push_back({a, std::string(reinterpret_cast<const char*>(p + kTextHeadLength), n)});
+                a += TextRecordLength(n);
             }
             continue;
         }

@@ -7,6 +7,7 @@
 
 #include "firmware/dataflash.h"
 #include "firmware/device_harness.h"
+#include "firmware/flash_record.h"
 #include "firmware/screen_compare.h"
 
 namespace {
@@ -92,7 +93,9 @@ void ReadAreaHolds(const std::vector<uint8_t>& bytes) {
 }
 
 std::vector<uint8_t> StampBytes(uint8_t day, uint8_t hour, uint8_t minute, uint8_t mode) {
-    return {0x55, 0xAA, 0, 11, 12, day, hour, minute, 0, 0x55, 0xAA, mode};
+    std::vector<uint8_t> bytes(kStampLength);
+    PutTimeStamp({11, 12, day, hour, minute, 0, mode}, bytes.data());
+    return bytes;
 }
 
 void Append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) {

@@ -5,6 +5,7 @@
 
 #include "firmware/dataflash.h"
 #include "firmware/device_harness.h"
+#include "firmware/flash_record.h"
 
 namespace {
 
@@ -14,10 +15,7 @@ std::vector<uint8_t> Bytes(uint32_t from, uint32_t to) {
     return std::vector<uint8_t>(FlashWriteArea + from, FlashWriteArea + to);
 }
 
-bool IsStampAt(uint32_t at) {
-    return FlashWriteArea[at] == 0x55 && FlashWriteArea[at + 1] == 0xAA && FlashWriteArea[at + 2] == 0 &&
-           FlashWriteArea[at + 9] == 0x55 && FlashWriteArea[at + 10] == 0xAA;
-}
+bool IsStampAt(uint32_t at) { return IsTimeStampAt(FlashWriteArea + at); }
 
 // Device running, logging from write address 0, every slot holding `perSecond`.
 void StartLogging(uint32_t mode, int32_t perSecond) {

@@ -4,6 +4,7 @@
 
 #include "firmware/dataflash.h"
 #include "firmware/device_harness.h"
+#include "firmware/flash_record.h"
 
 namespace {
 
@@ -80,11 +81,11 @@ TEST(PowerOn, LogoIsHandedOverAtTwoFour) {
 
 TEST(PowerOn, StampsTheLogAndFindsTheEndOfStoredData) {
     harness::Start();
-    for (uint32_t a = 0; a < 0x6018; ++a) FlashReadArea[a] = 0;
+    for (uint32_t a = 0; a < kHistoryImageEnd; ++a) FlashReadArea[a] = 0;
     PressPower();
     harness::HalfSecond();
-    EXPECT_EQ(FlashWriteArea[0], 0x55);
-    EXPECT_EQ(FlashWriteArea[11], 1);
+    EXPECT_TRUE(IsTimeStampAt(FlashWriteArea));
+    EXPECT_EQ(FlashWriteArea[kStampModeAt], 1);
     EXPECT_EQ(fw.flashWriteMiddle, 0x60);
     EXPECT_EQ(fw.flashWriteLow, 0x18);
 }

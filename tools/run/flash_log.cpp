@@ -4,17 +4,11 @@
 #include <vector>
 
 #include "firmware/dataflash.h"
+#include "firmware/flash_record.h"
 #include "tools/run/runner.h"
 
 namespace geigerrun {
 namespace {
-
-constexpr uint8_t kMarker = 0x55;
-constexpr uint8_t kMarker2 = 0xAA;
-constexpr uint8_t kStamp = 0x00;
-constexpr uint8_t kLongCount = 0x01;
-constexpr uint8_t kNote = 0x02;
-constexpr size_t kStampLength = 12;  // 9 bytes of time, then 0x55 0xAA and the save mode
 
 // Seconds between two samples in each save mode (0 off; 4 and 5 write on
 // the threshold's seconds and minutes).
@@ -88,7 +82,7 @@ std::string DecodeFlashLog(const uint8_t* area, uint32_t writeAddress) {
     // built-in history ends), and the device writes a stamp before any
     // count it logs.
     size_t i = 0;
-    while (i + 1 < bytes.size() && !(bytes[i] == kMarker && bytes[i + 1] == kMarker2)) ++i;
+    while (i + 1 < bytes.size() && !IsMarkerAt(&bytes[i])) ++i;
     // Power-on writes its stamp at the erased area's start and only then
     // moves the write address to where the built-in history ends, so the
     // zeros between were never written: no counts.
@@ -104,38 +98,39 @@ std::string DecodeFlashLog(const uint8_t* area, uint32_t writeAddress) {
             i = kHistoryImageEnd;
             continue;
         }
-        if (bytes[i] != kMarker) {
+        if (IsCountByte(bytes[i])) {
             csv += "count," + SampleTime(clock) + "," + std::to_string(bytes[i]) + "\n";
             ++i;
             continue;
         }
-        // A marker: 0x55 0xAA and a type byte; anything else is no record
-        // the device writes, so the reader moves on to the next marker.
+        // A marker and a type byte; anything else is no record the device
+        // writes, so the reader moves on to the next marker.
         const size_t left = n - i;
-        const uint8_t type = left >= 3 && bytes[i + 1] == kMarker2 ? bytes[i + 2] : 0xFF;
-        if (type == kStamp && left >= kStampLength && bytes[i + 9] == kMarker && bytes[i + 10] == kMarker2) {
-            const uint8_t* s = &bytes[i + 3];
+        const uint8_t* record = &bytes[i];
+        if (left >= kStampLength && IsTimeStampAt(record)) {
+            const TimeStamp s = TimeStampAt(record);
             std::tm tm{};
-            tm.tm_year = 100 + s[0];
-            tm.tm_mon = s[1] - 1;
-            tm.tm_mday = s[2];
-            tm.tm_hour = s[3];
-            tm.tm_min = s[4];
-            tm.tm_sec = s[5];
+            tm.tm_year = 100 + s.year;
+            tm.tm_mon = s.month - 1;
+            tm.tm_mday = s.day;
+            tm.tm_hour = s.hour;
+            tm.tm_min = s.minute;
+            tm.tm_sec = s.second;
             clock.known = true;
             clock.stamp = static_cast<int64_t>(timegm(&tm));
-            clock.mode = bytes[i + 11];
+            clock.mode = s.saveMode;
             clock.samples = 0;
             csv += "stamp," + TimeText(clock.stamp) + "," + std::to_string(clock.mode) + "\n";
             i += kStampLength;
-        } else if (type == kLongCount && left >= 5) {
-            const unsigned v = bytes[i + 3] * 256u + bytes[i + 4];
+        } else if (left >= kWideCountLength && IsRecordAt(record, kRecordWideCount)) {
+            const unsigned v = WideCountAt(record);
             csv += "count," + SampleTime(clock) + "," + std::to_string(v) + "\n";
-            i += 5;
-        } else if (type == kNote && left >= 4 && left >= 4u + bytes[i + 3]) {
+            i += kWideCountLength;
+        } else if (left >= kTextHeadLength && IsRecordAt(record, kRecordNote) &&
+                   left >= TextRecordLength(record[kTextLengthAt])) {
             csv += "note," + (clock.known ? TimeText(clock.stamp) : std::string()) + "," +
-                   CsvText(&bytes[i + 4], bytes[i + 3]) + "\n";
-            i += 4u + bytes[i + 3];
+                   CsvText(record + kTextHeadLength, record[kTextLengthAt]) + "\n";
+            i += TextRecordLength(record[kTextLengthAt]);
         } else {
             ++i;  // a marker the device never writes, or cut off at the newest byte
         }
