@@ -17,7 +17,10 @@
 #include "firmware/state.h"
 #include "platform/clock.h"
 #include "platform/lcd.h"
+#include "tools/run/lcd_dump.h"
+#include "tools/run/parse.h"
 #include "tools/run/runner.h"
+#include "tools/run/state_json.h"
 #include "menu_probe.h"
 
 #include "../platform/lcd_picture.h"
