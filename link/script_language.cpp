@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <iterator>
+#include <utility>
 
 #include "platform/clock.h"
 
@@ -289,6 +290,33 @@ std::string FormatClock(std::time_t when) {
 }
 
 // ---- Device steps ---------------------------------------------------------------
+
+Step PressStep(uint8_t key) {
+    Step step;
+    step.kind = StepKind::Press;
+    step.key = key;
+    return step;
+}
+
+Step WaitStep(uint64_t halfSeconds) {
+    Step step;
+    step.kind = StepKind::Wait;
+    step.halfSeconds = halfSeconds;
+    return step;
+}
+
+Step RealStep(std::vector<int32_t> counts) {
+    Step step;
+    step.kind = StepKind::Real;
+    step.counts = std::move(counts);
+    return step;
+}
+
+Step DemoStep() {
+    Step step;
+    step.kind = StepKind::Demo;
+    return step;
+}
 
 StepParse ParseStep(std::string_view command, Step& step, std::string& what) {
     std::string_view rest = command;

@@ -105,6 +105,11 @@ struct Step {
     std::vector<int32_t> counts;  // Real: one per second tick
 };
 
+Step PressStep(uint8_t key);
+Step WaitStep(uint64_t halfSeconds);
+Step RealStep(std::vector<int32_t> counts);
+Step DemoStep();
+
 enum class StepParse : uint8_t { NotAStep, Parsed, Bad };
 // One command (trimmed) into `step`. NotAStep when its first word names no
 // device step; Bad with `what` saying what is wrong and how to write it.
