@@ -1,48 +1,15 @@
-// The `state` and `lcd` dumps.
+// The `state` dump.
+#include "tools/run/state_json.h"
+
 #include <cmath>
 #include <cstdio>
 
 #include "firmware/dataflash.h"
-#include "firmware/state.h"
+#include "firmware/state_fields.h"
 #include "platform/lcd.h"
-#include "tools/run/runner.h"
 
 namespace geigerrun {
 namespace {
-
-// Every scalar field of FirmwareState, in declaration order. When a field
-// is added to firmware/state.h, add it here too (runner_test compares this
-// list with the header). Arrays and pointers are written by StateJson below.
-#define GEIGERRUN_SCALAR_FIELDS(X)                                                     \
-    X(holdAll) X(holdOutput) X(holdStart)                                              \
-    X(powered) X(bootState) X(bootHalfTicks)                                           \
-    X(uiMode) X(editing) X(editorIdleTicks) X(editorKeepTicks) X(redrawOnClose)        \
-    X(keyQuiet)                                                                        \
-    X(menuCursor) X(menuTop) X(stepValue) X(editField) X(calibPhase)                   \
-    X(temperatureShown)                                                                \
-    X(displayOn) X(backlightOn) X(backlightAge) X(powerSaveCountdown) X(displayTurned) \
-    X(motionStatus) X(previousOrientation) X(tapAction) X(blinkPhase) X(batteryFrame)  \
-    X(lastBatteryReading) X(lowBatteryRepeat) X(chargerStatus)                         \
-    X(cpm) X(doseRate) X(totalCount) X(avgCpmWhole) X(avgCpmHundredths)                \
-    X(uptimeSeconds) X(uptimeMinutes) X(uptimeHours) X(uptimeDays) X(realCount)        \
-    X(timedRunning) X(timedScheduled) X(durationDays) X(durationHours)                 \
-    X(durationMinutes) X(durationSeconds) X(durationTotal) X(scheduleDays)             \
-    X(scheduleHours) X(scheduleMinutes) X(scheduleSeconds) X(scheduleTotal)            \
-    X(scheduleCounter) X(elapsedDays) X(elapsedHours) X(elapsedMinutes)                \
-    X(elapsedSeconds) X(elapsedMinutesTotal) X(elapsedTotal) X(timedCounts)            \
-    X(timedAverage) X(timedAverageHundredths) X(timedPage)                             \
-    X(logSeconds) X(logHourSum) X(logLastMark) X(flashWriteHigh) X(flashWriteMiddle)   \
-    X(flashWriteLow) X(flashReadHigh) X(flashReadMiddle) X(flashReadLow)               \
-    X(flashHighMask) X(endOfStore)                                                     \
-    X(historyFound) X(recYear) X(recMonth) X(recDay) X(recHour) X(recMinute)           \
-    X(recSecond) X(recSaveMode) X(noteCursor) X(noteIdle) X(noteBlink)                 \
-    X(alarmOn) X(speakerOn) X(displayMode) X(powerSavingOn) X(backlightTimer)          \
-    X(clockLine) X(alarmLevelCpm) X(maxCpm) X(infoLine) X(alarmLevelUsv) X(alarmUnit)  \
-    X(thresholdUnit) X(thresholdCpm) X(thresholdUsv) X(graphType) X(swivelMode)        \
-    X(motionDetect) X(batteryType) X(graphZoom) X(reservedB) X(reservedA)              \
-    X(largeFontUnit) X(ledIndicatorOn) X(backlightLevel) X(reservedC) X(contrast)      \
-    X(saveMode) X(highRateFactor) X(quietHighRateFactor) X(baudCode) X(baudReloadHigh) \
-    X(baudReloadLow) X(reverseFlag)
 
 class JsonObject {
 public:
@@ -117,7 +84,7 @@ private:
 std::string StateJson(uint64_t showLcdCalls, uint64_t virtualMs) {
     JsonObject json;
 #define GEIGERRUN_ADD_FIELD(name) json.Add(#name, fw.name);
-    GEIGERRUN_SCALAR_FIELDS(GEIGERRUN_ADD_FIELD)
+    FIRMWARE_SCALAR_FIELDS(GEIGERRUN_ADD_FIELD)
 #undef GEIGERRUN_ADD_FIELD
 
     // Texts and tables: the title as shown, the open menu by its first row.
@@ -156,19 +123,6 @@ std::string StateJson(uint64_t showLcdCalls, uint64_t virtualMs) {
     json.Add("showLcdCalls", showLcdCalls);
     json.Add("virtualMs", virtualMs);
     return json.Finish();
-}
-
-std::string LcdText(const LcdPicture& picture) {
-    std::string text;
-    text.reserve((kLcdWidth + 1) * kLcdHeight);
-    for (int y = 0; y < kLcdHeight; ++y) {
-        for (int x = 0; x < kLcdWidth; ++x) {
-            const uint32_t p = picture.pixels[2 * y][2 * x];
-            text += p == kLcdInk ? '#' : p == kLcdBackground ? '.' : '-';
-        }
-        text += '\n';
-    }
-    return text;
 }
 
 }  // namespace geigerrun
