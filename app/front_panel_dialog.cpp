@@ -129,11 +129,6 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     connect(&halfSecondTimer_, &QTimer::timeout, this, [this] { HalfSecondEvent(); });
     halfSecondTimer_.start();
 
-    // Real mode's report timer: started with the heartbeat, stopped by itself
-    // once the reader has stopped.
-    reportTimer_.setTimerType(Qt::PreciseTimer);
-    reportTimer_.setInterval(1000);
-    connect(&reportTimer_, &QTimer::timeout, this, [] { DecodeCountReport(); });
     SetLinkHost(this);
     linkPanel_ = new LinkPanel(this);
     lcdAccess_ = new QWidget(this);
@@ -157,7 +152,6 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
 
 FrontPanelDialog::~FrontPanelDialog() {
     halfSecondTimer_.stop();
-    reportTimer_.stop();
     if (CurrentLinkHost() == this) SetLinkHost(nullptr);
     if (frontPanel == this) frontPanel = nullptr;
     if (frameSurface == frame_.get()) frameSurface = nullptr;
@@ -367,9 +361,6 @@ void FrontPanelDialog::About() {
     RunModal(dialog);
 }
 
-void FrontPanelDialog::StartReportTimer() { reportTimer_.start(); }
-void FrontPanelDialog::StopReportTimer() { reportTimer_.stop(); }
-
 void FrontPanelDialog::ShowMessage(const char* text, const char* caption) {
     ShowMessageBox(QString::fromLatin1(text), caption != nullptr ? QString::fromLatin1(caption) : QString());
 }
@@ -397,8 +388,14 @@ void FrontPanelDialog::HalfSecondEvent() {
         restartRequested = 0;
         OnKeyCommand(kCmdSelectPower);
     }
-    const bool secondTick =
-        FirmwareTimerPeriod(halfSecondEvents_, SessionRecorder::BeforeSecondTick, recorder_.get());
+    // Real mode's report timer, started with the heartbeat and stopped by
+    // itself once the reader has stopped and the queued counts are handed.
+    const auto beforeSecond = [](void* context) {
+        auto* self = static_cast<FrontPanelDialog*>(context);
+        if (self->reportTimer_) DecodeCountReport();
+        SessionRecorder::BeforeSecondTick(self->recorder_.get());
+    };
+    const bool secondTick = FirmwareTimerPeriod(halfSecondEvents_, beforeSecond, this);
     if (secondTick) CountLogAfterSecond();
     recorder_->Period(secondTick);
 }
