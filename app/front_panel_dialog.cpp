@@ -130,7 +130,7 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     halfSecondTimer_.start();
 
     SetLinkHost(this);
-    linkPanel_ = new LinkPanel(this);
+    linkPanel_ = new LinkPanel(this, [this] { return ZoomFactor(zoomPercent_); });
     lcdAccess_ = new QWidget(this);
     lcdAccess_->setObjectName(QStringLiteral("lcd"));
     lcdAccess_->setAccessibleDescription(QStringLiteral("The counter's LCD"));
@@ -365,7 +365,7 @@ void FrontPanelDialog::ShowMessage(const char* text, const char* caption) {
     ShowMessageBox(QString::fromLatin1(text), caption != nullptr ? QString::fromLatin1(caption) : QString());
 }
 
-void FrontPanelDialog::ShowNotice(const char* text) { ShowLinkNotice(this, QString::fromUtf8(text)); }
+void FrontPanelDialog::ShowNotice(const char* text) { linkPanel_->ShowNotice(QString::fromUtf8(text)); }
 
 void FrontPanelDialog::ShowDetailedMessage(const char* text, const char* caption, const char* informative) {
     ShowMessageBox(QString::fromLatin1(text), caption != nullptr ? QString::fromLatin1(caption) : QString(),

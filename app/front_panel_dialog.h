@@ -70,6 +70,7 @@ public:
     const QImage& presentedLcd() const { return presented_; }
     // The LCD's stand-in for screen readers: its accessible name is what the LCD says.
     const QWidget* lcdAccessible() const { return lcdAccess_; }
+    LinkPanel* linkPanel() const { return linkPanel_; }
     const QPixmap& panelPicture() const { return panel_; }
     const SkinImage* skin() const { return skin_.get(); }
     ShapedKeyButton* normalKey(int i) const { return normalKeys_.at(i); }
