@@ -129,13 +129,8 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
     connect(&halfSecondTimer_, &QTimer::timeout, this, [this] { HalfSecondEvent(); });
     halfSecondTimer_.start();
 
-    // Real mode's report timer: started with the heartbeat, stopped by itself
-    // once the reader has stopped.
-    reportTimer_.setTimerType(Qt::PreciseTimer);
-    reportTimer_.setInterval(1000);
-    connect(&reportTimer_, &QTimer::timeout, this, [] { DecodeCountReport(); });
     SetLinkHost(this);
-    linkPanel_ = new LinkPanel(this);
+    linkPanel_ = new LinkPanel(this, [this] { return ZoomFactor(zoomPercent_); });
     lcdAccess_ = new QWidget(this);
     lcdAccess_->setObjectName(QStringLiteral("lcd"));
     lcdAccess_->setAccessibleDescription(QStringLiteral("The counter's LCD"));
@@ -155,7 +150,6 @@ FrontPanelDialog::FrontPanelDialog() : QDialog(nullptr) {
 
 FrontPanelDialog::~FrontPanelDialog() {
     halfSecondTimer_.stop();
-    reportTimer_.stop();
     if (CurrentLinkHost() == this) SetLinkHost(nullptr);
     if (DriverHandsOverTo(this)) DriverSetHandOver(ShowLcdOnPanel, nullptr);
     if (MessageBoxParent() == this) SetMessageBoxParent(nullptr);
@@ -368,14 +362,11 @@ void FrontPanelDialog::About() {
     RunModal(dialog);
 }
 
-void FrontPanelDialog::StartReportTimer() { reportTimer_.start(); }
-void FrontPanelDialog::StopReportTimer() { reportTimer_.stop(); }
-
 void FrontPanelDialog::ShowMessage(const char* text, const char* caption) {
     ShowMessageBox(QString::fromLatin1(text), caption != nullptr ? QString::fromLatin1(caption) : QString());
 }
 
-void FrontPanelDialog::ShowNotice(const char* text) { ShowLinkNotice(this, QString::fromUtf8(text)); }
+void FrontPanelDialog::ShowNotice(const char* text) { linkPanel_->ShowNotice(QString::fromUtf8(text)); }
 
 void FrontPanelDialog::ShowDetailedMessage(const char* text, const char* caption, const char* informative) {
     ShowMessageBox(QString::fromLatin1(text), caption != nullptr ? QString::fromLatin1(caption) : QString(),
@@ -398,8 +389,14 @@ void FrontPanelDialog::HalfSecondEvent() {
         restartRequested = 0;
         OnKeyCommand(kCmdSelectPower);
     }
-    const bool secondTick =
-        DriverPeriod(SessionRecorder::BeforeSecondTick, recorder_.get());
+    // Real mode's report timer, started with the heartbeat and stopped by
+    // itself once the reader has stopped and the queued counts are handed.
+    const auto beforeSecond = [](void* context) {
+        auto* self = static_cast<FrontPanelDialog*>(context);
+        if (self->reportTimer_) DecodeCountReport();
+        SessionRecorder::BeforeSecondTick(self->recorder_.get());
+    };
+    const bool secondTick = DriverPeriod(beforeSecond, this);
     if (secondTick) CountLogAfterSecond();
     recorder_->Period(secondTick);
 }

@@ -34,14 +34,15 @@ public:
     // Scales the whole panel: 100, 150, 200 or 300 (other values do nothing).
     void SetZoom(int percent);
 
-    // The device link's view of the window: the report timer (1000 ms,
-    // decoding one count report per event) and message boxes owned by it.
-    void StartReportTimer() override;
-    void StopReportTimer() override;
+    // The device link's view of the window: the report timer and message
+    // boxes owned by it. The report timer runs with the firmware's second,
+    // right before it, so each queued count is handed over exactly once.
+    void StartReportTimer() override { reportTimer_ = true; }
+    void StopReportTimer() override { reportTimer_ = false; }
     void ShowMessage(const char* text, const char* caption) override;
     void ShowNotice(const char* text) override;
     void ShowDetailedMessage(const char* text, const char* caption, const char* informative) override;
-    bool reportTimerActive() const { return reportTimer_.isActive(); }
+    bool reportTimerActive() const { return reportTimer_; }
 
     // A key command (102-105, 107-110 from the panel keys, 1000-1003 from
     // the keyboard path).
@@ -69,6 +70,7 @@ public:
     const QImage& presentedLcd() const { return presented_; }
     // The LCD's stand-in for screen readers: its accessible name is what the LCD says.
     const QWidget* lcdAccessible() const { return lcdAccess_; }
+    LinkPanel* linkPanel() const { return linkPanel_; }
     const QPixmap& panelPicture() const { return panel_; }
     const SkinImage* skin() const { return skin_.get(); }
     ShapedKeyButton* normalKey(int i) const { return normalKeys_.at(i); }
@@ -148,7 +150,7 @@ private:
     QImage handedOver_;  // the LCD surface as of the last hand-over
     QImage presented_;   // what the LCD area shows
     QTimer halfSecondTimer_;
-    QTimer reportTimer_;
+    bool reportTimer_ = false;  // ticks in HalfSecondEvent, before the firmware's second
     LinkPanel* linkPanel_ = nullptr;  // a child: the lamp, the watch over the line
     QWidget* lcdAccess_ = nullptr;    // a child over the LCD, named by its text
     int skinApplications_ = 0;

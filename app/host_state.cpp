@@ -67,6 +67,23 @@ bool SeeThroughWindowWanted(const QString& platformName) {
     return platformName.startsWith(QLatin1String("wayland"));
 }
 
+QString BreakPathsAtSlashes(const QString& text) {
+    constexpr QChar kBreakHere(0x200B);    // zero-width space
+    constexpr QChar kNeverHere(0x2060);    // word joiner
+    QString out;
+    bool inPath = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isSpace()) inPath = false;
+        else if (c == u'/' && (i == 0 || text[i - 1].isSpace() || text[i - 1] == u'"' || text[i - 1] == u'('))
+            inPath = true;
+        out += c;
+        const bool last = i + 1 == text.size() || text[i + 1].isSpace();
+        if (inPath && !last) out += c == u'/' ? kBreakHere : kNeverHere;
+    }
+    return out;
+}
+
 namespace {
 
 QWidget* gMessageBoxParent = nullptr;
@@ -79,7 +96,7 @@ void RealMessageBox(const QString& text, const QString& caption) {
 
 void RealDetailedMessageBox(const QString& text, const QString& caption, const QString& informative) {
     QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, gMessageBoxParent);
-    box.setInformativeText(informative);
+    box.setInformativeText(BreakPathsAtSlashes(informative));
     box.exec();
 }
 

@@ -75,6 +75,11 @@ QRect LogicalCover(const QRect& device, double ratio);
 // opaque picture shaped by the mask.
 bool SeeThroughWindowWanted(const QString& platformName);
 
+// Text for a word-wrapped label in which a path (a word that starts with
+// '/') may break after each '/' and nowhere else, however narrow the label:
+// a zero-width space follows each '/', a word joiner every other character.
+QString BreakPathsAtSlashes(const QString& text);
+
 // Message boxes go through one replaceable function so that tests (and any
 // headless use) never block on a modal box.
 using MessageBoxFunction = void (*)(const QString& text, const QString& caption);

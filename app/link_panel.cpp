@@ -1,14 +1,16 @@
 #include "app/link_panel.h"
 
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QHelpEvent>
-#include <QMessageBox>
-#include <QPointer>
+#include <QLabel>
 #include <QToolTip>
 #include <QWidget>
+#include <algorithm>
 
 #include "app/host_state.h"
 #include "app/launch_options.h"
+#include "firmware/state.h"
 #include "link/count_log.h"
 #include "link/host_link.h"
 #include "link/link_trace.h"
@@ -16,20 +18,12 @@
 
 namespace {
 
-void RealNotice(QWidget* parent, const QString& text) {
-    static QPointer<QMessageBox> box;
-    if (box.isNull()) {
-        box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Counter link"), text, QMessageBox::Ok, parent);
-        box->setModal(false);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        // The panel keeps the keyboard: Escape still ends the program.
-        box->setAttribute(Qt::WA_ShowWithoutActivating);
-    }
-    box->setText(text);
-    box->show();
-}
+// The notice's text in panel pixels at 100 %.
+constexpr int kNoticeTextPixels = 11;
 
-NoticeFunction gNotice = RealNotice;
+bool Starts(const QString& text, std::string_view prefix) {
+    return text.startsWith(QLatin1String(prefix.data(), qsizetype(prefix.size())));
+}
 
 void SayCannotLogCounts(const std::string& error) {
     ShowMessageBox(QStringLiteral("Cannot log counts: %1").arg(QString::fromStdString(error)), QStringLiteral("error"));
@@ -37,13 +31,11 @@ void SayCannotLogCounts(const std::string& error) {
 
 }  // namespace
 
-NoticeFunction SetNoticeFunction(NoticeFunction fn) {
-    NoticeFunction previous = gNotice;
-    gNotice = fn != nullptr ? fn : RealNotice;
-    return previous;
+QRect PanelNoticeRect(int layout) {
+    // The bezel reaches 31 pixels beyond the LCD at either side and 30 below it.
+    const QRect lcd = PanelLcdRect(layout);
+    return QRect(lcd.left() - 31, lcd.top() + lcd.height() + 34, lcd.width() + 62, 24);
 }
-
-void ShowLinkNotice(QWidget* parent, const QString& text) { gNotice(parent, text); }
 
 PanelLamp LampFor(LinkState state) {
     switch (state) {
@@ -55,16 +47,67 @@ PanelLamp LampFor(LinkState state) {
     return PanelLamp::Off;
 }
 
-LinkPanel::LinkPanel(QWidget* window) : QObject(window), window_(window) {
+LinkPanel::LinkPanel(QWidget* window, std::function<double()> zoom)
+    : QObject(window), window_(window), zoom_(std::move(zoom)), notice_(new QLabel(window)) {
     watch_.setInterval(kWatchMs);
     connect(&watch_, &QTimer::timeout, this, [this] { Watch(); });
     watch_.start();
+
+    notice_->setObjectName(QStringLiteral("linkNotice"));
+    notice_->setAlignment(Qt::AlignCenter);
+    notice_->setFocusPolicy(Qt::NoFocus);
+    // Clicks and drags reach the panel beneath, as if the line were not there.
+    notice_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    notice_->hide();
+    noticeTimer_.setSingleShot(true);
+    connect(&noticeTimer_, &QTimer::timeout, this, [this] { NoticeExpired(); });
+}
+
+void LinkPanel::ShowNotice(const QString& text) {
+    noticeLost_ = Starts(text, kLineLostNotice);
+    const bool back = Starts(text, kLineBackNotice);
+    noticeText_ = text;
+    notice_->setAccessibleName(text);
+    notice_->setStyleSheet(back ? QStringLiteral("QLabel { background: #e2f4d8; color: #1c3a12; "
+                                                 "border: 1px solid #6a9c55; border-radius: 4px; }")
+                                : QStringLiteral("QLabel { background: #fff4c2; color: #3a2c00; "
+                                                 "border: 1px solid #b8962c; border-radius: 4px; }"));
+    if (noticeLost_) noticeTimer_.stop();
+    else noticeTimer_.start(back ? kBackNoticeMs : kNoticeMs);
+    PlaceNotice();
+    notice_->show();
+    notice_->raise();
+}
+
+void LinkPanel::NoticeExpired() {
+    const LinkStatus status = CurrentLinkStatus();
+    if (realMode == 1 && status.lost) ShowNotice(QString::fromStdString(std::string(kLineLostNotice) + status.path));
+    else notice_->hide();
+}
+
+void LinkPanel::PlaceNotice() {
+    const double zoom = zoom_ ? zoom_() : 1.0;
+    const QRect area = ScaledPanelRect(PanelNoticeRect(layoutTurned), zoom);
+    QFont font = notice_->font();
+    font.setPixelSize(std::max(8, int(kNoticeTextPixels * zoom + 0.5)));
+    // A long path gives way in its middle: both its ends tell which device it is.
+    const QString shown = QFontMetrics(font).elidedText(noticeText_, Qt::ElideMiddle, area.width() - int(10 * zoom));
+    if (notice_->geometry() == area && notice_->text() == shown && notice_->font() == font) return;
+    notice_->setFont(font);
+    notice_->setText(shown);
+    notice_->setGeometry(area);
 }
 
 void LinkPanel::Watch() {
     const int64_t now = LinkClockMs();
     ServiceLink(now);
     const PanelLamp lamp = LampFor(CurrentLinkState(now));
+    // The lost line's notice goes once reports flow again, or in demo mode.
+    if (noticeLost_ && (lamp == PanelLamp::Green || lamp == PanelLamp::Off)) {
+        noticeLost_ = false;
+        notice_->hide();
+    }
+    if (notice_->isVisible()) PlaceNotice();  // after a turn or a zoom
     if (lamp == lamp_) return;
     lamp_ = lamp;
     window_->update();

@@ -1,17 +1,21 @@
 // The device link's face on the front panel: the lamp's colour from the
-// link's state, its tooltip, the watch over a lost line, the count log's
-// menu item and the link options of the command line. The window owns one
-// and calls it in a few places; the rules themselves are in link/.
+// link's state, its tooltip, the notice line under the LCD, the watch over a
+// lost line, the count log's menu item and the link options of the command
+// line. The window owns one and calls it in a few places; the rules
+// themselves are in link/.
 #pragma once
 
 #include <QObject>
+#include <QRect>
 #include <QString>
 #include <QTimer>
+#include <functional>
 
 #include "app/panel_render.h"
 #include "link/link_status.h"
 
 class QHelpEvent;
+class QLabel;
 class QWidget;
 struct LaunchOptions;
 
@@ -22,10 +26,22 @@ public:
     // How often the watch runs: well inside the 2 s a lost line may take
     // to show, and the lamp's 2.5 s turn to amber.
     static constexpr int kWatchMs = 250;
+    // How long a notice that needs no answer stays: the line back, and the
+    // count log or the trace stopped.
+    static constexpr int kBackNoticeMs = 4000;
+    static constexpr int kNoticeMs = 15000;
 
-    explicit LinkPanel(QWidget* window);
+    // zoom: the window's zoom factor now (1 when not given).
+    explicit LinkPanel(QWidget* window, std::function<double()> zoom = {});
 
     PanelLamp lamp() const { return lamp_; }
+    // A notice of the link ("Counter disconnected: PATH", "Count log
+    // stopped: ..."), in a line on the panel under the LCD: it takes no
+    // focus, lets clicks through and covers neither the LCD nor the keys.
+    // The lost line's notice stays until reports flow again (or demo mode);
+    // the others go by themselves.
+    void ShowNotice(const QString& text);
+    const QLabel* notice() const { return notice_; }
     // The tooltip over the lamp; true when pos (panel pixels) is on it.
     bool ShowToolTip(const QHelpEvent& event, int layout, double zoom = 1.0);
     // "Log Counts to File…": a file to append to, or the log stopped.
@@ -34,18 +50,25 @@ public:
     void Watch();
 
 private:
+    void PlaceNotice();
+    // A passing notice ran out: the lost line's notice again while it is lost.
+    void NoticeExpired();
+
     QWidget* window_;
+    std::function<double()> zoom_;
     QTimer watch_;
     PanelLamp lamp_ = PanelLamp::Off;
+    QLabel* notice_;
+    QString noticeText_;  // in full; the line may shorten it
+    QTimer noticeTimer_;
+    bool noticeLost_ = false;  // the notice says the line is lost
 };
+
+// Where the notice line lies in panel pixels: under the LCD's bezel, above
+// the keys of the upright panel (the turned panel has its keys above the LCD).
+QRect PanelNoticeRect(int layout);
 
 // --trace-link, --log-counts and --port/--baud, in that order, so the trace
 // holds the opening; real mode as if chosen in "Other Port". Run once the
 // window is up.
 void ApplyLinkLaunchOptions(const LaunchOptions& options);
-
-// A notice that does not block (the timers keep running): one non-modal
-// box, reused. Replaceable, as message boxes are, so tests record them.
-using NoticeFunction = void (*)(QWidget* parent, const QString& text);
-NoticeFunction SetNoticeFunction(NoticeFunction fn);
-void ShowLinkNotice(QWidget* parent, const QString& text);

@@ -14,7 +14,9 @@
 #include "link/host_link.h"
 #include "link/link_host.h"
 #include "link/protocol.h"
+#include "link/link_status.h"
 #include "link/real_mode.h"
+#include "link/report_queue.h"
 #include "tools/device/device.h"
 
 namespace {
@@ -41,9 +43,10 @@ void Decode(Host& host) {
     const int before = Pending();
     DecodeCountReport();
     const int after = Pending();
-    // Two or more bytes are all taken; a lone byte waits.
-    Check(before >= 2 ? after == 0 : after == before);
-    Check(fw.realCount >= 0 && fw.realCount <= int32_t(kMaxReportCount));
+    // Every whole report is taken; a lone byte waits.
+    Check(after == before % 2);
+    Check(fw.realCount >= 0 && uint32_t(fw.realCount) <= ReportQueue::kMaxCount);
+    Check(CountsWaiting() <= ReportQueue::kMaxWaiting);
     Check(host.lastLayout == -1 || host.lastLayout == 0 || host.lastLayout == 1);
 }
 
@@ -70,6 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> log;
     std::vector<geigerdevice::SentReport> sent;
     int64_t nowMs = 0;
+    // The link's clock for the line's bytes: the counter's, from the opening.
+    const int64_t openedMs = LinkClockMs();
 
     size_t at = 0;
     while (at < size) {
@@ -80,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         switch (ctl >> 6) {
         case 0:  // line bytes reach the host
             at += take;
-            Check(AppendReceived(chunk, int(take)) >= 0);
+            Check(AppendReceived(chunk, int(take), openedMs + nowMs) >= 0);
             Check(Pending() <= kRxBufferSize);
             break;
         case 1:  // the report timer fires
@@ -101,14 +106,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             sent.clear();
             device.Advance(nowMs, sent);
             for (const geigerdevice::SentReport& r : sent) {
-                const bool clean = Pending() == 0;
-                AppendReceived(r.bytes.data(), int(r.bytes.size()));
+                const bool clean = Pending() == 0 && CountsWaiting() == 0;
+                AppendReceived(r.bytes.data(), int(r.bytes.size()), openedMs + nowMs);
                 if (!clean) continue;
-                // A report on an empty buffer decodes to what was sent.
+                // A report on an empty buffer and queue decodes to what was
+                // sent, unless noise before it used up its second.
                 host.lastLayout = -1;
+                const uint64_t reports = CurrentLinkStatus().reports;
                 Decode(host);
-                Check(fw.realCount == int32_t(r.count));
-                Check(host.lastLayout == (r.turned ? 1 : 0));
+                const bool admitted = CurrentLinkStatus().reports > reports;
+                Check(fw.realCount == (admitted ? int32_t(r.count) : 0));
+                Check(host.lastLayout == (admitted ? (r.turned ? 1 : 0) : -1));
             }
             break;
         }

@@ -1,5 +1,5 @@
-// The line of a report waits for the firmware's next second, since the CPM
-// it carries is the one that second computes from the count.
+// The line of a report waits for the firmware's second that takes its
+// count, since the CPM it carries is the one that second computes from it.
 #include "link/count_log.h"
 
 #include <sys/stat.h>
@@ -21,16 +21,41 @@ struct PendingLine {
     std::string time;
     uint32_t count;
     bool turned;
+    uint64_t seq;
 };
 
 int gLogFd = -1;
 std::string gLogPath;
 std::vector<PendingLine> gPending;
+uint64_t gTakenSeq = 0;
+
+void CloseLog() {
+    if (gLogFd >= 0) ::close(gLogFd);
+    gLogFd = -1;
+    gPending.clear();
+}
 
 void FailLog(const std::string& error) {
     const std::string notice = "Count log stopped: " + error;
-    StopCountLog();
+    CloseLog();
     HostShowNotice(notice.c_str());
+}
+
+// Writes the waiting lines up to seq, in order. false once the log failed.
+bool WriteLines(uint64_t seq) {
+    size_t done = 0;
+    for (; done < gPending.size() && gPending[done].seq <= seq; ++done) {
+        const PendingLine& line = gPending[done];
+        const std::string text = line.time + "," + std::to_string(line.count) + "," + (line.turned ? "1" : "0") +
+                                 "," + std::to_string(fw.cpm) + "\n";
+        std::string error;
+        if (!AppendAll(gLogFd, gLogPath, text, error)) {
+            FailLog(error);
+            return false;
+        }
+    }
+    gPending.erase(gPending.begin(), gPending.begin() + long(done));
+    return true;
 }
 
 }  // namespace
@@ -48,33 +73,27 @@ bool StartCountLog(const std::string& path, std::string& error) {
     gLogFd = fd;
     gLogPath = path;
     if (st.st_size == 0 && !AppendAll(gLogFd, gLogPath, kCountLogHeader, error)) {
-        StopCountLog();
+        CloseLog();
         return false;
     }
     return true;
 }
 
 void StopCountLog() {
-    if (gLogFd >= 0) ::close(gLogFd);
-    gLogFd = -1;
-    gPending.clear();
+    if (gLogFd >= 0 && !WriteLines(UINT64_MAX)) return;
+    CloseLog();
 }
 
 bool CountLogActive() { return gLogFd >= 0; }
 const std::string& CountLogPath() { return gLogPath; }
 
-void NoteCountForLog(uint32_t count, bool turned) {
+void NoteCountForLog(uint32_t count, bool turned, uint64_t seq) {
     if (gLogFd < 0) return;
-    gPending.push_back({LocalIsoTime(std::chrono::system_clock::now()), count, turned});
+    gPending.push_back({LocalIsoTime(std::chrono::system_clock::now()), count, turned, seq});
 }
 
+void NoteCountsTaken(uint64_t seq) { gTakenSeq = seq; }
+
 void CountLogAfterSecond() {
-    if (gLogFd < 0 || gPending.empty()) return;
-    for (const PendingLine& line : gPending) {
-        const std::string text = line.time + "," + std::to_string(line.count) + "," + (line.turned ? "1" : "0") +
-                                 "," + std::to_string(fw.cpm) + "\n";
-        std::string error;
-        if (!AppendAll(gLogFd, gLogPath, text, error)) return FailLog(error);
-    }
-    gPending.clear();
+    if (gLogFd >= 0) WriteLines(gTakenSeq);
 }

@@ -6,7 +6,9 @@
 class LinkHost {
 public:
     virtual ~LinkHost() = default;
-    // Starts (or restarts) the 1000 ms report timer that calls DecodeCountReport.
+    // Starts (or restarts) the report timer that calls DecodeCountReport
+    // once a second: right before each firmware second, so that every
+    // count it hands over is taken exactly once.
     virtual void StartReportTimer() = 0;
     virtual void StopReportTimer() = 0;
     // 1 shows the turned panel, 0 the upright one.

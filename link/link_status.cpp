@@ -46,8 +46,8 @@ std::string DescribeLink(LinkState state, const LinkStatus& s, int64_t nowMs) {
     return text;
 }
 
-void NoteValidReport(int64_t nowMs) {
-    ++linkStatus.reports;
+void NoteValidReport(int64_t nowMs, uint64_t n) {
+    linkStatus.reports += n;
     linkStatus.lastReportMs = nowMs;
 }
 
@@ -70,13 +70,18 @@ void ServiceLink(int64_t nowMs) {
         linkStatus.lost = false;  // "Demo Mode" ends the retries
         return;
     }
+    TakeReceivedReports();
     if (!linkStatus.lost && lineLostByReader == 1 && readerStopped == 1) {
+        // Everything the reader received was decoded just above, before the port closes.
         CloseLine("line lost: " + linkStatus.path);
-        fw.realCount = 0;  // no report comes while the line is gone
+        // The report timer goes on: it hands the queued counts over, then
+        // 0 each second, and stops.
+        HostStartReportTimer();
         lineLostByReader = 0;  // dealt with
         linkStatus.lost = true;
+        linkStatus.announceBack = false;
         linkStatus.nextRetryMs = nowMs + kRetryEveryMs;
-        HostShowNotice(("Counter disconnected: " + linkStatus.path).c_str());
+        HostShowNotice((std::string(kLineLostNotice) + linkStatus.path).c_str());
         return;
     }
     if (!linkStatus.lost || nowMs < linkStatus.nextRetryMs) return;
@@ -84,6 +89,7 @@ void ServiceLink(int64_t nowMs) {
     if (serialPort.OpenDevice(linkStatus.path, linkStatus.rate) != 1) return;
     linkStatus.lost = false;
     linkStatus.lastReportMs = -1;
+    linkStatus.announceBack = true;
     TraceNote("line back: " + linkStatus.path);
     StartLine();
 }

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Off in demo mode; Receiving while a valid report came within
 // kQuietAfterMs; Quiet while the line is open and none did; Lost while the
@@ -16,15 +17,21 @@ enum class LinkState : uint8_t { Off, Receiving, Quiet, Lost };
 constexpr int64_t kQuietAfterMs = 2500;
 constexpr int64_t kRetryEveryMs = 1000;
 
+// The notices of a line that went away and of its first report once back,
+// each followed by the path; the window tells them apart by these.
+constexpr std::string_view kLineLostNotice = "Counter disconnected: ";
+constexpr std::string_view kLineBackNotice = "Counter reconnected: ";
+
 struct LinkStatus {
     std::string path;          // the line as chosen (a /dev/serial/by-id name stays that name)
     int rate = 0;              // bit/s
     bool lost = false;         // gone; retried every kRetryEveryMs
     int64_t nextRetryMs = 0;
     int64_t lastReportMs = -1; // LinkClockMs of the last valid report; -1 none since the line opened
+    bool announceBack = false; // back after a loss: its first report brings kLineBackNotice
     // Since the port was chosen; a reconnection keeps them.
     uint64_t reports = 0;
-    uint64_t ignoredPairs = 0;
+    uint64_t ignoredPairs = 0;  // with the reports dropped as noise
     uint64_t droppedBytes = 0;  // guarded by rxLock: the reader adds to it
 };
 
@@ -45,17 +52,21 @@ LinkStatus CurrentLinkStatus();
 // valid report.
 std::string DescribeLink(LinkState state, const LinkStatus& status, int64_t nowMs);
 
-// Counters kept by DecodeCountReport and AppendReceived.
-void NoteValidReport(int64_t nowMs);
+// Counters kept by TakeReceivedReports and AppendReceived: n valid reports
+// taken at nowMs.
+void NoteValidReport(int64_t nowMs, uint64_t n = 1);
 void NoteIgnoredPair();
 // A new line was chosen: counters from zero.
 void ResetLinkStatus(const std::string& path, int rate);
 
-// The window calls this every few hundred ms. When the reader lost the
-// line: the port is closed, the firmware gets 0 each second, the notice
+// The window calls this every few hundred ms. It takes the reports received
+// since (so the count log hears of each soon after it came). When the reader
+// lost the line: what it received is decoded, the port is closed, the counts
+// still queued go on to the firmware and then 0 each second, the notice
 // "Counter disconnected: PATH" goes out (not blocking) and retries start;
 // a retry that opens the line starts it as a port choice does (same rate,
-// "<HEARTBEAT1>>" 300 ms later). Also reports a stopped trace.
+// "<HEARTBEAT1>>" 300 ms later), and its first report brings "Counter
+// reconnected: PATH". Also reports a stopped trace.
 void ServiceLink(int64_t nowMs);
 // "Exit": no more retries in the moments before the window closes.
 void EndLinkRetries();

@@ -17,6 +17,7 @@
 #include "link/link_trace.h"
 #include "link/open_error.h"
 #include "link/protocol.h"
+#include "link/report_queue.h"
 #include "link/serial_port.h"
 
 uint8_t rxBuffer[kRxBufferSize] = {};
@@ -60,9 +61,32 @@ namespace {
 Reader reader;
 
 constexpr auto kHeartbeatDelay = std::chrono::milliseconds(300);
+
 // How long the reader sleeps at most between two looks at readerRunning,
 // for a stop that only clears the flag ("Exit").
 constexpr int kReaderWaitMs = 100;
+
+// When each byte of rxBuffer arrived (LinkClockMs), guarded by rxLock.
+int64_t rxArrival[kRxBufferSize] = {};
+
+// Decoded reports waiting for the firmware's seconds; window thread only.
+ReportQueue reportQueue;
+// Names each admitted report, for the count log.
+uint64_t reportSeq = 0;
+
+// The bytes of one take, off the stack: the window thread only.
+uint8_t takenBytes[kRxBufferSize];
+int64_t takenArrival[kRxBufferSize];
+int64_t reportArrival[kRxBufferSize / 2];
+uint16_t reportCount[kRxBufferSize / 2];
+bool reportTurned[kRxBufferSize / 2];
+
+// Nothing decoded before now reaches the firmware; its count log lines are
+// written with the next second all the same.
+void ClearReports() {
+    reportQueue.Clear(LinkClockMs());
+    NoteCountsTaken(reportSeq);
+}
 
 bool AllDigits(const std::string& s) {
     return !s.empty() && s.size() <= 6 &&
@@ -101,14 +125,22 @@ PortChoice ParsePortName(const std::string& name) {
     return PortChoice{kDevicePathPortNumber, text};
 }
 
-int AppendReceived(const uint8_t* bytes, int n) {
+int AppendReceived(const uint8_t* bytes, int n) { return AppendReceived(bytes, n, LinkClockMs()); }
+
+int AppendReceived(const uint8_t* bytes, int n, int64_t atMs) {
     if (bytes == nullptr || n <= 0) return 0;
     std::lock_guard<std::mutex> lock(rxLock);
+    // Takes leave whole reports behind them, so an odd count ends in a lone byte.
+    if (rxCount % 2 == 1 && atMs - rxArrival[rxCount - 1] >= kStrayByteMs) {
+        rxBuffer[--rxCount] = 0;
+        ++linkStatus.droppedBytes;
+    }
     const int room = kRxBufferSize - rxCount;
     const int kept = std::min(n, std::max(room, 0));
     linkStatus.droppedBytes += uint64_t(n - kept);
     if (kept > 0) {
         std::memcpy(rxBuffer + rxCount, bytes, size_t(kept));
+        std::fill(rxArrival + rxCount, rxArrival + rxCount + kept, atMs);
         rxCount += kept;
     }
     return kept;
@@ -150,37 +182,74 @@ void StartReader() {
 
 void StopReader() { reader.Stop(); }
 
+void TakeReceivedReports() {
+    int n = 0;
+    {
+        std::lock_guard<std::mutex> lock(rxLock);
+        n = rxCount & ~1;
+        if (n == 0) return;
+        std::memcpy(takenBytes, rxBuffer, size_t(n));
+        std::memcpy(takenArrival, rxArrival, size_t(n) * sizeof(int64_t));
+        // A lone byte stays, for the report it begins.
+        rxCount -= n;
+        if (rxCount > 0) {
+            rxBuffer[0] = rxBuffer[n];
+            rxArrival[0] = rxArrival[n];
+        }
+        std::memset(rxBuffer + rxCount, 0, size_t(n));
+    }
+    int reports = 0;
+    int ignored = 0;
+    for (int i = 0; i < n; i += 2) {
+        uint8_t b0 = takenBytes[i];
+        uint8_t b1 = takenBytes[i + 1];
+        // A report read from its second byte: the marker is in the second place.
+        if (!HasReportMarker(b0) && HasReportMarker(b1)) std::swap(b0, b1);
+        if (!IsReportStart(b0)) {
+            NoteIgnoredPair();
+            if (++ignored == 1 && LinkTraceActive())
+                TraceNote("ignored pair " + std::to_string(b0) + " " + std::to_string(b1));
+            continue;
+        }
+        reportCount[reports] = uint16_t(ReportCount(b0, b1));
+        reportTurned[reports] = ReportTurned(b0);
+        reportArrival[reports] = takenArrival[i + 1];
+        ++reports;
+    }
+    if (ignored > 1 && LinkTraceActive()) TraceNote("ignored " + std::to_string(ignored - 1) + " more pairs");
+    if (reports == 0) return;
+    if (!reportQueue.Admit(reportArrival, reports)) {
+        linkStatus.ignoredPairs += uint64_t(reports);
+        TraceNote("dropped " + std::to_string(reports) + " reports as noise: more than one a second");
+        return;
+    }
+    for (int i = 0; i < reports; ++i) {
+        reportQueue.Push(reportCount[i], ++reportSeq);
+        if (LinkTraceActive())
+            TraceNote("decoded " + std::to_string(reportCount[i]) + (reportTurned[i] ? " turned" : ""));
+        NoteCountForLog(reportCount[i], reportTurned[i], reportSeq);
+    }
+    NoteValidReport(LinkClockMs(), uint64_t(reports));
+    HostSetLayout(reportTurned[reports - 1] ? 1 : 0);
+    // After the turn, so the notice finds its place on the panel as it now lies.
+    if (linkStatus.announceBack) {
+        linkStatus.announceBack = false;
+        HostShowNotice((std::string(kLineBackNotice) + linkStatus.path).c_str());
+    }
+}
+
+int CountsWaiting() { return reportQueue.Waiting(); }
+
 void DecodeCountReport() {
-    if (readerRunning == 0 || readerStopped == 1) {
-        if (lineLostByReader == 1) fw.realCount = 0;  // a gone line reports nothing
+    TakeReceivedReports();  // also what the reader received before it stopped
+    if ((readerRunning == 0 || readerStopped == 1) && reportQueue.Waiting() == 0) {
+        fw.realCount = 0;  // a gone line reports nothing
         HostStopReportTimer();
         return;
     }
-    uint8_t b0 = 0;
-    uint8_t b1 = 0;
-    {
-        std::lock_guard<std::mutex> lock(rxLock);
-        if (rxCount < 2) {
-            fw.realCount = 0;  // no report this second; a lone byte waits for the next
-            return;
-        }
-        b0 = rxBuffer[0];
-        b1 = rxBuffer[1];
-        std::memset(rxBuffer, 0, size_t(rxCount));
-        rxCount = 0;
-    }
-    // A report read from its second byte: the marker is in the second place.
-    if (!HasReportMarker(b0) && HasReportMarker(b1)) std::swap(b0, b1);
-    if (!IsReportStart(b0)) {
-        NoteIgnoredPair();
-        if (LinkTraceActive()) TraceNote("ignored pair " + std::to_string(b0) + " " + std::to_string(b1));
-        return;
-    }
-    fw.realCount = int32_t(ReportCount(b0, b1));
-    if (LinkTraceActive()) TraceNote("decoded " + std::to_string(fw.realCount) + (ReportTurned(b0) ? " turned" : ""));
-    NoteValidReport(LinkClockMs());
-    NoteCountForLog(uint32_t(fw.realCount), ReportTurned(b0));
-    HostSetLayout(ReportTurned(b0) ? 1 : 0);
+    uint64_t taken = 0;
+    fw.realCount = int32_t(reportQueue.Take(taken));  // 0: no report this second
+    if (taken != 0) NoteCountsTaken(taken);
 }
 
 void SendHeartbeat(int on) {
@@ -203,6 +272,7 @@ bool OpenRealMode(const PortChoice& port) {
     // Only Close shuts the port, so it is read as open or not before the reader stops.
     CloseLine(serialPort.IsOpen() ? "closed " + serialPort.DevicePath() : std::string());
     const int rate = RateForIndex(portSettings.rateIndex);
+    ClearReports();
     ResetLinkStatus(port.devicePath, rate);
     if (port.devicePath.empty() || serialPort.OpenDevice(port.devicePath, rate) != 1) {
         TraceNote("cannot open " + port.devicePath);
@@ -225,6 +295,7 @@ void CloseLine(const std::string& note) {
 
 void StartLine() {
     fw.realCount = 0;  // nothing from an earlier device counts for this one
+    reportQueue.Restart(LinkClockMs());
     StartReader();
     std::this_thread::sleep_for(kHeartbeatDelay);
     SendHeartbeat(1);
@@ -262,11 +333,16 @@ void ChooseDemoMode() {
     realMode = 0;
     linkStatus.lost = false;
     SendHeartbeat(0);
+    ClearReports();
 }
 
 void ShutdownLink() {
     linkStatus.lost = false;
+    StopReader();
+    // What came in is decoded and, with what waits for the firmware, logged.
+    TakeReceivedReports();
     CloseLine(std::string());
+    StopCountLog();
 }
 
 void ResetLink() {
@@ -277,6 +353,7 @@ void ResetLink() {
     portSettings = PortSettings{};
     ResetLinkStatus(std::string(), 0);
     lineLostByReader = 0;
+    ClearReports();
     std::lock_guard<std::mutex> lock(rxLock);
     std::memset(rxBuffer, 0, sizeof rxBuffer);
     rxCount = 0;

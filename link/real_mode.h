@@ -1,6 +1,7 @@
 // Real mode: a counter on a serial line reports, once a second, how many
-// counts it saw; the reader thread collects the bytes and the window's
-// report timer decodes one report a second into fw.realCount. The report's
+// counts it saw; the reader thread collects the bytes, every complete report
+// is decoded as it is taken from them, and the window's report timer hands
+// the firmware one queued count a second through fw.realCount. The report's
 // format is in link/protocol.h.
 #pragma once
 
@@ -39,8 +40,15 @@ struct PortChoice {
 };
 PortChoice ParsePortName(const std::string& name);
 
-// Appends what the reader received to rxBuffer; bytes beyond its 4096 are
-// dropped (and counted in linkStatus.droppedBytes). Returns how many were kept.
+// How long a lone byte waits for its partner: the two bytes of a report come
+// together, so one still alone when the next bytes come this much later was
+// a stray, and pairing it would shift every report after it.
+constexpr int64_t kStrayByteMs = 500;
+
+// Appends what the reader received at atMs (LinkClockMs) to rxBuffer; bytes
+// beyond its 4096 are dropped, as is a stray lone byte (both counted in
+// linkStatus.droppedBytes). Returns how many were kept.
+int AppendReceived(const uint8_t* bytes, int n, int64_t atMs);
 int AppendReceived(const uint8_t* bytes, int n);
 // The reader thread's body: takes what arrives as it arrives while
 // readerRunning is 1; leaves when the line goes away (lineLostByReader).
@@ -50,8 +58,18 @@ void StartReader();
 // Clears readerRunning and waits for the reader to leave its loop.
 void StopReader();
 
-// One event of the report timer (1000 ms). Stops the timer once the reader
-// has stopped; otherwise decodes the first two pending bytes, drops the rest.
+// Takes every complete report from rxBuffer (a lone byte stays for the next
+// take) and decodes each: a pair without a marker is ignored, reports beyond
+// the noise limit are dropped, the rest join the queue, the count log and
+// the trace, and the newest sets the panel's layout. Window thread only.
+void TakeReceivedReports();
+// Counts decoded and not yet handed to the firmware.
+int CountsWaiting();
+
+// One event of the report timer, right before each firmware second: takes
+// what was received, then gives fw.realCount the oldest queued count (0 when
+// none waits). Once the reader has stopped and nothing waits, it stops the
+// timer; counts that came before the line was lost are handed first.
 void DecodeCountReport();
 
 // Sends "<HEARTBEAT1>>" or "<HEARTBEAT0>>"; on starts the report timer, off
@@ -78,7 +96,8 @@ void ChooseOtherPort(const PortSettings& chosen);
 // The pop-up menu's "Demo Mode": random counts again, heartbeat off.
 void ChooseDemoMode();
 
-// At program end: the reader is stopped before the port closes.
+// At program end: the reader is stopped before the port closes; what it
+// received is decoded, and the count log writes every line it holds.
 void ShutdownLink();
 // Real mode as at program start (for tests): demo mode, reader stopped, port closed.
 void ResetLink();

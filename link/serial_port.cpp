@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -93,8 +94,16 @@ int SerialPort::OpenDevice(const std::string& path, int rate) {
         lastOpenError_ = errno;  // kept for the message that tells the user why
         return 0;
     }
-    // Not shared: while we hold the line nobody else may open it (root excepted).
-    const bool ok = isatty(fd) == 1 && ioctl(fd, TIOCEXCL) == 0 && SetLine(fd, rate);
+    // Not shared: while we hold the line nobody else may open it. The lock
+    // holds root back as well (TIOCEXCL does not) and tells us when another
+    // program took the line first; it goes with the descriptor.
+    errno = 0;
+    bool ok = isatty(fd) == 1;
+    if (ok && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) errno = EBUSY;
+        ok = false;
+    }
+    ok = ok && ioctl(fd, TIOCEXCL) == 0 && SetLine(fd, rate);
     if (!ok) {
         lastOpenError_ = errno != 0 ? errno : EIO;
         ::close(fd);

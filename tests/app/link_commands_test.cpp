@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTextLayout>
 #include <QtTest>
 
 #include "../link/link_wait.h"
@@ -138,6 +139,8 @@ private slots:
         QCOMPARE(layoutTurned, 1);
         QCOMPARE(dlg.size(), QSize(524, 306));
         QCOMPARE(lcdRect, kTurnedLcdRect);
+        // A second later: two reports within one second of the opening would be noise.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
         device.Write({129, 44});
         QVERIFY(WaitPending(2));
         DecodeCountReport();
@@ -210,6 +213,23 @@ private slots:
         QCOMPARE(realMode, 0);
         QVERIFY(!dlg.reportTimerActive());
         QCOMPARE(readerRunning.load(), 0);
+    }
+
+    // A long device path in the error box breaks after a '/', never inside
+    // a name; the text reads the same.
+    void pathsBreakOnlyAfterSlashes() {
+        const QString text = QStringLiteral("The serial device /dev/serial/by-id/usb-FTDI_FT232R-if00-port0 is busy.");
+        const QString shown = BreakPathsAtSlashes(text);
+        QCOMPARE(QString(shown).remove(QChar(0x200B)).remove(QChar(0x2060)), text);
+        QTextLayout layout(shown, QFont());
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(40);  // narrower than any name
+            const int end = line.textStart() + line.textLength();
+            QVERIFY2(end == shown.size() || shown[end - 1] == QChar(0x200B) || shown[end - 1].isSpace(),
+                     qPrintable(shown.left(end)));
+        }
+        layout.endLayout();
     }
 
     void openErrorTellsTheDeviceAndTheCause() {

@@ -1,14 +1,19 @@
-// Decoding the two-byte count reports, the receive buffer's bound, and the
-// names and rates a port can be chosen by.
+// Decoding the two-byte count reports, the queue that hands them to the
+// firmware one a second and keeps noise out, the receive buffer's bound, and
+// the names and rates a port can be chosen by.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <vector>
 
 #include "firmware/state.h"
 #include "link/host_link.h"
+#include "link/link_status.h"
 #include "link/real_mode.h"
 #include "link/recording_host.h"
+#include "link/report_queue.h"
 
 namespace {
 
@@ -27,17 +32,27 @@ protected:
         readerStopped = 1;
         SetLinkHost(nullptr);
     }
-    void Pending(std::vector<uint8_t> bytes) { AppendReceived(bytes.data(), int(bytes.size())); }
+    // Bytes that arrive afterMs after the previous ones (a second by default).
+    void Pending(std::vector<uint8_t> bytes, int64_t afterMs = 1000) {
+        clock += afterMs;
+        AppendReceived(bytes.data(), int(bytes.size()), clock);
+    }
+    // One report timer event: the count the firmware's second gets.
+    int32_t Tick() {
+        DecodeCountReport();
+        return fw.realCount;
+    }
     int PendingCount() {
         std::lock_guard<std::mutex> lock(rxLock);
         return rxCount;
     }
     RecordingHost host;
+    int64_t clock = LinkClockMs();
 };
 
 struct Report {
     uint8_t b0, b1;
-    int32_t count;  // -1: ignored, realCount keeps 77
+    int32_t count;  // -1: ignored, no count this second
     int layout;     // -1: SetLayout not called
 };
 
@@ -59,45 +74,34 @@ TEST_F(CountReportTest, DecodesMarkerOrientationAndFourteenBitCount) {
         host.layouts.clear();
         Pending({r.b0, r.b1});
         DecodeCountReport();
-        EXPECT_EQ(fw.realCount, r.count < 0 ? 77 : r.count);
+        EXPECT_EQ(fw.realCount, std::max(r.count, 0));
         if (r.layout < 0) EXPECT_TRUE(host.layouts.empty());
         else EXPECT_EQ(host.layouts, std::vector<int>{r.layout});
         EXPECT_EQ(PendingCount(), 0);
     }
 }
 
-TEST_F(CountReportTest, LoneByteWaitsAndExtraBytesAreDropped) {
+// Every report pending at a tick reaches the firmware, one a second and in
+// order, even once the line is gone; a lone byte waits for its partner,
+// unless it waited so long that it was a stray.
+TEST_F(CountReportTest, EveryPendingReportIsHandedOverInTurn) {
     Pending({129});
-    DecodeCountReport();
-    EXPECT_EQ(fw.realCount, 0);  // no report this second
+    EXPECT_EQ(Tick(), 0);  // no report this second
     EXPECT_EQ(PendingCount(), 1);
-    Pending({44});
-    DecodeCountReport();
-    EXPECT_EQ(fw.realCount, 300);
-
+    Pending({44}, 20);
     Pending({128, 10, 128, 12});
-    DecodeCountReport();
-    EXPECT_EQ(fw.realCount, 10);
-    EXPECT_EQ(PendingCount(), 0);
-    DecodeCountReport();
-    EXPECT_EQ(fw.realCount, 0);
-}
-
-TEST_F(CountReportTest, TimerStopsOnceTheReaderHasStopped) {
-    host.timerRunning = true;
+    EXPECT_EQ(Tick(), 300);
+    EXPECT_EQ(Tick(), 10);
+    Pending({7});
     Pending({129, 44});
     readerStopped = 1;
-    DecodeCountReport();
-    EXPECT_FALSE(host.timerRunning);
-    EXPECT_EQ(fw.realCount, 77);  // nothing decoded
-    EXPECT_EQ(PendingCount(), 2);
-
     host.timerRunning = true;
-    readerStopped = 0;
-    readerRunning = 0;
-    DecodeCountReport();
+    EXPECT_EQ(Tick(), 12);
+    EXPECT_EQ(Tick(), 300);
+    EXPECT_TRUE(host.timerRunning);
+    EXPECT_EQ(Tick(), 0);
     EXPECT_FALSE(host.timerRunning);
-    EXPECT_EQ(fw.realCount, 77);
+    EXPECT_EQ(CurrentLinkStatus().droppedBytes, 1u);  // the stray
 }
 
 TEST_F(CountReportTest, ReceiveBufferNeverOverflows) {
@@ -113,6 +117,39 @@ TEST_F(CountReportTest, ReceiveBufferNeverOverflows) {
     Pending({129, 44});
     DecodeCountReport();
     EXPECT_EQ(fw.realCount, 300);
+}
+
+// The queue's rules on their own, then a megabyte of noise through the
+// receive buffer: none of it reaches the firmware, and real reports do again
+// once it has passed.
+TEST_F(CountReportTest, QueueFoldsAndNoiseStaysOut) {
+    ReportQueue q;
+    uint64_t taken = 0;
+    for (uint64_t seq = 1; seq <= 6; ++seq) q.Push(uint32_t(seq * 10), seq);
+    EXPECT_EQ(q.Waiting(), ReportQueue::kMaxWaiting);
+    EXPECT_EQ(q.Take(taken), 10u + 20u + 30u);  // folded twice: nothing lost
+    EXPECT_EQ(taken, 3u);
+    ReportQueue full;
+    for (uint64_t seq = 1; seq <= 5; ++seq) full.Push(ReportQueue::kMaxCount, seq);
+    EXPECT_EQ(full.Take(taken), ReportQueue::kMaxCount);
+    const int64_t steady[] = {1000, 2000, 2400, 2900};  // from the opening at 0
+    EXPECT_TRUE(q.Admit(steady, 3));                    // one a second, and one to spare
+    EXPECT_FALSE(q.Admit(steady + 3, 1));               // four by 2.9 s
+
+    std::mt19937 random(14);
+    std::vector<uint8_t> chunk(kRxBufferSize);
+    int64_t handed = 0;
+    for (int s = 0; s < 25; ++s) {
+        Pending({129, uint8_t(s)});
+        for (int k = 0; s == 5 && k < 256; ++k) {
+            TakeReceivedReports();  // as the watch does, then the reader hands 4 KiB more
+            for (uint8_t& b : chunk) b = uint8_t(random());
+            AppendReceived(chunk.data(), int(chunk.size()), clock + 300);
+        }
+        if (s >= 5 && s <= 15) handed += Tick();
+        else EXPECT_EQ(Tick(), 256 + s) << "second " << s;
+    }
+    EXPECT_EQ(handed, 256 + 5);  // the report before the noise; then ten seconds shut
 }
 
 TEST(PortNames, ComNamesDevicePathsAndRates) {

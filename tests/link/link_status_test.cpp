@@ -80,24 +80,28 @@ TEST_F(LinkLossTest, LostLineIsClosedAnnouncedRetriedAndPickedUpAgain) {
     chosen.rateIndex = 5;  // 9600
     ChooseOtherPort(chosen);
     ASSERT_EQ(first.Read(13), "<HEARTBEAT1>>");
-    first.Write({129, 44});
-    ASSERT_TRUE(WaitFor([] { return Pending(2); }));
-    DecodeCountReport();
     first.Write({0x12, 0x34});  // no marker: ignored
     ASSERT_TRUE(WaitFor([] { return Pending(2); }));
     DecodeCountReport();
     const int64_t t0 = LinkClockMs();
-    EXPECT_EQ(CurrentLinkState(t0), LinkState::Receiving);
+    EXPECT_EQ(CurrentLinkState(t0), LinkState::Quiet);
 
+    // A report received just before the cable goes: it still counts.
+    first.Write({130, 1});
+    ASSERT_TRUE(WaitFor([] { return Pending(2); }));
     first.Vanish();
     ASSERT_TRUE(WaitFor([] { return readerStopped == 1; })) << "the reader did not leave on hang-up";
-    DecodeCountReport();  // a tick before the watch noticed: no stale count
-    EXPECT_EQ(fw.realCount, 0);
     ServiceLink(t0);
     ASSERT_EQ(host.notices, std::vector<std::string>{"Counter disconnected: " + name.string()});
     EXPECT_TRUE(host.messages.empty());  // nothing modal
     EXPECT_FALSE(serialPort.IsOpen());
     EXPECT_EQ(CurrentLinkState(t0), LinkState::Lost);
+    EXPECT_TRUE(host.timerRunning);  // to hand over what came before the loss
+    DecodeCountReport();
+    EXPECT_EQ(fw.realCount, 512 + 1);
+    DecodeCountReport();
+    EXPECT_EQ(fw.realCount, 0);  // then nothing while the line is gone
+    EXPECT_FALSE(host.timerRunning);
 
     PtyDevice second;
     Point(name, second);
@@ -107,10 +111,12 @@ TEST_F(LinkLossTest, LostLineIsClosedAnnouncedRetriedAndPickedUpAgain) {
     EXPECT_EQ(serialPort.DevicePath(), name.string());  // the stable name, not the pts behind it
     EXPECT_EQ(second.Read(13), "<HEARTBEAT1>>");
     EXPECT_TRUE(host.timerRunning);
+    EXPECT_EQ(host.notices.size(), 1u);  // nothing more until reports flow
     second.Write({192, 5});
     ASSERT_TRUE(WaitFor([] { return Pending(2); }));
     DecodeCountReport();
     EXPECT_EQ(fw.realCount, 5);
+    EXPECT_EQ(host.notices.back(), "Counter reconnected: " + name.string());
     EXPECT_EQ(CurrentLinkState(LinkClockMs()), LinkState::Receiving);
     const LinkStatus s = CurrentLinkStatus();
     EXPECT_EQ(s.reports, 2u);  // kept over the reconnection
@@ -128,7 +134,7 @@ TEST_F(LinkLossTest, LostLineIsClosedAnnouncedRetriedAndPickedUpAgain) {
     Point(name, third);
     ServiceLink(t0 + 10'000);
     EXPECT_FALSE(serialPort.IsOpen());
-    EXPECT_EQ(host.notices.size(), 2u);
+    EXPECT_EQ(host.notices.size(), 3u);
 }
 
 TEST_F(LinkLossTest, FullBufferCountsTheBytesItDrops) {
@@ -141,13 +147,20 @@ TEST_F(LinkLossTest, CountLogHasAHeaderOnceAndALinePerReportWithTheCpmAfterIt) {
     const fs::path csv = dir / "c.csv";
     std::string error;
     ASSERT_TRUE(StartCountLog(csv.string(), error)) << error;
-    NoteCountForLog(7, false);
-    NoteCountForLog(300, true);
-    EXPECT_EQ(Slurp(csv), kCountLogHeader);  // waits for the firmware's second
-    fw.cpm = 42;
+    NoteCountForLog(7, false, 1);
+    NoteCountForLog(300, true, 2);
+    NoteCountForLog(5, false, 3);
+    NoteCountsTaken(0);
     CountLogAfterSecond();
+    EXPECT_EQ(Slurp(csv), kCountLogHeader);  // waits for the firmware's second that takes it
+    fw.cpm = 42;
+    NoteCountsTaken(2);
+    CountLogAfterSecond();
+    fw.cpm = 47;
+    StopCountLog();  // what still waits is written as the log stops
     ASSERT_TRUE(StartCountLog(csv.string(), error)) << error;  // appends, no second header
-    NoteCountForLog(16383, false);
+    NoteCountForLog(16383, false, 4);
+    NoteCountsTaken(4);
     CountLogAfterSecond();
     StopCountLog();
     const std::regex row(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d,(\d+,[01],\d+))");
@@ -158,7 +171,7 @@ TEST_F(LinkLossTest, CountLogHasAHeaderOnceAndALinePerReportWithTheCpmAfterIt) {
         ASSERT_TRUE(std::regex_match(line, m, row)) << line;
         rows.push_back(m[1]);
     }
-    EXPECT_EQ(rows, (std::vector<std::string>{"7,0,42", "300,1,42", "16383,0,42"}));
+    EXPECT_EQ(rows, (std::vector<std::string>{"7,0,42", "300,1,42", "5,0,47", "16383,0,47"}));
     EXPECT_FALSE(StartCountLog((dir / "no" / "c.csv").string(), error));
 
     // A write that fails stops the log with a notice.
@@ -168,7 +181,8 @@ TEST_F(LinkLossTest, CountLogHasAHeaderOnceAndALinePerReportWithTheCpmAfterIt) {
     const int readEnd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_TRUE(StartCountLog(fifo.string(), error)) << error;
     ::close(readEnd);
-    NoteCountForLog(1, false);
+    NoteCountForLog(1, false, 5);
+    NoteCountsTaken(5);
     CountLogAfterSecond();
     EXPECT_FALSE(CountLogActive());
     ASSERT_EQ(host.notices.size(), 1u);

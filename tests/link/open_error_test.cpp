@@ -1,11 +1,15 @@
 // What the user is told when a serial device cannot be opened: the errno
 // that SerialPort keeps from the failed open, and the words for it.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "link/open_error.h"
 #include "link/pty_device.h"
@@ -23,17 +27,33 @@ TEST(PortOpenError, NamesTheDeviceTheCauseAndTheRemedy) {
     EXPECT_TRUE(Has(missing, "no such device")) << missing;
     EXPECT_EQ(PortOpenErrorDetail("/dev/ttyUSB7", ENXIO), missing);
 
-    const std::string denied = PortOpenErrorDetail("/dev/ttyS2", EACCES);
-    for (const char* part : {"/dev/ttyS2", "permission denied", "\"dialout\"", "sudo usermod -aG dialout $USER",
-                             "log out and in again"})
-        EXPECT_TRUE(Has(denied, part)) << part << " in: " << denied;
-
     const std::string busy = PortOpenErrorDetail("/dev/ttyACM0", EBUSY);
-    EXPECT_TRUE(Has(busy, "/dev/ttyACM0") && Has(busy, "busy") && Has(busy, "another program")) << busy;
+    EXPECT_TRUE(Has(busy, "/dev/ttyACM0") && Has(busy, "busy: held by another program")) << busy;
 
     const std::string other = PortOpenErrorDetail("/dev/ttyS0", EIO);
     EXPECT_TRUE(Has(other, "/dev/ttyS0") && Has(other, std::strerror(EIO))) << other;
     EXPECT_FALSE(Has(other, "dialout"));
+}
+
+// Permission denied: the owner, group and mode, and the serial group's
+// advice only where joining the group would open the device.
+TEST(PortOpenError, PermissionAdviceFitsTheOwnerGroupAndMode) {
+    const std::pair<DeviceAccess, std::vector<const char*>> cases[] = {
+        {{true, "root", "dialout", 020660, false, false},
+         {"user 'root' and group 'dialout', mode 0660", "\"dialout\"", "sudo usermod -aG dialout $USER", "log out"}},
+        {{true, "root", "uucp", 020660, false, true}, {"You are in the \"uucp\" group", "log out and in again"}},
+        {{true, "root", "root", 020600, false, false}, {"mode 0600", "Only root may open it"}},
+        {{true, "alice", "dialout", 020600, false, false}, {"Only root and its owner 'alice' may open it"}},
+        {{true, "bob", "plugdev", 020660, false, false}, {"Only root, its owner 'bob' and members of group 'plugdev'"}},
+        {{}, {"/dev/ttyS2 cannot be opened: permission denied."}},
+    };
+    for (const auto& [access, says] : cases) {
+        const std::string text = PortOpenErrorDetail("/dev/ttyS2", EACCES, access);
+        for (const char* part : says) EXPECT_TRUE(Has(text, part)) << part << " in: " << text;
+        EXPECT_EQ(Has(text, "usermod"), access.group == "dialout" && access.mode == 020660) << text;
+    }
+    PtyDevice device;  // looked up on a device of this user
+    EXPECT_EQ(DeviceAccessOf(device.path()).owner, getpwuid(geteuid())->pw_name);
 }
 
 TEST(PortOpenError, SerialPortKeepsTheErrnoOfTheFailedOpen) {
@@ -48,14 +68,22 @@ TEST(PortOpenError, SerialPortKeepsTheErrnoOfTheFailedOpen) {
     EXPECT_EQ(port.LastOpenError(), 0);
 }
 
-// The line is held exclusively: a second opener is told it is busy.
+// The line is held exclusively: a second opener is told it is busy, root
+// included, and the first keeps the line; a program that holds only the
+// lock is respected too.
 TEST(PortOpenError, ASecondOpenerIsToldTheLineIsBusy) {
-    if (geteuid() == 0) GTEST_SKIP() << "root is not refused an exclusive line";
     PtyDevice device;
-    ASSERT_TRUE(device.ok());
-    SerialPort port;
+    SerialPort port, second;
     ASSERT_EQ(port.OpenDevice(device.path(), 9600), 1);
-    SerialPort second;
     EXPECT_EQ(second.OpenDevice(device.path(), 9600), 0);
     EXPECT_EQ(second.LastOpenError(), EBUSY);
+    device.Write({129, 44});
+    for (int i = 0; i < 200 && port.Waiting() < 2; ++i) usleep(5000);
+    EXPECT_EQ(port.Waiting(), 2);
+    port.Close();
+    const int other = open(device.path().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(port.OpenDevice(device.path(), 9600), 0);
+    EXPECT_EQ(port.LastOpenError(), EBUSY);
+    close(other);
 }

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <set>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -204,6 +205,18 @@ TEST(DeviceHeartbeat, FallingBehindSkipsMissedReportsInsteadOfABurst) {
     EXPECT_EQ(late.device.NextReportMs(), 2000);
 }
 
+// A wandering clock: each report early or late about its own second.
+TEST(DeviceHeartbeat, JitterSendsEachReportAboutItsSecond) {
+    DeviceRun run({1}, DeviceConfig{false, 0, 400, 14});
+    run.Send("<HEARTBEAT1>>", 0);
+    const auto sent = run.RunTo(0, 30'500);
+    ASSERT_EQ(sent.size(), 30u);
+    std::set<int64_t> offsets;
+    for (size_t k = 0; k < sent.size(); ++k) offsets.insert(sent[k].atMs - int64_t(k + 1) * 1000);
+    EXPECT_TRUE(*offsets.begin() >= -400 && *offsets.begin() < -200) << *offsets.begin();
+    EXPECT_TRUE(*offsets.rbegin() <= 410 && *offsets.rbegin() > 200) << *offsets.rbegin();  // RunTo's 10 ms steps
+}
+
 TEST(DeviceHeartbeat, PowerOffStopsReportsUntilTheNextHeartbeatOn) {
     DeviceRun run({4});
     run.Send("<HEARTBEAT1>>", 0);
@@ -323,7 +336,7 @@ TEST(DeviceOptions, ValuesAreReadInBothForms) {
 
     Options p;
     ASSERT_TRUE(ParseArgs({"--counts", "7,0,16383", "--seed=42", "--turned", "--toggle-turned-every", "2.5",
-                           "--duration=0.25", "--link", "/tmp/x", "--log", "l.txt", "-v"},
+                           "--duration=0.25", "--link", "/tmp/x", "--log", "l.txt", "-v", "--jitter", "0.3"},
                           p, error))
         << error;
     EXPECT_EQ(p.counts, (std::vector<uint32_t>{7, 0, 16383}));
@@ -334,6 +347,7 @@ TEST(DeviceOptions, ValuesAreReadInBothForms) {
     EXPECT_EQ(p.link, "/tmp/x");
     EXPECT_EQ(p.log, "l.txt");
     EXPECT_TRUE(p.verbose);
+    EXPECT_EQ(p.jitterMs, 300);
 
     Options q;
     ASSERT_TRUE(ParseArgs({"--cpm", "12.5"}, q, error)) << error;
@@ -346,7 +360,7 @@ TEST(DeviceOptions, BadOptionsAreRefusedWithAMessage) {
         {"--counts", ""},   {"--counts", "1,,2"},   {"--counts", "16384"},    {"--counts", "1,x"},
         {"--counts", "-1"}, {"--seed", "4294967296"}, {"--duration", "0"},    {"--duration", "-3"},
         {"--toggle-turned-every", "0"}, {"--link", ""}, {"--bogus"},          {"stray"},
-        {"--turned=1"},     {"--cpm", "60", "--counts", "1"},
+        {"--turned=1"},     {"--cpm", "60", "--counts", "1"}, {"--jitter", "0.5"},
     };
     for (const auto& args : bad) {
         Options o;

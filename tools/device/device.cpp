@@ -60,7 +60,13 @@ uint32_t CountSource::Next() {
 }
 
 Device::Device(DeviceConfig config, CountSource source)
-    : config_(config), source_(std::move(source)) {}
+    : config_(config), source_(std::move(source)), jitterRng_(config.jitterSeed) {}
+
+void Device::DrawOffset() {
+    offsetMs_ = 0;
+    if (config_.jitterMs <= 0) return;
+    offsetMs_ = std::uniform_int_distribution<int64_t>(-config_.jitterMs, config_.jitterMs)(jitterRng_);
+}
 
 bool Device::TurnedAt(int64_t ms) const {
     bool turned = config_.turned;
@@ -70,7 +76,7 @@ bool Device::TurnedAt(int64_t ms) const {
 
 std::optional<int64_t> Device::NextReportMs() const {
     if (!reporting_) return std::nullopt;
-    return nextReportMs_;
+    return nextReportMs_ + offsetMs_;
 }
 
 namespace {
@@ -99,6 +105,7 @@ void Device::Handle(const std::string& body, int64_t nowMs, std::vector<std::str
         if (!reporting_) {
             reporting_ = true;
             nextReportMs_ = nowMs + 1000;
+            DrawOffset();
         }
     } else if (command == kHeartbeatOffCommand) {
         log.push_back(poweredOn_ ? (reporting_ ? "heartbeat off" : "heartbeat off (already off)")
@@ -125,7 +132,7 @@ void Device::Receive(std::string_view bytes, int64_t nowMs, std::vector<std::str
 }
 
 void Device::Advance(int64_t nowMs, std::vector<SentReport>& sent) {
-    if (!reporting_ || nowMs < nextReportMs_) return;
+    if (!reporting_ || nowMs < nextReportMs_ + offsetMs_) return;
     // One report for the second that just ended; if more than one is due the
     // device was not running: resume the rhythm from now.
     SentReport report;
@@ -136,6 +143,7 @@ void Device::Advance(int64_t nowMs, std::vector<SentReport>& sent) {
     sent.push_back(report);
     nextReportMs_ += 1000;
     if (nextReportMs_ <= nowMs) nextReportMs_ = nowMs + 1000;
+    DrawOffset();
 }
 
 }  // namespace geigerdevice

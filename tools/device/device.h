@@ -58,6 +58,11 @@ class CountSource {
 struct DeviceConfig {
     bool turned = false;          // orientation at start
     int64_t toggleTurnedMs = 0;   // > 0: flip the orientation this often
+    // > 0 (below 500): each report goes up to this much before or after its
+    // second, at random, as a clock that wanders about the host's tick would
+    // send it; one report a second all the same.
+    int64_t jitterMs = 0;
+    uint32_t jitterSeed = 0;
 };
 
 // One report the device sent: what was meant and what went on the line.
@@ -72,7 +77,8 @@ struct SentReport {
 // Reports start off. "<HEARTBEAT1>>" switches them on (and the device on,
 // if it was off): the first report goes out 1000 ms later and one every
 // 1000 ms after that. "<HEARTBEAT0>>" switches them off; "<POWEROFF>>"
-// switches the device off, which also stops them. The count source is
+// switches the device off, which also stops them. With a jitter each report
+// goes early or late about its second. The count source is
 // drawn only for reports actually sent, so a fixed sequence starts with
 // its first value at the first report.
 class Device {
@@ -101,11 +107,16 @@ class Device {
     void Handle(const std::string& body, int64_t nowMs, std::vector<std::string>& log);
 
     DeviceConfig config_;
+    // The next report's offset from its second.
+    void DrawOffset();
+
     CountSource source_;
     CommandParser parser_;
     bool reporting_ = false;
     bool poweredOn_ = true;
-    int64_t nextReportMs_ = 0;
+    int64_t nextReportMs_ = 0;  // the second the next report belongs to
+    int64_t offsetMs_ = 0;      // its offset from it (jitterMs)
+    std::mt19937 jitterRng_;
 };
 
 }  // namespace geigerdevice

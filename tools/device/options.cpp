@@ -115,6 +115,10 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
         } else if (arg == "--toggle-turned-every") {
             if (!takeValue()) return false;
             if (!ParseSeconds(value, options.toggleTurnedMs)) return bad("expected a positive number of seconds");
+        } else if (arg == "--jitter") {
+            if (!takeValue()) return false;
+            if (!ParseSeconds(value, options.jitterMs) || options.jitterMs >= 500)
+                return bad("expected a number of seconds below 0.5");
         } else if (arg == "--duration") {
             if (!takeValue()) return false;
             if (!ParseSeconds(value, options.durationMs)) return bad("expected a positive number of seconds");
@@ -186,6 +190,9 @@ Options:
   --turned          report the device as turned (upside down)
   --toggle-turned-every S
                     flip the orientation every S seconds after start
+  --jitter S        send each report up to S seconds (below 0.5) before or
+                    after its second, at random (from --seed), as a counter
+                    whose clock wanders about the host's tick
   --duration S      stop after S seconds (default: run until a signal)
   --vanish-after S  close the terminal S seconds after start, as pulling the
                     cable would: the host's side hangs up (with --link, the

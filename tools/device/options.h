@@ -14,6 +14,7 @@ struct Options {
     std::optional<uint32_t> seed;         // none: a random seed, logged at start
     bool turned = false;
     int64_t toggleTurnedMs = 0;           // 0: never
+    int64_t jitterMs = 0;                 // 0: each report right on its second
     int64_t durationMs = 0;               // 0: until a signal
     int64_t vanishAfterMs = 0;            // > 0: close the terminal then, as an unplugged cable
     int64_t reappearAfterMs = 0;          // > 0: a new terminal this long after vanishing

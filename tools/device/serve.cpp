@@ -200,6 +200,8 @@ int Serve(const Options& options) {
     DeviceConfig config;
     config.turned = options.turned;
     config.toggleTurnedMs = options.toggleTurnedMs;
+    config.jitterMs = options.jitterMs;
+    config.jitterSeed = seed;
     Device device(config, options.counts.empty() ? CountSource::Poisson(options.cpm, seed)
                                                  : CountSource::Sequence(options.counts));
     // A counter plugged back in starts as a fresh one: reports off.
@@ -210,10 +212,15 @@ int Serve(const Options& options) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
             .count();
     };
-    log.Line(0, "serving " + Served(pty, link) + "; " + Describe(options, seed) +
-                    (options.turned ? ", turned" : "") + "; reports off");
+    log.Line(0, "serving " + Served(pty, link) + "; " + Describe(options, seed) + (options.turned ? ", turned" : "") +
+                    (options.jitterMs > 0
+                         ? ", jitter " + std::to_string(options.jitterMs) + " ms (seed " + std::to_string(seed) + ")"
+                         : "") +
+                    "; reports off");
 
     bool dropping = false;  // reports are being lost: nobody reads the terminal
+    constexpr int64_t kSettleMs = 50;
+    int64_t lastWriteMs = -kSettleMs;
     std::vector<SentReport> sent;
     std::vector<std::string> lines;
     int64_t vanishAt = options.vanishAfterMs > 0 ? options.vanishAfterMs : -1;
@@ -225,6 +232,13 @@ int Serve(const Options& options) {
             return 0;
         }
         if (vanishAt >= 0 && now >= vanishAt) {
+            // Bytes already written reach the other side first, as on a wire:
+            // the terminal drops what its reader has not had time to take.
+            if (now - lastWriteMs < kSettleMs) {
+                timespec settle{0, static_cast<long>(kSettleMs - (now - lastWriteMs)) * 1000000L};
+                ::ppoll(nullptr, 0, &settle, &waitMask);
+                now = nowMs();
+            }
             vanishAt = -1;
             log.Line(now, "vanishing: " + pty.path + " closed" + (link.path.empty() ? "" : ", link removed"));
             link.Remove();
@@ -252,6 +266,7 @@ int Serve(const Options& options) {
         device.Advance(now, sent);
         for (const SentReport& report : sent) {
             const ssize_t n = ::write(pty.master, report.bytes.data(), report.bytes.size());
+            lastWriteMs = now;
             if (n == static_cast<ssize_t>(report.bytes.size())) {
                 if (dropping) log.Line(now, "reports are read again");
                 dropping = false;
