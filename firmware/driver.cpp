@@ -190,3 +190,51 @@ void DriverPresentedLcd(uint8_t layout, LcdPicture& out) {
         *last-- = t;
     }
 }
+
+// ---- Scaled presentation ----------------------------------------------------
+
+namespace {
+
+int RoundToInt(double v) { return static_cast<int>(v < 0 ? v - 0.5 : v + 0.5); }
+
+}  // namespace
+
+int DriverLcdPixelSize(double scale) {
+    const int p = RoundToInt(2 * scale);
+    return p < 1 ? 1 : p;
+}
+
+DriverRect DriverScaledLcdRect(uint8_t layout, double scale) {
+    const DriverRect lcd = DriverLcdRect(layout);
+    const int p = DriverLcdPixelSize(scale);
+    const int w = kLcdWidth * p;
+    const int h = kLcdHeight * p;
+    const double cx = (lcd.x + lcd.width / 2.0) * scale;
+    const double cy = (lcd.y + lcd.height / 2.0) * scale;
+    return {RoundToInt(cx - w / 2.0), RoundToInt(cy - h / 2.0), w, h};
+}
+
+DriverRect DriverScaledFrameRect(uint8_t layout, double scale) {
+    // 6, 5, 6 and 3 panel pixels are 3, 2.5, 3 and 1.5 LCD pixels.
+    const DriverRect lcd = DriverScaledLcdRect(layout, scale);
+    const double p = DriverLcdPixelSize(scale);
+    const int side = RoundToInt(3 * p);
+    const int above = RoundToInt(2.5 * p);
+    const int below = RoundToInt(1.5 * p);
+    return {lcd.x - side, lcd.y - above, lcd.width + 2 * side, lcd.height + above + below};
+}
+
+void DriverScaleLcd(const LcdPicture& picture, int pixelSize, uint32_t* out) {
+    const int p = pixelSize < 1 ? 1 : pixelSize;
+    const int width = kLcdWidth * p;
+    for (int y = 0; y < kLcdHeight * p; ++y) {
+        uint32_t* row = out + static_cast<size_t>(y) * width;
+        if (p % 2 == 0) {
+            const uint32_t* source = picture.pixels[y / (p / 2)];
+            for (int x = 0; x < width; ++x) row[x] = source[x / (p / 2)];
+        } else {
+            const uint32_t* source = picture.pixels[2 * (y / p)];
+            for (int x = 0; x < width; ++x) row[x] = source[2 * (x / p)];
+        }
+    }
+}

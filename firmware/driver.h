@@ -164,3 +164,22 @@ uint64_t DriverHandedOverSerial();
 // That picture (244 x 64) as presented on a panel in `layout`: turned by 180
 // degrees while it reads turned there.
 void DriverPresentedLcd(uint8_t layout, LcdPicture& out);
+
+// ---- Scaled presentation ----------------------------------------------------
+// A host that draws the panel larger (zoom, a HiDPI screen) keeps every LCD
+// pixel a square of whole device pixels. `scale` is device pixels per panel
+// pixel: the zoom times the screen's device pixel ratio.
+
+// Device pixels per LCD pixel at `scale`: 2 at 1, never below 1.
+int DriverLcdPixelSize(double scale);
+// The LCD's place in device pixels at `scale`, centred on the scaled LCD
+// rectangle; at scale 1 exactly DriverLcdRect.
+DriverRect DriverScaledLcdRect(uint8_t layout, double scale);
+// The frame's place in device pixels: around DriverScaledLcdRect with the
+// margins of DriverLcdFrameRect in LCD pixels; at scale 1 exactly DriverLcdFrameRect.
+DriverRect DriverScaledFrameRect(uint8_t layout, double scale);
+// A 244 x 64 picture with every LCD pixel `pixelSize` device pixels square,
+// into `out`: (122 * pixelSize) x (32 * pixelSize) pixels 0xRRGGBB, row by
+// row. An odd size cannot split the 2 x 2 blocks evenly, so each LCD pixel
+// then takes its top-left screen pixel, as the LCD reads.
+void DriverScaleLcd(const LcdPicture& picture, int pixelSize, uint32_t* out);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "device_harness.h"
 
@@ -99,6 +100,42 @@ TEST(DriverPanel, PresentedLcdIsTheLastHandOverTurnedWhenSwivelled) {
     for (int y = 0; y < kLcdScreenHeight; ++y)
         for (int x = 0; x < kLcdScreenWidth; ++x)
             ASSERT_EQ(turned->pixels[y][x], picture->pixels[kLcdScreenHeight - 1 - y][kLcdScreenWidth - 1 - x]);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DriverPanel, ScaledLcdKeepsWholeDevicePixels) {
+    for (uint8_t layout : {0, 1}) {
+        const DriverRect lcd = DriverScaledLcdRect(layout, 1);
+        const DriverRect frame = DriverScaledFrameRect(layout, 1);
+        EXPECT_EQ(lcd.x, DriverLcdRect(layout).x);
+        EXPECT_EQ(lcd.width, 244);
+        EXPECT_EQ(frame.y, DriverLcdFrameRect(layout).y);
+        EXPECT_EQ(frame.height, DriverLcdFrameRect(layout).height);
+    }
+    EXPECT_EQ(DriverLcdPixelSize(0.2), 1);
+    EXPECT_EQ(DriverLcdPixelSize(1.5), 3);
+    EXPECT_EQ(DriverScaledLcdRect(0, 1.5).width, 366);
+
+    // Ink at screen pixel (2, 0) only, i.e. LCD pixel (1, 0) by its
+    // top-left: size 4 repeats each screen pixel twice, size 3 samples each
+    // LCD pixel's top-left screen pixel.
+    auto picture = std::make_unique<LcdPicture>();
+    for (auto& row : picture->pixels)
+        for (uint32_t& p : row) p = kLcdBackground;
+    picture->pixels[0][2] = kLcdInk;
+    picture->pixels[1][3] = kLcdInk;  // not a top-left: size 3 drops it
+    std::vector<uint32_t> four(122 * 4 * 32 * 4), three(122 * 3 * 32 * 3);
+    DriverScaleLcd(*picture, 4, four.data());
+    DriverScaleLcd(*picture, 3, three.data());
+    EXPECT_EQ(four[4], kLcdInk);
+    EXPECT_EQ(four[5], kLcdInk);
+    EXPECT_EQ(four[6], kLcdBackground);
+    EXPECT_EQ(four[2 * 488 + 6], kLcdInk);
+    EXPECT_EQ(four[2 * 488 + 4], kLcdBackground);
+    for (int x = 0; x < 9; ++x) EXPECT_EQ(three[2 * 366 + x], x >= 3 && x < 6 ? kLcdInk : kLcdBackground) << x;
 }
 
 }  // namespace
