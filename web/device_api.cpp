@@ -1,0 +1,143 @@
+// The web page's way into the device: a thin C interface over the host core
+// (firmware/driver.h), exported from the WebAssembly module. The page's
+// script calls these and keeps no rule of its own: where things lie, what
+// a key does, when the hint shows and what the LCD shows all come from here.
+//
+// One device per module instance (the firmware is one global record); a
+// page with two devices instantiates the module twice.
+#include <emscripten/emscripten.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <ctime>
+
+#include "firmware/driver.h"
+#include "platform/clock.h"
+#include "platform/lcd.h"
+
+namespace {
+
+uint8_t gLayout = 0;  // 0 upright, 1 turned by 180 degrees
+
+// The presented picture, and the same scaled for the canvas as RGBA bytes.
+LcdPicture gPresented;
+uint32_t* gScaled = nullptr;
+int gScaledSize = 0;  // LCD pixel size gScaled was made for
+
+// The page's geometry for the current layout, read by the script as one
+// table of ints (see geigersim_geometry).
+int32_t gGeometry[32];
+
+// The panel turns before the picture is placed, so it lands in the new layout.
+void HandOver(void*) { gLayout = DriverPanelLayout(gLayout); }
+
+}  // namespace
+
+extern "C" {
+
+// A fresh device, unpowered, as the window starts it. `clock` is what the
+// clock chip reads (seconds since 1970, the page's local time); with
+// `seedFixed` the demo counts come from `seed`.
+EMSCRIPTEN_KEEPALIVE void geigersim_start(double clock, int seedFixed, uint32_t seed) {
+    gLayout = 0;
+    DriverStart({static_cast<std::time_t>(clock), seedFixed != 0, seed, HandOver, nullptr});
+    DriverKeepHandedOver();
+}
+
+// "YYYY-MM-DDTHH:MM:SS" as local time in seconds since 1970, or -1 when the
+// text is no such time (a date that does not exist included).
+EMSCRIPTEN_KEEPALIVE double geigersim_parse_clock(const char* text, int length) {
+    std::time_t when = 0;
+    if (length < 0 || !RtcParseLocalTime(text, static_cast<size_t>(length), &when)) return -1;
+    return static_cast<double>(when);
+}
+
+// One 500 ms timer period, on the window's cadence. Returns 1 for a second period.
+EMSCRIPTEN_KEEPALIVE int geigersim_period() { return DriverPeriod() ? 1 : 0; }
+
+// A click on the panel at (x, y) in panel pixels: the key there, if any,
+// is pressed. Returns -1 off the keys, else the key the firmware got, plus
+// 4 when the start hint went away with it.
+EMSCRIPTEN_KEEPALIVE int geigersim_click(double x, double y) {
+    const int drawn = DriverPanelKeyAt(gLayout, x, y);
+    if (drawn < 0) return -1;
+    const DriverPanelClick click = DriverClickPanelKey(static_cast<uint8_t>(drawn));
+    return click.key + (click.hintEnded ? 4 : 0);
+}
+
+// The drawn key under (x, y) in panel pixels, or -1: for the pointer's shape.
+EMSCRIPTEN_KEEPALIVE int geigersim_key_at(double x, double y) { return DriverPanelKeyAt(gLayout, x, y); }
+
+// A keyboard key by its neutral name ("Left", "Backspace", "Up", "Down",
+// "Right", "Space"). Returns the key the firmware got, or -1 for a key
+// that is not the device's (the page then leaves the event alone).
+EMSCRIPTEN_KEEPALIVE int geigersim_keyboard(const char* name) {
+    const int drawn = DriverKeyboardKeyFor(name);
+    if (drawn < 0) return -1;
+    return DriverPressFromKeyboard(static_cast<uint8_t>(drawn));
+}
+
+// 500 ms periods since the start, the run's virtual time included.
+EMSCRIPTEN_KEEPALIVE double geigersim_half_ticks() { return static_cast<double>(DriverHalfTicks()); }
+
+EMSCRIPTEN_KEEPALIVE int geigersim_layout() { return gLayout; }
+EMSCRIPTEN_KEEPALIVE int geigersim_hint_shown() { return DriverStartHintShown(gLayout) ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE const char* geigersim_hint_text() { return kDriverStartHint; }
+EMSCRIPTEN_KEEPALIVE uint32_t geigersim_frame_colour() { return DriverFrameColour(); }
+
+// Moves whenever another picture was handed over; the page redraws then.
+EMSCRIPTEN_KEEPALIVE double geigersim_lcd_serial() { return static_cast<double>(DriverHandedOverSerial()); }
+
+// The LCD as presented now, at `scale` device pixels per panel pixel, as
+// RGBA bytes of DriverLcdPixelSize(scale) * (122 x 32) pixels; null when no
+// memory could be had.
+EMSCRIPTEN_KEEPALIVE const uint8_t* geigersim_lcd_rgba(double scale) {
+    const int p = DriverLcdPixelSize(scale);
+    if (gScaled == nullptr || gScaledSize != p) {
+        std::free(gScaled);
+        gScaled = static_cast<uint32_t*>(std::malloc(sizeof(uint32_t) * kLcdWidth * kLcdHeight * p * p));
+        gScaledSize = gScaled != nullptr ? p : 0;
+        if (gScaled == nullptr) return nullptr;
+    }
+    DriverPresentedLcd(gLayout, gPresented);
+    DriverScaleLcd(gPresented, p, gScaled);
+    // 0xRRGGBB to the bytes R, G, B, A of a little-endian word.
+    const size_t count = static_cast<size_t>(kLcdWidth) * kLcdHeight * p * p;
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t c = gScaled[i];
+        gScaled[i] = 0xFF000000u | (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
+    }
+    return reinterpret_cast<const uint8_t*>(gScaled);
+}
+
+// The 244 x 64 picture as presented, 0xRRGGBB per pixel, row by row: what
+// geigersim-run's png holds, for checks.
+EMSCRIPTEN_KEEPALIVE const uint32_t* geigersim_lcd_picture() {
+    DriverPresentedLcd(gLayout, gPresented);
+    return &gPresented.pixels[0][0];
+}
+
+// The current layout's geometry at `scale` device pixels per panel pixel:
+// [0..3] the LCD in device pixels (x, y, width, height), [4..7] its frame
+// in device pixels, [8] device pixels per LCD pixel, [9..11] the hint's
+// corner and right limit in panel pixels, [12..27] the four keys (drawn
+// key, x, y, size) in panel pixels.
+EMSCRIPTEN_KEEPALIVE const int32_t* geigersim_geometry(double scale) {
+    const DriverRect lcd = DriverScaledLcdRect(gLayout, scale);
+    const DriverRect frame = DriverScaledFrameRect(gLayout, scale);
+    const int32_t head[] = {lcd.x,   lcd.y,      lcd.width, lcd.height, frame.x, frame.y, frame.width, frame.height,
+                            DriverLcdPixelSize(scale), kDriverStartHintX, kDriverStartHintY,
+                            kDriverStartHintRightLimit};
+    int n = 0;
+    for (int32_t v : head) gGeometry[n++] = v;
+    const DriverPanelKey* keys = DriverPanelKeys(gLayout);
+    for (int i = 0; i < 4; ++i) {
+        gGeometry[n++] = keys[i].drawnKey;
+        gGeometry[n++] = keys[i].x;
+        gGeometry[n++] = keys[i].y;
+        gGeometry[n++] = keys[i].size;
+    }
+    return gGeometry;
+}
+
+}  // extern "C"
