@@ -4,22 +4,13 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
+
+#include "link/script_language.h"
 
 namespace {
 
-constexpr const char* kKeyNames[4] = {"back", "up", "down", "select"};
-
-// geigersim-run refuses a single wait beyond 1000 days; longer idle spells
-// become several waits.
-constexpr uint64_t kLongestWaitHalfSeconds = 1000ull * 86400 * 2;
-
-std::string LocalClockText(std::time_t when) {
-    std::tm local{};
-    if (localtime_r(&when, &local) == nullptr) return "2000-01-01T00:00:00";
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    return text;
-}
+std::string Line(const script::Step& step) { return script::FormatStep(step) + "\n"; }
 
 }  // namespace
 
@@ -38,7 +29,7 @@ std::string ShellQuote(const std::string& text) {
 }
 
 std::string SessionScriptHeader(const SessionHeader& header) {
-    const std::string clock = LocalClockText(header.clock);
+    const std::string clock = script::FormatClock(header.clock);
     const std::string seed = std::to_string(header.seed);
     return "# geigersim " + header.version + ": a session recorded in the window\n" +
            "# clock " + clock + " (local time), seed " + seed + "\n" +
@@ -46,29 +37,17 @@ std::string SessionScriptHeader(const SessionHeader& header) {
            "\n";
 }
 
-std::string FormatWaitDuration(uint64_t halfSeconds) {
-    const uint64_t ms = halfSeconds * 500;
-    struct Unit {
-        uint64_t ms;
-        const char* suffix;
-    };
-    for (const Unit& u : {Unit{86400000, "d"}, Unit{3600000, "h"}, Unit{60000, "m"}, Unit{1000, "s"}})
-        if (ms % u.ms == 0) return std::to_string(ms / u.ms) + u.suffix;
-    if (ms == 500) return "500ms";
-    return std::to_string(ms / 1000) + ".5s";
-}
-
 std::string SessionScript::Flush() {
     std::string out;
     if (!pendingCounts_.empty()) {
-        out = "real";
-        for (int32_t count : pendingCounts_) out += " " + std::to_string(count);
-        out += "\n";
+        out = Line(script::RealStep(std::move(pendingCounts_)));
         pendingCounts_.clear();
     }
+    // A single wait stops at the runner's limit; longer idle spells become
+    // several waits.
     while (pendingHalfSeconds_ > 0) {
-        const uint64_t chunk = std::min(pendingHalfSeconds_, kLongestWaitHalfSeconds);
-        out += "wait " + FormatWaitDuration(chunk) + "\n";
+        const uint64_t chunk = std::min(pendingHalfSeconds_, script::kMaxWaitHalfSeconds);
+        out += Line(script::WaitStep(chunk));
         pendingHalfSeconds_ -= chunk;
     }
     return out;
@@ -80,7 +59,7 @@ std::string SessionScript::Period(bool secondTick, bool realMode, int32_t realCo
     // tick that sees it; the replay switches right before that period.
     if (secondTick && realMode != realMode_) {
         out = Flush();
-        if (!realMode) out += "demo\n";
+        if (!realMode) out += Line(script::DemoStep());
         realMode_ = realMode;
     }
     ++pendingHalfSeconds_;
@@ -95,7 +74,7 @@ std::string SessionScript::Period(bool secondTick, bool realMode, int32_t realCo
 
 std::string SessionScript::Press(uint8_t key) {
     std::string out = Flush();
-    out += key < 4 ? std::string("press ") + kKeyNames[key] + "\n" : "# press of unknown key " + std::to_string(key) + "\n";
+    out += key < 4 ? Line(script::PressStep(key)) : "# press of unknown key " + std::to_string(key) + "\n";
     return out;
 }
 

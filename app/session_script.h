@@ -1,6 +1,7 @@
 // The text of a recorded session: turns the window's stream of timer
 // periods, key presses and real-mode counts into a geigersim-run script that
-// replays it exactly. Qt-free, so it is tested without a window.
+// replays it exactly, in the steps of link/script_language.h. Qt-free, so it
+// is tested without a window.
 #pragma once
 
 #include <cstdint>
@@ -18,10 +19,6 @@ struct SessionHeader {
 // The comment lines that open a script: version, clock, seed and the exact
 // replay command.
 std::string SessionScriptHeader(const SessionHeader& header);
-
-// "500ms", "2.5s", "90s", "10m", "24h", "7d": the largest unit that states
-// halfSeconds (at least 1) exactly.
-std::string FormatWaitDuration(uint64_t halfSeconds);
 
 // `'name'` quoting for a POSIX shell when the name needs it.
 std::string ShellQuote(const std::string& text);

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "link/script_language.h"
+#include "tools/run/parse.h"
 #include "tools/run/runner.h"
 
 namespace {
@@ -31,13 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The single-value parsers on the same text.
     uint64_t halfSeconds = 0;
-    geigerrun::ParseDuration(text, halfSeconds, error);
+    script::ParseDuration(text, halfSeconds, error);
     std::time_t when = 0;
-    geigerrun::ParseClock(text, when, error);
+    script::ParseClock(text, when, error);
     uint32_t u = 0;
-    geigerrun::ParseUnsigned32(text, u);
+    script::ParseUnsigned32(text, u);
     int32_t s = 0;
-    geigerrun::ParseSigned32(text, s);
+    script::ParseSigned32(text, s);
 
     // Run what parsed, with waits cut to the budget and no files written.
     std::vector<geigerrun::Command> runnable;
@@ -48,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             continue;
         if (c.op == geigerrun::Op::Wait) {
             if (budget == 0) continue;
-            if (c.halfSeconds > budget) c.halfSeconds = budget;
-            budget -= c.halfSeconds;
+            if (c.step.halfSeconds > budget) c.step.halfSeconds = budget;
+            budget -= c.step.halfSeconds;
         }
         runnable.push_back(std::move(c));
     }

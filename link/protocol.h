@@ -8,14 +8,25 @@
 #include <cstdint>
 #include <string_view>
 
-// Host to counter: plain ASCII, nothing after the closing ">>".
+// Host to counter: plain ASCII, each command framed by '<' and ">>",
+// nothing after the closing ">>".
+constexpr char kCommandOpen = '<';
+constexpr std::string_view kCommandClose = ">>";
 constexpr std::string_view kHeartbeatOnCommand = "<HEARTBEAT1>>";   // start the reports
 constexpr std::string_view kHeartbeatOffCommand = "<HEARTBEAT0>>";  // stop them
 constexpr std::string_view kPowerOffCommand = "<POWEROFF>>";        // switch the counter off
 
 // "<KEYk>>" presses key k (0 back, 1 up, 2 down, 3 select/power); k must be 0..3.
 constexpr std::array<char, 7> KeyCommand(uint8_t k) {
-    return {'<', 'K', 'E', 'Y', char('0' + k), '>', '>'};
+    return {kCommandOpen, 'K', 'E', 'Y', char('0' + k), kCommandClose[0], kCommandClose[1]};
+}
+// The key a whole command presses, or -1 when it is no key command.
+constexpr int CommandKey(std::string_view command) {
+    for (uint8_t k = 0; k < 4; ++k) {
+        const std::array<char, 7> key = KeyCommand(k);
+        if (command == std::string_view(key.data(), key.size())) return k;
+    }
+    return -1;
 }
 
 // Counter to host, once a second while the heartbeat is on: the count

@@ -14,6 +14,7 @@
 #include "platform/lcd.h"
 #include "platform/lcd_text.h"
 #include "tools/run/runner.h"
+#include "tools/run/tour.h"
 
 #include "../platform/lcd_picture.h"
 

@@ -23,10 +23,18 @@
 #include "firmware/dataflash.h"
 #include "firmware/state.h"
 #include "platform/lcd.h"
+#include "link/script_language.h"
+#include "tools/run/files.h"
+#include "tools/run/flash_log.h"
+#include "tools/run/panel.h"
+#include "tools/run/parse.h"
 #include "tools/run/runner.h"
+#include "tools/run/state_json.h"
 
 namespace fs = std::filesystem;
 using namespace geigerrun;
+using script::ParseClock;
+using script::ParseUnsigned32;
 
 namespace {
 
@@ -223,7 +231,7 @@ void RecordSecond() {
 }
 void RecordKey(uint8_t k) { trace += "K" + std::to_string(k); }
 
-constexpr DeviceHooks kRecorder{RecordHalf, RecordSecond, RecordKey};
+constexpr script::DeviceHooks kRecorder{RecordHalf, RecordSecond, RecordKey};
 
 void StartRecording(Runner& runner) {
     trace.clear();
@@ -234,27 +242,6 @@ void StartRecording(Runner& runner) {
 }  // namespace
 
 // ---- parsing -----------------------------------------------------------------
-
-TEST(RunnerParse, DurationsAcceptedAndRejected) {
-    const std::pair<const char*, uint64_t> good[] = {
-        {"500ms", 1}, {"2.5s", 5}, {"10m", 1200}, {"24h", 172800}, {"7d", 1209600},
-        {"1s", 2},    {"0.5s", 1}, {"1.50s", 3},  {"1000d", 172800000}, {"0001s", 2}};
-    for (const auto& [text, half] : good) {
-        uint64_t got = 0;
-        std::string error;
-        EXPECT_TRUE(ParseDuration(text, got, error)) << text << ": " << error;
-        EXPECT_EQ(got, half) << text;
-    }
-    const char* bad[] = {"250ms", "0", "0s", "0.0ms", "-1s", "+1s", "1.2ms", "5", "", "s", "1.s",
-                         ".5s", "1e3ms", "1 s", "1S", "2.25s", "1001d", "0.0000000005d",
-                         "99999999999999999999999999d", "1.000000000001s", "1000.5d"};
-    for (const char* text : bad) {
-        uint64_t got = 0;
-        std::string error;
-        EXPECT_FALSE(ParseDuration(text, got, error)) << text;
-        EXPECT_NE(error.find("'"), std::string::npos) << "message should quote the input: " << error;
-    }
-}
 
 TEST(RunnerParse, SeparatorsCommentsAndArguments) {
     const auto cmds = ParseOk(
@@ -267,24 +254,24 @@ TEST(RunnerParse, SeparatorsCommentsAndArguments) {
         "press 3; state");
     ASSERT_EQ(cmds.size(), 10u);
     EXPECT_EQ(cmds[0].op, Op::Press);
-    EXPECT_EQ(cmds[0].key, KeyUp);
+    EXPECT_EQ(cmds[0].step.key, KeyUp);
     EXPECT_EQ(cmds[0].where, "line 1");
     EXPECT_EQ(cmds[1].op, Op::Wait);
-    EXPECT_EQ(cmds[1].halfSeconds, 1u);
+    EXPECT_EQ(cmds[1].step.halfSeconds, 1u);
     EXPECT_EQ(cmds[2].op, Op::Lcd);
     EXPECT_EQ(cmds[2].where, "line 2");
-    EXPECT_EQ(cmds[3].counts, (std::vector<int32_t>{INT32_MIN, INT32_MAX, 3}));
+    EXPECT_EQ(cmds[3].step.counts, (std::vector<int32_t>{INT32_MIN, INT32_MAX, 3}));
     EXPECT_EQ(cmds[3].where, "line 4");
     EXPECT_EQ(cmds[4].op, Op::Demo);
     EXPECT_EQ(cmds[5].text, "my picture.png");
     EXPECT_EQ(cmds[6].op, Op::Flash);
     EXPECT_EQ(cmds[6].text, "out.bin");
     EXPECT_EQ(cmds[7].text, "hello   world");
-    EXPECT_EQ(cmds[8].key, KeySelect);
+    EXPECT_EQ(cmds[8].step.key, KeySelect);
     EXPECT_EQ(cmds[9].op, Op::State);
 
     for (auto [name, key] : {std::pair{"back", 0}, {"down", 2}, {"select", 3}, {"0", 0}, {"2", 2}})
-        EXPECT_EQ(ParseOk(std::string("press ") + name)[0].key, key) << name;
+        EXPECT_EQ(ParseOk(std::string("press ") + name)[0].step.key, key) << name;
     EXPECT_TRUE(ParseOk("").empty());
     EXPECT_TRUE(ParseOk("# only a comment\n\n ; ;\n").empty());
 }

@@ -1,14 +1,15 @@
 #include "tools/device/device.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <utility>
+
+#include "link/script_language.h"
 
 namespace geigerdevice {
 
 void CommandParser::Feed(std::string_view bytes, std::vector<std::string>& commands) {
     for (const char ch : bytes) {
-        if (ch == '<') {
+        if (ch == kCommandOpen) {
             if (inCommand_) skipped_ += 1 + body_.size();  // the unfinished one
             inCommand_ = true;
             body_.clear();
@@ -19,8 +20,8 @@ void CommandParser::Feed(std::string_view bytes, std::vector<std::string>& comma
             continue;
         }
         body_.push_back(ch);
-        if (body_.size() >= 2 && body_[body_.size() - 1] == '>' && body_[body_.size() - 2] == '>') {
-            body_.resize(body_.size() - 2);
+        if (body_.ends_with(kCommandClose)) {
+            body_.resize(body_.size() - kCommandClose.size());
             commands.push_back(std::move(body_));
             body_.clear();
             inCommand_ = false;
@@ -58,11 +59,6 @@ uint32_t CountSource::Next() {
     return static_cast<uint32_t>(std::min<uint64_t>(poisson(rng_), kMaxReportCount));
 }
 
-std::string_view KeyName(int key) {
-    static constexpr std::string_view kNames[] = {"back", "up", "down", "select"};
-    return key >= 0 && key < 4 ? kNames[key] : std::string_view("?");
-}
-
 Device::Device(DeviceConfig config, CountSource source)
     : config_(config), source_(std::move(source)) {}
 
@@ -81,23 +77,19 @@ namespace {
 
 // The command as it came, with bytes outside printable ASCII escaped.
 std::string Quoted(const std::string& body) {
-    std::string text = "<";
-    for (const unsigned char ch : body) {
-        if (ch >= 0x20 && ch < 0x7F) {
-            text.push_back(static_cast<char>(ch));
-        } else {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02X", ch);
-            text += hex;
-        }
+    std::string text(1, kCommandOpen);
+    for (const char ch : body) {
+        const auto byte = static_cast<uint8_t>(ch);
+        script::AppendByte(text, byte, script::IsPlainByte(byte) || byte == '\\');
     }
-    return text + ">>";
+    return text + std::string(kCommandClose);
 }
 
 }  // namespace
 
-void Device::Handle(const std::string& command, int64_t nowMs, std::vector<std::string>& log) {
-    if (command == "HEARTBEAT1") {
+void Device::Handle(const std::string& body, int64_t nowMs, std::vector<std::string>& log) {
+    const std::string command = kCommandOpen + body + std::string(kCommandClose);
+    if (command == kHeartbeatOnCommand) {
         if (!poweredOn_) {
             poweredOn_ = true;
             log.push_back("heartbeat on (device on again)");
@@ -108,22 +100,21 @@ void Device::Handle(const std::string& command, int64_t nowMs, std::vector<std::
             reporting_ = true;
             nextReportMs_ = nowMs + 1000;
         }
-    } else if (command == "HEARTBEAT0") {
+    } else if (command == kHeartbeatOffCommand) {
         log.push_back(poweredOn_ ? (reporting_ ? "heartbeat off" : "heartbeat off (already off)")
                                  : "heartbeat off (device is off)");
         reporting_ = false;
-    } else if (command.size() == 4 && command.compare(0, 3, "KEY") == 0 && command[3] >= '0' &&
-               command[3] <= '3') {
-        std::string line = "key " + std::string(KeyName(command[3] - '0'));
+    } else if (const int key = CommandKey(command); key >= 0) {
+        std::string line = "key " + std::string(script::KeyName(static_cast<uint8_t>(key)));
         if (!poweredOn_) line += " (device is off)";
         log.push_back(std::move(line));
-    } else if (command == "POWEROFF") {
-        log.push_back(poweredOn_ ? "power off: reports stop until the next <HEARTBEAT1>>"
+    } else if (command == kPowerOffCommand) {
+        log.push_back(poweredOn_ ? "power off: reports stop until the next " + std::string(kHeartbeatOnCommand)
                                  : "power off (already off)");
         poweredOn_ = false;
         reporting_ = false;
     } else {
-        log.push_back("unknown command " + Quoted(command));
+        log.push_back("unknown command " + Quoted(body));
     }
 }
 

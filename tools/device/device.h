@@ -97,7 +97,8 @@ class Device {
     uint64_t SkippedBytes() const { return parser_.Skipped(); }
 
  private:
-    void Handle(const std::string& command, int64_t nowMs, std::vector<std::string>& log);
+    // `body`: the command without its frame, as the parser hands it over.
+    void Handle(const std::string& body, int64_t nowMs, std::vector<std::string>& log);
 
     DeviceConfig config_;
     CountSource source_;
@@ -106,8 +107,5 @@ class Device {
     bool poweredOn_ = true;
     int64_t nextReportMs_ = 0;
 };
-
-// Names of the four keys in key-command order: back, up, down, select.
-std::string_view KeyName(int key);
 
 }  // namespace geigerdevice

@@ -121,6 +121,21 @@ struct Link {
     }
 };
 
+// At start and when plugged back in: the terminal, its link, and its path
+// as the line on standard output that scripts wait for.
+bool OpenTerminal(Pty& pty, Link& link, const Options& options) {
+    if (!pty.Open()) return false;
+    if (!options.link.empty() && !link.Make(options.link, pty.path)) return false;
+    std::printf("%s\n", pty.path.c_str());
+    std::fflush(stdout);
+    return true;
+}
+
+// What the log says is served: "/dev/pts/5 (link /tmp/counter)".
+std::string Served(const Pty& pty, const Link& link) {
+    return pty.path + (link.path.empty() ? "" : " (link " + link.path + ")");
+}
+
 std::string Describe(const Options& options, uint32_t seed) {
     if (!options.counts.empty()) {
         std::string text = "counts ";
@@ -178,12 +193,8 @@ int Serve(const Options& options) {
     ::signal(SIGPIPE, SIG_IGN);
 
     Pty pty;
-    if (!pty.Open()) return 1;
     Link link;
-    if (!options.link.empty() && !link.Make(options.link, pty.path)) return 1;
-
-    std::printf("%s\n", pty.path.c_str());
-    std::fflush(stdout);
+    if (!OpenTerminal(pty, link, options)) return 1;
 
     const uint32_t seed = options.seed ? *options.seed : std::random_device{}();
     DeviceConfig config;
@@ -199,8 +210,8 @@ int Serve(const Options& options) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
             .count();
     };
-    log.Line(0, "serving " + pty.path + (link.path.empty() ? "" : " (link " + link.path + ")") + "; " +
-                    Describe(options, seed) + (options.turned ? ", turned" : "") + "; reports off");
+    log.Line(0, "serving " + Served(pty, link) + "; " + Describe(options, seed) +
+                    (options.turned ? ", turned" : "") + "; reports off");
 
     bool dropping = false;  // reports are being lost: nobody reads the terminal
     std::vector<SentReport> sent;
@@ -223,11 +234,8 @@ int Serve(const Options& options) {
         }
         if (reappearAt >= 0 && now >= reappearAt) {
             reappearAt = -1;
-            if (!pty.Open()) return 1;
-            if (!options.link.empty() && !link.Make(options.link, pty.path)) return 1;
-            std::printf("%s\n", pty.path.c_str());
-            std::fflush(stdout);
-            log.Line(now, "reappearing: serving " + pty.path + (link.path.empty() ? "" : " (link " + link.path + ")"));
+            if (!OpenTerminal(pty, link, options)) return 1;
+            log.Line(now, "reappearing: serving " + Served(pty, link));
         }
         if (pty.master < 0) {
             // Vanished: nothing to serve until the next deadline or a signal.

@@ -1,6 +1,8 @@
 // `expect text|lcd|FIELD OP VALUE`: parsed and checked up front like every
 // command, compared when reached. Fields are what `state` prints, read
 // back with nlohmann-json.
+#include "tools/run/expect.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cerrno>
@@ -9,12 +11,18 @@
 #include <map>
 #include <sstream>
 
+#include "link/script_language.h"
 #include "platform/lcd.h"
 #include "platform/lcd_text.h"
+#include "tools/run/lcd_dump.h"
 #include "tools/run/runner.h"
+#include "tools/run/state_json.h"
+#include "tools/run/text.h"
 
 namespace geigerrun {
 namespace {
+
+using script::Quote;
 
 enum ValueKind : uint8_t { kNumber, kText, kNullText, kList };
 
@@ -49,27 +57,9 @@ const std::map<std::string, ValueKind, std::less<>>& Fields() {
     return fields;
 }
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
-
-std::string_view TakeWord(std::string_view& s) {
-    size_t n = 0;
-    while (n < s.size() && s[n] != ' ' && s[n] != '\t') ++n;
-    std::string_view word = s.substr(0, n);
-    s = Trim(s.substr(n));
-    return word;
-}
-
-// A text in matching double or single quotes loses them, so it may begin
-// or end with spaces.
-std::string_view Unquote(std::string_view s) {
-    if (s.size() >= 2 && (s.front() == '"' || s.front() == '\'') && s.back() == s.front())
-        return s.substr(1, s.size() - 2);
-    return s;
-}
+// Inside its arguments only blanks part words, so any other white space
+// stays in the text compared (a field, an operator, a text's bytes).
+std::string_view TakeWord(std::string_view& s) { return script::TakeWord(s, script::kBlanks); }
 
 // `state` escapes each byte above 126 as \u00XX, which the JSON reader
 // turns into UTF-8; back to the bytes.
@@ -121,7 +111,7 @@ bool ParseField(std::string_view name, std::string_view rest, Command& cmd, std:
             return true;
         }
         cmd.valueKind = kText;
-        return UnescapeText(Unquote(rest), cmd.value, what);
+        return script::UnescapeText(script::Unquote(rest), cmd.value, what);
     case kList: {
         if (!equality) {
             what = std::string(name) + " is a list: use == or !=";
@@ -164,33 +154,6 @@ bool Holds(Compare c, const nlohmann::json& got, const nlohmann::json& want) {
 
 }  // namespace
 
-bool ParseLcdDump(std::string_view text, std::string& dump, std::string& what) {
-    dump.clear();
-    int lines = 0;
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        ++lines;
-        if (lines > kLcdHeight) {
-            what = "more than " + std::to_string(kLcdHeight) + " lines";
-            return false;
-        }
-        if (line.size() != static_cast<size_t>(kLcdWidth) || line.find_first_not_of("#.-") != std::string_view::npos) {
-            what = "line " + std::to_string(lines) + " is not 122 of '#', '.', '-'";
-            return false;
-        }
-        dump.append(line);
-        dump += '\n';
-    }
-    if (lines != kLcdHeight) {
-        what = std::to_string(lines) + " lines, not " + std::to_string(kLcdHeight);
-        return false;
-    }
-    return true;
-}
-
 bool ParseExpect(std::string_view rest, Command& cmd, std::string& what) {
     std::string_view kind = TakeWord(rest);
     if (kind.empty()) {
@@ -200,11 +163,11 @@ bool ParseExpect(std::string_view rest, Command& cmd, std::string& what) {
     if (kind == "text") {
         std::string_view xs = TakeWord(rest), ys = TakeWord(rest);
         uint32_t x = 0, y = 0;
-        if (!ParseUnsigned32(xs, x) || !ParseUnsigned32(ys, y) || x >= kLcdWidth || y >= kLcdHeight) {
+        if (!script::ParseUnsigned32(xs, x) || !script::ParseUnsigned32(ys, y) || x >= kLcdWidth || y >= kLcdHeight) {
             what = "expect text needs a cell X Y (0..121, 0..31) and the text, e.g. expect text 0 12 CPM:";
             return false;
         }
-        if (!UnescapeText(Unquote(rest), cmd.text, what)) return false;
+        if (!script::UnescapeText(script::Unquote(rest), cmd.text, what)) return false;
         if (cmd.text.empty()) {
             what = "expect text needs the text after X Y";
             return false;

@@ -1,5 +1,7 @@
 // The files the runner writes (`png`, `flash`, `lcd FILE`, `log`, the
 // tour), written so that no half-written file is ever left under a name.
+#include "tools/run/files.h"
+
 #include <png.h>
 
 #include <cerrno>
@@ -13,7 +15,7 @@
 #include <unistd.h>
 
 #include "firmware/dataflash.h"
-#include "tools/run/runner.h"
+#include "link/script_language.h"
 
 namespace geigerrun {
 namespace {
@@ -152,7 +154,7 @@ bool EncodeRows(const uint32_t* pixels, int width, int height, int stride, int s
 
 bool WriteFileSafely(const std::string& path, std::string_view bytes, std::ostream& standardOutput,
                      std::string& error) {
-    const std::string quoted = Quote(path);
+    const std::string quoted = script::Quote(path);
     if (path == "-") {
         standardOutput.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         standardOutput.flush();

@@ -1,10 +1,12 @@
 // `log` and --decode: the DataFlash write area as CSV, one line per record.
+#include "tools/run/flash_log.h"
+
 #include <cstdio>
 #include <ctime>
 #include <vector>
 
 #include "firmware/dataflash.h"
-#include "tools/run/runner.h"
+#include "link/script_language.h"
 
 namespace geigerrun {
 namespace {
@@ -37,12 +39,8 @@ std::string CsvText(const uint8_t* p, size_t n) {
     for (size_t i = 0; i < n; ++i) {
         if (p[i] == '"') {
             out += "\"\"";
-        } else if (p[i] >= 0x20 && p[i] < 0x7F && p[i] != '\\') {
-            out += static_cast<char>(p[i]);
         } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", p[i]);
-            out += hex;
+            script::AppendByte(out, p[i], script::IsPlainByte(p[i]));
         }
     }
     return out + "\"";

@@ -10,6 +10,9 @@
 
 #include "firmware/dataflash.h"
 #include "geigersim_version.h"
+#include "link/script_language.h"
+#include "tools/run/flash_log.h"
+#include "tools/run/parse.h"
 #include "tools/run/runner.h"
 
 namespace {
@@ -114,19 +117,19 @@ bool ParseAddress(const std::string& text, uint32_t& address) {
         if (text.size() < 3 || text.size() > 7) return false;
         uint32_t v = 0;
         for (char c : text.substr(2)) {
-            const int d = geigerrun::HexDigit(c);
+            const int d = script::HexDigit(c);
             if (d < 0) return false;
             v = v * 16 + static_cast<uint32_t>(d);
         }
         address = v;
-    } else if (!geigerrun::ParseUnsigned32(text, address)) {
+    } else if (!script::ParseUnsigned32(text, address)) {
         return false;
     }
     return address < (1u << 20);
 }
 
 int Decode(const std::string& path, bool haveAddress, uint32_t address) {
-    using geigerrun::Quote;
+    using script::Quote;
     std::string bytes, error;
     if (!ReadFile(path, bytes, error)) return Fail("cannot read " + Quote(path) + ": " + error);
     if (bytes.size() != kFlashAreaSize)
@@ -148,7 +151,7 @@ int Decode(const std::string& path, bool haveAddress, uint32_t address) {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    using geigerrun::Quote;
+    using script::Quote;
 
     geigerrun::StartOptions options;
     std::vector<std::string> evals;
@@ -189,13 +192,13 @@ int main(int argc, char** argv) {
             return std::cout ? 0 : 2;
         case kClock: {
             std::time_t when;
-            if (!geigerrun::ParseClock(value, when, error)) return Fail(error);
+            if (!script::ParseClock(value, when, error)) return Fail(error);
             options.clock = when;
             break;
         }
         case kSeed: {
             uint32_t seed;
-            if (!geigerrun::ParseUnsigned32(value, seed))
+            if (!script::ParseUnsigned32(value, seed))
                 return Fail("bad seed " + Quote(value) + " (use 0..4294967295)");
             options.seed = seed;
             break;

@@ -1,12 +1,12 @@
 // Builds without the window (GEIGERSIM_GUI=OFF) have no panel artwork and
 // no Qt to render it; `panel` is refused when the commands are read.
-#include "tools/run/runner.h"
+#include "tools/run/panel.h"
 
 namespace geigerrun {
 
 bool PanelAvailable() { return false; }
 
-bool RenderPanel(const Runner&, int, std::vector<uint32_t>&, int&, int&, std::string& error) {
+bool RenderRunnerPanel(const Runner&, int, std::vector<uint32_t>&, int&, int&, std::string& error) {
     error = "this geigersim-run was built without the front panel";
     return false;
 }

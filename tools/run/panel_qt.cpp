@@ -1,6 +1,8 @@
 // `png ... panel` and `tour ... panel`: the front panel drawn by the
 // window's own rendering library. Qt starts only here, on the offscreen
 // platform, so a run without `panel` never touches it.
+#include "tools/run/panel.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QString>
@@ -37,8 +39,8 @@ void EnsureGuiApplication() {
 
 bool PanelAvailable() { return true; }
 
-bool RenderPanel(const Runner& runner, int scale, std::vector<uint32_t>& pixels, int& width, int& height,
-                 std::string& error) {
+bool RenderRunnerPanel(const Runner& runner, int scale, std::vector<uint32_t>& pixels, int& width, int& height,
+                       std::string& error) {
     EnsureGuiApplication();
     PanelScene scene;
     scene.layout = runner.panelLayout();

@@ -1,11 +1,12 @@
-// The `state` and `lcd` dumps.
+// The `state` dump.
+#include "tools/run/state_json.h"
+
 #include <cmath>
 #include <cstdio>
 
 #include "firmware/dataflash.h"
 #include "firmware/state.h"
 #include "platform/lcd.h"
-#include "tools/run/runner.h"
 
 namespace geigerrun {
 namespace {
@@ -156,19 +157,6 @@ std::string StateJson(uint64_t showLcdCalls, uint64_t virtualMs) {
     json.Add("showLcdCalls", showLcdCalls);
     json.Add("virtualMs", virtualMs);
     return json.Finish();
-}
-
-std::string LcdText(const LcdPicture& picture) {
-    std::string text;
-    text.reserve((kLcdWidth + 1) * kLcdHeight);
-    for (int y = 0; y < kLcdHeight; ++y) {
-        for (int x = 0; x < kLcdWidth; ++x) {
-            const uint32_t p = picture.pixels[2 * y][2 * x];
-            text += p == kLcdInk ? '#' : p == kLcdBackground ? '.' : '-';
-        }
-        text += '\n';
-    }
-    return text;
 }
 
 }  // namespace geigerrun

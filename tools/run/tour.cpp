@@ -2,6 +2,8 @@
 // by keys and waits alone, written as DIR/NNN-name.png with a contact
 // sheet DIR/index.html. The menu part follows the firmware's own tables,
 // so a new row or submenu joins the tour by itself.
+#include "tools/run/tour.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +14,9 @@
 
 #include "firmware/firmware.h"
 #include "firmware/state.h"
+#include "link/script_language.h"
+#include "tools/run/files.h"
+#include "tools/run/parse.h"
 #include "tools/run/runner.h"
 
 namespace geigerrun {
@@ -225,7 +230,7 @@ bool VisitTour(Runner& runner, const TourVisit& visit, std::string& error) {
 bool RunTour(Runner& runner, const std::string& dir, int scale, bool panel, std::ostream& out,
              std::string& error) {
     if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) {
-        error = "cannot make the folder " + Quote(dir) + ": " + std::strerror(errno);
+        error = "cannot make the folder " + script::Quote(dir) + ": " + std::strerror(errno);
         return false;
     }
     std::string sheet =

@@ -1,0 +1,30 @@
+// The files the runner writes (`png`, `flash`, `lcd FILE`, `log`, the
+// tour), written so that no half-written file is ever left under a name.
+#pragma once
+
+#include <cstdint>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+namespace geigerrun {
+
+// Writes `bytes` to `path` so that no half-written file is ever left under
+// its name: a regular file (or a new name) through a temporary file beside
+// it and a rename; a symlink the same way beside its final target; a
+// character device or a named pipe in place; "-" to `standardOutput`.
+// Anything else (a directory, a block device, a socket) is refused. Every
+// short write, a full device included, fails with the file's name.
+bool WriteFileSafely(const std::string& path, std::string_view bytes, std::ostream& standardOutput,
+                     std::string& error);
+
+// An 8-bit RGB PNG of `width` x `height` pixels 0xRRGGBB, rows `stride`
+// pixels apart, each pixel repeated `scale` times across and down; with
+// `alpha` RGBA from 0xAARRGGBB (the panel's shaped outline).
+bool EncodePng(const uint32_t* pixels, int width, int height, int stride, int scale, std::string& png,
+               std::string& error, bool alpha = false);
+
+// The 65,536-byte DataFlash write area, through WriteFileSafely ("-": `out`).
+bool WriteFlash(const std::string& path, std::string& error, std::ostream& out = std::cout);
+
+}  // namespace geigerrun

@@ -1,0 +1,19 @@
+// The `lcd` dump, both ways: written by `lcd`, read back by `expect lcd`.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/lcd.h"
+
+namespace geigerrun {
+
+// A picture as 32 lines of 122 characters, each ending in '\n': '#' ink,
+// '.' background, '-' anything else, read from each LCD pixel's top-left
+// screen pixel.
+std::string LcdText(const LcdPicture& picture);
+// An `lcd` dump read back (lines may end in "\r\n"); false with `what` set
+// when it is not one.
+bool ParseLcdDump(std::string_view text, std::string& dump, std::string& what);
+
+}  // namespace geigerrun

@@ -1,0 +1,21 @@
+// `png ... panel` and `tour ... panel`: the whole front panel, drawn by the
+// window's rendering library (panel_qt.cpp) or refused in builds without
+// the window (panel_none.cpp).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace geigerrun {
+
+class Runner;
+
+// True when this build can render the panel.
+bool PanelAvailable();
+// The whole front panel as the window would show it for `runner` now, as
+// 0xAARRGGBB pixels scaled by `scale`.
+bool RenderRunnerPanel(const Runner& runner, int scale, std::vector<uint32_t>& pixels, int& width, int& height,
+                       std::string& error);
+
+}  // namespace geigerrun

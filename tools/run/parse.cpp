@@ -1,0 +1,124 @@
+// The runner's command grammar: the device steps by the script language,
+// then the commands that print, write files and check.
+#include "tools/run/parse.h"
+
+#include "tools/run/expect.h"
+#include "tools/run/panel.h"
+
+namespace geigerrun {
+namespace {
+
+using script::Quote;
+
+// The "[scale N] [panel]" after a png or tour target, taken off the end of
+// `rest` so that the name before them may hold spaces.
+bool PictureOptions(std::string_view& rest, Command& cmd, std::string& what) {
+    bool scaled = false;
+    while (true) {
+        const size_t space = rest.find_last_of(script::kBlanks);
+        if (space == std::string_view::npos) return true;
+        const std::string_view last = rest.substr(space + 1);
+        std::string_view before = script::Trim(rest.substr(0, space));
+        if (last == "panel" && !cmd.panel) {
+            if (!PanelAvailable()) {
+                what = "panel needs the front panel's artwork and Qt; this geigersim-run was built without the "
+                       "window (GEIGERSIM_GUI=OFF)";
+                return false;
+            }
+            cmd.panel = true;
+            rest = before;
+            continue;
+        }
+        const size_t space2 = before.find_last_of(script::kBlanks);
+        const std::string_view word = space2 == std::string_view::npos ? before : before.substr(space2 + 1);
+        if (word == "scale" && !scaled) {
+            uint32_t n = 0;
+            if (!script::ParseUnsigned32(last, n) || n < 1 || n > 8) {
+                what = "bad scale " + Quote(last) + " (use 1..8)";
+                return false;
+            }
+            cmd.scale = static_cast<uint8_t>(n);
+            scaled = true;
+            rest = space2 == std::string_view::npos ? std::string_view() : script::Trim(before.substr(0, space2));
+            continue;
+        }
+        return true;
+    }
+}
+
+Op StepOp(script::StepKind kind) {
+    switch (kind) {
+    case script::StepKind::Press: return Op::Press;
+    case script::StepKind::Wait: return Op::Wait;
+    case script::StepKind::Real: return Op::Real;
+    case script::StepKind::Demo: return Op::Demo;
+    }
+    return Op::Demo;
+}
+
+// One command (trimmed, non-empty) into `cmd`; false with `what` set when bad.
+bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
+    switch (script::ParseStep(text, cmd.step, what)) {
+    case script::StepParse::Parsed: cmd.op = StepOp(cmd.step.kind); return true;
+    case script::StepParse::Bad: return false;
+    case script::StepParse::NotAStep: break;
+    }
+
+    std::string_view rest = text;
+    std::string_view name = script::TakeWord(rest);
+    auto noArguments = [&](Op op) {
+        if (!rest.empty()) {
+            what = std::string(name) + " takes no arguments (got " + Quote(rest) + ")";
+            return false;
+        }
+        cmd.op = op;
+        return true;
+    };
+    auto fileArgument = [&](Op op) {
+        if (rest.empty()) {
+            what = std::string(name) + " needs a file name";
+            return false;
+        }
+        cmd.op = op;
+        cmd.text = std::string(rest);
+        return true;
+    };
+
+    if (name == "lcd") return rest.empty() ? noArguments(Op::Lcd) : fileArgument(Op::LcdFile);
+    if (name == "text") return noArguments(Op::Text);
+    if (name == "state") return noArguments(Op::State);
+    if (name == "png" || name == "tour") {
+        if (!PictureOptions(rest, cmd, what)) return false;
+        if (!fileArgument(name == "png" ? Op::Png : Op::Tour)) return false;
+        return true;
+    }
+    if (name == "flash") return fileArgument(Op::Flash);
+    if (name == "log") return fileArgument(Op::Log);
+    if (name == "expect") return ParseExpect(rest, cmd, what);
+    if (name == "echo") {
+        cmd.op = Op::Echo;
+        cmd.text = std::string(rest);
+        return true;
+    }
+    what = "unknown command " + Quote(name);
+    return false;
+}
+
+}  // namespace
+
+bool Parse(std::string_view text, std::string_view source, std::vector<Command>& out,
+           std::string& error) {
+    for (const script::CommandText& command : script::SplitCommands(text, source)) {
+        Command cmd;
+        cmd.where = command.where;
+        std::string what;
+        if (!ParseCommand(command.text, cmd, what)) {
+            error = command.where + ": " + what;
+            return false;
+        }
+        out.push_back(std::move(cmd));
+    }
+    return true;
+}
+
+}  // namespace geigerrun

@@ -1,0 +1,23 @@
+// `text` and the cells of `expect text`: the LCD read back through the
+// platform's recogniser, in the script language's escaped texts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/lcd.h"
+
+namespace geigerrun {
+
+// What `text` prints: one line per text row found, bytes that are not
+// printable ASCII glyphs (the LCD's symbols) as \xNN, a backslash as \\.
+std::string ScreenText(const LcdPicture& picture);
+// Bytes escaped as `text` prints them.
+std::string EscapeCodes(std::string_view bytes);
+// What `cells` small-font cells from (x, y) show: each glyph's character
+// (escaped as above) or '?' where a cell shows none.
+std::string CellsText(const LcdPicture& picture, uint8_t x, uint8_t y, size_t cells);
+
+}  // namespace geigerrun
