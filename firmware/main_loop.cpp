@@ -1,7 +1,6 @@
 // Power-on and the two timer services that drive the firmware: the
 // half-second service (start-up, motion sensor, value box, LCD hand-over)
 // and the once-a-second tick (clock, measurement, logging, screens).
-#include <cstdlib>
 
 #include "firmware/dataflash.h"
 #include "firmware/firmware.h"
@@ -112,7 +111,7 @@ void FirmwarePowerOn() {
     fw.calibration[2] = {1000, 5.0f};
     fw.uiMode = Reading;
     fw.menuTable = nullptr;
-    std::srand(RandomSeedNow());
+    RandomSeed(RandomSeedNow());
     for (int32_t& slot : fw.secondCounts) slot = 0;
 
     BindKey(KeyBack, ReadingBack);

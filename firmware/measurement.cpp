@@ -1,14 +1,13 @@
 // Counts, counts per minute, average, maximum and dose rate: the arithmetic
 // behind everything the reading screens show, run once a second.
-#include <cstdlib>
-
 #include "firmware/firmware.h"
+#include "platform/clock.h"
 
 int32_t NextSecondCount() {
     // A real counter reports its own count; the demo yields 0 or 1 per
     // second with equal chance (about 30 CPM).
     if (realMode) return fw.realCount;
-    return std::rand() % 2;
+    return RandomNext() % 2;
 }
 
 uint32_t SumLastMinute() {

@@ -59,6 +59,57 @@ bool RandomSeedFixed(unsigned& seed) {
     return seedOverridden;
 }
 
+// ---- the demo counts' generator ----------------------------------------------
+
+namespace {
+
+// An additive feedback generator over 31 words: each output adds the word
+// three places back to the current one, as random_r's TYPE_3 does.
+constexpr int kRandomWords = 31;
+constexpr int kRandomSeparation = 3;
+struct RandomState {
+    int32_t words[kRandomWords];
+    int front;  // the word that takes the sum
+    int rear;   // the word added to it
+};
+RandomState gRandom;
+
+void RandomSeedWords(unsigned seed) {
+    if (seed == 0) seed = 1;
+    int32_t word = static_cast<int32_t>(seed);
+    gRandom.words[0] = word;
+    // 16807 * word mod (2^31 - 1), by Schrage's method, as the library computes it.
+    for (int i = 1; i < kRandomWords; ++i) {
+        const long hi = word / 127773;
+        const long lo = word % 127773;
+        word = static_cast<int32_t>(16807 * lo - 2836 * hi);
+        if (word < 0) word += 2147483647;
+        gRandom.words[i] = word;
+    }
+    gRandom.front = kRandomSeparation;
+    gRandom.rear = 0;
+}
+
+}  // namespace
+
+int32_t RandomNext() {
+    const uint32_t sum = static_cast<uint32_t>(gRandom.words[gRandom.front]) +
+                         static_cast<uint32_t>(gRandom.words[gRandom.rear]);
+    gRandom.words[gRandom.front] = static_cast<int32_t>(sum);
+    if (++gRandom.front == kRandomWords) gRandom.front = 0;
+    if (++gRandom.rear == kRandomWords) gRandom.rear = 0;
+    return static_cast<int32_t>(sum >> 1);
+}
+
+void RandomSeed(unsigned seed) {
+    RandomSeedWords(seed);
+    // The first 310 outputs stir the words and are dropped.
+    for (int i = 0; i < 10 * kRandomWords; ++i) RandomNext();
+}
+
+// Before any seed the library's generator runs as if seeded with 1.
+[[maybe_unused]] const bool gRandomSeeded = (RandomSeed(1), true);
+
 uint8_t ReadBatteryLevel() { return 85; }
 
 uint8_t ReadTemperature(uint8_t* whole, uint8_t* tenths) {

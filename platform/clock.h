@@ -30,5 +30,12 @@ void RandomSetSeedOverride(bool enabled, unsigned seed);
 // True when a seed is fixed, and which.
 bool RandomSeedFixed(unsigned& seed);
 
+// The standard library's pseudo-random generator as the development host's
+// C library (glibc) has it, written out so that every host, the web page's
+// WebAssembly with its own C library included, draws the same demo counts
+// for a seed. RandomSeed is srand, RandomNext is rand (0..2147483647).
+void RandomSeed(unsigned seed);
+int32_t RandomNext();
+
 uint8_t ReadBatteryLevel();                              // always 85 (8.5 V)
 uint8_t ReadTemperature(uint8_t* whole, uint8_t* tenths);  // 25.1 C, returns 0

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ctime>
 
 namespace {
@@ -79,3 +80,17 @@ TEST_F(ClockTest, BatteryAndTemperatureReadFixedValues) {
 }
 
 }  // namespace
+
+// The demo counts' generator is glibc's rand, so the runner, the window and
+// the web page (another C library) draw the same counts for a seed.
+TEST(RandomTest, DrawsWhatTheCLibraryDraws) {
+#ifdef __GLIBC__
+    for (unsigned seed : {0u, 1u, 7u, 1741338330u, 0x80000005u, 0xFFFFFFFFu}) {
+        std::srand(seed);
+        RandomSeed(seed);
+        for (int i = 0; i < 1000; ++i) ASSERT_EQ(RandomNext(), std::rand()) << "seed " << seed << ", draw " << i;
+    }
+#else
+    GTEST_SKIP() << "the reference is glibc's rand";
+#endif
+}
