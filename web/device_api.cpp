@@ -10,14 +10,23 @@
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "firmware/driver.h"
-#include "platform/clock.h"
+#include "link/script_language.h"
+#include "link/script_player.h"
 #include "platform/lcd.h"
 
 namespace {
 
 uint8_t gLayout = 0;  // 0 upright, 1 turned by 180 degrees
+
+// Plays a script's steps at load and the live periods after it, so real
+// counts a script gave go on feeding the second ticks.
+script::Player gPlayer;
+std::string gMessage;  // the last refusal, for the page to show
 
 // The presented picture, and the same scaled for the canvas as RGBA bytes.
 LcdPicture gPresented;
@@ -40,20 +49,54 @@ extern "C" {
 // `seedFixed` the demo counts come from `seed`.
 EMSCRIPTEN_KEEPALIVE void geigersim_start(double clock, int seedFixed, uint32_t seed) {
     gLayout = 0;
-    DriverStart({static_cast<std::time_t>(clock), seedFixed != 0, seed, HandOver, nullptr});
+    gPlayer.Start({static_cast<std::time_t>(clock), seedFixed != 0, seed, HandOver, nullptr});
     DriverKeepHandedOver();
 }
 
-// "YYYY-MM-DDTHH:MM:SS" as local time in seconds since 1970, or -1 when the
-// text is no such time (a date that does not exist included).
-EMSCRIPTEN_KEEPALIVE double geigersim_parse_clock(const char* text, int length) {
+// Runs `text`, geigersim-run's device commands (press, wait, real, demo),
+// on virtual time. The whole text is checked first: on the first bad
+// command nothing runs and the message names its place ("line 2: ...").
+// Returns "" when it ran.
+EMSCRIPTEN_KEEPALIVE const char* geigersim_run(const char* text) {
+    std::vector<script::Step> steps;
+    gMessage.clear();
+    for (const script::CommandText& command : script::SplitCommands(text, "")) {
+        script::Step step;
+        std::string what;
+        switch (script::ParseStep(command.text, step, what)) {
+        case script::StepParse::Parsed: steps.push_back(std::move(step)); continue;
+        case script::StepParse::Bad: gMessage = command.where + ": " + what; break;
+        case script::StepParse::NotAStep:
+            gMessage = command.where + ": " + script::Quote(command.text) +
+                       " is not for the page: it runs press, wait, real and demo";
+            break;
+        }
+        return gMessage.c_str();
+    }
+    for (const script::Step& step : steps) gPlayer.Play(step);
+    return "";
+}
+
+// The seed as --seed takes it (decimal, 0..4294967295), or -1.
+EMSCRIPTEN_KEEPALIVE double geigersim_parse_seed(const char* text) {
+    uint32_t seed = 0;
+    return script::ParseUnsigned32(text, seed) ? seed : -1.0;
+}
+
+// "YYYY-MM-DDTHH:MM:SS" as local time in seconds since 1970, as --clock
+// takes it; NaN with geigersim_message() saying why.
+EMSCRIPTEN_KEEPALIVE double geigersim_parse_clock(const char* text) {
     std::time_t when = 0;
-    if (length < 0 || !RtcParseLocalTime(text, static_cast<size_t>(length), &when)) return -1;
+    gMessage.clear();
+    if (!script::ParseClock(text, when, gMessage)) return __builtin_nan("");
     return static_cast<double>(when);
 }
 
-// One 500 ms timer period, on the window's cadence. Returns 1 for a second period.
-EMSCRIPTEN_KEEPALIVE int geigersim_period() { return DriverPeriod() ? 1 : 0; }
+// Why the last parse or run refused its text.
+EMSCRIPTEN_KEEPALIVE const char* geigersim_message() { return gMessage.c_str(); }
+
+// One 500 ms timer period, on the window's cadence: the page's timer calls it.
+EMSCRIPTEN_KEEPALIVE void geigersim_period() { gPlayer.Wait(1); }
 
 // A click on the panel at (x, y) in panel pixels: the key there, if any,
 // is pressed. Returns -1 off the keys, else the key the firmware got, plus

@@ -263,12 +263,6 @@
     }
   }
 
-  // Seed: decimal 0..4294967295, as --seed takes it.
-  function parseSeed(text) {
-    if (!/^[0-9]{1,10}$/.test(text) || Number(text) > 4294967295) return undefined;
-    return Number(text);
-  }
-
   // Mounts one device into `container`. options: seed, clock, run (texts as
   // in the page's address), keyboard (an element whose keys drive it; by
   // default the device itself, once it has the focus).
@@ -279,22 +273,30 @@
     const core = await factory({locateFile: (file) => new URL(file, here).href});
     const device = new Device(container, core, options.keyboard);
     const problems = [];
+    const message = () => core.UTF8ToString(core._geigersim_message());
     let clock = Math.floor(Date.now() / 1000);
     if (options.clock) {
-      const parsed = core.ccall('geigersim_parse_clock', 'number', ['string', 'number'],
-                                [options.clock, options.clock.length]);
-      if (parsed < 0) problems.push(`clock: '${options.clock}' is not YYYY-MM-DDTHH:MM:SS`);
+      const parsed = core.ccall('geigersim_parse_clock', 'number', ['string'], [options.clock]);
+      if (Number.isNaN(parsed)) problems.push('clock: ' + message());
       else clock = parsed;
     }
     let seed = null;
     if (options.seed !== undefined && options.seed !== null && options.seed !== '') {
-      seed = parseSeed(String(options.seed));
-      if (seed === undefined) {
+      seed = core.ccall('geigersim_parse_seed', 'number', ['string'], [String(options.seed)]);
+      if (seed < 0) {
         problems.push(`seed: '${options.seed}' is not a number from 0 to 4294967295`);
         seed = null;
       }
     }
     device.start(clock, seed);
+    // The script runs on virtual time before the first live period.
+    if (options.run && !problems.length) {
+      const refused = core.ccall('geigersim_run', 'string', ['string'], [options.run]);
+      if (refused) {
+        problems.push('run: ' + refused);
+        device.start(clock, seed);
+      }
+    }
     if (problems.length) device.showMessage(problems.join('; '));
     device.draw(true);
     device.goLive();
