@@ -139,17 +139,25 @@ uint8_t DriverKeyForDrawn(uint8_t drawnKey) {
     return drawnKey;
 }
 
-DriverPanelClick DriverClickPanelKey(uint8_t drawnKey) {
-    DriverPanelClick click{DriverKeyForDrawn(drawnKey), true, false};
-    if (click.key == KeySelect) {
+namespace {
+
+DriverPanelClick PanelClick(uint8_t key) {
+    DriverPanelClick click{key, true, false};
+    if (key == KeySelect) {
         click.sendToCounter = gDriver.powerKeySeen;
         gDriver.powerKeySeen = true;
         click.hintEnded = gDriver.startHint;
         gDriver.startHint = false;
     }
-    DriverPress(click.key);
+    DriverPress(key);
     return click;
 }
+
+}  // namespace
+
+DriverPanelClick DriverClickPanelKey(uint8_t drawnKey) { return PanelClick(DriverKeyForDrawn(drawnKey)); }
+
+void DriverPressAsPanelClick(uint8_t key) { PanelClick(key); }
 
 uint8_t DriverPressFromKeyboard(uint8_t drawnKey) {
     const uint8_t key = DriverKeyForDrawn(drawnKey);

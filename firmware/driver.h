@@ -126,6 +126,11 @@ struct DriverPanelClick {
 // A click on the panel's key drawn as `drawnKey`: the swap, the key event,
 // and the first Select/Power click ending the start hint.
 DriverPanelClick DriverClickPanelKey(uint8_t drawnKey);
+// A press of the key the firmware gets, counted as a click on the panel:
+// what a script's `press` replays (a recording writes the key the device
+// received, after the swap). Select/Power ends the hint as the first
+// click on it does.
+void DriverPressAsPanelClick(uint8_t key);
 // The keyboard's way to the keys: the same swap, never sent to a counter,
 // never ends the hint. Returns the key the firmware got.
 uint8_t DriverPressFromKeyboard(uint8_t drawnKey);

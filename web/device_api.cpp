@@ -25,7 +25,9 @@ uint8_t gLayout = 0;  // 0 upright, 1 turned by 180 degrees
 
 // Plays a script's steps at load and the live periods after it, so real
 // counts a script gave go on feeding the second ticks.
-script::Player gPlayer;
+// Its presses are panel clicks of the keys the device received, so a
+// script's power press ends the start hint.
+script::Player gPlayer({kFirmwareServices, DriverPressAsPanelClick});
 std::string gMessage;  // the last refusal, for the page to show
 
 // The presented picture, and the same scaled for the canvas as RGBA bytes.

@@ -32,6 +32,8 @@ TEST(DriverPanel, FirstPowerClickEndsHintAndIsNotSent) {
 
     harness::Start();  // a fresh device shows the hint again
     EXPECT_TRUE(DriverStartHintShown(0));
+    DriverPressAsPanelClick(KeySelect);  // a script's power press, as received
+    EXPECT_FALSE(DriverStartHintShown(0));
 }
 
 TEST(DriverPanel, UpAndDownSwapOnlyWhileSwivelled) {

@@ -227,6 +227,9 @@ def main():
             check(failures, f"scale {scale}: canvas size {width} x {height}", (width, height),
                   (244 * scale, 64 * scale))
             check(failures, f"scale {scale}: the canvas is not on whole device pixels", aligned, True)
+            # The script's power press is the first click on it: the hint is gone.
+            check(failures, f"scale {scale}: the start hint shows after the run", browser.evaluate(
+                "document.querySelector('#device').geigersim.hint.hidden"), True)
             want = runner_picture(runner_commands([], ticks), scale)
             check(failures, f"scale {scale}: after the run the LCD differs from the runner's", rgb, want[2])
 
