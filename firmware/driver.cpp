@@ -212,9 +212,19 @@ int DriverLcdPixelSize(double scale) {
     return p < 1 ? 1 : p;
 }
 
+int DriverLcdPixelSizeToFit(double scale) {
+    // A hair over the product, so that 1.5 x 2 counts as 3 whatever its rounding.
+    const int p = static_cast<int>(2 * scale + 1e-9);
+    return p < 1 ? 1 : p;
+}
+
 DriverRect DriverScaledLcdRect(uint8_t layout, double scale) {
+    return DriverScaledLcdRect(layout, scale, DriverLcdPixelSize(scale));
+}
+
+DriverRect DriverScaledLcdRect(uint8_t layout, double scale, int pixelSize) {
     const DriverRect lcd = DriverLcdRect(layout);
-    const int p = DriverLcdPixelSize(scale);
+    const int p = pixelSize < 1 ? 1 : pixelSize;
     const int w = kLcdWidth * p;
     const int h = kLcdHeight * p;
     const double cx = (lcd.x + lcd.width / 2.0) * scale;
@@ -223,9 +233,13 @@ DriverRect DriverScaledLcdRect(uint8_t layout, double scale) {
 }
 
 DriverRect DriverScaledFrameRect(uint8_t layout, double scale) {
+    return DriverScaledFrameRect(layout, scale, DriverLcdPixelSize(scale));
+}
+
+DriverRect DriverScaledFrameRect(uint8_t layout, double scale, int pixelSize) {
     // 6, 5, 6 and 3 panel pixels are 3, 2.5, 3 and 1.5 LCD pixels.
-    const DriverRect lcd = DriverScaledLcdRect(layout, scale);
-    const double p = DriverLcdPixelSize(scale);
+    const DriverRect lcd = DriverScaledLcdRect(layout, scale, pixelSize);
+    const double p = pixelSize < 1 ? 1 : pixelSize;
     const int side = RoundToInt(3 * p);
     const int above = RoundToInt(2.5 * p);
     const int below = RoundToInt(1.5 * p);

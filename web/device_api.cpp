@@ -134,10 +134,10 @@ EMSCRIPTEN_KEEPALIVE uint32_t geigersim_frame_colour() { return DriverFrameColou
 EMSCRIPTEN_KEEPALIVE double geigersim_lcd_serial() { return static_cast<double>(DriverHandedOverSerial()); }
 
 // The LCD as presented now, at `scale` device pixels per panel pixel, as
-// RGBA bytes of DriverLcdPixelSize(scale) * (122 x 32) pixels; null when no
+// RGBA bytes of (122 x 32) pixels DriverLcdPixelSizeToFit(scale) square; null when no
 // memory could be had.
 EMSCRIPTEN_KEEPALIVE const uint8_t* geigersim_lcd_rgba(double scale) {
-    const int p = DriverLcdPixelSize(scale);
+    const int p = DriverLcdPixelSizeToFit(scale);
     if (gScaled == nullptr || gScaledSize != p) {
         std::free(gScaled);
         gScaled = static_cast<uint32_t*>(std::malloc(sizeof(uint32_t) * kLcdWidth * kLcdHeight * p * p));
@@ -168,11 +168,13 @@ EMSCRIPTEN_KEEPALIVE const uint32_t* geigersim_lcd_picture() {
 // corner and right limit in panel pixels, [12..27] the four keys (drawn
 // key, x, y, size) in panel pixels.
 EMSCRIPTEN_KEEPALIVE const int32_t* geigersim_geometry(double scale) {
-    const DriverRect lcd = DriverScaledLcdRect(gLayout, scale);
-    const DriverRect frame = DriverScaledFrameRect(gLayout, scale);
-    const int32_t head[] = {lcd.x,   lcd.y,      lcd.width, lcd.height, frame.x, frame.y, frame.width, frame.height,
-                            DriverLcdPixelSize(scale), kDriverStartHintX, kDriverStartHintY,
-                            kDriverStartHintRightLimit};
+    // The page zooms to any width: the LCD keeps inside its place.
+    const int p = DriverLcdPixelSizeToFit(scale);
+    const DriverRect lcd = DriverScaledLcdRect(gLayout, scale, p);
+    const DriverRect frame = DriverScaledFrameRect(gLayout, scale, p);
+    const int32_t head[] = {lcd.x,   lcd.y,      lcd.width,         lcd.height,        frame.x,
+                            frame.y, frame.width, frame.height,     p,                 kDriverStartHintX,
+                            kDriverStartHintY, kDriverStartHintRightLimit};
     int n = 0;
     for (int32_t v : head) gGeometry[n++] = v;
     const DriverPanelKey* keys = DriverPanelKeys(gLayout);

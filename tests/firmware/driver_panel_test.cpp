@@ -120,6 +120,17 @@ TEST(DriverPanel, ScaledLcdKeepsWholeDevicePixels) {
     EXPECT_EQ(DriverLcdPixelSize(0.2), 1);
     EXPECT_EQ(DriverLcdPixelSize(1.5), 3);
     EXPECT_EQ(DriverScaledLcdRect(0, 1.5).width, 366);
+    // Zoomed to fit a width: never larger than the LCD's scaled place.
+    for (double scale : {0.76, 1.0, 1.25, 1.5, 1.99, 2.67, 3.0, 4.1}) {
+        const int p = DriverLcdPixelSizeToFit(scale);
+        EXPECT_LE(122 * p, 244 * scale + 1e-6) << scale;
+        EXPECT_GT(122 * (p + 1), 244 * scale) << scale;
+        if (2 * scale == int(2 * scale)) {
+            EXPECT_EQ(p, DriverLcdPixelSize(scale)) << scale;
+        }
+    }
+    EXPECT_EQ(DriverLcdPixelSizeToFit(0.4), 1);
+    EXPECT_EQ(DriverScaledFrameRect(0, 0.76, 1).width, 122 + 6);
 
     // Ink at screen pixel (2, 0) only, i.e. LCD pixel (1, 0) by its
     // top-left: size 4 repeats each screen pixel twice, size 3 samples each
