@@ -105,6 +105,7 @@ struct Step {
     std::vector<int32_t> counts;  // Real: one per second tick
 };
 
+// The step of each kind, for hosts that write scripts.
 Step PressStep(uint8_t key);
 Step WaitStep(uint64_t halfSeconds);
 Step RealStep(std::vector<int32_t> counts);
@@ -114,7 +115,9 @@ enum class StepParse : uint8_t { NotAStep, Parsed, Bad };
 // One command (trimmed) into `step`. NotAStep when its first word names no
 // device step; Bad with `what` saying what is wrong and how to write it.
 StepParse ParseStep(std::string_view command, Step& step, std::string& what);
-// The inverse: the command text of `step`, without a new line.
+// The inverse: the command text of `step`, without a new line. A Press
+// takes a key 0..3 and a Wait 1..kMaxWaitHalfSeconds periods; others do
+// not read back.
 std::string FormatStep(const Step& step);
 
 }  // namespace script
