@@ -82,6 +82,13 @@ void RandomSeed(unsigned seed) {
     for (int i = 0; i < 310; ++i) RandomNext();
 }
 
+int32_t RandomNext();
+
+namespace {
+// Before any seed the library's generator runs as if seeded with 1.
+[[maybe_unused]] const bool gRandomSeeded = (RandomSeed(1), true);
+}  // namespace
+
 int32_t RandomNext() {
     const uint32_t sum = static_cast<uint32_t>(gRandom.words[gRandom.front]) +
                          static_cast<uint32_t>(gRandom.words[gRandom.rear]);

@@ -915,6 +915,11 @@ TEST(RunnerProgram, TourIsTheSameToTheByteAndListsEveryPicture) {
     ASSERT_NE(at, std::string::npos);
     const size_t from = html.find("<code>", at) + 6;
     const std::string keys = html.substr(from, html.find("</code>", from) - from);
+    // Its link opens the live page with the same seed, clock and keys.
+    const size_t link = html.find("<a href=\"http://127.0.0.1:8000/index.html?seed=3&amp;clock=2026-03-07T09%3A05%3A30"
+                                  "&amp;run=press%20select%3B%20wait%203s%3B%20press%20select%3B", from);
+    EXPECT_NE(link, std::string::npos);
+    EXPECT_LT(link, html.find("</figure>", from));
     const std::string again = (dir / "again.png").string();
     ASSERT_EQ(RunBinary("--seed 3 --clock 2026-03-07T09:05:30 -e '" + keys + "; png " + again + "'").status, 0);
     const std::string number = html.substr(html.rfind("<b>", at) + 3, 3);

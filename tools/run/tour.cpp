@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <sstream>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "firmware/firmware.h"
 #include "firmware/state.h"
 #include "link/script_language.h"
+#include "platform/clock.h"
 #include "tools/run/files.h"
 #include "tools/run/parse.h"
 #include "tools/run/runner.h"
@@ -217,6 +220,40 @@ std::string Html(std::string_view text) {
     return out;
 }
 
+// Where the sheet's links find the web page: GEIGERSIM_PAGE, or the page
+// served from build/wasm/web as the README serves it.
+std::string PageAddress() {
+    const char* page = std::getenv("GEIGERSIM_PAGE");
+    return page != nullptr && *page != 0 ? page : "http://127.0.0.1:8000/index.html";
+}
+
+// Every byte but the unreserved ones as %XX, so keys and clocks survive
+// any address.
+std::string UrlEncode(std::string_view text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+            c == '.' || c == '~') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    return out;
+}
+
+// The live device at a stop's screen: the page with the run's seed and
+// clock, running the stop's keys at load.
+std::string LiveLink(const std::string& page, const StartOptions& options, std::string_view keys) {
+    std::string link = page + (page.find('?') == std::string::npos ? "?" : "&");
+    if (options.seed) link += "seed=" + std::to_string(*options.seed) + "&";
+    link += "clock=" + UrlEncode(script::FormatClock(options.clock ? *options.clock : rtcSnapshot));
+    return link + "&run=" + UrlEncode(keys);
+}
+
 }  // namespace
 
 bool VisitTour(Runner& runner, const TourVisit& visit, std::string& error) {
@@ -243,7 +280,10 @@ bool RunTour(Runner& runner, const std::string& dir, int scale, bool panel, std:
         "code { display: block; font-size: 11px; white-space: pre-wrap; word-break: break-word; }\n"
         "</style>\n</head>\n<body>\n<h1>Every screen</h1>\n"
         "<p>Each picture shows the screen that its commands reach from a fresh start: paste them into "
-        "<code style=\"display:inline\">geigersim-run -e '...'</code> (with the same --clock and --seed).</p>\n";
+        "<code style=\"display:inline\">geigersim-run -e '...'</code> (with the same --clock and --seed), "
+        "or follow its link to the live device at that screen (the web page served as the README says, "
+        "or where GEIGERSIM_PAGE points).</p>\n";
+    const std::string page = PageAddress();
     const TourVisit write = [&](const TourStop& stop, std::string& why) {
         char number[16];
         std::snprintf(number, sizeof number, "%03d", stop.number);
@@ -251,7 +291,8 @@ bool RunTour(Runner& runner, const std::string& dir, int scale, bool panel, std:
         if (!runner.WritePicture(dir + "/" + file, scale, panel, out, why)) return false;
         sheet += "<figure id=\"" + Html(stop.name) + "\">\n<img src=\"" + Html(file) + "\" alt=\"" +
                  Html(stop.name) + "\">\n<figcaption><b>" + number + " " + Html(stop.name) +
-                 "</b>\n<code>" + Html(stop.keys) + "</code></figcaption>\n</figure>\n";
+                 "</b>\n<code>" + Html(stop.keys) + "</code>\n<a href=\"" +
+                 Html(LiveLink(page, runner.startOptions(), stop.keys)) + "\">live device</a></figcaption>\n</figure>\n";
         return true;
     };
     if (!VisitTour(runner, write, error)) return false;
