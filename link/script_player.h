@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "firmware/driver.h"
@@ -46,6 +48,14 @@ public:
 
     // Real counts not yet taken by a second tick.
     size_t pendingRealCounts() const { return realQueue_.size(); }
+
+    // The device as a snapshot (firmware/snapshot.h), with `handedOver` (the
+    // host's picture as of the last hand-over) and the pending counts.
+    std::string Save(const LcdBits& handedOver) const;
+    // Puts the device back from snapshot bytes, `handedOver` and the pending
+    // counts with it. False with `why` set, and nothing changed, when the
+    // bytes are not a snapshot this version reads.
+    bool Load(std::string_view bytes, LcdBits& handedOver, std::string& why);
 
 private:
     static void FeedRealCount(void* player);

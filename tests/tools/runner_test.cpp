@@ -458,6 +458,34 @@ TEST(RunnerOutput, StateCoversEveryFieldOfTheRecord) {
     EXPECT_GT(fields, 100);
 }
 
+// A run that saves and goes on ends where a run that loads the save and goes
+// on ends; a damaged save is refused and changes nothing.
+TEST(RunnerOutput, SaveThenLoadGoesOnAsTheOriginal) {
+    TempDir dir;
+    const std::string save = (dir / "deep.gsst").string();
+    const std::string rest = "wait 2s; press select; wait 10s; state; lcd; flash -";
+    Runner runner;
+    runner.Start({1765000000, 4});
+    RunText(runner, "press select; wait 1d; press select; press down; real 9 8 7; wait 1s; save " + save);
+    const std::string straight = RunText(runner, rest);
+    runner.Start({1700000000, 5});
+    RunText(runner, "press select; wait 5s");
+    EXPECT_EQ(RunText(runner, "load " + save + "; " + rest), straight);
+
+    std::fstream damage(save, std::ios::in | std::ios::out | std::ios::binary);
+    damage.seekp(100);
+    damage.put('\x7f');
+    damage.close();
+    const std::string before = RunText(runner, "state");
+    std::vector<Command> commands;
+    std::string error;
+    ASSERT_TRUE(Parse("load " + save, "", commands, error));
+    std::ostringstream out;
+    EXPECT_FALSE(runner.Run(commands, out, error));
+    EXPECT_NE(error.find("checksum"), std::string::npos) << error;
+    EXPECT_EQ(RunText(runner, "state"), before);
+}
+
 TEST(RunnerOutput, PngAndFlashFilesHoldThePictureAndTheWriteArea) {
     TempDir dir;
     Runner runner;

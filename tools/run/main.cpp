@@ -11,6 +11,7 @@
 #include "firmware/dataflash.h"
 #include "geigersim_version.h"
 #include "link/script_language.h"
+#include "tools/run/files.h"
 #include "tools/run/flash_log.h"
 #include "tools/run/parse.h"
 #include "tools/run/runner.h"
@@ -64,6 +65,8 @@ Commands:
   flash FILE       write the 65,536-byte DataFlash write area
   log FILE         write the write area's records as CSV
   state            print the firmware state as one line of JSON
+  save FILE        write the whole device as a snapshot
+  load FILE        put the device back as a snapshot holds it
   echo TEXT        print TEXT
   expect text X Y TEXT  the small font's cells from LCD pixel X, Y
                         show TEXT (\xNN for a symbol, \\ for a backslash)
@@ -89,28 +92,6 @@ int Fail(const std::string& message) {
     return 2;
 }
 
-bool ReadAll(std::FILE* file, std::string& text, std::string& error) {
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-    if (std::ferror(file)) {
-        error = std::strerror(errno);
-        return false;
-    }
-    return true;
-}
-
-bool ReadFile(const std::string& path, std::string& text, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        error = std::strerror(errno);
-        return false;
-    }
-    const bool ok = ReadAll(file, text, error);
-    std::fclose(file);
-    return ok;
-}
-
 // Decimal or 0x hex, a 20-bit DataFlash address.
 bool ParseAddress(const std::string& text, uint32_t& address) {
     if (text.starts_with("0x") || text.starts_with("0X")) {
@@ -131,7 +112,7 @@ bool ParseAddress(const std::string& text, uint32_t& address) {
 int Decode(const std::string& path, bool haveAddress, uint32_t address) {
     using script::Quote;
     std::string bytes, error;
-    if (!ReadFile(path, bytes, error)) return Fail("cannot read " + Quote(path) + ": " + error);
+    if (!geigerrun::ReadFileBytes(path, bytes, error)) return Fail("cannot read " + Quote(path) + ": " + error);
     if (bytes.size() != kFlashAreaSize)
         return Fail(Quote(path) + " is not a flash dump: " + std::to_string(bytes.size()) +
                     " bytes, not 65,536");
@@ -240,8 +221,8 @@ int main(int argc, char** argv) {
         const std::string& script = scripts[0];
         std::string text;
         if (script == "-") {
-            if (!ReadAll(stdin, text, error)) return Fail("cannot read standard input: " + error);
-        } else if (!ReadFile(script, text, error)) {
+            if (!geigerrun::ReadAllBytes(stdin, text, error)) return Fail("cannot read standard input: " + error);
+        } else if (!geigerrun::ReadFileBytes(script, text, error)) {
             return Fail("cannot read script " + Quote(script) + ": " + error);
         }
         if (!geigerrun::Parse(text, "", commands, error)) return Fail(error);

@@ -94,6 +94,8 @@ bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
     }
     if (name == "flash") return fileArgument(Op::Flash);
     if (name == "log") return fileArgument(Op::Log);
+    if (name == "save") return fileArgument(Op::Save);
+    if (name == "load") return fileArgument(Op::Load);
     if (name == "expect") return ParseExpect(rest, cmd, what);
     if (name == "echo") {
         cmd.op = Op::Echo;

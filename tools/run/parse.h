@@ -14,7 +14,7 @@ namespace geigerrun {
 
 enum class Op {
     Press, Wait, Real, Demo, Lcd, Png, State, Flash, Echo,
-    LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour
+    LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour, Save, Load
 };
 
 // How `expect FIELD OP VALUE` compares; texts take only Equal and NotEqual.

@@ -71,6 +71,28 @@ bool Runner::WritePicture(const std::string& path, int scale, bool panel, std::o
     return WriteFileSafely(path, png, out, error);
 }
 
+bool Runner::Save(const std::string& path, std::ostream& out, std::string& error) const {
+    const std::string bytes = player_.Save(*handedOver_);
+    if (bytes.empty()) {
+        error = "cannot save the device to " + script::Quote(path) + ": it holds a handler a snapshot cannot name";
+        return false;
+    }
+    return WriteFileSafely(path, bytes, out, error);
+}
+
+bool Runner::Load(const std::string& path, std::string& error) {
+    std::string bytes, why;
+    if (!ReadFileBytes(path, bytes, why) || !player_.Load(bytes, *handedOver_, why)) {
+        error = "cannot load " + script::Quote(path) + ": " + why;
+        return false;
+    }
+    // The surface may have been drawn on since that hand-over: the next one copies again.
+    handedOverAt_ = LcdDrawCount() - 1;
+    presentedStale_ = true;
+    panelLayout_ = realMode != 0 ? 0 : DriverPanelLayout(0);
+    return true;
+}
+
 bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::string& error) {
     for (const Command& cmd : commands) {
         std::string what;
@@ -121,6 +143,18 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
             }
             break;
         }
+        case Op::Save:
+            if (!Save(cmd.text, out, what)) {
+                error = cmd.where + ": " + what;
+                return false;
+            }
+            break;
+        case Op::Load:
+            if (!Load(cmd.text, what)) {
+                error = cmd.where + ": " + what;
+                return false;
+            }
+            break;
         case Op::Tour:
             if (!RunTour(*this, cmd.text, cmd.scale, cmd.panel, out, what)) {
                 error = cmd.where + ": " + what;

@@ -72,6 +72,10 @@ public:
     // scaled by `scale` (1..8); "-" goes to `out`.
     bool WritePicture(const std::string& path, int scale, bool panel, std::ostream& out, std::string& error) const;
 
+    // The whole device as a snapshot file, and back; "-" writes to `out`.
+    bool Save(const std::string& path, std::ostream& out, std::string& error) const;
+    bool Load(const std::string& path, std::string& error);
+
 private:
     static void CountShowLcd(void* context);
 
