@@ -74,6 +74,6 @@ uint8_t DriverPanelLayout(uint8_t layout) {
     return layout;
 }
 
-bool DriverLcdReadsTurned(uint8_t layout) {
-    return fw.displayTurned == 1 && fw.swivelMode == 1 && layout == 0;
-}
+bool DriverDisplaySwivelled() { return fw.displayTurned == 1 && fw.swivelMode == 1; }
+
+bool DriverLcdReadsTurned(uint8_t layout) { return DriverDisplaySwivelled() && layout == 0; }
