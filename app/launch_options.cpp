@@ -7,8 +7,6 @@
 #include "link/real_mode.h"
 #include "platform/clock.h"
 
-LaunchOptions launchOptions;
-
 namespace {
 
 const char* const kDescription =

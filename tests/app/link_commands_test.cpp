@@ -106,8 +106,6 @@ private slots:
     void init() {
         FirmwareReset();
         ResetLink();
-        startHint = 1;
-        powerKeySeen = 0;
         messages.clear();
         script = PortDialogScript{};
         device.Read(0, 20);
@@ -135,15 +133,15 @@ private slots:
         QVERIFY(WaitPending(2));
         DecodeCountReport();
         QCOMPARE(fw.realCount, 256 + 44);
-        QCOMPARE(layoutTurned, 1);
+        QCOMPARE(dlg.layoutTurned(), 1);
         QCOMPARE(dlg.size(), QSize(524, 306));
-        QCOMPARE(lcdRect, kTurnedLcdRect);
+        QCOMPARE(dlg.lcdRectangle(), kTurnedLcdRect);
         device.Write({129, 44});
         QVERIFY(WaitPending(2));
         DecodeCountReport();
         QCOMPARE(fw.realCount, 300);
-        QCOMPARE(layoutTurned, 0);
-        QCOMPARE(lcdRect, kNormalLcdRect);
+        QCOMPARE(dlg.layoutTurned(), 0);
+        QCOMPARE(dlg.lcdRectangle(), kNormalLcdRect);
         QCOMPARE(NextSecondCount(), 300);
 
         // The dialog opens on what was chosen, the other lists on their defaults.
@@ -234,7 +232,7 @@ private slots:
         realMode = 1;  // no demo-mode layout rule
         dlg.SetLayout(1);
         QTest::mouseClick(dlg.turnedKey(0), Qt::LeftButton, {}, dlg.turnedKey(0)->rect().center());
-        QCOMPARE(startHint, 0);
+        QCOMPARE(dlg.startHint(), 0);
         dlg.SetLayout(0);
         const QRect hintArea(345, 222, 150, 8);
         QCOMPARE(dlg.grab().toImage().copy(hintArea), dlg.panelPicture().toImage().copy(hintArea));
