@@ -10,16 +10,17 @@
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QWindow>
+#include <cstring>
 
 #include "app/key_commands.h"
 #include "app/launch_options.h"
+#include "app/lcd_voice.h"
 #include "app/link_panel.h"
 #include "app/offscreen_surface.h"
 #include "app/resource_ids.h"
 #include "app/shaped_key_button.h"
 #include "app/skin_image.h"
 #include "firmware/driver.h"
-#include "platform/lcd.h"
 
 namespace {
 
@@ -79,12 +80,8 @@ PanelView::PanelView(int zoomPercent) : QDialog(nullptr) {
     frame_->Fill(0, 0, frameArea.width(), 80, kFrameUnlitGrey);
 
     linkPanel_ = new LinkPanel(this);
-    lcdAccess_ = new QWidget(this);
-    lcdAccess_->setObjectName(QStringLiteral("lcd"));
-    lcdAccess_->setAccessibleDescription(QStringLiteral("The counter's LCD"));
-    lcdAccess_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    lcdAccess_->setAttribute(Qt::WA_NoSystemBackground);
-    lcdAccess_->setGeometry(LcdCover());
+    voice_ = new LcdVoice(this);
+    voice_->setGeometry(LcdCover());
 
     ChooseHintFont();
     SetZoom(zoomPercent);
@@ -93,6 +90,8 @@ PanelView::PanelView(int zoomPercent) : QDialog(nullptr) {
 }
 
 PanelView::~PanelView() = default;
+
+const QWidget* PanelView::lcdAccessible() const { return voice_; }
 
 void PanelView::ChooseHintFont() {
     // The hint starts at x 345 on a 524-pixel panel: take the largest size up
@@ -231,11 +230,14 @@ PanelScene PanelView::CurrentScene() const {
 }
 
 void PanelView::Present() {
-    presented_ = DriverLcdReadsTurned(layoutTurned_) ? TurnLcdPicture(handedOver_) : handedOver_;
+    presentedTurned_ = DriverLcdReadsTurned(layoutTurned_);
+    presented_ = presentedTurned_ ? TurnLcdPicture(handedOver_) : handedOver_;
 }
 
 void PanelView::TakeStartPicture() {
-    handedOver_ = CopyLcdSurface();
+    handedOverBits_ = LcdSurface;
+    handedOver_ = LcdImageOf(handedOverBits_);
+    voice_->Hear(handedOverBits_);
     Present();
 }
 
@@ -254,23 +256,28 @@ void PanelView::EndStartHint() {
 }
 
 void PanelView::ShowHandOver() {
-    // Expanded once: the picture shown and the text spoken come from the same pixels.
-    const auto picture = std::make_unique<LcdPicture>();  // 62 KB: kept off the stack
-    handedOver_ = CopyLcdSurface(*picture);
     // The LCD speaks through an empty child laid over it.
-    lcdAccess_->setGeometry(LcdCover());
-    lcdAccess_->setAccessibleName(LcdSpokenText(*picture));
-    Present();
-    if (DriverLcdReadsTurned(layoutTurned_)) {
-        RepaintNow(LcdCover());  // the frame is left as it is
-        return;
+    voice_->setGeometry(LcdCover());
+    // Between two seconds the device mostly hands over what it showed
+    // already: only a new picture is copied, read out and repainted.
+    QRect area;
+    if (std::memcmp(&handedOverBits_, &LcdSurface, sizeof(LcdBits)) != 0) {
+        handedOverBits_ = LcdSurface;
+        handedOver_ = LcdImageOf(handedOverBits_);
+        voice_->Hear(handedOverBits_);
+        Present();
+        area = LcdCover();
+    } else if (DriverLcdReadsTurned(layoutTurned_) != presentedTurned_) {
+        Present();
+        area = LcdCover();
     }
-    QRect area = LcdCover();
-    if (DriverFrameLit() && frame_->image().pixel(0, 0) != kFrameLitGrey) {
+    // Turned, the picture lies over the keys of the upright panel: the frame
+    // is left as it is.
+    if (!presentedTurned_ && DriverFrameLit() && frame_->image().pixel(0, 0) != kFrameLitGrey) {
         frame_->Fill(0, 0, frame_->width(), 80, kFrameLitGrey);
         area = LogicalCover(ScaledFrameRect(layoutTurned_, DeviceScale()), devicePixelRatioF());
     }
-    RepaintNow(area);
+    if (!area.isEmpty()) RepaintNow(area);
 }
 
 QRect PanelView::LcdCover() const {

@@ -14,7 +14,9 @@
 
 #include "app/host_state.h"
 #include "app/panel_render.h"
+#include "platform/lcd.h"
 
+class LcdVoice;
 class LinkPanel;
 class OffscreenSurface;
 class ShapedKeyButton;
@@ -35,7 +37,8 @@ public:
     void SetZoom(int percent);
 
     // Shows the LCD surface as handed over now. Called by the device host at
-    // every hand-over, about every 500 ms and after each key.
+    // every hand-over, about every 500 ms and after each key; a picture and
+    // presentation that did not change since the last one cost nothing more.
     void ShowHandOver();
     // The picture the LCD surface holds now, with nothing repainted: the
     // window's first picture, once the device behind it has started.
@@ -55,7 +58,7 @@ public:
     const QImage& handedOverLcd() const { return handedOver_; }
     const QImage& presentedLcd() const { return presented_; }
     // The LCD's stand-in for screen readers: its accessible name is what the LCD says.
-    const QWidget* lcdAccessible() const { return lcdAccess_; }
+    const QWidget* lcdAccessible() const;
     const OffscreenSurface* frameSurface() const { return frame_.get(); }
     const QPixmap& panelPicture() const { return panel_; }
     const SkinImage* skin() const { return skin_.get(); }
@@ -120,10 +123,12 @@ private:
     std::array<ShapedKeyButton*, 4> normalKeys_{};
     std::array<ShapedKeyButton*, 4> turnedKeys_{};
     std::unique_ptr<OffscreenSurface> frame_;
-    QImage handedOver_;  // the LCD surface as of the last hand-over
+    LcdBits handedOverBits_{};  // the surface as of the last hand-over
+    bool presentedTurned_ = false;   // presented_ is handedOver_ turned by 180 degrees
+    QImage handedOver_;  // the same as a picture
     QImage presented_;   // what the LCD area shows
     LinkPanel* linkPanel_ = nullptr;  // a child: the lamp, the watch over the line
-    QWidget* lcdAccess_ = nullptr;    // a child over the LCD, named by its text
+    LcdVoice* voice_ = nullptr;       // a child over the LCD, named by its text
     int skinApplications_ = 0;
     bool inPaint_ = false;
     QFont hintFont_;

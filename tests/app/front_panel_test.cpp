@@ -2,6 +2,7 @@
 // keys and what they send, the start hint, the LCD hand-over, the pop-up
 // menu, ending the program and dragging.
 
+#include <QAccessible>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -100,7 +101,10 @@ private slots:
         messages.clear();
     }
 
-    void cleanup() { ResetLink(); }
+    void cleanup() {
+        ResetLink();
+        QAccessible::setActive(false);
+    }
 
     void startState() {
         FrontPanelDialog dlg;
@@ -418,6 +422,7 @@ private slots:
 
     void timerDrivesTheFirmware() {
         FrontPanelDialog dlg;
+        QAccessible::setActive(true);  // as a screen reader does when it starts listening
         QTest::keyClick(&dlg, Qt::Key_Space);
         QVERIFY(fw.powered == 1);
         // The half-second service boots the device within a few events.
@@ -426,6 +431,15 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(dlg.lcdAccessible()->accessibleName().contains(QStringLiteral("RADIATION")), 3000);
         QTRY_VERIFY_WITH_TIMEOUT(dlg.lcdAccessible()->accessibleName().startsWith(QStringLiteral("CPM:")), 5000);
         QCOMPARE(dlg.lcdAccessible()->geometry(), QRect(79, 78, 244, 64));
+    }
+
+    void screenReaderStartingLaterHearsTheLcdAtOnce() {
+        FrontPanelDialog dlg;
+        LcdClear();
+        LcdPutText(0, 9, "CPM: 42");
+        ShowLcd();
+        QAccessible::setActive(true);
+        QCOMPARE(dlg.lcdAccessible()->accessibleName(), QStringLiteral("CPM: 42"));
     }
 
     void handOverBeforeAndAfterStart() {
