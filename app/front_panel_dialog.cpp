@@ -25,6 +25,11 @@ FrontPanelDialog::~FrontPanelDialog() {
     if (MessageBoxParent() == this) SetMessageBoxParent(nullptr);
 }
 
+void FrontPanelDialog::StartReportTimer() {
+    device_.StartReportTimer();
+    linkPanel()->KeepWatching();
+}
+
 void FrontPanelDialog::ShowMessage(const char* text, const char* caption) {
     ShowMessageBox(QString::fromLatin1(text), caption != nullptr ? QString::fromLatin1(caption) : QString());
 }

@@ -21,7 +21,7 @@ public:
 
     // The device link's view of the window: the report timer (1000 ms,
     // decoding one count report per event) and message boxes owned by it.
-    void StartReportTimer() override { device_.StartReportTimer(); }
+    void StartReportTimer() override;
     void StopReportTimer() override { device_.StopReportTimer(); }
     void ShowMessage(const char* text, const char* caption) override;
     void ShowNotice(const char* text) override;

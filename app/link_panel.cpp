@@ -9,6 +9,7 @@
 
 #include "app/host_state.h"
 #include "app/launch_options.h"
+#include "firmware/state.h"
 #include "link/count_log.h"
 #include "link/host_link.h"
 #include "link/link_trace.h"
@@ -30,6 +31,10 @@ void RealNotice(QWidget* parent, const QString& text) {
 }
 
 NoticeFunction gNotice = RealNotice;
+
+// Whether the link may change by itself: in real mode, or while a reader
+// still runs. Otherwise only the window's own commands change it.
+bool LinkMayChange() { return realMode == 1 || readerRunning == 1; }
 
 void SayCannotLogCounts(const std::string& error) {
     ShowMessageBox(QStringLiteral("Cannot log counts: %1").arg(QString::fromStdString(error)), QStringLiteral("error"));
@@ -58,12 +63,19 @@ PanelLamp LampFor(LinkState state) {
 LinkPanel::LinkPanel(QWidget* window) : QObject(window), window_(window) {
     watch_.setInterval(kWatchMs);
     connect(&watch_, &QTimer::timeout, this, [this] { Watch(); });
-    watch_.start();
+    if (LinkMayChange()) watch_.start();
+}
+
+void LinkPanel::KeepWatching() {
+    if (!watch_.isActive()) watch_.start();
 }
 
 void LinkPanel::Watch() {
     const int64_t now = LinkClockMs();
     ServiceLink(now);
+    // Four wake-ups a second cost a resting window more than all else it
+    // does, so in demo mode the watch rests until KeepWatching.
+    if (!LinkMayChange()) watch_.stop();
     const PanelLamp lamp = LampFor(CurrentLinkState(now));
     if (lamp == lamp_) return;
     lamp_ = lamp;

@@ -30,8 +30,14 @@ public:
     bool ShowToolTip(const QHelpEvent& event, int layout, double zoom = 1.0);
     // "Log Counts to File…": a file to append to, or the log stopped.
     void ToggleCountLog();
-    // One run of the watch: ServiceLink, then the lamp repainted if it changed.
+    // One run of the watch: ServiceLink, then the lamp repainted if it
+    // changed. It runs every kWatchMs while the link may change by itself
+    // (real mode, a reader still running) and then rests.
     void Watch();
+    // Watches again from kWatchMs on: called after whatever may have
+    // changed the link (the menu's commands, the report timer's start, the
+    // command line's link options).
+    void KeepWatching();
 
 private:
     QWidget* window_;

@@ -74,6 +74,7 @@ void PanelCommands::OnMenuCommand(int commandId) {
     }
     // Back in demo mode, a swivelled device turns the panel at once.
     device_.ApplySwivel();
+    panel_.linkPanel()->KeepWatching();
 }
 
 std::unique_ptr<QMenu> PanelCommands::BuildMenu() {

@@ -27,7 +27,10 @@ int SimulatorApp::Run(const LaunchOptions& options) {
     // before --port opens real mode, which a recording cannot start in.
     if (!options.record.isEmpty()) dialog.StartRecording(options.record);
     dialog.show();
-    QTimer::singleShot(0, &dialog, [&options] { ApplyLinkLaunchOptions(options); });
+    QTimer::singleShot(0, &dialog, [&dialog, &options] {
+        ApplyLinkLaunchOptions(options);
+        dialog.linkPanel()->KeepWatching();
+    });
     dialog.exec();
     // The reader stops before the port closes; both outlive the window.
     ShutdownLink();

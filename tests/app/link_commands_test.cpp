@@ -15,6 +15,7 @@
 #include "menu_probe.h"
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
+#include "app/link_panel.h"
 #include "app/popup_menu.h"
 #include "app/shaped_key_button.h"
 #include "firmware/firmware.h"
@@ -126,6 +127,7 @@ private slots:
         QCOMPARE(readerRunning.load(), 1);
         QVERIFY(messages.isEmpty());
         QCOMPARE(CheckedIds(dlg.BuildMenu().get()), (QList<int>{kCmdOtherPort, kCmdRemoteControl}));
+        QTRY_COMPARE_WITH_TIMEOUT(dlg.linkPanel()->lamp(), PanelLamp::Amber, 2000);  // the window watches the line
 
         // The report timer: a turned device turns the panel, an upright one
         // brings it back; the counts reach the firmware's second.
