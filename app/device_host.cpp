@@ -1,3 +1,5 @@
+// The device behind the panel window: start, cadence, keys and hand-over,
+// each through the host core.
 #include "app/device_host.h"
 
 #include "app/key_commands.h"

@@ -1,3 +1,5 @@
+// The front-panel window put together: panel view, device host and
+// commands, the keyboard path and the device link's view of the window.
 #include "app/front_panel_dialog.h"
 
 #include <QKeyEvent>

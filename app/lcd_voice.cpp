@@ -1,3 +1,5 @@
+// The LCD's stand-in for screen readers, named by the text the LCD shows
+// while one listens.
 #include "app/lcd_voice.h"
 
 #include "app/host_state.h"

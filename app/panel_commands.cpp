@@ -1,3 +1,5 @@
+// The pop-up menu's commands: the link's choices, pictures, always on top,
+// recording, About and Exit.
 #include "app/panel_commands.h"
 
 #include <QClipboard>
