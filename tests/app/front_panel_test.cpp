@@ -227,7 +227,7 @@ private slots:
 
     void turnedKeysSendTheirKeys() {
         FrontPanelDialog dlg;
-        OpenDeviceLine();  // real mode keeps the paint handler from switching layouts
+        OpenDeviceLine();  // real mode keeps the swivel rule from switching layouts
         dlg.SetLayout(1);
         ClickKey(dlg.turnedKey(0));  // Select/Power: first one is not sent
         for (int i = 0; i < 4; ++i) ClickKey(dlg.turnedKey(i));
