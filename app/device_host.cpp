@@ -6,7 +6,7 @@
 #include "app/panel_view.h"
 #include "firmware/driver.h"
 #include "link/count_log.h"
-#include "link/host_link.h"
+#include "link/remote_control.h"
 #include "link/real_mode.h"
 #include "platform/clock.h"
 

@@ -10,7 +10,7 @@
 #include "app/key_commands.h"
 #include "app/link_panel.h"
 #include "firmware/driver.h"
-#include "link/host_link.h"
+#include "link/remote_control.h"
 
 FrontPanelDialog::FrontPanelDialog(int zoomPercent)
     : PanelView(zoomPercent), device_(*this, ShowLcdOnPanel, this), commands_(*this, device_) {

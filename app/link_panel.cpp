@@ -12,7 +12,7 @@
 #include "app/launch_options.h"
 #include "firmware/state.h"
 #include "link/count_log.h"
-#include "link/host_link.h"
+#include "link/remote_control.h"
 #include "link/link_trace.h"
 #include "link/real_mode.h"
 

@@ -23,7 +23,7 @@
 #include "geigersim_version.h"
 #include "link/about_dialog.h"
 #include "link/count_log.h"
-#include "link/host_link.h"
+#include "link/remote_control.h"
 #include "link/modal_runner.h"
 #include "link/port_settings_dialog.h"
 #include "link/real_mode.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "firmware/state.h"
-#include "link/host_link.h"
+#include "link/remote_control.h"
 #include "link/link_host.h"
 #include "link/protocol.h"
 #include "link/link_status.h"

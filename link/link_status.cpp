@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "firmware/state.h"
-#include "link/host_link.h"
+#include "link/remote_control.h"
 #include "link/link_host.h"
 #include "link/link_trace.h"
 #include "link/real_mode.h"

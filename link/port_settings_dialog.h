@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "link/host_link.h"
+#include "link/remote_control.h"
 #include "link/serial_port_info.h"
 
 class QComboBox;

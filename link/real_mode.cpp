@@ -11,7 +11,7 @@
 
 #include "firmware/state.h"
 #include "link/count_log.h"
-#include "link/host_link.h"
+#include "link/remote_control.h"
 #include "link/link_host.h"
 #include "link/link_status.h"
 #include "link/link_trace.h"

@@ -21,7 +21,7 @@
 #include "firmware/driver.h"
 #include "firmware/firmware.h"
 #include "firmware/state.h"
-#include "link/host_link.h"
+#include "link/remote_control.h"
 #include "link/real_mode.h"
 #include "link/serial_port.h"
 #include "platform/lcd.h"

@@ -22,7 +22,7 @@
 #include "firmware/firmware.h"
 #include "firmware/state.h"
 #include "link/about_dialog.h"
-#include "link/host_link.h"
+#include "link/remote_control.h"
 #include "link/hyperlink_static.h"
 #include "link/modal_runner.h"
 #include "link/port_settings_dialog.h"

@@ -28,7 +28,7 @@
 #include "firmware/firmware.h"
 #include "firmware/state.h"
 #include "link/count_log.h"
-#include "link/host_link.h"
+#include "link/remote_control.h"
 #include "link/link_status.h"
 #include "link/port_settings_dialog.h"
 #include "link/real_mode.h"

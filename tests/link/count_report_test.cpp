@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "firmware/state.h"
-#include "link/host_link.h"
+#include "link/remote_control.h"
 #include "link/link_status.h"
 #include "link/real_mode.h"
 #include "link/recording_host.h"

@@ -16,7 +16,7 @@
 
 #include "firmware/state.h"
 #include "link/count_log.h"
-#include "link/host_link.h"
+#include "link/remote_control.h"
 #include "link/link_status.h"
 #include "link/link_trace.h"
 #include "link/link_wait.h"

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "firmware/state.h"
-#include "link/host_link.h"
+#include "link/remote_control.h"
 #include "link/link_wait.h"
 #include "link/pty_device.h"
 #include "link/real_mode.h"

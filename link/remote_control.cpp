@@ -1,4 +1,4 @@
-#include "link/host_link.h"
+#include "link/remote_control.h"
 
 #include "firmware/state.h"
 #include "link/link_host.h"
@@ -9,37 +9,6 @@ uint8_t remoteControl = 1;
 std::atomic<uint8_t> readerRunning{0};
 uint8_t portNumber = 2;
 PortSettings portSettings;
-
-namespace {
-LinkHost* gHost = nullptr;
-}  // namespace
-
-LinkHost* SetLinkHost(LinkHost* host) {
-    LinkHost* previous = gHost;
-    gHost = host;
-    return previous;
-}
-LinkHost* CurrentLinkHost() { return gHost; }
-
-void HostStartReportTimer() {
-    if (gHost != nullptr) gHost->StartReportTimer();
-}
-void HostStopReportTimer() {
-    if (gHost != nullptr) gHost->StopReportTimer();
-}
-void HostSetLayout(int turned) {
-    if (gHost != nullptr) gHost->SetLayout(turned);
-}
-void HostShowMessage(const char* text, const char* caption) {
-    if (gHost != nullptr) gHost->ShowMessage(text, caption);
-}
-void HostShowDetailedMessage(const char* text, const char* caption, const char* informative) {
-    if (gHost != nullptr) gHost->ShowDetailedMessage(text, caption, informative);
-}
-
-void HostShowNotice(const char* text) {
-    if (gHost != nullptr) gHost->ShowNotice(text);
-}
 
 void SendCommand(std::string_view command) { serialPort.Send(command.data(), int(command.size()), 0); }
 

@@ -1,4 +1,5 @@
-// The host's real-mode state, remote control and the test commands.
+// The host's real-mode state (the port chosen, the reader's flag), remote
+// control of the counter's keys, and the test commands.
 //
 // Demo mode is the start state: no serial port is open and nothing is sent.
 #pragma once
