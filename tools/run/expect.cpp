@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -35,7 +36,7 @@ struct FieldOp {
     Compare compare;
 };
 // Two-character operators first, so "<=" is not read as "<".
-constexpr FieldOp kOps[] = {{"==", Compare::Equal},      {"!=", Compare::NotEqual},
+constexpr FieldOp kOps[] = {{"~=", Compare::Near},       {"==", Compare::Equal},      {"!=", Compare::NotEqual},
                             {"<=", Compare::LessEqual},  {">=", Compare::GreaterEqual},
                             {"<", Compare::Less},        {">", Compare::Greater}};
 
@@ -88,7 +89,7 @@ bool ParseField(std::string_view name, std::string_view rest, Command& cmd, std:
         if (op == o.name) found = &o;
     if (found == nullptr) {
         what = op.empty() ? "expect " + std::string(name) + " needs an operator and a value, e.g. == 3"
-                          : "bad operator " + Quote(op) + " (use ==, !=, <, <=, >, >=)";
+                          : "bad operator " + Quote(op) + " (use ==, !=, <, <=, >, >=, ~=)";
         return false;
     }
     if (rest.empty()) {
@@ -127,6 +128,21 @@ bool ParseField(std::string_view name, std::string_view rest, Command& cmd, std:
         return true;
     }
     case kNumber: {
+        if (found->compare == Compare::Near) {
+            // VALUE [TOLERANCE], both numbers; the tolerance is relative to VALUE.
+            const std::string_view value = TakeWord(rest);
+            const nlohmann::json v = nlohmann::json::parse(value, nullptr, false);
+            const nlohmann::json t = rest.empty() ? nlohmann::json(1e-6) : nlohmann::json::parse(rest, nullptr, false);
+            if (!v.is_number() || !t.is_number() || t.get<double>() < 0) {
+                what = "bad value " + Quote(std::string(value) + (rest.empty() ? "" : " ") + std::string(rest)) +
+                       " for " + std::string(name) + " ~= (use a number and an optional tolerance, e.g. 0.005 1e-3)";
+                return false;
+            }
+            cmd.valueKind = kNumber;
+            cmd.value = std::string(value);
+            cmd.tolerance = t.get<double>();
+            return true;
+        }
         const nlohmann::json v = nlohmann::json::parse(rest, nullptr, false);
         if (!v.is_number()) {
             what = "bad value " + Quote(rest) + " for " + std::string(name) + " (use a number)";
@@ -140,8 +156,13 @@ bool ParseField(std::string_view name, std::string_view rest, Command& cmd, std:
     return false;
 }
 
-bool Holds(Compare c, const nlohmann::json& got, const nlohmann::json& want) {
-    switch (c) {
+bool Holds(const Command& cmd, const nlohmann::json& got, const nlohmann::json& want) {
+    switch (cmd.compare) {
+    case Compare::Near: {
+        if (!got.is_number()) return false;
+        const double g = got.get<double>(), w = want.get<double>();
+        return std::fabs(g - w) <= cmd.tolerance * std::fabs(w);
+    }
     case Compare::Equal: return got == want;
     case Compare::NotEqual: return got != want;
     case Compare::Less: return got.is_number() && got < want;
@@ -258,8 +279,13 @@ bool CheckExpectation(const Command& cmd, const Runner& runner, std::string& mes
             break;
         default:
             want = nlohmann::json::parse(cmd.value);
-            if (Holds(cmd.compare, got, want)) return true;
+            if (Holds(cmd, got, want)) return true;
             break;
+        }
+        if (cmd.compare == Compare::Near) {
+            std::ostringstream tolerance;
+            tolerance << cmd.tolerance;
+            shownWant += " (within " + tolerance.str() + " of it)";
         }
         message = "expected " + cmd.text + " " + std::string(OpName(cmd.compare)) + " " + shownWant + ", got " +
                   shownGot;
