@@ -2,6 +2,7 @@
 #include <getopt.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -224,6 +225,7 @@ int main(int argc, char** argv) {
         }
     }
     std::vector<std::string> scripts(argv + optind, argv + argc);
+    if (std::count(scripts.begin(), scripts.end(), "-") > 1) return Fail("standard input given twice as a script");
 
     if (haveAddress && !haveDecode) return Fail("--write-address goes with --decode FLASHFILE");
     if (haveDecode) {
@@ -262,10 +264,7 @@ int main(int argc, char** argv) {
     }
     for (Case& c : cases) {
         // A script's own set-up, where the command line leaves it open.
-        for (const geigerrun::Command& cmd : c.commands) {
-            if (cmd.op == geigerrun::Op::Clock && !options.clock) c.options.clock = cmd.clock;
-            if (cmd.op == geigerrun::Op::Seed && !options.seed) c.options.seed = cmd.seed;
-        }
+        c.options = geigerrun::WithSetUp(c.commands, options);
         if (geigerrun::PlannedHalfSeconds(c.commands) > maxVirtual)
             return Fail((c.name == "-e" ? std::string() : Quote(c.name) + " ") + "may take up to " +
                         std::to_string(geigerrun::PlannedHalfSeconds(c.commands) / 2) +

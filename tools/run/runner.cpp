@@ -43,6 +43,15 @@ Runner::~Runner() {
     }
 }
 
+StartOptions WithSetUp(const std::vector<Command>& commands, StartOptions options) {
+    const StartOptions given = options;
+    for (const Command& cmd : commands) {
+        if (cmd.op == Op::Clock && !given.clock) options.clock = cmd.clock;
+        if (cmd.op == Op::Seed && !given.seed) options.seed = cmd.seed;
+    }
+    return options;
+}
+
 void Runner::Start(const StartOptions& options) {
     options_ = options;
     failures_.clear();

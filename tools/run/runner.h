@@ -26,6 +26,10 @@ struct StartOptions {
     std::optional<uint32_t> seed;      // default: the time, as power-on does
 };
 
+// `options` with what the `clock` and `seed` commands of `commands` set
+// where `options` leaves it open: the command line wins over the script.
+StartOptions WithSetUp(const std::vector<Command>& commands, StartOptions options);
+
 class Runner {
 public:
     explicit Runner(script::DeviceHooks hooks = {}) : player_(hooks) {}
