@@ -26,11 +26,12 @@ namespace {
 // Kept in the shape help2man turns into the man page: the "Usage:" line,
 // the option list, then sections headed "Name:".
 constexpr const char* kUsage =
-    R"(Usage: geigersim-run [OPTION]... [SCRIPT|-]
+    R"(Usage: geigersim-run [OPTION]... [SCRIPT|-]...
   or:  geigersim-run --decode FLASHFILE [--write-address A]
 Runs the counter's firmware without a window, on virtual time that starts at 0.
 Commands come from the -e strings (in order), then from SCRIPT, or from
-standard input when SCRIPT is "-". Commands are separated by new lines or ';';
+standard input when SCRIPT is "-"; several scripts run as test cases, each
+from a fresh device. Commands are separated by new lines or ';';
 '#' starts a comment that runs to the end of the line. The whole input is
 checked before anything runs.
 
@@ -41,6 +42,12 @@ Options:
   -e 'CMD; CMD; ...'           commands to run (may be given several times)
   --keep-going                 run on after a failed expectation (exit 1 at
                                the end)
+  --junit FILE                 write a JUnit XML report: a testcase per script
+  --artifacts DIR              write the LCD of each failed expectation as
+                               SCRIPT-LINE-actual.png (expect lcd: also
+                               -expected.png and -diff.png)
+  --max-virtual DURATION       refuse a script whose waits may pass DURATION
+                               (default 1000d)
   --decode FLASHFILE           print a `flash` dump's records as CSV, as `log`
                                does, and run nothing
   --write-address A            the write address of that dump (as `state`
@@ -51,6 +58,8 @@ Options:
   --version                    show the version and exit
 
 Commands:
+  clock YYYY-MM-DDTHH:MM:SS  set-up before any other command: as --clock
+  seed N           set-up before any other command: as --seed (options win)
   press KEY        click a key: back, up, down, select (or 0, 1, 2, 3)
   wait DURATION    advance virtual time: 500ms, 2.5s, 10m, 24h, 7d (a positive
                    multiple of 500 ms, at most 1000d); every 500 ms runs the
@@ -78,6 +87,10 @@ Commands:
   expect lcd FILE  the LCD equals the dump in FILE (as lcd FILE writes it)
   expect FIELD OP VALUE  a field of state compares so; OP is ==, !=,
                          <, <=, >, >= (texts: == and != only)
+  expect FIELD ~= VALUE [TOLERANCE]  a number within a relative tolerance
+                         (default 1e-6)
+  wait until EXPECTATION within DURATION  advance 500 ms at a time until
+                         the expectation (what expect takes) holds
 
 At start the device is unpowered with its LCD unlit, as right after the
 window opens. FILE may be "-" for standard output.
