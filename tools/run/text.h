@@ -16,8 +16,9 @@ namespace geigerrun {
 std::string ScreenText(const LcdPicture& picture);
 // Bytes escaped as `text` prints them.
 std::string EscapeCodes(std::string_view bytes);
-// What `cells` small-font cells from (x, y) show: each glyph's character
-// (escaped as above) or '?' where a cell shows none.
-std::string CellsText(const LcdPicture& picture, uint8_t x, uint8_t y, size_t cells);
+// What `cells` small-font cells from (x, y) show as `text` reads them: each
+// glyph `text` prints there, or a space where it prints none (no text, or a
+// picture). So a line `text` prints, pasted at its place, reads back.
+std::string CellsBytes(const LcdPicture& picture, uint8_t x, uint8_t y, size_t cells);
 
 }  // namespace geigerrun
