@@ -1057,3 +1057,15 @@ TEST(RunnerProgram, AFolderOfScriptsGivesJUnitAndPictures) {
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("more than --max-virtual 1m"), std::string::npos) << r.err;
 }
+
+TEST(RunnerRun, TextPastesIntoExpectTextAndGraphsGiveNone) {
+    Runner runner;
+    runner.Start({std::nullopt, 1u});
+    const std::string text = RunText(runner, "press select; wait 3s; press back; wait 2s; text");
+    const std::string line = text.substr(0, text.find('\n'));
+    EXPECT_NE(line.find("  AUTO"), std::string::npos) << line;  // runs joined off the 6-column grid
+    std::ostringstream out;
+    std::string error;
+    EXPECT_TRUE(runner.Run(ParseOk("expect text 0 0 \"" + line + "\""), out, error)) << error;
+    EXPECT_EQ(RunText(runner, "real -2147483648 -1 2147483647; wait 5s; text").find('|'), std::string::npos);
+}

@@ -30,6 +30,17 @@ std::string CellsBytes(const LcdPicture& picture, uint8_t x, uint8_t y, size_t c
     std::string out(cells, ' ');
     LcdTextLine lines[kLcdTextLinesMax];
     const uint8_t n = LcdReadText(picture, lines, kLcdTextLinesMax);
+    // A glyph read at (x, y): the line from there, as `text` prints it, with
+    // its joining spaces; where it ends, no text.
+    for (uint8_t l = 0; l < n; ++l) {
+        if (lines[l].y != y || lines[l].large != 0) continue;
+        for (uint8_t k = 0; k < lines[l].length; ++k) {
+            if (lines[l].glyphX[k] != x) continue;
+            for (size_t i = 0; i < cells && k + i < lines[l].length; ++i) out[i] = lines[l].text[k + i];
+            return out;
+        }
+    }
+    // Otherwise cell by cell, one every 6 columns.
     for (uint8_t l = 0; l < n; ++l) {
         if (lines[l].y != y || lines[l].large != 0) continue;
         for (uint8_t k = 0; k < lines[l].length; ++k) {
