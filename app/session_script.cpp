@@ -31,10 +31,10 @@ std::string ShellQuote(const std::string& text) {
 std::string SessionScriptHeader(const SessionHeader& header) {
     const std::string clock = script::FormatClock(header.clock);
     const std::string seed = std::to_string(header.seed);
+    // The set-up as commands, so the script replays as it is.
     return "# geigersim " + header.version + ": a session recorded in the window\n" +
-           "# clock " + clock + " (local time), seed " + seed + "\n" +
-           "# replay: geigersim-run --clock " + clock + " --seed " + seed + " " + ShellQuote(header.fileName) +
-           "\n";
+           "# replay: geigersim-run " + ShellQuote(header.fileName) + "\n" + "clock " + clock + "\n" + "seed " +
+           seed + "\n";
 }
 
 std::string SessionScript::Flush() {

@@ -16,8 +16,8 @@ struct SessionHeader {
     std::string fileName;  // the script's own name, for the replay command
 };
 
-// The comment lines that open a script: version, clock, seed and the exact
-// replay command.
+// The lines that open a script: the version and the replay command as
+// comments, then the `clock` and `seed` commands that set the device up.
 std::string SessionScriptHeader(const SessionHeader& header);
 
 // `'name'` quoting for a POSIX shell when the name needs it.

@@ -66,8 +66,7 @@ std::string_view Unquote(std::string_view s) {
 
 std::vector<CommandText> SplitCommands(std::string_view text, std::string_view source) {
     std::vector<CommandText> commands;
-    const bool severalLines = text.find('\n') != std::string_view::npos;
-    size_t lineNumber = 0;
+    uint32_t lineNumber = 0, place = 0;
     while (!text.empty()) {
         ++lineNumber;
         const size_t end = text.find('\n');
@@ -75,18 +74,18 @@ std::vector<CommandText> SplitCommands(std::string_view text, std::string_view s
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         if (const size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
 
-        std::string where;
-        if (source.empty())
-            where = "line " + std::to_string(lineNumber);
-        else if (severalLines)
-            where = std::string(source) + ", line " + std::to_string(lineNumber);
-        else
-            where = std::string(source);
-
         while (true) {
             const size_t semicolon = line.find(';');
             const std::string_view piece = Trim(line.substr(0, semicolon));
-            if (!piece.empty()) commands.push_back({where, piece});
+            if (!piece.empty()) {
+                // A string on the command line is one line to its writer: its
+                // commands are counted, a script's lines numbered.
+                ++place;
+                if (source.empty())
+                    commands.push_back({"line " + std::to_string(lineNumber), piece, lineNumber});
+                else
+                    commands.push_back({std::string(source) + ", command " + std::to_string(place), piece, place});
+            }
             if (semicolon == std::string_view::npos) break;
             line = line.substr(semicolon + 1);
         }

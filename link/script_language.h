@@ -35,11 +35,12 @@ std::string_view Unquote(std::string_view s);
 struct CommandText {
     std::string where;
     std::string_view text;
+    uint32_t position = 0;  // its line in a script, its place among a string's commands
 };
 // The commands of `text` in order. Commands end at a new line or ';', and
 // '#' starts a comment that runs to the end of its line. `source` names
 // where the text came from: "" for a script ("line N"), or e.g. "-e 2"
-// ("-e 2" for a one-line text, "-e 2, line N" once it has several lines).
+// ("-e 2, command N": the command's place within the string).
 std::vector<CommandText> SplitCommands(std::string_view text, std::string_view source);
 
 // ---- Bytes in texts ---------------------------------------------------------

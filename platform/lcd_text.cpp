@@ -89,6 +89,22 @@ bool ReadSmallCell(const LcdPicture& picture, uint8_t x, uint8_t y, uint8_t* cel
     return true;
 }
 
+// True when ink of the cell's edge row `edge` goes on into LCD row `row`
+// beyond it: the stroke of a line or a graph, not a glyph. A rule drawn
+// along the cell, with ink across both gap columns too, is not.
+bool StrokeRunsOn(const Columns& c, int x, int row, const uint8_t* cell, int edge) {
+    if (row < 0 || row >= kLcdHeight) return false;
+    bool touches = false, rule = true;
+    for (int k = -1; k <= kSmallColumns; ++k) {
+        const int cx = x + k;
+        const bool off = cx < 0 || cx >= kLcdWidth;
+        const bool ink = !off && ((c.ink[cx] >> row) & 1u) != 0;
+        rule = rule && (off || ink);
+        if (k >= 0 && k < kSmallColumns && ink && ((cell[k] >> edge) & 1u) != 0) touches = true;
+    }
+    return touches && !rule;
+}
+
 // The small glyph shown exactly at (x, y) with its gap columns clear, or -1.
 // Blank glyphs never match: an empty cell is no text.
 int SmallGlyphAt(const Columns& c, int x, int y, uint16_t& ink) {
@@ -105,6 +121,7 @@ int SmallGlyphAt(const Columns& c, int x, int y, uint16_t& ink) {
         return -1;
     const int code = SmallCode(cell);
     if (code < 0) return -1;
+    if (StrokeRunsOn(c, x, y - 1, cell, 0) || StrokeRunsOn(c, x, y + kSmallRows, cell, kSmallRows - 1)) return -1;
     ink = 0;
     for (int j = 0; j < kSmallColumns; ++j) ink = static_cast<uint16_t>(ink + std::popcount(cell[j]));
     return code;
@@ -229,7 +246,10 @@ uint8_t LcdReadText(const LcdPicture& picture, LcdTextLine* lines, uint8_t maxLi
             // One space for a gap up to a cell wide, two for anything wider:
             // columns read apart without guessing at pixel distances.
             int spaces = run.x - lastRight <= kSmallAdvance + 1 ? 1 : 2;
-            while (spaces-- > 0 && line->length < kLcdTextLineMax) line->text[line->length++] = ' ';
+            while (spaces-- > 0 && line->length < kLcdTextLineMax) {
+                line->glyphX[line->length] = kLcdTextJoin;
+                line->text[line->length++] = ' ';
+            }
         } else {
             if (filled == maxLines) break;
             line = &lines[filled++];
@@ -238,7 +258,11 @@ uint8_t LcdReadText(const LcdPicture& picture, LcdTextLine* lines, uint8_t maxLi
             line->large = run.large;
             line->length = 0;
         }
-        for (int k = 0; k < run.n && line->length < kLcdTextLineMax; ++k) line->text[line->length++] = run.codes[k];
+        const int advance = run.large ? kLargeAdvance : kSmallAdvance;
+        for (int k = 0; k < run.n && line->length < kLcdTextLineMax; ++k) {
+            line->glyphX[line->length] = static_cast<uint8_t>(run.x + k * advance);
+            line->text[line->length++] = run.codes[k];
+        }
         line->text[line->length] = '\0';
         lastY = run.y;
         lastRight = run.Right();

@@ -23,11 +23,16 @@ struct LcdTextLine {
     // Font codes, 0-terminated: printable ASCII where the glyph is that
     // character; 39, 94, 96 and 126..131 are the LCD's own symbols.
     char text[kLcdTextLineMax + 1];
+    // LCD column of each glyph's left edge; kLcdTextJoin for a space put
+    // between runs.
+    uint8_t glyphX[kLcdTextLineMax];
 };
+constexpr uint8_t kLcdTextJoin = 255;
 
 // Fills up to `maxLines` lines, top to bottom, and returns how many. A
 // glyph counts where an LCD cell shows it exactly, with its gap columns
-// clear; runs of glyphs on one row are joined by one space where up to a
+// clear and no stroke running on above or below it; runs of glyphs on one
+// row are joined by one space where up to a
 // cell lies between them, two where more does. Pictures, lines and graphs
 // give no text.
 uint8_t LcdReadText(const LcdPicture& picture, LcdTextLine* lines, uint8_t maxLines);

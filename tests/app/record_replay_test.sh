@@ -72,12 +72,12 @@ grep -q '#' <(as_text "$work/shown.rgb") || fail "no ink on the LCD"
 escape_and_wait
 
 script="$work/session.txt"
-grep -q "^# replay: geigersim-run --clock $clock --seed $seed " "$script" || fail "no replay command in the header"
+grep -q "^clock $clock\$" "$script" && grep -q "^seed $seed\$" "$script" || fail "no set-up in the header"
 [ "$(grep -c '^press ' "$script")" -eq 16 ] || fail "expected 16 presses"
 tail -n 1 "$script" | grep -q '^# recording stopped$' || fail "the recording did not stop cleanly"
 
 replayed=$( (cat "$script"; echo "lcd"; echo "png $work/replay.png") \
-  | "$runner" --clock "$clock" --seed "$seed" -) || fail "replay failed"
+  | "$runner" -) || fail "replay failed"
 convert "$work/replay.png" -depth 8 rgb:"$work/replay.rgb" || fail "cannot read the replay's picture"
 if ! cmp -s "$work/shown.rgb" "$work/replay.rgb"; then
   diff <(as_text "$work/shown.rgb") <(echo "$replayed")

@@ -133,15 +133,15 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const std::string script = file.readAll().toStdString();
-        QVERIFY2(script.find("# replay: geigersim-run --clock 2026-03-14T15:09:26 --seed 4242 '" +
-                             path.toStdString() + "'\n") != std::string::npos,
+        QVERIFY2(script.find("# replay: geigersim-run '" + path.toStdString() +
+                             "'\nclock 2026-03-14T15:09:26\nseed 4242\n") != std::string::npos,
                  script.c_str());
 
         std::vector<geigerrun::Command> commands;
         std::string error;
         QVERIFY2(geigerrun::Parse(script, "", commands, error), error.c_str());
         geigerrun::Runner runner;
-        runner.Start({clock, 4242u});
+        runner.Start(geigerrun::WithSetUp(commands, {}));
         std::ostringstream out;
         QVERIFY2(runner.Run(commands, out, error), error.c_str());
         QCOMPARE(geigerrun::LcdText(SurfacePicture()), windowLcd);

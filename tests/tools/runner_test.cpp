@@ -278,8 +278,8 @@ TEST(RunnerParse, SeparatorsCommentsAndArguments) {
 
 TEST(RunnerParse, ErrorsNameTheLineAndTheProblem) {
     EXPECT_EQ(ParseError("echo a\n\nprss x\nlcd"), "line 3: unknown command 'prss'");
-    EXPECT_EQ(ParseError("lcd; prss", "-e 2"), "-e 2: unknown command 'prss'");
-    EXPECT_EQ(ParseError("lcd\nwait 250ms", "-e 1").rfind("-e 1, line 2: ", 0), 0u);
+    EXPECT_EQ(ParseError("lcd; prss", "-e 2"), "-e 2, command 2: unknown command 'prss'");
+    EXPECT_EQ(ParseError("lcd\nwait 250ms", "-e 1").rfind("-e 1, command 2: ", 0), 0u);
 
     const char* bad[] = {"press",        "press 4",       "press up down", "press Select",
                          "wait",         "wait 1s 2s",    "real",          "real 2147483648",
@@ -612,11 +612,11 @@ TEST(RunnerProgram, BadArgumentsAndCommandsExitTwoAndRunNothing) {
         {"--clock 2026-02-30T00:00:00 -e lcd", "", "bad clock"},
         {"--seed -1 -e lcd", "", "bad seed"},
         {"--seed 4294967296", "", "bad seed"},
-        {"-e 'echo hi; png " + out + "' -e 'wait 1s; prss'", "", "-e 2: unknown command 'prss'"},
+        {"-e 'echo hi; png " + out + "' -e 'wait 1s; prss'", "", "-e 2, command 2: unknown command 'prss'"},
         {"-e 'echo hi' -", "echo x\npng " + out + "\n\nwait 5\n", "line 4: bad duration '5'"},
         {"-e 'echo hi' " + (dir / "nope.txt").string(), "", "cannot read script"},
         {"-e 'echo hi' " + dir.path().string(), "", "cannot read script"},
-        {"- -", "", "more than one script"},
+        {"- -", "", "standard input given twice"},
     };
     for (const Case& c : cases) {
         const Exec r = RunBinary(c.args, c.stdinText);
@@ -652,7 +652,7 @@ TEST(RunnerProgram, RunsCommandsInOrderFromEveryInput) {
     r = RunBinary("-e 'echo a; flash " + (dir / "no/f.bin").string() + "; echo b'");
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "a\n");
-    EXPECT_NE(r.err.find("-e 1: cannot write"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("-e 1, command 2: cannot write"), std::string::npos) << r.err;
 }
 
 TEST(RunnerProgram, HelpListsEveryCommand) {
@@ -767,7 +767,7 @@ TEST(RunnerProgram, EachFailedExpectationExitsOneNamingItsLine) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "end\n");
     EXPECT_NE(r.err.find("+"), std::string::npos);
-    EXPECT_NE(r.err.find("-e 2: expected cpm < 0, got"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("-e 2, command 3: expected cpm < 0, got"), std::string::npos) << r.err;
 }
 
 TEST(RunnerProgram, VersionHelpAndScaledPngs) {
@@ -955,4 +955,117 @@ TEST(RunnerProgram, TourIsTheSameToTheByteAndListsEveryPicture) {
     const std::string pasted(std::istreambuf_iterator<char>(fa), {});
     EXPECT_FALSE(pasted.empty());
     EXPECT_EQ(pasted, std::string(std::istreambuf_iterator<char>(fb), {}));
+}
+
+// ---- tests a CI reads ----------------------------------------------------------
+
+TEST(RunnerParse, WaitUntilNearAndSetUpCommands) {
+    std::vector<Command> c = ParseOk("clock 2026-03-07T09:05:30; seed 9\nwait until text 0 0 CPM: within 10s\n"
+                                     "expect doseRate ~= 0.005; expect cpm ~= 10 0.1; wait 1m");
+    ASSERT_EQ(c.size(), 6u);
+    EXPECT_EQ(c[1].seed, 9u);
+    EXPECT_EQ(c[2].op, Op::ExpectText);
+    EXPECT_EQ(c[2].within, 20u);
+    EXPECT_EQ(c[2].position, 2u);
+    EXPECT_EQ(c[4].tolerance, 0.1);
+    EXPECT_EQ(PlannedHalfSeconds(c), 140u);
+    EXPECT_EQ(WithSetUp(c, {std::nullopt, 3u}).seed, 3u);  // the command line wins
+    EXPECT_EQ(*WithSetUp(c, {}).clock, c[0].clock);
+    EXPECT_EQ(ParseError("echo x; seed 1", "-e 1"), "-e 1, command 2: seed sets up the device: put it before any "
+                                                    "other command");
+    EXPECT_NE(ParseError("wait until cpm > 0").find("within"), std::string::npos);
+    EXPECT_NE(ParseError("wait until cpm > 0 within 250ms").find("not a multiple"), std::string::npos);
+    EXPECT_NE(ParseError("expect noteText ~= 1").find("use == or !="), std::string::npos);
+    EXPECT_NE(ParseError("expect cpm ~= 1 x").find("tolerance"), std::string::npos);
+}
+
+TEST(RunnerRun, WaitUntilStepsTimeAndNearComparesFloats) {
+    Runner runner;
+    runner.Start({std::nullopt, 1u});
+    // The reading screen first shows 3.5 s after the press: seven steps.
+    RunText(runner, "press select; wait until text 0 0 CPM: within 10s");
+    EXPECT_EQ(runner.halfTicks(), 7u);
+    std::ostringstream out;
+    std::string error;
+    EXPECT_FALSE(runner.Run(ParseOk("wait until uiMode == 5 within 2s"), out, error));
+    EXPECT_NE(error.find("expected uiMode == 5, got 0 (waited 2s)"), std::string::npos) << error;
+    EXPECT_EQ(runner.halfTicks(), 11u);
+
+    fw.doseRate = 0.005f;  // 0.00499999989 as printed
+    EXPECT_TRUE(runner.Run(ParseOk("expect doseRate ~= 0.005; expect doseRate ~= 0.0051 0.05"), out, error)) << error;
+    EXPECT_FALSE(runner.Run(ParseOk("expect doseRate ~= 0.0051"), out, error));
+    EXPECT_NE(error.find("(within 1e-06 of it)"), std::string::npos) << error;
+    EXPECT_EQ(runner.checkedExpectations(), 5u);
+    EXPECT_EQ(runner.failedExpectations(), 2u);
+}
+
+namespace {
+
+// The pixels of an RGB PNG, 0xRRGGBB.
+std::vector<uint32_t> PngPixels(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+    image.format = PNG_FORMAT_RGB;
+    std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return {};
+    std::vector<uint32_t> pixels;
+    for (size_t i = 0; i + 2 < rgb.size(); i += 3) pixels.push_back(rgb[i] << 16 | rgb[i + 1] << 8 | rgb[i + 2]);
+    return pixels;
+}
+
+}  // namespace
+
+TEST(RunnerProgram, AFolderOfScriptsGivesJUnitAndPictures) {
+    TempDir dir;
+    const std::string d = (dir / "").string();
+    ASSERT_EQ(RunBinary("--seed 1 -e 'press select; wait 3.5s; lcd " + d + "reading.txt'").status, 0);
+    std::ofstream(dir / "pass.gsr") << "clock 2026-03-07T09:05:30\nseed 1\npress select\n"
+                                       "wait until text 0 0 CPM: within 10s\nexpect uiMode == 0\n";
+    std::ofstream(dir / "text.gsr") << "press select\nwait 3.5s\nexpect text 0 0 \"<&'\"\nexpect uiMode == 0\n";
+    std::ofstream(dir / "lcd.gsr") << "press select\nwait 60s\n\nexpect lcd " << d << "reading.txt\n";
+    const std::string scripts = d + "pass.gsr " + d + "text.gsr " + d + "lcd.gsr";
+    Exec r = RunBinary("--seed 1 --junit " + d + "r.xml --artifacts " + d + "art " + scripts);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("geigersim-run: " + d + "text.gsr: line 3: expected '<&\\x27'"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("\n1 passed, 2 failed\n"), std::string::npos) << r.err;
+
+    std::ifstream xmlFile(dir / "r.xml");
+    const std::string xml(std::istreambuf_iterator<char>(xmlFile), {});
+    EXPECT_NE(xml.find("<testsuite name=\"geigersim-run\" tests=\"3\" failures=\"2\" errors=\"0\""),
+              std::string::npos) << xml;
+    EXPECT_NE(xml.find("<testcase name=\"" + d + "pass.gsr\" classname=\"geigersim-run\" time=\""),
+              std::string::npos);
+    EXPECT_NE(xml.find("message=\"" + d + "text.gsr: line 3: expected &apos;&lt;&amp;\\x27&apos; at 0,0"),
+              std::string::npos) << xml;
+    EXPECT_EQ(std::count(xml.begin(), xml.end(), '<') - std::count(xml.begin(), xml.end(), '>'), 0);
+
+    EXPECT_EQ(PngPixels(d + "art/text-3-actual.png").size(), 244u * 64u);
+    EXPECT_FALSE(fs::exists(dir / "art/text-3-diff.png"));
+    const std::vector<uint32_t> diff = PngPixels(d + "art/lcd-4-diff.png");
+    ASSERT_EQ(diff.size(), 244u * 64u);
+    EXPECT_GT(std::count(diff.begin(), diff.end(), 0xD02020u), 0);  // the graph, not in the dump
+    EXPECT_GT(std::count(diff.begin(), diff.end(), 0x2060E0u), 0);  // the dump's digit, gone
+    EXPECT_EQ(PngPixels(d + "art/lcd-4-expected.png").size(), 244u * 64u);
+
+    // One script counts its expectations; a run past the cap runs nothing.
+    r = RunBinary("--seed 1 " + d + "pass.gsr");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "2 passed, 0 failed\n");
+    r = RunBinary("--max-virtual 1m -e 'echo no; wait 30s; wait until cpm > 0 within 31s'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("more than --max-virtual 1m"), std::string::npos) << r.err;
+}
+
+TEST(RunnerRun, TextPastesIntoExpectTextAndGraphsGiveNone) {
+    Runner runner;
+    runner.Start({std::nullopt, 1u});
+    const std::string text = RunText(runner, "press select; wait 3s; press back; wait 2s; text");
+    const std::string line = text.substr(0, text.find('\n'));
+    EXPECT_NE(line.find("  AUTO"), std::string::npos) << line;  // runs joined off the 6-column grid
+    std::ostringstream out;
+    std::string error;
+    EXPECT_TRUE(runner.Run(ParseOk("expect text 0 0 \"" + line + "\""), out, error)) << error;
+    EXPECT_EQ(RunText(runner, "real -2147483648 -1 2147483647; wait 5s; text").find('|'), std::string::npos);
 }

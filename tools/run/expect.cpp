@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -35,7 +36,7 @@ struct FieldOp {
     Compare compare;
 };
 // Two-character operators first, so "<=" is not read as "<".
-constexpr FieldOp kOps[] = {{"==", Compare::Equal},      {"!=", Compare::NotEqual},
+constexpr FieldOp kOps[] = {{"~=", Compare::Near},       {"==", Compare::Equal},      {"!=", Compare::NotEqual},
                             {"<=", Compare::LessEqual},  {">=", Compare::GreaterEqual},
                             {"<", Compare::Less},        {">", Compare::Greater}};
 
@@ -88,7 +89,7 @@ bool ParseField(std::string_view name, std::string_view rest, Command& cmd, std:
         if (op == o.name) found = &o;
     if (found == nullptr) {
         what = op.empty() ? "expect " + std::string(name) + " needs an operator and a value, e.g. == 3"
-                          : "bad operator " + Quote(op) + " (use ==, !=, <, <=, >, >=)";
+                          : "bad operator " + Quote(op) + " (use ==, !=, <, <=, >, >=, ~=)";
         return false;
     }
     if (rest.empty()) {
@@ -127,6 +128,21 @@ bool ParseField(std::string_view name, std::string_view rest, Command& cmd, std:
         return true;
     }
     case kNumber: {
+        if (found->compare == Compare::Near) {
+            // VALUE [TOLERANCE], both numbers; the tolerance is relative to VALUE.
+            const std::string_view value = TakeWord(rest);
+            const nlohmann::json v = nlohmann::json::parse(value, nullptr, false);
+            const nlohmann::json t = rest.empty() ? nlohmann::json(1e-6) : nlohmann::json::parse(rest, nullptr, false);
+            if (!v.is_number() || !t.is_number() || t.get<double>() < 0) {
+                what = "bad value " + Quote(std::string(value) + (rest.empty() ? "" : " ") + std::string(rest)) +
+                       " for " + std::string(name) + " ~= (use a number and an optional tolerance, e.g. 0.005 1e-3)";
+                return false;
+            }
+            cmd.valueKind = kNumber;
+            cmd.value = std::string(value);
+            cmd.tolerance = t.get<double>();
+            return true;
+        }
         const nlohmann::json v = nlohmann::json::parse(rest, nullptr, false);
         if (!v.is_number()) {
             what = "bad value " + Quote(rest) + " for " + std::string(name) + " (use a number)";
@@ -140,8 +156,13 @@ bool ParseField(std::string_view name, std::string_view rest, Command& cmd, std:
     return false;
 }
 
-bool Holds(Compare c, const nlohmann::json& got, const nlohmann::json& want) {
-    switch (c) {
+bool Holds(const Command& cmd, const nlohmann::json& got, const nlohmann::json& want) {
+    switch (cmd.compare) {
+    case Compare::Near: {
+        if (!got.is_number()) return false;
+        const double g = got.get<double>(), w = want.get<double>();
+        return std::fabs(g - w) <= cmd.tolerance * std::fabs(w);
+    }
     case Compare::Equal: return got == want;
     case Compare::NotEqual: return got != want;
     case Compare::Less: return got.is_number() && got < want;
@@ -209,14 +230,18 @@ bool ParseExpect(std::string_view rest, Command& cmd, std::string& what) {
 bool CheckExpectation(const Command& cmd, const Runner& runner, std::string& message) {
     switch (cmd.op) {
     case Op::ExpectText: {
+        // Read as `text` reads the LCD, so a line it prints passes at its place.
+        const std::string got = CellsBytes(runner.presented(), cmd.x, cmd.y, cmd.text.size());
         bool same = true;
-        for (size_t i = 0; i < cmd.text.size() && same; ++i)
-            same = LcdCellShows(runner.presented(), static_cast<uint8_t>(cmd.x + 6 * i), cmd.y,
-                                static_cast<uint8_t>(cmd.text[i]));
+        for (size_t i = 0; i < cmd.text.size() && same; ++i) {
+            const auto cx = static_cast<uint8_t>(cmd.x + 6 * i), want = static_cast<uint8_t>(cmd.text[i]);
+            // A code drawn blank matches a blank cell as the space does.
+            same = got[i] == cmd.text[i] || (got[i] == ' ' && LcdCellShows(runner.presented(), cx, cmd.y, ' ') &&
+                                             LcdCellShows(runner.presented(), cx, cmd.y, want));
+        }
         if (same) return true;
         message = "expected '" + EscapeCodes(cmd.text) + "' at " + std::to_string(cmd.x) + "," +
-                  std::to_string(cmd.y) + ", got '" + CellsText(runner.presented(), cmd.x, cmd.y, cmd.text.size()) +
-                  "'";
+                  std::to_string(cmd.y) + ", got '" + EscapeCodes(got) + "'";
         return false;
     }
     case Op::ExpectLcd: {
@@ -258,8 +283,13 @@ bool CheckExpectation(const Command& cmd, const Runner& runner, std::string& mes
             break;
         default:
             want = nlohmann::json::parse(cmd.value);
-            if (Holds(cmd.compare, got, want)) return true;
+            if (Holds(cmd, got, want)) return true;
             break;
+        }
+        if (cmd.compare == Compare::Near) {
+            std::ostringstream tolerance;
+            tolerance << cmd.tolerance;
+            shownWant += " (within " + tolerance.str() + " of it)";
         }
         message = "expected " + cmd.text + " " + std::string(OpName(cmd.compare)) + " " + shownWant + ", got " +
                   shownGot;

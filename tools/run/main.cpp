@@ -1,9 +1,13 @@
 // geigersim-run: the firmware without a window, on virtual time.
 #include <getopt.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -14,6 +18,7 @@
 #include "tools/run/files.h"
 #include "tools/run/flash_log.h"
 #include "tools/run/parse.h"
+#include "tools/run/report.h"
 #include "tools/run/runner.h"
 
 namespace {
@@ -21,11 +26,12 @@ namespace {
 // Kept in the shape help2man turns into the man page: the "Usage:" line,
 // the option list, then sections headed "Name:".
 constexpr const char* kUsage =
-    R"(Usage: geigersim-run [OPTION]... [SCRIPT|-]
+    R"(Usage: geigersim-run [OPTION]... [SCRIPT|-]...
   or:  geigersim-run --decode FLASHFILE [--write-address A]
 Runs the counter's firmware without a window, on virtual time that starts at 0.
 Commands come from the -e strings (in order), then from SCRIPT, or from
-standard input when SCRIPT is "-". Commands are separated by new lines or ';';
+standard input when SCRIPT is "-"; several scripts run as test cases, each
+from a fresh device. Commands are separated by new lines or ';';
 '#' starts a comment that runs to the end of the line. The whole input is
 checked before anything runs.
 
@@ -36,6 +42,12 @@ Options:
   -e 'CMD; CMD; ...'           commands to run (may be given several times)
   --keep-going                 run on after a failed expectation (exit 1 at
                                the end)
+  --junit FILE                 write a JUnit XML report: a testcase per script
+  --artifacts DIR              write the LCD of each failed expectation as
+                               SCRIPT-LINE-actual.png (expect lcd: also
+                               -expected.png and -diff.png)
+  --max-virtual DURATION       refuse a script whose waits may pass DURATION
+                               (default 1000d)
   --decode FLASHFILE           print a `flash` dump's records as CSV, as `log`
                                does, and run nothing
   --write-address A            the write address of that dump (as `state`
@@ -46,6 +58,8 @@ Options:
   --version                    show the version and exit
 
 Commands:
+  clock YYYY-MM-DDTHH:MM:SS  set-up before any other command: as --clock
+  seed N           set-up before any other command: as --seed (options win)
   press KEY        click a key: back, up, down, select (or 0, 1, 2, 3)
   wait DURATION    advance virtual time: 500ms, 2.5s, 10m, 24h, 7d (a positive
                    multiple of 500 ms, at most 1000d); every 500 ms runs the
@@ -73,6 +87,10 @@ Commands:
   expect lcd FILE  the LCD equals the dump in FILE (as lcd FILE writes it)
   expect FIELD OP VALUE  a field of state compares so; OP is ==, !=,
                          <, <=, >, >= (texts: == and != only)
+  expect FIELD ~= VALUE [TOLERANCE]  a number within a relative tolerance
+                         (default 1e-6)
+  wait until EXPECTATION within DURATION  advance 500 ms at a time until
+                         the expectation (what expect takes) holds
 
 At start the device is unpowered with its LCD unlit, as right after the
 window opens. FILE may be "-" for standard output.
@@ -84,7 +102,14 @@ Exit status:
       is bad; a file that cannot be written stops the run)
 )";
 
-enum Option { kClock = 1000, kSeed, kKeepGoing, kDecode, kWriteAddress, kVersion };
+enum Option { kClock = 1000, kSeed, kKeepGoing, kDecode, kWriteAddress, kVersion, kJunit, kArtifacts, kMaxVirtual };
+
+// One script run as a test case: the -e commands, then the script's.
+struct Case {
+    std::string name;
+    std::vector<geigerrun::Command> commands;
+    geigerrun::StartOptions options;
+};
 
 int Fail(const std::string& message) {
     std::cout.flush();
@@ -140,11 +165,16 @@ int main(int argc, char** argv) {
     std::string decode;
     bool haveDecode = false;
     uint32_t writeAddress = 0;
+    std::string junit, artifacts;
+    uint64_t maxVirtual = script::kMaxWaitHalfSeconds;
 
     static const struct option kLong[] = {
         {"clock", required_argument, nullptr, kClock},
         {"seed", required_argument, nullptr, kSeed},
         {"keep-going", no_argument, nullptr, kKeepGoing},
+        {"junit", required_argument, nullptr, kJunit},
+        {"artifacts", required_argument, nullptr, kArtifacts},
+        {"max-virtual", required_argument, nullptr, kMaxVirtual},
         {"decode", required_argument, nullptr, kDecode},
         {"write-address", required_argument, nullptr, kWriteAddress},
         {"help", no_argument, nullptr, 'h'},
@@ -186,6 +216,11 @@ int main(int argc, char** argv) {
         }
         case 'e': evals.push_back(value); break;
         case kKeepGoing: keepGoing = true; break;
+        case kJunit: junit = value; break;
+        case kArtifacts: artifacts = value; break;
+        case kMaxVirtual:
+            if (!script::ParseDuration(value, maxVirtual, error)) return Fail("--max-virtual: " + error);
+            break;
         case kDecode:
             decode = value;
             haveDecode = true;
@@ -203,8 +238,7 @@ int main(int argc, char** argv) {
         }
     }
     std::vector<std::string> scripts(argv + optind, argv + argc);
-    if (scripts.size() > 1)
-        return Fail("more than one script given: " + Quote(scripts[0]) + " and " + Quote(scripts[1]));
+    if (std::count(scripts.begin(), scripts.end(), "-") > 1) return Fail("standard input given twice as a script");
 
     if (haveAddress && !haveDecode) return Fail("--write-address goes with --decode FLASHFILE");
     if (haveDecode) {
@@ -212,32 +246,83 @@ int main(int argc, char** argv) {
         return Decode(decode, haveAddress, writeAddress);
     }
 
-    std::vector<geigerrun::Command> commands;
     std::string error;
-    for (size_t k = 0; k < evals.size(); ++k)
-        if (!geigerrun::Parse(evals[k], "-e " + std::to_string(k + 1), commands, error)) return Fail(error);
+    std::vector<geigerrun::Command> evalCommands;
+    for (size_t k = 0; k < evals.size(); ++k) {
+        const size_t first = evalCommands.size();
+        if (!geigerrun::Parse(evals[k], "-e " + std::to_string(k + 1), evalCommands, error)) return Fail(error);
+        for (size_t i = first; i < evalCommands.size(); ++i) evalCommands[i].label = "e" + std::to_string(k + 1);
+    }
 
-    if (!scripts.empty()) {
-        const std::string& script = scripts[0];
+    // Every script is read and checked before any runs.
+    std::vector<Case> cases;
+    if (scripts.empty()) cases.push_back({"-e", evalCommands, options});
+    for (const std::string& script : scripts) {
         std::string text;
         if (script == "-") {
             if (!geigerrun::ReadAllBytes(stdin, text, error)) return Fail("cannot read standard input: " + error);
         } else if (!geigerrun::ReadFileBytes(script, text, error)) {
             return Fail("cannot read script " + Quote(script) + ": " + error);
         }
-        if (!geigerrun::Parse(text, "", commands, error)) return Fail(error);
+        Case c{script, evalCommands, options};
+        const size_t first = c.commands.size();
+        if (!geigerrun::Parse(text, "", c.commands, error))
+            return Fail(script == "-" ? error : script + ": " + error);
+        for (size_t i = first; i < c.commands.size(); ++i) {
+            geigerrun::Command& cmd = c.commands[i];
+            cmd.label = script == "-" ? "stdin" : geigerrun::ArtifactLabel(script);
+            if (script != "-") cmd.where = script + ": " + cmd.where;
+        }
+        cases.push_back(std::move(c));
+    }
+    for (Case& c : cases) {
+        // A script's own set-up, where the command line leaves it open.
+        c.options = geigerrun::WithSetUp(c.commands, options);
+        if (geigerrun::PlannedHalfSeconds(c.commands) > maxVirtual)
+            return Fail((c.name == "-e" ? std::string() : Quote(c.name) + " ") + "may take up to " +
+                        std::to_string(geigerrun::PlannedHalfSeconds(c.commands) / 2) +
+                        " s of virtual time, more than --max-virtual " + script::FormatDuration(maxVirtual));
+    }
+    if (!artifacts.empty()) {
+        std::error_code made;
+        std::filesystem::create_directories(artifacts, made);
+        if (made) return Fail("cannot make " + Quote(artifacts) + ": " + made.message());
     }
 
+    std::vector<geigerrun::CaseResult> results;
+    bool fault = false;
+    uint64_t checked = 0, failed = 0;
     geigerrun::Runner runner;
     if (keepGoing) runner.KeepGoing(&std::cerr);
-    runner.Start(options);
-    const bool ok = runner.Run(commands, std::cout, error);
-    std::cout.flush();
-    if (!ok) {
-        Fail(error);
-        // Without --keep-going the first failed expectation is what stopped the run.
-        return !keepGoing && runner.failedExpectations() > 0 ? 1 : 2;
+    if (!artifacts.empty()) runner.Artifacts(artifacts);
+    for (const Case& c : cases) {
+        if (isatty(STDERR_FILENO)) runner.Progress(&std::cerr, geigerrun::PlannedHalfSeconds(c.commands));
+        const std::clock_t began = std::clock();
+        runner.Start(c.options);
+        geigerrun::CaseResult result{c.name, 0, {}, {}};
+        const bool ok = runner.Run(c.commands, std::cout, error);
+        std::cout.flush();
+        if (!ok) {
+            Fail(error);
+            // Without --keep-going the first failed expectation is what stopped the run.
+            if (keepGoing || runner.failedExpectations() == 0) result.fault = error;
+        }
+        result.failures = runner.failures();
+        result.seconds = static_cast<double>(std::clock() - began) / CLOCKS_PER_SEC;
+        fault = fault || !result.fault.empty();
+        checked += runner.checkedExpectations();
+        failed += runner.failedExpectations();
+        results.push_back(std::move(result));
     }
     if (!std::cout) return Fail("cannot write the output");
-    return runner.failedExpectations() > 0 ? 1 : 0;
+
+    size_t casesFailed = 0;
+    for (const geigerrun::CaseResult& r : results) casesFailed += r.failures.empty() && r.fault.empty() ? 0 : 1;
+    if (cases.size() > 1)
+        std::cerr << cases.size() - casesFailed << " passed, " << casesFailed << " failed\n";
+    else if (checked > 0)
+        std::cerr << checked - failed << " passed, " << failed << " failed\n";
+    if (!junit.empty() && !geigerrun::WriteFileSafely(junit, geigerrun::JUnitXml(results), std::cout, error))
+        return Fail(error);
+    return fault ? 2 : casesFailed > 0 ? 1 : 0;
 }

@@ -46,6 +46,19 @@ bool PictureOptions(std::string_view& rest, Command& cmd, std::string& what) {
     }
 }
 
+bool ParseWaitUntil(std::string_view rest, Command& cmd, std::string& what) {
+    const size_t at = rest.rfind(" within ");
+    if (at == std::string_view::npos) {
+        what = "wait until needs an expectation and a limit, e.g. wait until cpm > 0 within 10s";
+        return false;
+    }
+    uint64_t within = 0;
+    if (!script::ParseDuration(script::Trim(rest.substr(at + 8)), within, what)) return false;
+    if (!ParseExpect(script::Trim(rest.substr(0, at)), cmd, what)) return false;
+    cmd.within = within;
+    return true;
+}
+
 Op StepOp(script::StepKind kind) {
     switch (kind) {
     case script::StepKind::Press: return Op::Press;
@@ -58,6 +71,9 @@ Op StepOp(script::StepKind kind) {
 
 // One command (trimmed, non-empty) into `cmd`; false with `what` set when bad.
 bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
+    // `wait until EXPECTATION within DURATION` before the script language's `wait`.
+    if (std::string_view r = text; script::TakeWord(r) == "wait" && script::TakeWord(r) == "until")
+        return ParseWaitUntil(r, cmd, what);
     switch (script::ParseStep(text, cmd.step, what)) {
     case script::StepParse::Parsed: cmd.op = StepOp(cmd.step.kind); return true;
     case script::StepParse::Bad: return false;
@@ -97,6 +113,16 @@ bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
     if (name == "save") return fileArgument(Op::Save);
     if (name == "load") return fileArgument(Op::Load);
     if (name == "expect") return ParseExpect(rest, cmd, what);
+    if (name == "clock") {
+        cmd.op = Op::Clock;
+        return script::ParseClock(rest, cmd.clock, what);
+    }
+    if (name == "seed") {
+        cmd.op = Op::Seed;
+        if (script::ParseUnsigned32(rest, cmd.seed)) return true;
+        what = "bad seed " + Quote(rest) + " (use 0..4294967295)";
+        return false;
+    }
     if (name == "echo") {
         cmd.op = Op::Echo;
         cmd.text = std::string(rest);
@@ -110,17 +136,33 @@ bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
 
 bool Parse(std::string_view text, std::string_view source, std::vector<Command>& out,
            std::string& error) {
+    bool setUp = true;  // only clock and seed so far
     for (const script::CommandText& command : script::SplitCommands(text, source)) {
         Command cmd;
         cmd.where = command.where;
+        cmd.position = command.position;
         std::string what;
         if (!ParseCommand(command.text, cmd, what)) {
             error = command.where + ": " + what;
             return false;
         }
+        const bool setUpCommand = cmd.op == Op::Clock || cmd.op == Op::Seed;
+        if (setUpCommand && !setUp) {
+            // The device starts before the first command runs, with what these set.
+            error = command.where + ": " + (cmd.op == Op::Clock ? "clock" : "seed") +
+                    " sets up the device: put it before any other command";
+            return false;
+        }
+        setUp = setUp && setUpCommand;
         out.push_back(std::move(cmd));
     }
     return true;
+}
+
+uint64_t PlannedHalfSeconds(const std::vector<Command>& commands) {
+    uint64_t total = 0;
+    for (const Command& cmd : commands) total += cmd.op == Op::Wait ? cmd.step.halfSeconds : cmd.within;
+    return total;
 }
 
 }  // namespace geigerrun

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,15 +15,19 @@ namespace geigerrun {
 
 enum class Op {
     Press, Wait, Real, Demo, Lcd, Png, State, Flash, Echo,
-    LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour, Save, Load
+    LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour, Save, Load,
+    Clock, Seed  // set-up: only before any other command of their script
 };
 
 // How `expect FIELD OP VALUE` compares; texts take only Equal and NotEqual.
-enum class Compare { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual };
+// Near (~=) is for numbers, within a relative tolerance.
+enum class Compare { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual, Near };
 
 struct Command {
     Op op = Op::Echo;
-    std::string where;            // "line 3", "-e 2": named in every message
+    std::string where;            // "line 3", "-e 2, command 1": named in every message
+    std::string label;            // its script's name in artifact files ("smoke", "e2")
+    uint32_t position = 0;        // that line, or that command's place in its string
     script::Step step;            // Press, Wait, Real, Demo
     std::string text;             // Echo text; file name; ExpectText's bytes; ExpectField's name
     // ExpectText: the cell of the first glyph.
@@ -37,11 +42,22 @@ struct Command {
     Compare compare = Compare::Equal;
     uint8_t valueKind = 0;  // number, text, null, list
     std::string value;
+    double tolerance = 1e-6;  // Near: relative to VALUE
+    // `wait until EXPECTATION within DURATION`: the expectation above,
+    // given up to this many 500 ms periods to hold; 0 for a plain expect.
+    uint64_t within = 0;
+    // Clock and Seed: what the command sets.
+    std::time_t clock = 0;
+    uint32_t seed = 0;
 };
 
+// The virtual time `commands` may take at most, in 500 ms periods: their
+// waits, a `wait until` at its limit.
+uint64_t PlannedHalfSeconds(const std::vector<Command>& commands);
+
 // Appends the commands of `text` to `out`. `source` names where the text
-// came from: "" for a script ("line N"), or e.g. "-e 2" ("-e 2" for a
-// one-line string, "-e 2, line N" once it has several lines).
+// came from: "" for a script ("line N"), or e.g. "-e 2" ("-e 2, command N").
+// `clock` and `seed` must come before any other command of `text`.
 // On the first bad command returns false with `error` set to
 // "<where>: <what is wrong>"; `out` then holds the commands before it.
 bool Parse(std::string_view text, std::string_view source,

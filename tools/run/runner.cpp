@@ -2,6 +2,8 @@
 // LCD as the window presents it, and each command's output or file.
 #include "tools/run/runner.h"
 
+#include <algorithm>
+
 #include "firmware/dataflash.h"
 #include "firmware/state.h"
 #include "platform/show_lcd.h"
@@ -10,6 +12,7 @@
 #include "tools/run/flash_log.h"
 #include "tools/run/lcd_dump.h"
 #include "tools/run/panel.h"
+#include "tools/run/report.h"
 #include "tools/run/state_json.h"
 #include "tools/run/text.h"
 #include "tools/run/tour.h"
@@ -40,8 +43,19 @@ Runner::~Runner() {
     }
 }
 
+StartOptions WithSetUp(const std::vector<Command>& commands, StartOptions options) {
+    const StartOptions given = options;
+    for (const Command& cmd : commands) {
+        if (cmd.op == Op::Clock && !given.clock) options.clock = cmd.clock;
+        if (cmd.op == Op::Seed && !given.seed) options.seed = cmd.seed;
+    }
+    return options;
+}
+
 void Runner::Start(const StartOptions& options) {
     options_ = options;
+    failures_.clear();
+    checked_ = 0;
     panelLayout_ = 0;
     player_.Start({options.clock ? *options.clock : std::time(nullptr), options.seed.has_value(),
                    options.seed.value_or(0), CountShowLcd, this});
@@ -93,12 +107,42 @@ bool Runner::Load(const std::string& path, std::string& error) {
     return true;
 }
 
+void Runner::WaitReporting(uint64_t halfSeconds) {
+    constexpr uint64_t kSlice = 2 * 86400;  // a virtual day between reports
+    if (progress_ == nullptr || halfSeconds <= kSlice) {
+        player_.Wait(halfSeconds);
+        return;
+    }
+    // Periods run the same in slices as at once: they count from time 0.
+    while (halfSeconds > 0) {
+        const uint64_t slice = std::min(halfSeconds, kSlice);
+        player_.Wait(slice);
+        halfSeconds -= slice;
+        *progress_ << "\rgeigersim-run: virtual day " << DriverHalfTicks() / kSlice << " of at most "
+                   << (progressTotal_ + kSlice - 1) / kSlice << std::flush;
+        progressShown_ = true;
+    }
+}
+
+bool Runner::Expect(const Command& cmd, std::string& message) {
+    ++checked_;
+    for (uint64_t waited = 0;; ++waited) {
+        if (CheckExpectation(cmd, *this, message)) return true;
+        if (waited == cmd.within) break;
+        player_.Wait(1);
+    }
+    if (cmd.within > 0) message += " (waited " + script::FormatDuration(cmd.within) + ")";
+    return false;
+}
+
 bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::string& error) {
     for (const Command& cmd : commands) {
         std::string what;
         switch (cmd.op) {
+        case Op::Clock:
+        case Op::Seed: break;  // taken into the start options before the run
+        case Op::Wait: WaitReporting(cmd.step.halfSeconds); break;
         case Op::Press:
-        case Op::Wait:
         case Op::Real:
         case Op::Demo: player_.Play(cmd.step); break;
         case Op::Lcd: out << LcdText(presented()); break;
@@ -126,8 +170,13 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         case Op::ExpectText:
         case Op::ExpectLcd:
         case Op::ExpectField:
-            if (!CheckExpectation(cmd, *this, what)) {
-                ++failedExpectations_;
+            if (!Expect(cmd, what)) {
+                failures_.push_back({cmd.where, what});
+                std::string why;
+                if (!WriteArtifacts(cmd, why)) {
+                    error = cmd.where + ": " + why;
+                    return false;
+                }
                 if (keepGoing_ == nullptr) {
                     error = cmd.where + ": " + what;
                     return false;
@@ -170,6 +219,8 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
             return false;
         }
     }
+    if (progressShown_) *progress_ << "\r\033[K" << std::flush;
+    progressShown_ = false;
     return true;
 }
 

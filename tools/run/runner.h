@@ -26,6 +26,10 @@ struct StartOptions {
     std::optional<uint32_t> seed;      // default: the time, as power-on does
 };
 
+// `options` with what the `clock` and `seed` commands of `commands` set
+// where `options` leaves it open: the command line wins over the script.
+StartOptions WithSetUp(const std::vector<Command>& commands, StartOptions options);
+
 class Runner {
 public:
     explicit Runner(script::DeviceHooks hooks = {}) : player_(hooks) {}
@@ -48,7 +52,24 @@ public:
     // written to `messages` instead and the run goes on.
     bool Run(const std::vector<Command>& commands, std::ostream& out, std::string& error);
     void KeepGoing(std::ostream* messages) { keepGoing_ = messages; }
-    uint64_t failedExpectations() const { return failedExpectations_; }
+    uint64_t failedExpectations() const { return failures_.size(); }
+    uint64_t checkedExpectations() const { return checked_; }
+
+    // Each failed expectation as it was reported, for a test report.
+    struct Failure {
+        std::string where;
+        std::string message;
+    };
+    const std::vector<Failure>& failures() const { return failures_; }
+    // Pictures of each failed expectation go into `dir` (made by the caller):
+    // LABEL-POSITION-actual.png, and for `expect lcd` -expected and -diff.
+    void Artifacts(std::string dir) { artifacts_ = std::move(dir); }
+    // Long waits report how far they got on `to` (a terminal), out of `total`
+    // 500 ms periods.
+    void Progress(std::ostream* to, uint64_t total) {
+        progress_ = to;
+        progressTotal_ = total;
+    }
 
     // Single steps, as the commands do them.
     void Press(uint8_t key) { player_.Press(key); }
@@ -78,6 +99,12 @@ public:
 
 private:
     static void CountShowLcd(void* context);
+    // Wait, in slices that report progress when asked to.
+    void WaitReporting(uint64_t halfSeconds);
+    // An expectation, or a `wait until` stepping time until it holds.
+    bool Expect(const Command& cmd, std::string& message);
+    // The pictures of a failed expectation, when asked for.
+    bool WriteArtifacts(const Command& cmd, std::string& error) const;
 
     static inline Runner* handlerOwner_ = nullptr;
 
@@ -91,7 +118,12 @@ private:
     StartOptions options_;
     uint8_t panelLayout_ = 0;
     std::ostream* keepGoing_ = nullptr;
-    uint64_t failedExpectations_ = 0;
+    std::vector<Failure> failures_;
+    uint64_t checked_ = 0;
+    std::string artifacts_;
+    std::ostream* progress_ = nullptr;
+    uint64_t progressTotal_ = 0;
+    bool progressShown_ = false;
 };
 
 }  // namespace geigerrun

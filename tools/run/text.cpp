@@ -26,16 +26,27 @@ std::string ScreenText(const LcdPicture& picture) {
     return out;
 }
 
-std::string CellsText(const LcdPicture& picture, uint8_t x, uint8_t y, size_t cells) {
-    std::string out;
-    for (size_t i = 0; i < cells; ++i) {
-        const unsigned cx = x + 6u * static_cast<unsigned>(i);
-        const int code = cx < 256 ? LcdGlyphAt(picture, static_cast<uint8_t>(cx), y) : -1;
-        if (code < 0) {
-            out += '?';
-        } else {
-            const char c = static_cast<char>(code);
-            out += EscapeCodes(std::string_view(&c, 1));
+std::string CellsBytes(const LcdPicture& picture, uint8_t x, uint8_t y, size_t cells) {
+    std::string out(cells, ' ');
+    LcdTextLine lines[kLcdTextLinesMax];
+    const uint8_t n = LcdReadText(picture, lines, kLcdTextLinesMax);
+    // A glyph read at (x, y): the line from there, as `text` prints it, with
+    // its joining spaces; where it ends, no text.
+    for (uint8_t l = 0; l < n; ++l) {
+        if (lines[l].y != y || lines[l].large != 0) continue;
+        for (uint8_t k = 0; k < lines[l].length; ++k) {
+            if (lines[l].glyphX[k] != x) continue;
+            for (size_t i = 0; i < cells && k + i < lines[l].length; ++i) out[i] = lines[l].text[k + i];
+            return out;
+        }
+    }
+    // Otherwise cell by cell, one every 6 columns.
+    for (uint8_t l = 0; l < n; ++l) {
+        if (lines[l].y != y || lines[l].large != 0) continue;
+        for (uint8_t k = 0; k < lines[l].length; ++k) {
+            const unsigned gx = lines[l].glyphX[k];
+            if (gx == kLcdTextJoin || gx < x || (gx - x) % 6 != 0 || (gx - x) / 6 >= cells) continue;
+            out[(gx - x) / 6] = lines[l].text[k];
         }
     }
     return out;

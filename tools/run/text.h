@@ -16,8 +16,11 @@ namespace geigerrun {
 std::string ScreenText(const LcdPicture& picture);
 // Bytes escaped as `text` prints them.
 std::string EscapeCodes(std::string_view bytes);
-// What `cells` small-font cells from (x, y) show: each glyph's character
-// (escaped as above) or '?' where a cell shows none.
-std::string CellsText(const LcdPicture& picture, uint8_t x, uint8_t y, size_t cells);
+// What `cells` characters from (x, y) read as `text` reads them: where a
+// glyph `text` reads starts at (x, y), its line from there (joining spaces
+// included); otherwise the glyph it reads in each cell every 6 columns, or a
+// space where it reads none (no text, or a picture). So a line `text`
+// prints, pasted at its place, reads back.
+std::string CellsBytes(const LcdPicture& picture, uint8_t x, uint8_t y, size_t cells);
 
 }  // namespace geigerrun

@@ -1,0 +1,121 @@
+// The JUnit report and the failure pictures.
+#include "tools/run/report.h"
+
+#include <cstdio>
+#include <sstream>
+
+#include "link/script_language.h"
+#include "platform/lcd.h"
+#include "tools/run/files.h"
+#include "tools/run/lcd_dump.h"
+
+namespace geigerrun {
+namespace {
+
+// Colours of the diff picture: ink the LCD shows that the dump has not, and
+// ink the dump has that the LCD does not show.
+constexpr uint32_t kExtraInk = 0xD02020;
+constexpr uint32_t kMissingInk = 0x2060E0;
+
+uint32_t DumpColour(char c) { return c == '#' ? kLcdInk : c == '.' ? kLcdBackground : kLcdUnlit; }
+
+// A 122 x 32 picture of dump characters, two screen pixels per LCD pixel as the LCD shows.
+bool WriteDumpPng(const std::string& path, const std::string& got, const std::string& want, bool diff,
+                  std::string& error) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(kLcdWidth) * kLcdHeight);
+    for (int y = 0; y < kLcdHeight; ++y) {
+        for (int x = 0; x < kLcdWidth; ++x) {
+            const size_t i = static_cast<size_t>(y) * (kLcdWidth + 1) + static_cast<size_t>(x);
+            uint32_t colour = DumpColour(diff ? got[i] : want[i]);
+            if (diff && got[i] == '#' && want[i] != '#') colour = kExtraInk;
+            if (diff && got[i] != '#' && want[i] == '#') colour = kMissingInk;
+            pixels[static_cast<size_t>(y) * kLcdWidth + static_cast<size_t>(x)] = colour;
+        }
+    }
+    std::string png, why;
+    std::ostringstream unused;
+    if (!EncodePng(pixels.data(), kLcdWidth, kLcdHeight, kLcdWidth, 2, png, why)) {
+        error = "cannot write " + script::Quote(path) + ": " + why;
+        return false;
+    }
+    return WriteFileSafely(path, png, unused, error);
+}
+
+}  // namespace
+
+std::string XmlEscape(std::string_view text) {
+    std::string out;
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (ch) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&apos;"; break;
+        default:
+            // Only tab, new line and printable ASCII are sure to be well-formed.
+            script::AppendByte(out, c, c == '\n' || c == '\t' || (c >= 0x20 && c < 0x7F));
+        }
+    }
+    return out;
+}
+
+std::string JUnitXml(const std::vector<CaseResult>& cases) {
+    size_t failures = 0, errors = 0;
+    double seconds = 0;
+    for (const CaseResult& c : cases) {
+        failures += c.failures.empty() ? 0 : 1;
+        errors += c.fault.empty() ? 0 : 1;
+        seconds += c.seconds;
+    }
+    auto time = [](double s) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.3f", s);
+        return std::string(text);
+    };
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites>\n";
+    xml += "  <testsuite name=\"geigersim-run\" tests=\"" + std::to_string(cases.size()) + "\" failures=\"" +
+           std::to_string(failures) + "\" errors=\"" + std::to_string(errors) + "\" time=\"" + time(seconds) +
+           "\">\n";
+    for (const CaseResult& c : cases) {
+        xml += "    <testcase name=\"" + XmlEscape(c.name) + "\" classname=\"geigersim-run\" time=\"" +
+               time(c.seconds) + "\"";
+        if (c.failures.empty() && c.fault.empty()) {
+            xml += "/>\n";
+            continue;
+        }
+        xml += ">\n";
+        for (const Runner::Failure& f : c.failures) {
+            // The attribute holds the first line; the body the whole message (an LCD overlay for one).
+            const std::string message = f.where + ": " + f.message;
+            xml += "      <failure type=\"expectation\" message=\"" + XmlEscape(message.substr(0, message.find('\n'))) +
+                   "\">" + XmlEscape(message) + "</failure>\n";
+        }
+        if (!c.fault.empty())
+            xml += "      <error type=\"fault\" message=\"" + XmlEscape(c.fault) + "\">" + XmlEscape(c.fault) +
+                   "</error>\n";
+        xml += "    </testcase>\n";
+    }
+    xml += "  </testsuite>\n</testsuites>\n";
+    return xml;
+}
+
+std::string ArtifactLabel(const std::string& path) {
+    std::string name = path.substr(path.find_last_of('/') + 1);
+    if (const size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.resize(dot);
+    return name.empty() ? "script" : name;
+}
+
+bool Runner::WriteArtifacts(const Command& cmd, std::string& error) const {
+    if (artifacts_.empty()) return true;
+    const std::string base = artifacts_ + "/" + cmd.label + "-" + std::to_string(cmd.position);
+    std::ostringstream unused;
+    if (!WritePicture(base + "-actual.png", 1, false, unused, error)) return false;
+    if (cmd.op != Op::ExpectLcd) return true;
+    const std::string got = LcdText(presented());
+    return WriteDumpPng(base + "-expected.png", got, cmd.dump, false, error) &&
+           WriteDumpPng(base + "-diff.png", got, cmd.dump, true, error);
+}
+
+}  // namespace geigerrun
