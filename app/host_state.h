@@ -32,8 +32,8 @@ struct WindowRect {
 };
 
 // The LCD's place in each layout, where the panel's renderer draws it.
-constexpr WindowRect kNormalLcdRect = WindowRect::Of(PanelLcdRect(0));
-constexpr WindowRect kTurnedLcdRect = WindowRect::Of(PanelLcdRect(1));
+inline const WindowRect kNormalLcdRect = WindowRect::Of(PanelLcdRect(0));
+inline const WindowRect kTurnedLcdRect = WindowRect::Of(PanelLcdRect(1));
 
 // True when the command line asks for the automatic power press: the second
 // token is a switch ('/' or '-' then a name) whose name contains "Restart"

@@ -27,6 +27,13 @@ constexpr CommandRow kCommands[] = {
 
 }  // namespace
 
+int PanelKeyCommand(int layout, uint8_t drawnKey) {
+    for (const CommandRow& row : kCommands)
+        if (row.panelKey && row.key == drawnKey && ((row.commandId >= kCmdTurnedSelectPower) == (layout != 0)))
+            return row.commandId;
+    return 0;
+}
+
 KeyAction MapKeyCommand(int commandId, bool swapped) {
     for (const CommandRow& row : kCommands) {
         if (row.commandId != commandId) continue;

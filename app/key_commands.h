@@ -3,12 +3,14 @@
 
 #include <cstdint>
 
-// Normal key set (35 x 35 circles).
+#include "firmware/driver.h"
+
+// Normal key set.
 constexpr int kCmdBack = 102;
 constexpr int kCmdUp = 103;
 constexpr int kCmdDown = 104;
 constexpr int kCmdSelectPower = 105;
-// Turned key set (45 x 45 circles).
+// Turned key set.
 constexpr int kCmdTurnedSelectPower = 107;
 constexpr int kCmdTurnedUp = 108;
 constexpr int kCmdTurnedDown = 109;
@@ -26,19 +28,19 @@ struct KeySetEntry {
     int size;  // width and height of the circle
 };
 
-// In order of creation (left to right on each picture).
-constexpr KeySetEntry kNormalKeySet[4] = {
-    {kCmdBack, 55, 208, 35},
-    {kCmdUp, 140, 208, 35},
-    {kCmdDown, 222, 208, 35},
-    {kCmdSelectPower, 305, 208, 35},
-};
-constexpr KeySetEntry kTurnedKeySet[4] = {
-    {kCmdTurnedSelectPower, 181, 61, 45},
-    {kCmdTurnedUp, 266, 61, 45},
-    {kCmdTurnedDown, 346, 61, 45},
-    {kCmdTurnedBack, 429, 61, 45},
-};
+// The command of the key drawn as `drawnKey` (KeyBack..KeySelect) in a layout.
+int PanelKeyCommand(int layout, uint8_t drawnKey);
+
+// A layout's key set where the host core places its keys, in order of
+// creation (left to right on each picture).
+inline KeySetEntry PanelKeyEntry(int layout, int index) {
+    const DriverPanelKey& k = DriverPanelKeys(static_cast<uint8_t>(layout))[index];
+    return {PanelKeyCommand(layout, k.drawnKey), k.x, k.y, k.size};
+}
+inline const KeySetEntry kNormalKeySet[4] = {PanelKeyEntry(0, 0), PanelKeyEntry(0, 1), PanelKeyEntry(0, 2),
+                                             PanelKeyEntry(0, 3)};
+inline const KeySetEntry kTurnedKeySet[4] = {PanelKeyEntry(1, 0), PanelKeyEntry(1, 1), PanelKeyEntry(1, 2),
+                                             PanelKeyEntry(1, 3)};
 
 struct KeyAction {
     bool valid = false;     // the command is a key at all

@@ -67,11 +67,6 @@ void PaintLamp(QPainter& painter, const QRect& box, PanelLamp lamp, double scale
 
 }  // namespace
 
-QRect PanelFrameRect(int layout) {
-    const QRect lcd = PanelLcdRect(layout);
-    return QRect(lcd.left() - 6, lcd.top() - 5, lcd.width() + 12, lcd.height() + 8);
-}
-
 QRect PanelLampRect(int layout) {
     // The turned layout is the upright one turned about the panel's centre.
     const QPoint c = layout == 0 ? kLampCentreUpright
@@ -96,42 +91,20 @@ QRect ScaledPanelRect(const QRect& r, double scale) {
     return QRect(left, top, right - left, bottom - top);
 }
 
-int LcdPixelSize(double scale) { return std::max(1, int(std::lround(2 * scale))); }
-
-QRect ScaledLcdRect(int layout, double scale) {
-    const QRect lcd = PanelLcdRect(layout);
-    const int p = LcdPixelSize(scale);
-    const int w = kLcdWidth * p;
-    const int h = kLcdHeight * p;
-    const double cx = (lcd.left() + lcd.width() / 2.0) * scale;
-    const double cy = (lcd.top() + lcd.height() / 2.0) * scale;
-    return QRect(int(std::lround(cx - w / 2.0)), int(std::lround(cy - h / 2.0)), w, h);
-}
-
-QRect ScaledFrameRect(int layout, double scale) {
-    // 6, 5, 6 and 3 panel pixels are 3, 2.5, 3 and 1.5 LCD pixels.
-    const QRect lcd = ScaledLcdRect(layout, scale);
-    const double p = LcdPixelSize(scale);
-    const int side = int(std::lround(3 * p));
-    return lcd.adjusted(-side, -int(std::lround(2.5 * p)), side, int(std::lround(1.5 * p)));
-}
-
 QImage ScaledLcdPicture(const QImage& picture, double scale) {
-    const int p = LcdPixelSize(scale);
-    QImage source = picture.convertToFormat(QImage::Format_RGB32);
-    if (p % 2 != 0) {
-        // An odd size cannot split the 2 x 2 blocks evenly: take one
-        // screen pixel per LCD pixel (its top-left, as the LCD reads).
-        QImage cells(kLcdWidth, kLcdHeight, QImage::Format_RGB32);
-        for (int y = 0; y < kLcdHeight && 2 * y < source.height(); ++y)
-            for (int x = 0; x < kLcdWidth && 2 * x < source.width(); ++x)
-                cells.setPixel(x, y, source.pixel(2 * x, 2 * y));
-        source = cells;
+    const QImage source = picture.convertToFormat(QImage::Format_RGB32);
+    LcdPicture lcd{};
+    for (int y = 0; y < kLcdScreenHeight && y < source.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+        for (int x = 0; x < kLcdScreenWidth && x < source.width(); ++x) lcd.pixels[y][x] = row[x] & 0xFFFFFFu;
     }
-    const QSize target(kLcdWidth * p, kLcdHeight * p);
-    if (source.size() != target)
-        source = source.scaled(target, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    return source;
+    const int p = DriverLcdPixelSize(scale);
+    QImage scaled(kLcdWidth * p, kLcdHeight * p, QImage::Format_RGB32);
+    auto* out = reinterpret_cast<uint32_t*>(scaled.bits());
+    DriverScaleLcd(lcd, p, out);
+    const qsizetype count = qsizetype(scaled.width()) * scaled.height();
+    for (qsizetype i = 0; i < count; ++i) out[i] |= 0xFF000000u;
+    return scaled;
 }
 
 QImage RenderPanelArtwork(int layout, double scale, PanelBackground background) {

@@ -9,6 +9,9 @@
 #include <QRgb>
 #include <cstdint>
 
+#include "firmware/driver.h"
+#include "platform/lcd.h"
+
 class QPainter;
 struct LcdPicture;
 
@@ -26,8 +29,8 @@ enum class PanelBackground : uint8_t { Backdrop, Clear };
 
 // The frame around the LCD: unlit grey until the first hand-over, then the
 // lit frame grey for good.
-constexpr QRgb kFrameUnlitGrey = qRgb(140, 140, 140);
-constexpr QRgb kFrameLitGrey = qRgb(170, 170, 170);
+constexpr QRgb kFrameUnlitGrey = 0xFF000000u | kLcdUnlit;
+constexpr QRgb kFrameLitGrey = 0xFF000000u | kLcdBackground;
 
 // The link lamp on the label plate: off in demo mode; green while reports
 // arrive, amber while none has come for a while, red once the line is lost.
@@ -40,11 +43,13 @@ struct PanelScene {
     PanelLamp lamp = PanelLamp::Off;
 };
 
-// Where things lie, in panel pixels (right and bottom exclusive).
-constexpr QRect PanelLcdRect(int layout) {
-    return layout == 0 ? QRect(79, 78, 244, 64) : QRect(204, 169, 244, 64);
-}
-QRect PanelFrameRect(int layout);  // 6 pixels left and right of the LCD, 5 above, 3 below
+// The host core's rectangles as Qt's.
+inline QRect ToQRect(const DriverRect& r) { return QRect(r.x, r.y, r.width, r.height); }
+
+// Where things lie, in panel pixels (right and bottom exclusive); the LCD
+// and its frame as the host core places them.
+inline QRect PanelLcdRect(int layout) { return ToQRect(DriverLcdRect(static_cast<uint8_t>(layout))); }
+inline QRect PanelFrameRect(int layout) { return ToQRect(DriverLcdFrameRect(static_cast<uint8_t>(layout))); }
 QRect PanelLampRect(int layout);
 // The case's outer edge (its rim with the rim's stroke), in units of `scale`
 // per panel pixel; the same for both layouts.
@@ -70,16 +75,16 @@ void PaintPanelOverlay(QPainter& painter, const PanelScene& scene, double scale)
 QImage RenderPanel(const PanelScene& scene, double scale,
                    PanelBackground background = PanelBackground::Backdrop);
 
-// Device pixels per LCD pixel at `scale`: 2 at 1, never below 1.
-int LcdPixelSize(double scale);
-// The LCD's place in device pixels at `scale`, centred on the scaled LCD
-// rectangle; at scale 1 exactly PanelLcdRect.
-QRect ScaledLcdRect(int layout, double scale);
-// The frame's place in device pixels at `scale`: around ScaledLcdRect with
-// the margins of PanelFrameRect in LCD pixels; at scale 1 exactly PanelFrameRect.
-QRect ScaledFrameRect(int layout, double scale);
-// A handed-over 244 x 64 LCD picture with every LCD pixel LcdPixelSize(scale)
-// device pixels square, by nearest neighbour; unchanged at scale 1.
+// The LCD's and the frame's places in device pixels at `scale`, as the host
+// core scales them.
+inline QRect ScaledLcdRect(int layout, double scale) {
+    return ToQRect(DriverScaledLcdRect(static_cast<uint8_t>(layout), scale));
+}
+inline QRect ScaledFrameRect(int layout, double scale) {
+    return ToQRect(DriverScaledFrameRect(static_cast<uint8_t>(layout), scale));
+}
+// A handed-over 244 x 64 LCD picture with every LCD pixel
+// DriverLcdPixelSize(scale) device pixels square; unchanged at scale 1.
 QImage ScaledLcdPicture(const QImage& picture, double scale);
 
 // A 244 x 64 LCD picture as an image, and the same turned by 180 degrees.

@@ -25,8 +25,8 @@
 namespace {
 
 constexpr QRgb kSurfaceCreateGrey = qRgb(192, 192, 192);
-constexpr QPoint kHintPosition(345, 222);
-constexpr int kHintRightLimit = kPanelPictureWidth - 6;
+constexpr QPoint kHintPosition(kDriverStartHintX, kDriverStartHintY);
+constexpr int kHintRightLimit = kDriverStartHintRightLimit;
 
 QIcon LoadIcon() {
     QSvgRenderer renderer(QStringLiteral(GEIGERSIM_QRC_PREFIX "icon.svg"));
@@ -47,7 +47,7 @@ QIcon LoadIcon() {
 }  // namespace
 
 const QString& PanelView::StartHintText() {
-    static const QString text = QStringLiteral("<--Click this power button to start");
+    static const QString text = QString::fromLatin1(kDriverStartHint);
     return text;
 }
 

@@ -139,8 +139,9 @@ private slots:
     void startHintFitsInsideThePanel() {
         FrontPanelDialog dlg;
         const QFontMetrics metrics(dlg.hintFont());
-        QVERIFY(345 + metrics.horizontalAdvance(FrontPanelDialog::StartHintText()) <= 518);
-        QVERIFY(222 + metrics.height() <= 306);
+        QVERIFY(kDriverStartHintX + metrics.horizontalAdvance(FrontPanelDialog::StartHintText()) <=
+                kDriverStartHintRightLimit);
+        QVERIFY(kDriverStartHintY + metrics.height() <= 306);
         QVERIFY(dlg.hintFont().pixelSize() >= 8);
     }
 
@@ -348,7 +349,7 @@ private slots:
         const QRect label = ScaledPanelRect(QRect(370, 60, 100, 120), ratio);  // clear of the lamp
         QCOMPARE(shown.copy(label), artwork.copy(label).convertToFormat(shown.format()));
         // Every LCD pixel a block of the same whole size on whole device pixels.
-        const int p = LcdPixelSize(ratio);
+        const int p = DriverLcdPixelSize(ratio);
         const QRect lcd = ScaledLcdRect(0, ratio);
         QCOMPARE(lcd.size(), QSize(122 * p, 32 * p));
         for (int y = 0; y < 32; ++y)

@@ -46,7 +46,7 @@ bool RenderRunnerPanel(const Runner& runner, int scale, std::vector<uint32_t>& p
     scene.layout = runner.panelLayout();
     const QImage lcd = LcdImage(runner.presented());
     scene.lcd = DriverLcdReadsTurned(static_cast<uint8_t>(scene.layout)) ? TurnLcdPicture(lcd) : lcd;
-    scene.frameColour = DriverFrameLit() ? kFrameLitGrey : kFrameUnlitGrey;
+    scene.frameColour = 0xFF000000u | DriverFrameColour();
     if (realMode != 0) scene.lamp = runner.pendingRealCounts() > 0 ? PanelLamp::Green : PanelLamp::Amber;
     const QImage picture = RenderPanel(scene, scale).convertToFormat(QImage::Format_ARGB32);
     if (picture.isNull()) {
