@@ -1,9 +1,37 @@
 #include "link/rate_history.h"
 
 #include <chrono>
+#include <cstring>
 
+#include "firmware/firmware.h"
+#include "firmware/state.h"
 #include "link/count_log.h"
 #include "link/local_time.h"
+
+namespace {
+
+// The lowest CPM whose dose reaches `usv`, by the device's own conversion;
+// searched again only when the level or the calibration changed, since
+// the runner samples days of seconds.
+uint32_t CpmForDose(float usv) {
+    static float lastUsv = -1.0f;
+    static CalibrationPoint lastCalibration[3] = {};
+    static uint32_t lastCpm = 0;
+    if (usv == lastUsv && std::memcmp(lastCalibration, fw.calibration, sizeof lastCalibration) == 0) return lastCpm;
+    lastUsv = usv;
+    std::memcpy(lastCalibration, fw.calibration, sizeof lastCalibration);
+    uint32_t low = 0, high = 1000000;
+    if (CpmToDose(high) < usv) return lastCpm = high;
+    while (low < high) {
+        const uint32_t mid = low + (high - low) / 2;
+        if (CpmToDose(mid) >= usv) high = mid;
+        else low = mid + 1;
+    }
+    lastCpm = low;
+    return low;
+}
+
+}  // namespace
 
 RateSample SampleOf(const DriverSecond& second, std::time_t when, bool lineLost, bool turned) {
     RateSample s;
@@ -21,6 +49,7 @@ RateSample SampleOf(const DriverSecond& second, std::time_t when, bool lineLost,
     s.alarmInCpm = second.alarmInCpm;
     s.alarmLevelCpm = second.alarmLevelCpm;
     s.alarmLevelUsv = second.alarmLevelUsv;
+    s.alarmLineCpm = s.alarmInCpm ? s.alarmLevelCpm : CpmForDose(s.alarmLevelUsv);
     return s;
 }
 

@@ -26,6 +26,7 @@ struct RateSample {
     bool alarmInCpm = true;
     uint32_t alarmLevelCpm = 0;
     float alarmLevelUsv = 0.0f;
+    uint32_t alarmLineCpm = 0;  // the level as a CPM: where a dose level is first reached
 };
 
 RateSample SampleOf(const DriverSecond& second, std::time_t when, bool lineLost, bool turned);

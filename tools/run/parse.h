@@ -14,7 +14,7 @@ namespace geigerrun {
 
 enum class Op {
     Press, Wait, Real, Demo, Lcd, Png, State, Flash, Echo,
-    LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour, Save, Load
+    LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour, Save, Load, Wav, Chart
 };
 
 // How `expect FIELD OP VALUE` compares; texts take only Equal and NotEqual.
@@ -30,6 +30,8 @@ struct Command {
     // Png and Tour: nearest-neighbour scale 1..8, and the whole front panel.
     uint8_t scale = 1;
     bool panel = false;
+    // Chart: the span in minutes.
+    uint16_t minutes = 60;
     // ExpectLcd: the dump read from `file` at parse time.
     std::string file;
     std::string dump;
