@@ -16,7 +16,7 @@ const QColor kText(0x30, 0x30, 0x30);
 const QColor kCpmLine(0x1f, 0x5f, 0xa8);
 const QColor kCountBars(0x6b, 0x8e, 0x4e);
 const QColor kAlarmLine(0xd0, 0x30, 0x20);
-const QColor kLostShade(0x90, 0x90, 0x90, 0x50);
+const QColor kLostShade(0x90, 0x90, 0x90, 0x70);
 
 // A step of 1, 2 or 5 times a power of ten giving at most `ticks` steps to `top`.
 double NiceStep(double top, int ticks) {
@@ -240,9 +240,10 @@ void PaintChart(QPainter& p, const QRect& area, const std::vector<RateSample>& s
     p.setBrush(Qt::NoBrush);
     p.drawPath(path);
 
+    p.setRenderHint(QPainter::Antialiasing, false);
     if (alarmShown) {
         const double y = cpmY(now.alarmLineCpm);
-        p.setPen(QPen(kAlarmLine, 1.2, Qt::DashLine));
+        p.setPen(QPen(kAlarmLine, 2, Qt::DashLine));
         p.drawLine(QPointF(cpmBand.left(), y), QPointF(cpmBand.right(), y));
         p.setPen(kAlarmLine);
         p.drawText(QPointF(cpmBand.left() + 4, y - 4), QStringLiteral("alarm"));

@@ -11,9 +11,9 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kClickHz = 3200.0;
-constexpr double kClickLevel = 0.7;
+constexpr double kClickLevel = 0.8;
 constexpr double kAlarmHz = 2700.0;
-constexpr double kAlarmLevel = 0.25;
+constexpr double kAlarmLevel = 0.2;
 // The alarm beeps: on for the first part of every quarter second.
 constexpr double kBeepPeriod = 0.25;
 constexpr double kBeepOn = 0.15;
