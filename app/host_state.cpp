@@ -9,14 +9,6 @@
 #include "platform/lcd.h"
 #include "platform/lcd_text.h"
 
-WindowRect lcdRect = kNormalLcdRect;
-OffscreenSurface* frameSurface = nullptr;
-uint8_t startHint = 1;
-uint8_t powerKeySeen = 0;
-uint8_t restartRequested = 0;
-uint8_t layoutTurned = 0;
-uint8_t turnedKeysCreated = 0;
-
 bool RestartSwitchGiven(const QStringList& args) {
     if (args.size() < 2) return false;
     const QString& token = args.at(1);

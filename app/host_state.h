@@ -1,6 +1,5 @@
-// Process-wide state of the front-panel window, shared with the firmware's
-// LCD hand-over and with the device link, plus the small pure rules the
-// window applies (command line, dragging).
+// The small pure rules the front-panel window applies (command line, what
+// the LCD says, dragging, zoom) and its replaceable message boxes.
 #pragma once
 
 #include <QPoint>
@@ -13,7 +12,6 @@
 #include "app/panel_render.h"
 
 class QWidget;
-class OffscreenSurface;
 struct LcdPicture;
 
 // A rectangle in window pixels with exclusive right and bottom, the way the
@@ -36,14 +34,6 @@ struct WindowRect {
 // The LCD's place in each layout, where the panel's renderer draws it.
 constexpr WindowRect kNormalLcdRect = WindowRect::Of(PanelLcdRect(0));
 constexpr WindowRect kTurnedLcdRect = WindowRect::Of(PanelLcdRect(1));
-
-extern WindowRect lcdRect;
-extern OffscreenSurface* frameSurface;
-extern uint8_t startHint;
-extern uint8_t powerKeySeen;
-extern uint8_t restartRequested;
-extern uint8_t layoutTurned;
-extern uint8_t turnedKeysCreated;
 
 // True when the command line asks for the automatic power press: the second
 // token is a switch ('/' or '-' then a name) whose name contains "Restart"

@@ -7,8 +7,6 @@
 #include "link/real_mode.h"
 #include "platform/clock.h"
 
-LaunchOptions launchOptions;
-
 namespace {
 
 const char* const kDescription =
@@ -39,9 +37,13 @@ Restart switch:
   key is pressed by itself 500 ms after start. A switch named exactly
   "Restart" after a single '/' or '-' does not count.
 
+Other arguments:
+  An option or argument the program does not know is ignored with a
+  warning on standard error; the window starts all the same.
+
 Exit status:
   0 when the window was closed, or after --help and --version;
-  2 for a bad command line.
+  2 for a bad value of an option, or an option without its value.
 )";
 
 QString Usage(const QCommandLineParser& parser) {
@@ -63,7 +65,7 @@ LaunchDecision Fail(const QString& message) {
 
 // Qt's own options, which the application object reads and removes itself;
 // accepted here so that they are no error.
-void AddToolkitOptions(QCommandLineParser& parser) {
+void AddToolkitOptions(QList<QCommandLineOption>& options) {
     static const char* const kWithValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
                                              "qwindowgeometry", "qwindowicon", "qwindowtitle", "style",
                                              "stylesheet", "display", "geometry", "session"};
@@ -71,13 +73,53 @@ void AddToolkitOptions(QCommandLineParser& parser) {
     for (const char* name : kWithValue) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
+        options << option;
     }
     for (const char* name : kFlags) {
         QCommandLineOption option(QString::fromLatin1(name));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
+        options << option;
     }
+}
+
+// The device's host software looked at its one switch and at nothing else,
+// so what the program does not know does not stop it: args without the
+// options `known` lacks and without the arguments that are no option's
+// value, each named in `warnings`. Read as QCommandLineParser reads them:
+// one or two dashes, a name, then "=value" or the next argument as value.
+QStringList KnownArguments(const QStringList& args, const QList<QCommandLineOption>& known, QString& warnings) {
+    auto find = [&](const QString& name) -> const QCommandLineOption* {
+        for (const QCommandLineOption& option : known)
+            if (option.names().contains(name)) return &option;
+        return nullptr;
+    };
+    auto warn = [&](const QString& what, const QString& argument) {
+        warnings += QStringLiteral("geigersim: ignoring %1 '%2' (see --help)\n").arg(what, argument);
+    };
+    QStringList kept;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& argument = args.at(i);
+        if (i == 0 || (!optionsEnded && argument == QLatin1String("--"))) {
+            kept << argument;
+            optionsEnded = optionsEnded || i > 0;
+            continue;
+        }
+        if (optionsEnded || !argument.startsWith(u'-') || argument.size() == 1) {
+            warn(QStringLiteral("argument"), argument);
+            continue;
+        }
+        const QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1).section(u'=', 0, 0);
+        const QCommandLineOption* option = find(name);
+        if (option == nullptr) {
+            warn(QStringLiteral("unknown option"), argument);
+            continue;
+        }
+        kept << argument;
+        // Its value follows unless given with '='; a missing one is the parser's error.
+        if (!option->valueName().isEmpty() && !argument.contains(u'=') && i + 1 < args.size()) kept << args.at(++i);
+    }
+    return kept;
 }
 
 }  // namespace
@@ -133,12 +175,12 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
                                                    "FILE, until the window closes or View > Record Script is "
                                                    "chosen again; its header gives the replay command."),
                                     QStringLiteral("FILE"));
-    for (const QCommandLineOption* o :
-         {&help, &version, &zoom, &port, &baud, &logCounts, &traceLink, &seed, &clock, &record})
-        parser.addOption(*o);
-    AddToolkitOptions(parser);
+    QList<QCommandLineOption> known = {help, version, zoom, port, baud, logCounts, traceLink, seed, clock, record};
+    AddToolkitOptions(known);
+    parser.addOptions(known);
 
-    if (!parser.parse(rest)) return Fail(parser.errorText());
+    QString warnings;
+    if (!parser.parse(KnownArguments(rest, known, warnings))) return Fail(parser.errorText());
     if (parser.isSet(help)) {
         LaunchDecision d;
         d.run = false;
@@ -151,9 +193,6 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
         d.out = QStringLiteral("geigersim " GEIGERSIM_VERSION "\n");
         return d;
     }
-    if (!parser.positionalArguments().isEmpty())
-        return Fail(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
-
     if (parser.isSet(zoom)) {
         bool ok = false;
         QString text = parser.value(zoom);
@@ -198,5 +237,7 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
         parsed.clock = when;
     }
     *options = parsed;
-    return LaunchDecision{};
+    LaunchDecision d;
+    d.err = warnings;
+    return d;
 }

@@ -25,9 +25,6 @@ struct LaunchOptions {
     QString record;     // the session as a geigersim-run script
 };
 
-// What the command line asked for, once read.
-extern LaunchOptions launchOptions;
-
 struct LaunchDecision {
     bool run = true;    // false: print and end with exitCode
     int exitCode = 0;   // 0 for --help and --version, 2 for a bad command line

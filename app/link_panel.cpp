@@ -25,6 +25,10 @@ bool Starts(const QString& text, std::string_view prefix) {
     return text.startsWith(QLatin1String(prefix.data(), qsizetype(prefix.size())));
 }
 
+// Whether the link may change by itself: in real mode, or while a reader
+// still runs. Otherwise only the window's own commands change it.
+bool LinkMayChange() { return realMode == 1 || readerRunning == 1; }
+
 void SayCannotLogCounts(const std::string& error) {
     ShowMessageBox(QStringLiteral("Cannot log counts: %1").arg(QString::fromStdString(error)), QStringLiteral("error"));
 }
@@ -47,11 +51,11 @@ PanelLamp LampFor(LinkState state) {
     return PanelLamp::Off;
 }
 
-LinkPanel::LinkPanel(QWidget* window, std::function<double()> zoom)
-    : QObject(window), window_(window), zoom_(std::move(zoom)), notice_(new QLabel(window)) {
+LinkPanel::LinkPanel(QWidget* window, std::function<double()> zoom, std::function<int()> layout)
+    : QObject(window), window_(window), zoom_(std::move(zoom)), layout_(std::move(layout)), notice_(new QLabel(window)) {
     watch_.setInterval(kWatchMs);
     connect(&watch_, &QTimer::timeout, this, [this] { Watch(); });
-    watch_.start();
+    if (LinkMayChange()) watch_.start();
 
     notice_->setObjectName(QStringLiteral("linkNotice"));
     notice_->setAlignment(Qt::AlignCenter);
@@ -87,7 +91,7 @@ void LinkPanel::NoticeExpired() {
 
 void LinkPanel::PlaceNotice() {
     const double zoom = zoom_ ? zoom_() : 1.0;
-    const QRect area = ScaledPanelRect(PanelNoticeRect(layoutTurned), zoom);
+    const QRect area = ScaledPanelRect(PanelNoticeRect(layout_ ? layout_() : 0), zoom);
     QFont font = notice_->font();
     font.setPixelSize(std::max(8, int(kNoticeTextPixels * zoom + 0.5)));
     // A long path gives way in its middle: both its ends tell which device it is.
@@ -98,9 +102,16 @@ void LinkPanel::PlaceNotice() {
     notice_->setGeometry(area);
 }
 
+void LinkPanel::KeepWatching() {
+    if (!watch_.isActive()) watch_.start();
+}
+
 void LinkPanel::Watch() {
     const int64_t now = LinkClockMs();
     ServiceLink(now);
+    // Four wake-ups a second cost a resting window more than all else it
+    // does, so in demo mode the watch rests until KeepWatching.
+    if (!LinkMayChange()) watch_.stop();
     const PanelLamp lamp = LampFor(CurrentLinkState(now));
     // The lost line's notice goes once reports flow again, or in demo mode.
     if (noticeLost_ && (lamp == PanelLamp::Green || lamp == PanelLamp::Off)) {

@@ -32,7 +32,8 @@ public:
     static constexpr int kNoticeMs = 15000;
 
     // zoom: the window's zoom factor now (1 when not given).
-    explicit LinkPanel(QWidget* window, std::function<double()> zoom = {});
+    // `zoom` and `layout` tell where the notice line goes (100 % and upright without them).
+    explicit LinkPanel(QWidget* window, std::function<double()> zoom = {}, std::function<int()> layout = {});
 
     PanelLamp lamp() const { return lamp_; }
     // A notice of the link ("Counter disconnected: PATH", "Count log
@@ -46,8 +47,14 @@ public:
     bool ShowToolTip(const QHelpEvent& event, int layout, double zoom = 1.0);
     // "Log Counts to File…": a file to append to, or the log stopped.
     void ToggleCountLog();
-    // One run of the watch: ServiceLink, then the lamp repainted if it changed.
+    // One run of the watch: ServiceLink, then the lamp repainted if it
+    // changed. It runs every kWatchMs while the link may change by itself
+    // (real mode, a reader still running) and then rests.
     void Watch();
+    // Watches again from kWatchMs on: called after whatever may have
+    // changed the link (the menu's commands, the report timer's start, the
+    // command line's link options).
+    void KeepWatching();
 
 private:
     void PlaceNotice();
@@ -56,6 +63,7 @@ private:
 
     QWidget* window_;
     std::function<double()> zoom_;
+    std::function<int()> layout_;
     QTimer watch_;
     PanelLamp lamp_ = PanelLamp::Off;
     QLabel* notice_;

@@ -7,12 +7,13 @@ int main(int argc, char** argv) {
     QStringList args;
     for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     // Decided before the application object exists: it needs a display.
-    const LaunchDecision decision = ParseLaunchOptions(args, &launchOptions);
+    LaunchOptions options;
+    const LaunchDecision decision = ParseLaunchOptions(args, &options);
+    std::fputs(decision.err.toLocal8Bit().constData(), stderr);
     if (!decision.run) {
         std::fputs(decision.out.toLocal8Bit().constData(), stdout);
-        std::fputs(decision.err.toLocal8Bit().constData(), stderr);
         return std::fflush(stdout) == 0 ? decision.exitCode : 2;
     }
     SimulatorApp app(argc, argv);
-    return app.Run();
+    return app.Run(options);
 }

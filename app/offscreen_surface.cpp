@@ -23,12 +23,19 @@ void OffscreenSurface::Fill(int left, int top, int right, int bottom, QRgb colou
     }
 }
 
-QImage CopyLcdSurface() {
-    auto picture = std::make_unique<LcdPicture>();
-    return CopyLcdSurface(*picture);
+QImage LcdImageOf(const LcdBits& surface) {
+    QImage image(kLcdScreenWidth, kLcdScreenHeight, QImage::Format_RGB32);
+    // A 244-pixel row of 32-bit pixels needs no padding: the image's rows lie
+    // as LcdPicture's do, so the surface is expanded straight into it.
+    if (image.sizeInBytes() != qsizetype(sizeof(LcdPicture))) {
+        auto picture = std::make_unique<LcdPicture>();
+        LcdExpand(surface, *picture);
+        return LcdImage(*picture);
+    }
+    LcdExpand(surface, *reinterpret_cast<LcdPicture*>(image.bits()));
+    auto* pixel = reinterpret_cast<QRgb*>(image.bits());
+    for (int i = 0; i < kLcdScreenWidth * kLcdScreenHeight; ++i) pixel[i] |= 0xFF000000u;
+    return image;
 }
 
-QImage CopyLcdSurface(LcdPicture& expanded) {
-    LcdExpand(LcdSurface, expanded);
-    return LcdImage(expanded);
-}
+QImage CopyLcdSurface() { return LcdImageOf(LcdSurface); }

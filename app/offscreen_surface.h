@@ -27,12 +27,12 @@ private:
     int height_;
 };
 
-struct LcdPicture;
+struct LcdBits;
 
-// A copy of the firmware's LCD surface as a 244 x 64 picture.
+// A snapshot of the firmware's LCD surface as a 244 x 64 picture.
+QImage LcdImageOf(const LcdBits& surface);
+// The same of the surface as it is now.
 QImage CopyLcdSurface();
-// The same, expanded into `expanded` on the way, for a caller that reads its pixels too.
-QImage CopyLcdSurface(LcdPicture& expanded);
 
 // TurnLcdPicture, with the rest of the LCD's presentation.
 #include "app/panel_render.h"

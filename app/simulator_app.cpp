@@ -4,7 +4,6 @@
 #include <QTimer>
 
 #include "app/front_panel_dialog.h"
-#include "app/host_state.h"
 #include "app/launch_options.h"
 #include "app/link_panel.h"
 #include "link/real_mode.h"
@@ -16,19 +15,22 @@ SimulatorApp::SimulatorApp(int& argc, char** argv) : QApplication(argc, argv) {
     setDesktopFileName(QStringLiteral(GEIGERSIM_APP_ID));  // the Wayland app id, as the desktop entry is named
 }
 
-int SimulatorApp::Run() {
+int SimulatorApp::Run(const LaunchOptions& options) {
     QThread::msleep(150);
-    if (launchOptions.restart) restartRequested = 1;
     // Without these the clock is the start moment and power-on seeds from
     // the time, as ever.
-    if (launchOptions.clock) RtcSetSnapshot(*launchOptions.clock);
-    if (launchOptions.seed) RandomSetSeedOverride(true, *launchOptions.seed);
-    FrontPanelDialog dialog;
+    if (options.clock) RtcSetSnapshot(*options.clock);
+    if (options.seed) RandomSetSeedOverride(true, *options.seed);
+    FrontPanelDialog dialog(options.zoomPercent);
+    if (options.restart) dialog.RequestRestart();
     // Before the first timer period, so the script starts at time 0, and
     // before --port opens real mode, which a recording cannot start in.
-    if (!launchOptions.record.isEmpty()) dialog.StartRecording(launchOptions.record);
+    if (!options.record.isEmpty()) dialog.StartRecording(options.record);
     dialog.show();
-    QTimer::singleShot(0, &dialog, [] { ApplyLinkLaunchOptions(launchOptions); });
+    QTimer::singleShot(0, &dialog, [&dialog, &options] {
+        ApplyLinkLaunchOptions(options);
+        dialog.linkPanel()->KeepWatching();
+    });
     dialog.exec();
     // The reader stops before the port closes; both outlive the window.
     ShutdownLink();

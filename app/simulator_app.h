@@ -3,11 +3,13 @@
 
 #include <QApplication>
 
+struct LaunchOptions;
+
 class SimulatorApp : public QApplication {
 public:
     SimulatorApp(int& argc, char** argv);
 
-    // Pauses 150 ms, applies the "Restart" switch of launchOptions, runs the front panel modally
-    // and returns the process's exit code once it ends.
-    int Run();
+    // Pauses 150 ms, runs the front panel modally as the command line's
+    // options ask and returns the process's exit code once it ends.
+    int Run(const LaunchOptions& options);
 };

@@ -129,9 +129,9 @@ uint8_t DriverPanelLayout(uint8_t layout) {
     return layout;
 }
 
-bool DriverLcdReadsTurned(uint8_t layout) {
-    return fw.displayTurned == 1 && fw.swivelMode == 1 && layout == 0;
-}
+bool DriverDisplaySwivelled() { return fw.displayTurned == 1 && fw.swivelMode == 1; }
+
+bool DriverLcdReadsTurned(uint8_t layout) { return DriverDisplaySwivelled() && layout == 0; }
 
 // ---- Panel and keys ---------------------------------------------------------
 
@@ -174,7 +174,7 @@ int DriverPanelKeyAt(uint8_t layout, double x, double y) {
 }
 
 uint8_t DriverKeyForDrawn(uint8_t drawnKey) {
-    const bool swivelled = fw.displayTurned == 1 && fw.swivelMode == 1;
+    const bool swivelled = DriverDisplaySwivelled();
     if (swivelled && drawnKey == KeyUp) return KeyDown;
     if (swivelled && drawnKey == KeyDown) return KeyUp;
     return drawnKey;

@@ -110,6 +110,11 @@ bool DriverFrameLit();
 // the LCD is handed over and when the count source changes.
 uint8_t DriverPanelLayout(uint8_t layout);
 
+// Whether the display is swivelled: "Swivel" chosen and the device turned.
+// The LCD picture then reads upside down on the upright panel, and the
+// panel's Up and Down keys swap their key numbers.
+bool DriverDisplaySwivelled();
+
 // Whether the LCD picture reads turned on a panel in `layout`: swivelled
 // while the panel is upright (in the turned layout the panel is upside
 // down already, so the LCD reads upright).

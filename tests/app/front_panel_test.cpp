@@ -2,6 +2,7 @@
 // keys and what they send, the start hint, the LCD hand-over, the pop-up
 // menu, ending the program and dragging.
 
+#include <QAccessible>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -93,9 +94,6 @@ private slots:
 
     void init() {
         FirmwareReset();
-        startHint = 1;
-        powerKeySeen = 0;
-        restartRequested = 0;
         remoteControl = 1;
         portNumber = 2;
         ResetLink();
@@ -103,7 +101,10 @@ private slots:
         messages.clear();
     }
 
-    void cleanup() { ResetLink(); }
+    void cleanup() {
+        ResetLink();
+        QAccessible::setActive(false);
+    }
 
     void startState() {
         FrontPanelDialog dlg;
@@ -116,15 +117,15 @@ private slots:
         QVERIFY(LoadRegionResource(143, &shape));
         QCOMPARE(dlg.mask(), shape);
         QVERIFY(DriverHandsOverTo(&dlg));
-        QCOMPARE(lcdRect, kNormalLcdRect);
+        QCOMPARE(dlg.lcdRectangle(), kNormalLcdRect);
         QCOMPARE(fw.swivelMode, 0u);
         QCOMPARE(fw.holdAll + fw.holdOutput + fw.holdStart, 0);
         QCOMPARE(portSettings.portIndex, 2);
         QCOMPARE(portSettings.rateIndex, 11);
         // The frame starts unlit grey, the LCD shows the freshly created surface.
-        QVERIFY(frameSurface != nullptr);
-        QCOMPARE(frameSurface->image().size(), QSize(256, 72));
-        QCOMPARE(frameSurface->image().pixel(255, 71), kUnlit);
+        QVERIFY(dlg.frameSurface() != nullptr);
+        QCOMPARE(dlg.frameSurface()->image().size(), QSize(256, 72));
+        QCOMPARE(dlg.frameSurface()->image().pixel(255, 71), kUnlit);
         QCOMPARE(dlg.presentedLcd(), CopyLcdSurface());
         for (int i = 0; i < 4; ++i) {
             const KeySetEntry& e = kNormalKeySet[i];
@@ -150,11 +151,10 @@ private slots:
         QCOMPARE(dlg.skinApplications(), 0);
 
         dlg.SetLayout(1);
-        QCOMPARE(layoutTurned, 1);
+        QCOMPARE(dlg.layoutTurned(), 1);
         QCOMPARE(dlg.size(), QSize(524, 306));
         QCOMPARE(dlg.skinApplications(), 1);
-        QCOMPARE(turnedKeysCreated, 1);
-        QCOMPARE(lcdRect, kTurnedLcdRect);
+        QCOMPARE(dlg.turnedKeysCreated(), 1);
         QCOMPARE(dlg.lcdRectangle(), kTurnedLcdRect);
         QVERIFY(!dlg.mask().isEmpty());
         std::array<ShapedKeyButton*, 4> turned;
@@ -171,10 +171,10 @@ private slots:
         QCOMPARE(dlg.skinApplications(), 1);
 
         dlg.SetLayout(0);
-        QCOMPARE(layoutTurned, 0);
+        QCOMPARE(dlg.layoutTurned(), 0);
         QCOMPARE(dlg.size(), QSize(524, 306));
         QCOMPARE(dlg.skinApplications(), 2);
-        QCOMPARE(lcdRect, kNormalLcdRect);
+        QCOMPARE(dlg.lcdRectangle(), kNormalLcdRect);
         for (int i = 0; i < 4; ++i) {
             QVERIFY(dlg.normalKey(i)->isVisibleTo(&dlg));
             QVERIFY(!dlg.turnedKey(i)->isVisibleTo(&dlg));
@@ -192,7 +192,7 @@ private slots:
         FrontPanelDialog dlg;
         OpenDeviceLine();
         ClickKey(dlg.normalKey(3));  // first Select/Power: powers on, not sent
-        QCOMPARE(powerKeySeen, 1);
+        QCOMPARE(dlg.powerKeySeen(), 1);
         QCOMPARE(Sent(), std::string());
         ClickKey(dlg.normalKey(3));
         ClickKey(dlg.normalKey(0));
@@ -227,7 +227,7 @@ private slots:
 
     void turnedKeysSendTheirKeys() {
         FrontPanelDialog dlg;
-        OpenDeviceLine();  // real mode keeps the paint handler from switching layouts
+        OpenDeviceLine();  // real mode keeps the swivel rule from switching layouts
         dlg.SetLayout(1);
         ClickKey(dlg.turnedKey(0));  // Select/Power: first one is not sent
         for (int i = 0; i < 4; ++i) ClickKey(dlg.turnedKey(i));
@@ -390,30 +390,30 @@ private slots:
         FrontPanelDialog dlg;
         QTest::keyClick(&dlg, Qt::Key_Space);  // keyboard Select/Power
         QCOMPARE(fw.powered, 1);               // it reached the firmware...
-        QCOMPARE(startHint, 1);                // ...but the hint stays
-        QCOMPARE(powerKeySeen, 0);
+        QCOMPARE(dlg.startHint(), 1);          // ...but the hint stays
+        QCOMPARE(dlg.powerKeySeen(), 0);
         ClickKey(dlg.normalKey(1));
         ClickKey(dlg.normalKey(0));
-        QCOMPARE(startHint, 1);
+        QCOMPARE(dlg.startHint(), 1);
         const QRect hintArea(345, 222, 150, 8);
         const QImage panel = dlg.panelPicture().toImage().copy(hintArea);
         QVERIFY(dlg.grab().toImage().copy(hintArea) != panel);  // the hint shows
         ClickKey(dlg.normalKey(3));
-        QCOMPARE(startHint, 0);
-        QCOMPARE(powerKeySeen, 1);
+        QCOMPARE(dlg.startHint(), 0);
+        QCOMPARE(dlg.powerKeySeen(), 1);
         QCOMPARE(dlg.grab().toImage().copy(hintArea), panel);  // and is gone
         ClickKey(dlg.normalKey(3));
-        QCOMPARE(startHint, 0);  // never comes back
+        QCOMPARE(dlg.startHint(), 0);  // never comes back
     }
 
     void restartPressesSelectPowerOnce() {
         FrontPanelDialog dlg;
         OpenDeviceLine();
-        restartRequested = 1;
+        dlg.RequestRestart();
         dlg.HalfSecondEvent();
-        QCOMPARE(restartRequested, 0);
-        QCOMPARE(startHint, 0);
-        QCOMPARE(powerKeySeen, 1);
+        QCOMPARE(dlg.restartRequested(), 0);
+        QCOMPARE(dlg.startHint(), 0);
+        QCOMPARE(dlg.powerKeySeen(), 1);
         QCOMPARE(fw.powered, 1);
         QCOMPARE(Sent(), std::string());  // acts as the first click: not sent
         dlg.HalfSecondEvent();
@@ -422,6 +422,7 @@ private slots:
 
     void timerDrivesTheFirmware() {
         FrontPanelDialog dlg;
+        QAccessible::setActive(true);  // as a screen reader does when it starts listening
         QTest::keyClick(&dlg, Qt::Key_Space);
         QVERIFY(fw.powered == 1);
         // The half-second service boots the device within a few events.
@@ -432,19 +433,28 @@ private slots:
         QCOMPARE(dlg.lcdAccessible()->geometry(), QRect(79, 78, 244, 64));
     }
 
+    void screenReaderStartingLaterHearsTheLcdAtOnce() {
+        FrontPanelDialog dlg;
+        LcdClear();
+        LcdPutText(0, 9, "CPM: 42");
+        ShowLcd();
+        QAccessible::setActive(true);
+        QCOMPARE(dlg.lcdAccessible()->accessibleName(), QStringLiteral("CPM: 42"));
+    }
+
     void handOverBeforeAndAfterStart() {
         FrontPanelDialog dlg;
         FillLcd(kLcdBackground);
         LcdSetScreenPixel(5, 3, kLcdInk);
         fw.bootState = 2;  // running: the frame keeps its colour
         ShowLcd();
-        QCOMPARE(frameSurface->image().pixel(0, 0), kUnlit);
+        QCOMPARE(dlg.frameSurface()->image().pixel(0, 0), kUnlit);
         QCOMPARE(dlg.presentedLcd().pixel(5, 3), kInk);
 
         fw.bootState = 0;  // not started: every hand-over paints the frame
         ShowLcd();
-        QCOMPARE(frameSurface->image().pixel(0, 0), kBackground);
-        QCOMPARE(frameSurface->image().pixel(255, 71), kBackground);
+        QCOMPARE(dlg.frameSurface()->image().pixel(0, 0), kBackground);
+        QCOMPARE(dlg.frameSurface()->image().pixel(255, 71), kBackground);
 
         const QImage shown = dlg.grab().toImage();
         QCOMPARE(shown.pixel(79 + 5, 78 + 3), kInk);
@@ -463,7 +473,7 @@ private slots:
         ShowLcd();
         QCOMPARE(dlg.presentedLcd().pixel(243, 63), kInk);
         QCOMPARE(dlg.presentedLcd().pixel(0, 0), kBackground);
-        QCOMPARE(frameSurface->image().pixel(0, 0), kUnlit);  // not painted
+        QCOMPARE(dlg.frameSurface()->image().pixel(0, 0), kUnlit);  // not painted
 
         // The firmware draws on without handing over: a repaint still shows
         // the last hand-over, turned, never the unturned surface.
@@ -488,7 +498,7 @@ private slots:
         fw.swivelMode = 1;
         fw.displayTurned = 1;
         ShowLcd();  // the hand-over turns the panel
-        QCOMPARE(layoutTurned, 1);
+        QCOMPARE(dlg.layoutTurned(), 1);
         QCOMPARE(dlg.size(), QSize(524, 306));
         // The turned panel is upside down already: the LCD is shown unturned
         // in the turned layout's rectangle, by repaints...
@@ -496,7 +506,7 @@ private slots:
         QImage shown = dlg.grab().toImage();
         QCOMPARE(shown.pixel(204, 169), kInk);
         QCOMPARE(shown.pixel(204 + 243, 169 + 63), kBackground);  // no start hint over it
-        QCOMPARE(startHint, 1);
+        QCOMPARE(dlg.startHint(), 1);
         // ...and by hand-overs.
         LcdSetScreenPixel(0, 0, kLcdBackground);
         LcdSetScreenPixel(243, 63, kLcdInk);
@@ -509,7 +519,7 @@ private slots:
         fw.swivelMode = 0;
         dlg.grab();
         QCoreApplication::processEvents();
-        QCOMPARE(layoutTurned, 1);
+        QCOMPARE(dlg.layoutTurned(), 1);
         QCOMPARE(dlg.skinApplications(), 1);
     }
 

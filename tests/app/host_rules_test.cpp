@@ -6,6 +6,7 @@
 
 #include "app/host_state.h"
 #include "app/key_commands.h"
+#include "app/launch_options.h"
 #include "app/offscreen_surface.h"
 #include "app/popup_menu.h"
 #include "app/resource_ids.h"
@@ -61,6 +62,46 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(bool, restart);
         QCOMPARE(RestartSwitchGiven(args), restart);
+    }
+
+    // The command line as a whole: only the second token can press the key,
+    // what the program does not know starts it with a warning, a documented
+    // option's bad value stops it.
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");  // -1: the window starts
+        QTest::addColumn<bool>("restart");
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<QString>("ignored");  // named in the warning; empty: no warning
+        QTest::newRow("single slash") << QStringList{"geigersim", "/Restart"} << -1 << false << 100 << "'/Restart'";
+        QTest::newRow("single dash") << QStringList{"geigersim", "-Restart"} << -1 << false << 100 << "'-Restart'";
+        QTest::newRow("no switch") << QStringList{"geigersim", "Restart"} << -1 << false << 100 << "'Restart'";
+        QTest::newRow("switch, then options") << QStringList{"geigersim", "--Restart", "-zoom", "200"} << -1 << true
+                                              << 200 << "";
+        QTest::newRow("switch too late") << QStringList{"geigersim", "--zoom=150", "--Restart"} << -1 << false << 150
+                                         << "'--Restart'";
+        QTest::newRow("unknown, its value, then options")
+            << QStringList{"geigersim", "--frob", "7", "--zoom", "300"} << -1 << false << 300 << "'7'";
+        QTest::newRow("bad zoom") << QStringList{"geigersim", "--frob", "--zoom", "250"} << 2 << false << 100 << "";
+        QTest::newRow("zoom without value") << QStringList{"geigersim", "--zoom"} << 2 << false << 100 << "";
+        QTest::newRow("help") << QStringList{"geigersim", "--frob", "--help"} << 0 << false << 100 << "";
+    }
+    void commandLine() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(bool, restart);
+        QFETCH(int, zoom);
+        QFETCH(QString, ignored);
+        LaunchOptions options;
+        const LaunchDecision d = ParseLaunchOptions(args, &options);
+        QCOMPARE(d.run ? -1 : d.exitCode, exitCode);
+        if (exitCode == 0) QVERIFY(d.out.startsWith(QStringLiteral("Usage: geigersim")));
+        if (exitCode == 2) QVERIFY2(d.err.startsWith(QStringLiteral("geigersim: ")), qPrintable(d.err));
+        if (!d.run) return;
+        QCOMPARE(options.restart, restart);
+        QCOMPARE(options.zoomPercent, zoom);
+        QCOMPARE(d.err.isEmpty(), ignored.isEmpty());
+        if (!ignored.isEmpty()) QVERIFY2(d.err.contains(ignored) && d.err.endsWith(u'\n'), qPrintable(d.err));
     }
 
     void dragFollowsCursorAndStopsAtScreenOrigin() {

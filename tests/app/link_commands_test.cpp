@@ -16,6 +16,7 @@
 #include "menu_probe.h"
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
+#include "app/link_panel.h"
 #include "app/popup_menu.h"
 #include "app/shaped_key_button.h"
 #include "firmware/firmware.h"
@@ -107,8 +108,6 @@ private slots:
     void init() {
         FirmwareReset();
         ResetLink();
-        startHint = 1;
-        powerKeySeen = 0;
         messages.clear();
         script = PortDialogScript{};
         device.Read(0, 20);
@@ -129,6 +128,7 @@ private slots:
         QCOMPARE(readerRunning.load(), 1);
         QVERIFY(messages.isEmpty());
         QCOMPARE(CheckedIds(dlg.BuildMenu().get()), (QList<int>{kCmdOtherPort, kCmdRemoteControl}));
+        QTRY_COMPARE_WITH_TIMEOUT(dlg.linkPanel()->lamp(), PanelLamp::Amber, 2000);  // the window watches the line
 
         // The report timer: a turned device turns the panel, an upright one
         // brings it back; the counts reach the firmware's second.
@@ -136,17 +136,17 @@ private slots:
         QVERIFY(WaitPending(2));
         DecodeCountReport();
         QCOMPARE(fw.realCount, 256 + 44);
-        QCOMPARE(layoutTurned, 1);
+        QCOMPARE(dlg.layoutTurned(), 1);
         QCOMPARE(dlg.size(), QSize(524, 306));
-        QCOMPARE(lcdRect, kTurnedLcdRect);
+        QCOMPARE(dlg.lcdRectangle(), kTurnedLcdRect);
         // A second later: two reports within one second of the opening would be noise.
         std::this_thread::sleep_for(std::chrono::milliseconds(1000));
         device.Write({129, 44});
         QVERIFY(WaitPending(2));
         DecodeCountReport();
         QCOMPARE(fw.realCount, 300);
-        QCOMPARE(layoutTurned, 0);
-        QCOMPARE(lcdRect, kNormalLcdRect);
+        QCOMPARE(dlg.layoutTurned(), 0);
+        QCOMPARE(dlg.lcdRectangle(), kNormalLcdRect);
         QCOMPARE(NextSecondCount(), 300);
 
         // The dialog opens on what was chosen, the other lists on their defaults.
@@ -254,7 +254,7 @@ private slots:
         realMode = 1;  // no demo-mode layout rule
         dlg.SetLayout(1);
         QTest::mouseClick(dlg.turnedKey(0), Qt::LeftButton, {}, dlg.turnedKey(0)->rect().center());
-        QCOMPARE(startHint, 0);
+        QCOMPARE(dlg.startHint(), 0);
         dlg.SetLayout(0);
         const QRect hintArea(345, 222, 150, 8);
         QCOMPARE(dlg.grab().toImage().copy(hintArea), dlg.panelPicture().toImage().copy(hintArea));

@@ -89,7 +89,7 @@ private slots:
         QVERIFY(dialog.StartRecording(path));
         QVERIFY(RecordChecked(dialog));
         QCOMPARE(fw.powered, uint8_t(0));
-        QCOMPARE(startHint, uint8_t(1));
+        QCOMPARE(dialog.startHint(), uint8_t(1));
 
         auto periods = [&](int n) {
             for (int i = 0; i < n; ++i) dialog.HalfSecondEvent();

@@ -1,0 +1,208 @@
+// The pop-up menu's commands: the link's choices, pictures, always on top,
+// recording, About and Exit.
+#include "app/panel_commands.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QImageWriter>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QWindow>
+
+#include "app/device_host.h"
+#include "app/host_state.h"
+#include "app/key_commands.h"
+#include "app/link_panel.h"
+#include "app/panel_view.h"
+#include "app/popup_menu.h"
+#include "firmware/state.h"
+#include "geigersim_version.h"
+#include "link/about_dialog.h"
+#include "link/count_log.h"
+#include "link/host_link.h"
+#include "link/modal_runner.h"
+#include "link/port_settings_dialog.h"
+#include "link/real_mode.h"
+#include "link/serial_port_info.h"
+#include "platform/clock.h"
+
+namespace {
+
+// The start state puts realMode back to 0, which a running link would not
+// follow.
+void SayRecordingNeedsDemoMode() {
+    ShowMessageBox(QStringLiteral("A recording starts from a fresh power-on in demo mode. Choose \"Demo Mode\" "
+                                  "first; a port can be chosen again once the recording runs."),
+                   QStringLiteral("Record Script"));
+}
+
+}  // namespace
+
+PanelCommands::PanelCommands(PanelView& panel, DeviceHost& device) : panel_(panel), device_(device) {}
+
+void PanelCommands::OnMenuCommand(int commandId) {
+    switch (commandId) {
+        case kCmdDemoMode: ChooseDemoMode(); break;
+        case kCmdCom3: ChoosePort(3); break;
+        case kCmdCom4: ChoosePort(4); break;
+        case kCmdCom5: ChoosePort(5); break;
+        case kCmdCom6: ChoosePort(6); break;
+        case kCmdOtherPort: OtherPort(); break;
+        case kCmdRemoteControl: ToggleRemoteControl(); break;
+        case kCmdHeartbeat1: SendTestCommand(TestCommand::Heartbeat1); break;
+        case kCmdHeartbeat0: SendTestCommand(TestCommand::Heartbeat0); break;
+        case kCmdSendKey0: SendTestCommand(TestCommand::Key0); break;
+        case kCmdSendKey1: SendTestCommand(TestCommand::Key1); break;
+        case kCmdSendKey2: SendTestCommand(TestCommand::Key2); break;
+        case kCmdSendKey3: SendTestCommand(TestCommand::Key3); break;
+        case kCmdPowerOff: SendTestCommand(TestCommand::PowerOff); break;
+        case kCmdAbout: About(); break;
+        case kCmdLogCounts: panel_.linkPanel()->ToggleCountLog(); break;
+        case kCmdCopyLcd: CopyLcd(); break;
+        case kCmdSaveLcdPng: SaveLcdAsPng(); break;
+        case kCmdSavePanelPng: SavePanelAsPng(); break;
+        case kCmdAlwaysOnTop: ToggleAlwaysOnTop(); break;
+        case kCmdRecordScript: RecordScript(); break;
+        case kCmdZoom100: panel_.SetZoom(100); break;
+        case kCmdZoom150: panel_.SetZoom(150); break;
+        case kCmdZoom200: panel_.SetZoom(200); break;
+        case kCmdZoom300: panel_.SetZoom(300); break;
+        case kCmdExit: Exit(); break;
+        default: break;
+    }
+    // Back in demo mode, a swivelled device turns the panel at once.
+    device_.ApplySwivel();
+    panel_.linkPanel()->KeepWatching();
+}
+
+std::unique_ptr<QMenu> PanelCommands::BuildMenu() {
+    return BuildPopupMenu(&panel_, [this](int id) { OnMenuCommand(id); },
+                          [this](int id) { return HostMenuChecked(id); });
+}
+
+bool PanelCommands::HostMenuChecked(int commandId) const {
+    switch (commandId) {
+        case kCmdZoom100: return panel_.zoomPercent() == 100;
+        case kCmdZoom150: return panel_.zoomPercent() == 150;
+        case kCmdZoom200: return panel_.zoomPercent() == 200;
+        case kCmdZoom300: return panel_.zoomPercent() == 300;
+        case kCmdAlwaysOnTop: return (panel_.windowFlags() & Qt::WindowStaysOnTopHint) != 0;
+        case kCmdLogCounts: return CountLogActive();
+        case kCmdRecordScript: return recording();
+        default: return false;
+    }
+}
+
+void PanelCommands::OtherPort() {
+    PortSettingsDialog dialog(&panel_, FindSerialDevices());
+    dialog.Preset(portSettings);
+    if (RunModal(dialog) != QDialog::Accepted) return;
+    ChooseOtherPort(dialog.Choices());
+}
+
+void PanelCommands::About() {
+    AboutDialog dialog(&panel_);
+    QString keys = QStringLiteral("Keyboard:");
+    for (const KeyShortcut& shortcut : kKeyShortcuts)
+        keys += QStringLiteral("\n    %1 \u2014 %2")
+                    .arg(QString::fromUtf8(shortcut.keyboard), QString::fromUtf8(shortcut.name));
+    keys += QStringLiteral("\nRight-click the panel for the menu; drag it to move it.");
+    dialog.AddNote(keys);
+    RunModal(dialog);
+}
+
+void PanelCommands::Exit() {
+    readerRunning = 0;
+    EndLinkRetries();
+    PanelView* panel = &panel_;
+    QTimer::singleShot(100, panel, [panel] { panel->done(QDialog::Accepted); });
+}
+
+void PanelCommands::CopyLcd() { QGuiApplication::clipboard()->setImage(panel_.handedOverLcd()); }
+
+// Both pictures come at the current zoom, as the window shows them on a
+// plain screen; at 100 % the LCD is the 244 x 64 picture as handed over.
+void PanelCommands::SaveLcdAsPng() {
+    SaveImageAs(QStringLiteral("Save LCD as PNG"), QStringLiteral("lcd.png"),
+                ScaledLcdPicture(panel_.handedOverLcd(), ZoomFactor(panel_.zoomPercent())));
+}
+
+void PanelCommands::SavePanelAsPng() {
+    SaveImageAs(QStringLiteral("Save Panel as PNG"), QStringLiteral("panel.png"),
+                RenderPanel(panel_.CurrentScene(), ZoomFactor(panel_.zoomPercent()), PanelBackground::Clear));
+}
+
+void PanelCommands::SaveImageAs(const QString& title, const QString& suggested, const QImage& image) {
+    // Offered in the user's pictures folder, not wherever the program was started.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    const QString path = QFileDialog::getSaveFileName(&panel_, title, QDir(folder).filePath(suggested),
+                                                      QStringLiteral("PNG pictures (*.png)"));
+    if (path.isEmpty()) return;
+    // Written beside the target and renamed over it: a failed save leaves no
+    // half-written picture behind, nor destroys an older one.
+    QSaveFile file(path);
+    QImageWriter writer(&file, "png");
+    const bool ok = file.open(QIODevice::WriteOnly) && writer.write(image) && file.commit();
+    if (!ok) {
+        const QString why = writer.error() != QImageWriter::UnknownError ? writer.errorString() : file.errorString();
+        ShowMessageBox(QStringLiteral("Could not save %1: %2").arg(path, why), QStringLiteral("error"));
+    }
+}
+
+void PanelCommands::ToggleAlwaysOnTop() {
+    const Qt::WindowFlags flags = panel_.windowFlags() ^ Qt::WindowStaysOnTopHint;
+    // Not setWindowFlags: that hides the window to recreate it, and hiding a
+    // dialog ends its exec(), which ends the program. The shown window takes
+    // the new flags in place.
+    panel_.overrideWindowFlags(flags);
+    if (panel_.windowHandle() != nullptr) panel_.windowHandle()->setFlags(flags);
+}
+
+void PanelCommands::RecordScript() {
+    if (recording()) {
+        StopRecording();
+        return;
+    }
+    if (realMode != 0) {
+        SayRecordingNeedsDemoMode();
+        return;
+    }
+    // A script replays from power-on, so a device that is on must start again.
+    if (fw.powered != 0 &&
+        QMessageBox::question(&panel_, QStringLiteral("Record Script"),
+                              QStringLiteral("A recording starts from a fresh power-on: the device is switched "
+                                             "off and what it shows now is lost. Start recording?"),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
+        return;
+    const QString path = QFileDialog::getSaveFileName(
+        &panel_, QStringLiteral("Record Script (the device starts again from power-on)"),
+        QStringLiteral("session.txt"), QStringLiteral("geigersim-run scripts (*.txt);;All files (*)"));
+    if (!path.isEmpty()) StartRecording(path);
+}
+
+bool PanelCommands::StartRecording(const QString& path) {
+    if (realMode != 0) {
+        SayRecordingNeedsDemoMode();
+        return false;
+    }
+    device_.ReturnToStartState();
+    // Power-on seeds the demo counts; a fixed seed is what makes the session
+    // repeatable, so one is fixed even when the command line gave none.
+    const unsigned seed = RandomSeedNow();
+    RandomSetSeedOverride(true, seed);
+    SessionHeader header;
+    header.version = GEIGERSIM_VERSION;
+    header.clock = rtcSnapshot;
+    header.seed = seed;
+    header.fileName = QFile::encodeName(path).toStdString();
+    return device_.recorder().Start(path, header);
+}
+
+void PanelCommands::StopRecording() { device_.recorder().Stop(); }
+
+bool PanelCommands::recording() const { return device_.recorder().active(); }

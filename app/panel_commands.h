@@ -1,0 +1,46 @@
+// The panel window's commands: the pop-up menu and what its items do (the
+// device link's choices, pictures of the LCD and the panel, always on top,
+// recording a session, About, Exit).
+#pragma once
+
+#include <QImage>
+#include <QMenu>
+#include <QString>
+#include <memory>
+
+class DeviceHost;
+class PanelView;
+
+class PanelCommands {
+public:
+    PanelCommands(PanelView& panel, DeviceHost& device);
+
+    // A pop-up menu command; commands not handled here do nothing.
+    void OnMenuCommand(int commandId);
+    // The pop-up menu with its check marks, not yet shown.
+    std::unique_ptr<QMenu> BuildMenu();
+
+    // Records the session from here as a geigersim-run script in path: the
+    // device goes back to its start state first and the demo counts' seed
+    // is fixed, so the script replays from power-on. Not in real mode (the
+    // link would keep running under a device put back to demo). A failure
+    // is shown in a message box and returns false.
+    bool StartRecording(const QString& path);
+    void StopRecording();
+    bool recording() const;
+
+private:
+    bool HostMenuChecked(int commandId) const;
+    void CopyLcd();
+    void SaveLcdAsPng();
+    void SavePanelAsPng();
+    void SaveImageAs(const QString& title, const QString& suggested, const QImage& image);
+    void ToggleAlwaysOnTop();
+    void RecordScript();
+    void OtherPort();
+    void About();
+    void Exit();
+
+    PanelView& panel_;
+    DeviceHost& device_;
+};
