@@ -13,7 +13,8 @@
 #include "link/remote_control.h"
 
 FrontPanelDialog::FrontPanelDialog(int zoomPercent)
-    : PanelView(zoomPercent), device_(*this, ShowLcdOnPanel, this), commands_(*this, device_) {
+    : PanelView(zoomPercent), device_(*this, ShowLcdOnPanel, this), rate_(*this),
+      commands_(*this, device_, rate_) {
     device_.Start();
     TakeStartPicture();
     SetLinkHost(this);

@@ -8,6 +8,7 @@
 #include "app/device_host.h"
 #include "app/panel_commands.h"
 #include "app/panel_view.h"
+#include "app/rate_host.h"
 #include "link/link_host.h"
 
 class FrontPanelDialog : public PanelView, public LinkHost {
@@ -43,6 +44,7 @@ public:
     bool StartRecording(const QString& path) { return commands_.StartRecording(path); }
     void StopRecording() { commands_.StopRecording(); }
     bool recording() const { return commands_.recording(); }
+    RateHost& rateHost() { return rate_; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;  // the right button opens the menu
@@ -50,6 +52,7 @@ protected:
 
 private:
     DeviceHost device_;
+    RateHost rate_;
     PanelCommands commands_;
 };
 

@@ -175,7 +175,12 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
                                                    "FILE, until the window closes or View > Record Script is "
                                                    "chosen again; its header gives the replay command."),
                                     QStringLiteral("FILE"));
-    QList<QCommandLineOption> known = {help, version, zoom, port, baud, logCounts, traceLink, seed, clock, record};
+    const QCommandLineOption mute(QStringLiteral("mute"),
+                                  QStringLiteral("Start with View > Sound off: no clicks, no alarm tone."));
+    const QCommandLineOption chart(QStringLiteral("chart"),
+                                   QStringLiteral("Open the chart of the rate (View > Chart) at start."));
+    QList<QCommandLineOption> known = {help,      version, zoom,   port, baud, logCounts,
+                                       traceLink, seed,    clock,  record, mute, chart};
     AddToolkitOptions(known);
     parser.addOptions(known);
 
@@ -217,6 +222,8 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
     parsed.logCounts = parser.value(logCounts);
     parsed.traceLink = parser.value(traceLink);
     parsed.record = parser.value(record);
+    parsed.mute = parser.isSet(mute);
+    parsed.chart = parser.isSet(chart);
     for (const auto* o : {&logCounts, &traceLink, &record})
         if (parser.isSet(*o) && parser.value(*o).isEmpty())
             return Fail(QStringLiteral("--%1 needs a file name").arg(o->names().first()));

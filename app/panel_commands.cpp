@@ -1,5 +1,6 @@
 // The pop-up menu's commands: the link's choices, pictures, always on top,
 // recording, About and Exit.
+#include "app/rate_host.h"
 #include "app/panel_commands.h"
 
 #include <QClipboard>
@@ -42,7 +43,8 @@ void SayRecordingNeedsDemoMode() {
 
 }  // namespace
 
-PanelCommands::PanelCommands(PanelView& panel, DeviceHost& device) : panel_(panel), device_(device) {}
+PanelCommands::PanelCommands(PanelView& panel, DeviceHost& device, RateHost& rate)
+    : panel_(panel), device_(device), rate_(rate) {}
 
 void PanelCommands::OnMenuCommand(int commandId) {
     switch (commandId) {
@@ -67,6 +69,8 @@ void PanelCommands::OnMenuCommand(int commandId) {
         case kCmdSavePanelPng: SavePanelAsPng(); break;
         case kCmdAlwaysOnTop: ToggleAlwaysOnTop(); break;
         case kCmdRecordScript: RecordScript(); break;
+        case kCmdSound: rate_.SetSoundOn(!rate_.soundOn()); break;
+        case kCmdChart: rate_.ShowChart(); break;
         case kCmdZoom100: panel_.SetZoom(100); break;
         case kCmdZoom150: panel_.SetZoom(150); break;
         case kCmdZoom200: panel_.SetZoom(200); break;
@@ -93,6 +97,7 @@ bool PanelCommands::HostMenuChecked(int commandId) const {
         case kCmdAlwaysOnTop: return (panel_.windowFlags() & Qt::WindowStaysOnTopHint) != 0;
         case kCmdLogCounts: return CountLogActive();
         case kCmdRecordScript: return recording();
+        case kCmdSound: return rate_.soundOn();
         default: return false;
     }
 }

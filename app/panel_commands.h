@@ -10,10 +10,11 @@
 
 class DeviceHost;
 class PanelView;
+class RateHost;
 
 class PanelCommands {
 public:
-    PanelCommands(PanelView& panel, DeviceHost& device);
+    PanelCommands(PanelView& panel, DeviceHost& device, RateHost& rate);
 
     // A pop-up menu command; commands not handled here do nothing.
     void OnMenuCommand(int commandId);
@@ -43,4 +44,5 @@ private:
 
     PanelView& panel_;
     DeviceHost& device_;
+    RateHost& rate_;
 };

@@ -225,8 +225,14 @@ PanelScene PanelView::CurrentScene() const {
     scene.layout = layoutTurned_;
     scene.lcd = presented_;
     scene.frameColour = frame_->image().pixel(0, 0);
-    scene.lamp = linkPanel_->lamp();
+    scene.lamp = alarmLamp_ ? PanelLamp::Red : linkPanel_->lamp();
     return scene;
+}
+
+void PanelView::SetAlarmLamp(bool lit) {
+    if (lit == alarmLamp_) return;
+    alarmLamp_ = lit;
+    update();
 }
 
 void PanelView::Present() {

@@ -73,6 +73,8 @@ public:
     uint8_t layoutTurned() const { return layoutTurned_; }
     uint8_t turnedKeysCreated() const { return turnedKeysCreated_; }
     LinkPanel* linkPanel() const { return linkPanel_; }
+    // The lamp lit red for an alarm the speaker setting keeps quiet.
+    void SetAlarmLamp(bool lit);
     // What the panel shows now, for painting and pictures.
     PanelScene CurrentScene() const;
 
@@ -127,7 +129,8 @@ private:
     bool presentedTurned_ = false;   // presented_ is handedOver_ turned by 180 degrees
     QImage handedOver_;  // the same as a picture
     QImage presented_;   // what the LCD area shows
-    LinkPanel* linkPanel_ = nullptr;  // a child: the lamp, the watch over the line
+    LinkPanel* linkPanel_ = nullptr;
+    bool alarmLamp_ = false;  // a child: the lamp, the watch over the line
     LcdVoice* voice_ = nullptr;       // a child over the LCD, named by its text
     int skinApplications_ = 0;
     bool inPaint_ = false;

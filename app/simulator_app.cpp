@@ -23,10 +23,12 @@ int SimulatorApp::Run(const LaunchOptions& options) {
     if (options.seed) RandomSetSeedOverride(true, *options.seed);
     FrontPanelDialog dialog(options.zoomPercent);
     if (options.restart) dialog.RequestRestart();
+    dialog.rateHost().SetSoundOn(!options.mute);
     // Before the first timer period, so the script starts at time 0, and
     // before --port opens real mode, which a recording cannot start in.
     if (!options.record.isEmpty()) dialog.StartRecording(options.record);
     dialog.show();
+    if (options.chart) dialog.rateHost().ShowChart();
     QTimer::singleShot(0, &dialog, [&dialog, &options] {
         ApplyLinkLaunchOptions(options);
         dialog.linkPanel()->KeepWatching();

@@ -21,6 +21,8 @@ struct DriverState {
 };
 DriverState gDriver;
 LcdBits gHandedOver;
+DriverSecondObserver gSecondObserver = nullptr;
+void* gSecondContext = nullptr;
 
 // The firmware's ShowLcd lands here first, so every host sees the same
 // count and frame, then the host's own side runs.
@@ -74,7 +76,40 @@ bool FirmwareTimerPeriod(uint64_t& halfTicks, void (*beforeSecond)(void*), void*
 }
 
 bool DriverPeriod(void (*beforeSecond)(void*), void* context, const FirmwareServices& services) {
-    return FirmwareTimerPeriod(gDriver.halfTicks, beforeSecond, context, services);
+    // The second tick returns at once unless the device has booted.
+    const bool running = fw.bootState == 2;
+    const bool second = FirmwareTimerPeriod(gDriver.halfTicks, beforeSecond, context, services);
+    if (second && running && gSecondObserver != nullptr)
+        gSecondObserver(DriverSecondNow(gDriver.halfTicks / 2), gSecondContext);
+    return second;
+}
+
+DriverSecond DriverSecondNow(uint64_t second) {
+    DriverSecond s{};
+    s.second = second;
+    s.count = fw.secondCounts[59];
+    s.cpm = fw.cpm;
+    s.doseRate = fw.doseRate;
+    s.doseInMr = (fw.infoLine & 4) != 0;
+    s.realMode = realMode != 0;
+    // The alarm step runs after the measurement and nothing later in the
+    // tick changes what it compared.
+    s.alarmCompared = fw.alarmOn == 1 && fw.uiMode != HistoryView;
+    const bool reached = s.alarmCompared && AlarmThresholdReached();
+    s.alarmSounds = reached && fw.speakerOn == 1;
+    s.alarmShown = reached && fw.speakerOn != 1;
+    // A dark display in power saving has the alarm step quieten the buzzer.
+    const bool quietened = s.alarmCompared && fw.powerSavingOn && fw.displayOn == 0;
+    s.clicks = fw.powered && fw.speakerOn == 1 && !quietened;
+    s.alarmInCpm = fw.alarmUnit == 0;
+    s.alarmLevelCpm = fw.alarmLevelCpm;
+    s.alarmLevelUsv = fw.alarmLevelUsv;
+    return s;
+}
+
+void DriverSetSecondObserver(DriverSecondObserver observer, void* context) {
+    gSecondObserver = observer;
+    gSecondContext = context;
 }
 
 void DriverPress(uint8_t key) { DispatchKey(key); }

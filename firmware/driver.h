@@ -59,6 +59,34 @@ bool DriverPeriod(void (*beforeSecond)(void* context) = nullptr, void* context =
 bool FirmwareTimerPeriod(uint64_t& halfTicks, void (*beforeSecond)(void* context) = nullptr,
                          void* context = nullptr, const FirmwareServices& services = kFirmwareServices);
 
+// ---- What the device's speaker and LED do ------------------------------------
+// The firmware's buzzer and LED calls have no effect; a host that wants to
+// play or show them observes each second tick that ran through this seam,
+// which reads what the firmware decided that second.
+
+struct DriverSecond {
+    uint64_t second;       // seconds since DriverStart, 1 for the first tick
+    int32_t count;         // the count of the second, as the device took it
+    uint32_t cpm;
+    float doseRate;        // uSv/h
+    bool doseInMr;         // the reading shows mR/h (else uSv/h)
+    bool realMode;
+    bool clicks;           // the speaker clicks the count (powered, speaker on, not muted by power saving)
+    bool alarmSounds;      // the alarm tone sounds (level reached, speaker on)
+    bool alarmShown;       // level reached with the speaker off: the LED alone
+    bool alarmCompared;    // the alarm step ran (alarm on, not in the history)
+    bool alarmInCpm;       // the level compares CPM (else the dose rate)
+    uint32_t alarmLevelCpm;
+    float alarmLevelUsv;
+};
+// What the firmware decided in the second tick that just ran.
+DriverSecond DriverSecondNow(uint64_t second);
+
+// Called after each second tick that ran (the device is on and booted), with
+// `context`; null to stop. Kept across DriverStart.
+using DriverSecondObserver = void (*)(const DriverSecond& second, void* context);
+void DriverSetSecondObserver(DriverSecondObserver observer, void* context);
+
 // A key click (KeyBack..KeySelect): the firmware runs the bound handler to
 // completion and hands the LCD over.
 void DriverPress(uint8_t key);

@@ -29,6 +29,7 @@ void Player::Press(uint8_t key) { hooks_.press(key); }
 void Player::FeedRealCount(void* player) {
     auto* self = static_cast<Player*>(player);
     if (realMode == 0) return;
+    self->lastSecondReported_ = !self->realQueue_.empty();
     if (self->realQueue_.empty()) {
         fw.realCount = 0;
     } else {

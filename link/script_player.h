@@ -48,6 +48,9 @@ public:
 
     // Real counts not yet taken by a second tick.
     size_t pendingRealCounts() const { return realQueue_.size(); }
+    // Whether the last second tick in real mode took a count (a report
+    // came) rather than reading 0 for want of one.
+    bool lastSecondReported() const { return lastSecondReported_; }
 
     // The device as a snapshot (firmware/snapshot.h), with `handedOver` (the
     // host's picture as of the last hand-over) and the pending counts.
@@ -62,6 +65,7 @@ private:
 
     DeviceHooks hooks_;
     std::deque<int32_t> realQueue_;
+    bool lastSecondReported_ = false;
 };
 
 }  // namespace script

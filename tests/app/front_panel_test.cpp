@@ -562,7 +562,8 @@ private slots:
             texts << a->text();
         }
         QCOMPARE(own, (QList<int>{kCmdLogCounts, kCmdZoom100, kCmdZoom150, kCmdZoom200, kCmdZoom300, kCmdCopyLcd,
-                                  kCmdSaveLcdPng, kCmdSavePanelPng, kCmdAlwaysOnTop, kCmdRecordScript}));
+                                  kCmdSaveLcdPng, kCmdSavePanelPng, kCmdAlwaysOnTop, kCmdSound, kCmdChart,
+                                  kCmdRecordScript}));
         QCOMPARE(ids, (QList<int>{32772, 32777, 32778, 32779, 32780, 32771, 32785, 32788, 32789, 32790,
                                   32791, 32792, 32793, 32794, 32786, 57665}));
         QCOMPARE(texts.mid(7, 7), (QStringList{"<HEARTBEAT1>>", "<HEARTBEAT0>>", "<KEY0>>", "<KEY1>>",
@@ -577,6 +578,34 @@ private slots:
         portNumber = 5;
         remoteControl = 0;
         QCOMPARE(CheckedIds(dlg.BuildMenu().get()), QList<int>{kCmdCom5});
+    }
+
+    // "Sound" starts checked and silences; "Chart…" opens a window that is
+    // not modal and gains a sample every second the device ticks.
+    void soundRowAndChartWindow() {
+        FrontPanelDialog dlg;
+        auto checked = [&](int id) {
+            std::unique_ptr<QMenu> menu = dlg.BuildMenu();
+            for (QAction* a : AllActions(menu.get()))
+                if (a->data().toInt() == id) return a->isCheckable() && a->isChecked();
+            return false;
+        };
+        QVERIFY(checked(kCmdSound));
+        dlg.OnMenuCommand(kCmdSound);
+        QVERIFY(!checked(kCmdSound));
+        QVERIFY(!dlg.rateHost().soundOn());
+        dlg.OnMenuCommand(kCmdChart);
+        QWidget* chart = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->windowTitle() == QStringLiteral("Chart of the rate")) chart = w;
+        QVERIFY(chart != nullptr);
+        QVERIFY(!chart->isModal());
+        dlg.OnKeyCommand(kCmdSelectPower);
+        for (int i = 0; i < 20; ++i) dlg.HalfSecondEvent();
+        const std::vector<RateSample> samples = dlg.rateHost().history().Last(60);
+        QVERIFY(!samples.empty());
+        QCOMPARE(samples.back().cpm, fw.cpm);
+        chart->close();
     }
 
     void exitEndsAfterAShortPause() {

@@ -1069,3 +1069,98 @@ TEST(RunnerRun, TextPastesIntoExpectTextAndGraphsGiveNone) {
     EXPECT_TRUE(runner.Run(ParseOk("expect text 0 0 \"" + line + "\""), out, error)) << error;
     EXPECT_EQ(RunText(runner, "real -2147483648 -1 2147483647; wait 5s; text").find('|'), std::string::npos);
 }
+
+std::time_t FixedClock() {
+    std::time_t when = 0;
+    std::string error;
+    EXPECT_TRUE(ParseClock("2026-03-07T09:05:30", when, error)) << error;
+    return when;
+}
+
+// The sound of a scripted run: a click for every count while the speaker
+// is on, the tone in every alarm second, the same bytes on every run.
+TEST(RunnerSound, WavHoldsTheClicksAndTheAlarmAtVirtualTime) {
+    TempDir dir;
+    std::string counts;
+    for (int i = 0; i < 80; ++i) counts += " 3";
+    const std::string script = "real" + counts + "; press select; wait 90s; wav " + (dir / "a.wav").string();
+    Runner runner;
+    runner.Start({FixedClock(), 1});
+    RunText(runner, script);
+    std::ifstream f(dir / "a.wav", std::ios::binary);
+    const std::string bytes(std::istreambuf_iterator<char>(f), {});
+    ASSERT_EQ(bytes.size(), 44u + 90u * 22050 * 2);
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+
+    std::vector<int16_t> pcm((bytes.size() - 44) / 2);
+    std::memcpy(pcm.data(), bytes.data() + 44, pcm.size() * 2);
+    size_t clicks = 0, last = 0;
+    for (size_t i = 0; i < pcm.size(); ++i) {
+        // Above the tone's 0.2 of full scale even when a click meets its trough.
+        if (std::abs(pcm[i]) < 14000) continue;
+        if (clicks == 0 || i - last > 88) ++clicks;
+        last = i;
+    }
+    const std::vector<RateSample> samples = runner.history().Last(60);
+    size_t counted = 0, alarmSeconds = 0;
+    for (const RateSample& s : samples) {
+        counted += static_cast<size_t>(s.count);
+        alarmSeconds += s.alarmReached;
+    }
+    EXPECT_GT(samples.size(), 80u);
+    // The counts that came after the boot logo, every one clicked.
+    EXPECT_EQ(counted % 3, 0u);
+    EXPECT_GT(counted, 3u * 70);
+    EXPECT_EQ(clicks, counted);
+    // The tone (a square wave at 0.2 of full scale) sounds exactly in the
+    // alarm seconds: from CPM 100 on until the counts run out and it falls.
+    size_t toneSeconds = 0;
+    for (size_t s = 0; s < 90; ++s)
+        toneSeconds += std::count(pcm.begin() + s * 22050, pcm.begin() + (s + 1) * 22050, int16_t(6553)) > 1000;
+    EXPECT_GT(alarmSeconds, 30u);
+    EXPECT_EQ(toneSeconds, alarmSeconds);
+
+    Runner again;
+    again.Start({FixedClock(), 1});
+    RunText(again, script + "x");
+    std::ifstream g(dir / "a.wavx", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(g), {}), bytes);
+}
+
+// The chart of known counts: the alarm line, the CPM line and, once the
+// counts run out in real mode, the lost seconds shaded.
+TEST(RunnerChart, PngShowsTheRateTheAlarmLevelAndTheLostLine) {
+    TempDir dir;
+    std::string counts;
+    for (int i = 0; i < 60; ++i) counts += " 3";
+    Runner runner;
+    runner.Start({FixedClock(), 1});
+    RunText(runner, "press select; wait 5s; real" + counts + "; wait 2m; chart " + (dir / "c.png").string() +
+                        " minutes 60 scale 1");
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    const std::string png = (dir / "c.png").string();
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, png.c_str())) << image.message;
+    ASSERT_EQ(image.width, 800u);
+    ASSERT_EQ(image.height, 440u);
+    image.format = PNG_FORMAT_RGB;
+    std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+    auto near = [&](int x, int y, int r, int g, int b) {
+        const png_byte* p = &rgb[(y * 800 + x) * 3];
+        return std::abs(p[0] - r) < 5 && std::abs(p[1] - g) < 5 && std::abs(p[2] - b) < 5;
+    };
+    auto countIn = [&](int x0, int x1, int r, int g, int b) {
+        int n = 0;
+        for (int y = 36; y < 400; ++y)
+            for (int x = x0; x < x1; ++x) n += near(x, y, r, g, b);
+        return n;
+    };
+    // The run is 125 s; the counts last from about 5 s to 65 s, so the
+    // right half of the plot (62..722) is lost line, the left half not.
+    const int shade = countIn(560, 700, 0xcd, 0xcd, 0xcb);
+    EXPECT_GT(shade, 140 * 200);
+    EXPECT_EQ(countIn(200, 330, 0xcd, 0xcd, 0xcb), 0);
+    EXPECT_GT(countIn(62, 722, 0xd0, 0x30, 0x20), 200);  // the dashed alarm line
+    EXPECT_GT(countIn(62, 400, 0x1f, 0x5f, 0xa8), 100);  // the CPM line
+}

@@ -78,6 +78,11 @@ Commands:
                               sequence to each
   flash FILE       write the 65,536-byte DataFlash write area
   log FILE         write the write area's records as CSV
+  wav FILE         write the run's sound so far (the speaker's clicks and
+                   the alarm tone at their virtual times) as a 16-bit mono WAV
+  chart FILE [minutes M] [scale N]  write the chart of the rate over the
+                   last M minutes (1..1440, default 60) as a PNG, scaled
+                   N times (1..4)
   state            print the firmware state as one line of JSON
   save FILE        write the whole device as a snapshot
   load FILE        put the device back as a snapshot holds it

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "link/rate_history.h"
+
 namespace geigerrun {
 
 class Runner;
@@ -17,5 +19,9 @@ bool PanelAvailable();
 // 0xAARRGGBB pixels scaled by `scale`.
 bool RenderRunnerPanel(const Runner& runner, int scale, std::vector<uint32_t>& pixels, int& width, int& height,
                        std::string& error);
+// The rate chart of `samples` over `minutes`, the same way, as 0xAARRGGBB
+// pixels (opaque).
+bool RenderRunnerChart(const std::vector<RateSample>& samples, int minutes, int scale, std::vector<uint32_t>& pixels,
+                       int& width, int& height, std::string& error);
 
 }  // namespace geigerrun

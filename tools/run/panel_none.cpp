@@ -11,4 +11,10 @@ bool RenderRunnerPanel(const Runner&, int, std::vector<uint32_t>&, int&, int&, s
     return false;
 }
 
+bool RenderRunnerChart(const std::vector<RateSample>&, int, int, std::vector<uint32_t>&, int&, int&,
+                       std::string& error) {
+    error = "this geigersim-run was built without Qt";
+    return false;
+}
+
 }  // namespace geigerrun

@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstdio>
 
+#include "app/chart_render.h"
 #include "app/panel_render.h"
 #include "firmware/state.h"
 #include "tools/run/runner.h"
@@ -35,6 +36,16 @@ void EnsureGuiApplication() {
     (void)app;
 }
 
+void Pixels(const QImage& picture, std::vector<uint32_t>& pixels, int& width, int& height) {
+    width = picture.width();
+    height = picture.height();
+    pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        std::copy(row, row + width, pixels.begin() + static_cast<ptrdiff_t>(y) * width);
+    }
+}
+
 }  // namespace
 
 bool PanelAvailable() { return true; }
@@ -53,13 +64,14 @@ bool RenderRunnerPanel(const Runner& runner, int scale, std::vector<uint32_t>& p
         error = "cannot render the front panel (its artwork did not load)";
         return false;
     }
-    width = picture.width();
-    height = picture.height();
-    pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-    for (int y = 0; y < height; ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        std::copy(row, row + width, pixels.begin() + static_cast<ptrdiff_t>(y) * width);
-    }
+    Pixels(picture, pixels, width, height);
+    return true;
+}
+
+bool RenderRunnerChart(const std::vector<RateSample>& samples, int minutes, int scale, std::vector<uint32_t>& pixels,
+                       int& width, int& height, std::string&) {
+    EnsureGuiApplication();
+    Pixels(RenderChart(samples, minutes, scale).convertToFormat(QImage::Format_ARGB32), pixels, width, height);
     return true;
 }
 

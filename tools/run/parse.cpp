@@ -59,6 +59,39 @@ bool ParseWaitUntil(std::string_view rest, Command& cmd, std::string& what) {
     return true;
 }
 
+// The "[minutes M] [scale N]" after a chart target, in either order, taken
+// off the end of `rest`.
+bool ChartOptions(std::string_view& rest, Command& cmd, std::string& what) {
+    bool scaled = false, spanned = false;
+    while (true) {
+        const size_t space = rest.find_last_of(script::kBlanks);
+        if (space == std::string_view::npos) return true;
+        const std::string_view last = rest.substr(space + 1);
+        const std::string_view before = script::Trim(rest.substr(0, space));
+        const size_t space2 = before.find_last_of(script::kBlanks);
+        const std::string_view word = space2 == std::string_view::npos ? before : before.substr(space2 + 1);
+        uint32_t n = 0;
+        if (word == "scale" && !scaled) {
+            if (!script::ParseUnsigned32(last, n) || n < 1 || n > 4) {
+                what = "bad scale " + Quote(last) + " (use 1..4)";
+                return false;
+            }
+            cmd.scale = static_cast<uint8_t>(n);
+            scaled = true;
+        } else if (word == "minutes" && !spanned) {
+            if (!script::ParseUnsigned32(last, n) || n < 1 || n > 1440) {
+                what = "bad minutes " + Quote(last) + " (use 1..1440)";
+                return false;
+            }
+            cmd.minutes = static_cast<uint16_t>(n);
+            spanned = true;
+        } else {
+            return true;
+        }
+        rest = space2 == std::string_view::npos ? std::string_view() : script::Trim(before.substr(0, space2));
+    }
+}
+
 Op StepOp(script::StepKind kind) {
     switch (kind) {
     case script::StepKind::Press: return Op::Press;
@@ -107,6 +140,14 @@ bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
         if (!PictureOptions(rest, cmd, what)) return false;
         if (!fileArgument(name == "png" ? Op::Png : Op::Tour)) return false;
         return true;
+    }
+    if (name == "wav") return fileArgument(Op::Wav);
+    if (name == "chart") {
+        if (!PanelAvailable()) {
+            what = "chart needs Qt; this geigersim-run was built without the window (GEIGERSIM_GUI=OFF)";
+            return false;
+        }
+        return ChartOptions(rest, cmd, what) && fileArgument(Op::Chart);
     }
     if (name == "flash") return fileArgument(Op::Flash);
     if (name == "log") return fileArgument(Op::Log);

@@ -15,7 +15,7 @@ namespace geigerrun {
 
 enum class Op {
     Press, Wait, Real, Demo, Lcd, Png, State, Flash, Echo,
-    LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour, Save, Load,
+    LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour, Save, Load, Wav, Chart,
     Clock, Seed  // set-up: only before any other command of their script
 };
 
@@ -35,6 +35,8 @@ struct Command {
     // Png and Tour: nearest-neighbour scale 1..8, and the whole front panel.
     uint8_t scale = 1;
     bool panel = false;
+    // Chart: the span in minutes.
+    uint16_t minutes = 60;
     // ExpectLcd: the dump read from `file` at parse time.
     std::string file;
     std::string dump;

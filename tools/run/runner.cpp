@@ -36,8 +36,19 @@ const LcdPicture& Runner::presented() const {
     return *presented_;
 }
 
+// Each second the device ticked: its sound and its sample for the chart, at
+// virtual time on the clock the run started with. In real mode a second
+// without a count to take is a second the line was lost.
+void Runner::NoteSecond(const DriverSecond& second, void* context) {
+    Runner* runner = static_cast<Runner*>(context);
+    runner->track_.Add(sound::FromDriverSecond(second));
+    runner->history_.Add(SampleOf(second, runner->clockAtStart_ + static_cast<std::time_t>(DriverHalfTicks() / 2),
+                                  !runner->player_.lastSecondReported(), false));
+}
+
 Runner::~Runner() {
     if (handlerOwner_ == this) {
+        DriverSetSecondObserver(nullptr, nullptr);
         DriverSetHandOver(nullptr, nullptr);
         handlerOwner_ = nullptr;
     }
@@ -57,9 +68,12 @@ void Runner::Start(const StartOptions& options) {
     failures_.clear();
     checked_ = 0;
     panelLayout_ = 0;
-    player_.Start({options.clock ? *options.clock : std::time(nullptr), options.seed.has_value(),
-                   options.seed.value_or(0), CountShowLcd, this});
+    clockAtStart_ = options.clock ? *options.clock : std::time(nullptr);
+    player_.Start({clockAtStart_, options.seed.has_value(), options.seed.value_or(0), CountShowLcd, this});
     handlerOwner_ = this;
+    track_.Clear();
+    history_.Clear();
+    DriverSetSecondObserver(NoteSecond, this);
     LcdSnapshot(*handedOver_);
     handedOverAt_ = LcdDrawCount();
     presentedStale_ = true;
@@ -85,6 +99,28 @@ bool Runner::WritePicture(const std::string& path, int scale, bool panel, std::o
     return WriteFileSafely(path, png, out, error);
 }
 
+bool Runner::WriteWav(const std::string& path, std::ostream& out, std::string& error) const {
+    const double seconds = static_cast<double>(DriverHalfTicks()) / 2;
+    if (seconds > sound::kMaxTrackSeconds) {
+        error = "cannot write " + script::Quote(path) + ": the run is longer than the " +
+                std::to_string(static_cast<int>(sound::kMaxTrackSeconds / 3600)) + " hours a sound file holds";
+        return false;
+    }
+    return WriteFileSafely(path, sound::WavBytes(track_.Render(seconds)), out, error);
+}
+
+bool Runner::WriteChart(const std::string& path, int minutes, int scale, std::ostream& out, std::string& error) const {
+    std::vector<uint32_t> pixels;
+    int width = 0, height = 0;
+    std::string png, why;
+    if (!RenderRunnerChart(history_.Last(minutes), minutes, scale, pixels, width, height, why) ||
+        !EncodePng(pixels.data(), width, height, width, 1, png, why)) {
+        error = "cannot write " + script::Quote(path) + ": " + why;
+        return false;
+    }
+    return WriteFileSafely(path, png, out, error);
+}
+
 bool Runner::Save(const std::string& path, std::ostream& out, std::string& error) const {
     const std::string bytes = player_.Save(*handedOver_);
     if (bytes.empty()) {
@@ -103,6 +139,9 @@ bool Runner::Load(const std::string& path, std::string& error) {
     // The surface may have been drawn on since that hand-over: the next one copies again.
     handedOverAt_ = LcdDrawCount() - 1;
     presentedStale_ = true;
+    // The loaded device's time is its own: sound and chart start over from it.
+    track_.Clear();
+    history_.Clear();
     panelLayout_ = realMode != 0 ? 0 : DriverPanelLayout(0);
     return true;
 }
@@ -200,6 +239,18 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
             break;
         case Op::Load:
             if (!Load(cmd.text, what)) {
+                error = cmd.where + ": " + what;
+                return false;
+            }
+            break;
+        case Op::Wav:
+            if (!WriteWav(cmd.text, out, what)) {
+                error = cmd.where + ": " + what;
+                return false;
+            }
+            break;
+        case Op::Chart:
+            if (!WriteChart(cmd.text, cmd.minutes, cmd.scale, out, what)) {
                 error = cmd.where + ": " + what;
                 return false;
             }

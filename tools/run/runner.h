@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "firmware/driver.h"
+#include "link/rate_history.h"
 #include "link/script_player.h"
+#include "link/sound.h"
 #include "platform/lcd.h"
 #include "tools/run/parse.h"
 
@@ -93,6 +95,12 @@ public:
     // scaled by `scale` (1..8); "-" goes to `out`.
     bool WritePicture(const std::string& path, int scale, bool panel, std::ostream& out, std::string& error) const;
 
+    // The sound of the run so far (clicks and alarm at their virtual times)
+    // as a WAV file, and the rate chart of its last `minutes` as a PNG.
+    bool WriteWav(const std::string& path, std::ostream& out, std::string& error) const;
+    bool WriteChart(const std::string& path, int minutes, int scale, std::ostream& out, std::string& error) const;
+    const RateHistory& history() const { return history_; }
+
     // The whole device as a snapshot file, and back; "-" writes to `out`.
     bool Save(const std::string& path, std::ostream& out, std::string& error) const;
     bool Load(const std::string& path, std::string& error);
@@ -105,6 +113,7 @@ private:
     bool Expect(const Command& cmd, std::string& message);
     // The pictures of a failed expectation, when asked for.
     bool WriteArtifacts(const Command& cmd, std::string& error) const;
+    static void NoteSecond(const DriverSecond& second, void* context);
 
     static inline Runner* handlerOwner_ = nullptr;
 
@@ -124,6 +133,10 @@ private:
     std::ostream* progress_ = nullptr;
     uint64_t progressTotal_ = 0;
     bool progressShown_ = false;
+    sound::Track track_;
+    RateHistory history_;
+    std::time_t clockAtStart_ = 0;
+    uint64_t failedExpectations_ = 0;
 };
 
 }  // namespace geigerrun

@@ -1,0 +1,42 @@
+// The window's ear and eye on the device's seconds: takes each second tick
+// through the core's seam, plays its clicks and alarm ("Sound", --mute),
+// flashes the panel's lamp for an alarm the speaker setting keeps quiet,
+// and keeps the rate's history for the chart window ("Chart…", --chart).
+#pragma once
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <memory>
+
+#include "firmware/driver.h"
+#include "link/rate_history.h"
+
+class ChartWindow;
+class PanelView;
+class SoundPlayer;
+
+class RateHost {
+public:
+    explicit RateHost(PanelView& panel);
+    ~RateHost();
+    RateHost(const RateHost&) = delete;
+    RateHost& operator=(const RateHost&) = delete;
+
+    void SetSoundOn(bool on);
+    bool soundOn() const;
+    // Opens the chart window, or raises it.
+    void ShowChart();
+    const RateHistory& history() const { return history_; }
+
+private:
+    static void NoteSecond(const DriverSecond& second, void* context);
+    void Flash();
+
+    PanelView& panel_;
+    RateHistory history_;
+    std::unique_ptr<SoundPlayer> player_;
+    std::unique_ptr<ChartWindow> chart_;
+    QTimer flashTimer_;
+    QElapsedTimer flashing_;  // since the alarm second that the lamp shows
+    bool lampLit_ = false;
+};
