@@ -14,6 +14,7 @@ struct TourStop {
     int number;        // 1, 2, ...: the order of the tour
     std::string name;  // e.g. "main-menu--user-option--speaker"
     std::string keys;  // runner commands that reach the screen from a fresh start
+    std::string section;  // the heading it comes under on the contact sheet
 };
 using TourVisit = std::function<bool(const TourStop& stop, std::string& error)>;
 
