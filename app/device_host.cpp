@@ -5,8 +5,10 @@
 #include "app/key_commands.h"
 #include "app/panel_view.h"
 #include "firmware/driver.h"
+#include "firmware/state.h"
 #include "link/count_log.h"
 #include "link/remote_control.h"
+#include "link/snapshot_bytes.h"
 #include "link/real_mode.h"
 #include "platform/clock.h"
 
@@ -87,4 +89,22 @@ void DeviceHost::HandOver() {
     // The panel turns before the picture is placed, so it lands in the new layout.
     ApplySwivel();
     panel_.ShowHandOver();
+}
+
+std::string DeviceHost::SaveState() const {
+    return SnapshotBytes(panel_.handedOverBits(), realMode != 0 ? CountsQueued() : std::vector<int32_t>{});
+}
+
+bool DeviceHost::LoadState(std::string_view bytes, std::string& why, bool& savedInRealMode) {
+    LcdBits picture{};
+    std::vector<int32_t> queued;
+    if (!SnapshotRestore(bytes, picture, queued, why)) return false;
+    // Real mode needs a line, which no file brings: its queued counts are
+    // dropped with it.
+    savedInRealMode = realMode != 0;
+    realMode = 0;
+    DriverSetHandOver(handOver_, context_);
+    powerKeySeen_ = DriverFrameLit() ? 1 : 0;
+    panel_.ShowLoaded(picture, DriverPanelLayout(0), powerKeySeen_ == 0);
+    return true;
 }

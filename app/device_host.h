@@ -7,6 +7,8 @@
 
 #include <QTimer>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "app/session_recorder.h"
 #include "platform/show_lcd.h"
@@ -40,6 +42,18 @@ public:
     // Demo mode's swivel rule, applied where the layout may change: at each
     // hand-over and after a menu command.
     void ApplySwivel();
+
+    // The device as snapshot bytes: the panel's picture as of the last
+    // hand-over and, in real mode, the counts still queued.
+    std::string SaveState() const;
+    // Puts the device back from snapshot bytes and shows it at once: the
+    // loaded picture, frame and layout; a device that was ever switched on
+    // (its frame lit) has had its first power click. The hand-over comes
+    // back to this window. A device saved in real mode goes on in demo mode
+    // (`savedInRealMode` tells): no file brings the line real mode needs.
+    // False with `why` set, nothing changed, for bytes this version does
+    // not read. The caller leaves real mode first.
+    bool LoadState(std::string_view bytes, std::string& why, bool& savedInRealMode);
 
     // Real mode's report timer. It runs with the firmware's second, right
     // before it, so each queued count is handed over exactly once.

@@ -44,6 +44,8 @@ public:
     bool StartRecording(const QString& path) { return commands_.StartRecording(path); }
     void StopRecording() { commands_.StopRecording(); }
     bool recording() const { return commands_.recording(); }
+    bool SaveState(const QString& path) { return commands_.SaveState(path); }
+    bool LoadState(const QString& path, QString& error) { return commands_.LoadState(path, error); }
     RateHost& rateHost() { return rate_; }
 
 protected:

@@ -175,12 +175,17 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
                                                    "FILE, until the window closes or View > Record Script is "
                                                    "chosen again; its header gives the replay command."),
                                     QStringLiteral("FILE"));
+    const QCommandLineOption state(QStringLiteral("state"),
+                                   QStringLiteral("Start from the device saved in FILE (by \"Save State...\" or "
+                                                  "geigersim-run's save). A file that cannot be loaded is "
+                                                  "reported on standard error and the device starts afresh."),
+                                   QStringLiteral("FILE"));
     const QCommandLineOption mute(QStringLiteral("mute"),
                                   QStringLiteral("Start with View > Sound off: no clicks, no alarm tone."));
     const QCommandLineOption chart(QStringLiteral("chart"),
                                    QStringLiteral("Open the chart of the rate (View > Chart) at start."));
-    QList<QCommandLineOption> known = {help,      version, zoom,   port, baud, logCounts,
-                                       traceLink, seed,    clock,  record, mute, chart};
+    QList<QCommandLineOption> known = {help,      version, zoom,   port,   baud, logCounts, traceLink,
+                                       seed,      clock,   record, state,  mute, chart};
     AddToolkitOptions(known);
     parser.addOptions(known);
 
@@ -222,11 +227,15 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
     parsed.logCounts = parser.value(logCounts);
     parsed.traceLink = parser.value(traceLink);
     parsed.record = parser.value(record);
+    parsed.state = parser.value(state);
     parsed.mute = parser.isSet(mute);
     parsed.chart = parser.isSet(chart);
-    for (const auto* o : {&logCounts, &traceLink, &record})
+    for (const auto* o : {&logCounts, &traceLink, &record, &state})
         if (parser.isSet(*o) && parser.value(*o).isEmpty())
             return Fail(QStringLiteral("--%1 needs a file name").arg(o->names().first()));
+    // A recording replays from power-on, which a loaded device is not.
+    if (parser.isSet(state) && parser.isSet(record))
+        return Fail(QStringLiteral("--state and --record do not go together: a recording starts from power-on"));
     if (parser.isSet(seed)) {
         bool ok = false;
         const QString text = parser.value(seed);

@@ -23,6 +23,7 @@ struct LaunchOptions {
     std::optional<uint32_t> seed;       // the demo counts' seed at power-on
     std::optional<std::time_t> clock;   // the device clock (local time)
     QString record;     // the session as a geigersim-run script
+    QString state;      // a snapshot the device starts from
     bool mute = false;  // "Sound" off at start
     bool chart = false; // the chart window open at start
 };

@@ -1,5 +1,5 @@
 // The pop-up menu's commands: the link's choices, pictures, always on top,
-// recording, About and Exit.
+// recording, the device's snapshots, About and Exit.
 #include "app/rate_host.h"
 #include "app/panel_commands.h"
 
@@ -29,6 +29,7 @@
 #include "link/port_settings_dialog.h"
 #include "link/real_mode.h"
 #include "link/serial_port_info.h"
+#include "link/snapshot_bytes.h"
 #include "platform/clock.h"
 
 namespace {
@@ -40,6 +41,11 @@ void SayRecordingNeedsDemoMode() {
                                   "first; a port can be chosen again once the recording runs."),
                    QStringLiteral("Record Script"));
 }
+
+const QString kStateFilter = QStringLiteral("geigersim states (*.gsst);;All files (*)");
+
+// Offered in the user's home, not wherever the program was started.
+QString StateFolder() { return QDir::homePath(); }
 
 }  // namespace
 
@@ -75,6 +81,8 @@ void PanelCommands::OnMenuCommand(int commandId) {
         case kCmdZoom150: panel_.SetZoom(150); break;
         case kCmdZoom200: panel_.SetZoom(200); break;
         case kCmdZoom300: panel_.SetZoom(300); break;
+        case kCmdSaveState: SaveStateAs(); break;
+        case kCmdLoadState: LoadStateFrom(); break;
         case kCmdExit: Exit(); break;
         default: break;
     }
@@ -211,3 +219,71 @@ bool PanelCommands::StartRecording(const QString& path) {
 void PanelCommands::StopRecording() { device_.recorder().Stop(); }
 
 bool PanelCommands::recording() const { return device_.recorder().active(); }
+
+void PanelCommands::SaveStateAs() {
+    const QString path = QFileDialog::getSaveFileName(&panel_, QStringLiteral("Save State"),
+                                                      QDir(StateFolder()).filePath(QStringLiteral("device.gsst")),
+                                                      kStateFilter);
+    if (!path.isEmpty()) SaveState(path);
+}
+
+void PanelCommands::LoadStateFrom() {
+    const QString path =
+        QFileDialog::getOpenFileName(&panel_, QStringLiteral("Load State"), StateFolder(), kStateFilter);
+    if (path.isEmpty()) return;
+    QString error;
+    if (!LoadState(path, error)) ShowMessageBox(error, QStringLiteral("Load State"));
+}
+
+bool PanelCommands::SaveState(const QString& path) {
+    const std::string bytes = device_.SaveState();
+    if (bytes.empty()) {
+        ShowMessageBox(QStringLiteral("Could not save %1: the device holds a handler a snapshot cannot name").arg(path),
+                       QStringLiteral("Save State"));
+        return false;
+    }
+    // Written beside the target and renamed over it, as the pictures are.
+    QSaveFile file(path);
+    const bool ok = file.open(QIODevice::WriteOnly) &&
+                    file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) && file.commit();
+    if (!ok)
+        ShowMessageBox(QStringLiteral("Could not save %1: %2").arg(path, file.errorString()),
+                       QStringLiteral("Save State"));
+    return ok;
+}
+
+bool PanelCommands::LoadState(const QString& path, QString& error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("Could not load %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray data = file.readAll();
+    const std::string_view bytes(data.constData(), size_t(data.size()));
+    std::string why;
+    // Checked before anything changes: a refused file leaves real mode and
+    // a recording running.
+    if (file.error() != QFileDevice::NoError || !SnapshotReadable(bytes, why)) {
+        error = QStringLiteral("Could not load %1: %2")
+                    .arg(path, file.error() != QFileDevice::NoError ? file.errorString() : QString::fromStdString(why));
+        return false;
+    }
+    QStringList notes;
+    if (recording()) {
+        StopRecording();
+        notes << QStringLiteral("Recording ended: a script cannot replay a loaded state.");
+    }
+    if (realMode != 0) {
+        ChooseDemoMode();
+        notes << QStringLiteral("Back in demo mode to load the state.");
+    }
+    bool savedInRealMode = false;
+    if (!device_.LoadState(bytes, why, savedInRealMode)) {  // checked above: cannot fail
+        error = QStringLiteral("Could not load %1: %2").arg(path, QString::fromStdString(why));
+        return false;
+    }
+    if (savedInRealMode) notes << QStringLiteral("Saved in real mode, it goes on in demo mode.");
+    rate_.ClearHistory();
+    if (!notes.isEmpty()) panel_.linkPanel()->ShowNotice(notes.join(u' '));
+    return true;
+}

@@ -1,6 +1,6 @@
 // The panel window's commands: the pop-up menu and what its items do (the
 // device link's choices, pictures of the LCD and the panel, always on top,
-// recording a session, About, Exit).
+// recording a session, saving and loading the device, About, Exit).
 #pragma once
 
 #include <QImage>
@@ -27,6 +27,15 @@ public:
     // link would keep running under a device put back to demo). A failure
     // is shown in a message box and returns false.
     bool StartRecording(const QString& path);
+    // The whole device into a snapshot file at path, written safely; a
+    // failure is shown in a message box and returns false.
+    bool SaveState(const QString& path);
+    // The device put back from the snapshot file at path and shown at once.
+    // Real mode is left first and a recording ends (a script cannot replay a
+    // loaded device); a notice says so. A file that cannot be read or is no
+    // snapshot this version reads changes nothing and returns false with
+    // `error` naming the file and the reason.
+    bool LoadState(const QString& path, QString& error);
     void StopRecording();
     bool recording() const;
 
@@ -38,6 +47,8 @@ private:
     void SaveImageAs(const QString& title, const QString& suggested, const QImage& image);
     void ToggleAlwaysOnTop();
     void RecordScript();
+    void SaveStateAs();
+    void LoadStateFrom();
     void OtherPort();
     void About();
     void Exit();

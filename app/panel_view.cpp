@@ -261,6 +261,19 @@ void PanelView::EndStartHint() {
     RepaintNow(rect());
 }
 
+void PanelView::ShowLoaded(const LcdBits& picture, uint8_t layout, bool hint) {
+    startHint_ = hint ? 1 : 0;
+    handedOverBits_ = picture;
+    handedOver_ = LcdImageOf(handedOverBits_);
+    voice_->Hear(handedOverBits_);
+    SetLayout(layout);
+    Present();
+    voice_->setGeometry(LcdCover());
+    // As at a hand-over: turned over the upright panel's keys the frame stays as it is.
+    if (!presentedTurned_) frame_->Fill(0, 0, frame_->width(), 80, DriverFrameLit() ? kFrameLitGrey : kFrameUnlitGrey);
+    RepaintNow(rect());
+}
+
 void PanelView::ShowHandOver() {
     // The LCD speaks through an empty child laid over it.
     voice_->setGeometry(LcdCover());

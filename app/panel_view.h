@@ -48,6 +48,9 @@ public:
     void ShowStartState();
     // The first Select/Power click: the hint goes for good.
     void EndStartHint();
+    // A loaded device at once: `picture` as its last hand-over, the panel in
+    // `layout`, the frame as the core says, the hint shown or not.
+    void ShowLoaded(const LcdBits& picture, uint8_t layout, bool hint);
 
     // A key command (102-105, 107-110 from the panel keys, 1000-1003 from
     // the keyboard path).
@@ -56,6 +59,7 @@ public:
     // What the window shows, for inspection and for pictures.
     const WindowRect& lcdRectangle() const { return lcdRect_; }
     const QImage& handedOverLcd() const { return handedOver_; }
+    const LcdBits& handedOverBits() const { return handedOverBits_; }
     const QImage& presentedLcd() const { return presented_; }
     // The LCD's stand-in for screen readers: its accessible name is what the LCD says.
     const QWidget* lcdAccessible() const;

@@ -27,6 +27,8 @@ public:
     // Opens the chart window, or raises it.
     void ShowChart();
     const RateHistory& history() const { return history_; }
+    // A loaded device's time is its own: the chart starts over from it.
+    void ClearHistory() { history_.Clear(); }
 
 private:
     static void NoteSecond(const DriverSecond& second, void* context);

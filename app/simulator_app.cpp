@@ -2,6 +2,7 @@
 
 #include <QThread>
 #include <QTimer>
+#include <cstdio>
 
 #include "app/front_panel_dialog.h"
 #include "app/launch_options.h"
@@ -24,6 +25,12 @@ int SimulatorApp::Run(const LaunchOptions& options) {
     FrontPanelDialog dialog(options.zoomPercent);
     if (options.restart) dialog.RequestRestart();
     dialog.rateHost().SetSoundOn(!options.mute);
+    // Before the first timer period and before --port opens real mode. The
+    // window is not up yet, so a refusal goes where the command line's
+    // errors go; the device then starts afresh.
+    QString error;
+    if (!options.state.isEmpty() && !dialog.LoadState(options.state, error))
+        std::fprintf(stderr, "geigersim: %s; starting afresh\n", error.toLocal8Bit().constData());
     // Before the first timer period, so the script starts at time 0, and
     // before --port opens real mode, which a recording cannot start in.
     if (!options.record.isEmpty()) dialog.StartRecording(options.record);

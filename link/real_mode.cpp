@@ -240,6 +240,13 @@ void TakeReceivedReports() {
 
 int CountsWaiting() { return reportQueue.Waiting(); }
 
+// A folded count stops at kMaxCount, so each fits the signed count.
+std::vector<int32_t> CountsQueued() {
+    std::vector<int32_t> counts;
+    for (int i = 0; i < reportQueue.Waiting(); ++i) counts.push_back(static_cast<int32_t>(reportQueue.CountAt(i)));
+    return counts;
+}
+
 void DecodeCountReport() {
     TakeReceivedReports();  // also what the reader received before it stopped
     if ((readerRunning == 0 || readerStopped == 1) && reportQueue.Waiting() == 0) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 constexpr int kRxBufferSize = 4096;
 
@@ -65,6 +66,8 @@ void StopReader();
 void TakeReceivedReports();
 // Counts decoded and not yet handed to the firmware.
 int CountsWaiting();
+// Those counts, oldest first: what a snapshot keeps as the real-mode queue.
+std::vector<int32_t> CountsQueued();
 
 // One event of the report timer, right before each firmware second: takes
 // what was received, then gives fw.realCount the oldest queued count (0 when

@@ -35,6 +35,8 @@ public:
     // becomes the seq of the newest report in it (unchanged when none waits).
     uint32_t Take(uint64_t& taken);
     int Waiting() const { return waiting_; }
+    // The i-th waiting count, oldest first (0 <= i < Waiting()).
+    uint32_t CountAt(int i) const { return entries_[i].count; }
 
 private:
     struct Entry {

@@ -2,9 +2,8 @@
 // counts fed to the second tick.
 #include "link/script_player.h"
 
-#include "firmware/snapshot.h"
 #include "firmware/state.h"
-#include "geigersim_version.h"
+#include "link/snapshot_bytes.h"
 
 namespace script {
 
@@ -53,34 +52,12 @@ void Player::Demo() {
 }
 
 std::string Player::Save(const LcdBits& handedOver) const {
-    const std::vector<int32_t> queued(realQueue_.begin(), realQueue_.end());
-    SnapshotHostPart host;
-    host.handedOver = handedOver;
-    host.realQueue = queued.data();
-    host.realQueued = static_cast<uint32_t>(queued.size());
-    std::string bytes(SnapshotSize(host.realQueued), '\0');
-    const char* why = "";
-    // The size is the writer's own, so only a handler without a name can
-    // fail here, which the snapshot's tests rule out.
-    bytes.resize(SnapshotWrite(host, GEIGERSIM_VERSION, reinterpret_cast<uint8_t*>(bytes.data()), bytes.size(), &why));
-    return bytes;
+    return SnapshotBytes(handedOver, std::vector<int32_t>(realQueue_.begin(), realQueue_.end()));
 }
 
 bool Player::Load(std::string_view bytes, LcdBits& handedOver, std::string& why) {
-    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    uint32_t queued = 0;
-    const char* reason = "";
-    if (!SnapshotCheck(data, bytes.size(), &queued, &reason)) {
-        why = reason;
-        return false;
-    }
-    std::vector<int32_t> counts(queued);
-    SnapshotHostPart host;
-    if (!SnapshotLoad(data, bytes.size(), host, counts.data(), queued, &reason)) {
-        why = reason;
-        return false;
-    }
-    handedOver = host.handedOver;
+    std::vector<int32_t> counts;
+    if (!SnapshotRestore(bytes, handedOver, counts, why)) return false;
     realQueue_.assign(counts.begin(), counts.end());
     return true;
 }

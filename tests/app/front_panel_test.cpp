@@ -548,7 +548,8 @@ private slots:
         for (QAction* a : menu->actions()) top << (a->isSeparator() ? QStringLiteral("-") : a->text());
         // The device's rows in their order with ours among them; "Exit" last.
         QCOMPARE(top, (QStringList{"Demo Mode", "Real Mode", "Log Counts to File\u2026", "-", "Remote Control",
-                                   "Test Commands", "-", "View", "-", "About", "-", "Exit"}));
+                                   "Test Commands", "-", "View", "-", "Save State\u2026", "Load State\u2026", "-",
+                                   "About", "-", "Exit"}));
         QList<int> ids;
         QStringList texts;
         QList<int> own;
@@ -563,7 +564,7 @@ private slots:
         }
         QCOMPARE(own, (QList<int>{kCmdLogCounts, kCmdZoom100, kCmdZoom150, kCmdZoom200, kCmdZoom300, kCmdCopyLcd,
                                   kCmdSaveLcdPng, kCmdSavePanelPng, kCmdAlwaysOnTop, kCmdSound, kCmdChart,
-                                  kCmdRecordScript}));
+                                  kCmdRecordScript, kCmdSaveState, kCmdLoadState}));
         QCOMPARE(ids, (QList<int>{32772, 32777, 32778, 32779, 32780, 32771, 32785, 32788, 32789, 32790,
                                   32791, 32792, 32793, 32794, 32786, 57665}));
         QCOMPARE(texts.mid(7, 7), (QStringList{"<HEARTBEAT1>>", "<HEARTBEAT0>>", "<KEY0>>", "<KEY1>>",

@@ -84,6 +84,8 @@ private slots:
             << QStringList{"geigersim", "--frob", "7", "--zoom", "300"} << -1 << false << 300 << "'7'";
         QTest::newRow("bad zoom") << QStringList{"geigersim", "--frob", "--zoom", "250"} << 2 << false << 100 << "";
         QTest::newRow("zoom without value") << QStringList{"geigersim", "--zoom"} << 2 << false << 100 << "";
+        QTest::newRow("state with record")
+            << QStringList{"geigersim", "--state", "a.gsst", "--record", "b.txt"} << 2 << false << 100 << "";
         QTest::newRow("help") << QStringList{"geigersim", "--frob", "--help"} << 0 << false << 100 << "";
     }
     void commandLine() {

@@ -1,0 +1,153 @@
+// The window's snapshots: a device saved in the window loads in the runner
+// and back, byte for byte, and shows at once; refused files change nothing.
+
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sstream>
+
+#include "app/front_panel_dialog.h"
+#include "app/host_state.h"
+#include "app/key_commands.h"
+#include "app/link_panel.h"
+#include "app/offscreen_surface.h"
+#include "app/panel_render.h"
+#include "firmware/state.h"
+#include "platform/clock.h"
+#include "tools/run/runner.h"
+
+namespace {
+
+QStringList messages;
+void RecordMessage(const QString& text, const QString&) { messages << text; }
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+void Periods(FrontPanelDialog& dialog, int n) {
+    for (int i = 0; i < n; ++i) dialog.HalfSecondEvent();
+}
+
+}  // namespace
+
+class StateFileTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+private slots:
+    void initTestCase() {
+        SetMessageBoxFunction(RecordMessage);
+        std::time_t clock = 0;
+        QVERIFY(RtcParseLocalTime("2026-03-14T15:09:26", 19, &clock));
+        RtcSetSnapshot(clock);
+        RandomSetSeedOverride(true, 4242);
+    }
+    void init() { messages.clear(); }
+
+    void windowAndRunnerLoadEachOthersStates() {
+        QByteArray windowBytes;
+        {
+            FrontPanelDialog dialog;
+            // On, then "Display Option" > "Swivel Display" stepped to "Swivel":
+            // the panel turns for good.
+            for (auto [n, command] : {std::pair{3, kCmdSelectPower}, {7, kCmdSelectPower}, {1, kCmdDown},
+                                      {0, kCmdSelectPower}, {1, kCmdDown}, {0, kCmdDown}, {2, kCmdDown},
+                                      {0, kCmdDown}, {1, kCmdDown}, {0, kCmdDown}, {0, kCmdDown},
+                                      {1, kCmdSelectPower}, {2, kCmdSelectPower}}) {
+                Periods(dialog, n);
+                dialog.OnKeyCommand(command);
+            }
+            Periods(dialog, 9);
+            QCOMPARE(dialog.layoutTurned(), uint8_t(1));
+            QVERIFY(dialog.SaveState(Path("window.gsst")));
+            windowBytes = ReadAll(Path("window.gsst"));
+        }
+        QVERIFY(windowBytes.startsWith("GEIGSNAP"));
+        {
+            geigerrun::Runner runner;
+            runner.Start();
+            std::string error;
+            std::ostringstream out;
+            QVERIFY2(runner.Load(Path("window.gsst").toStdString(), error), error.c_str());
+            QCOMPARE(runner.panelLayout(), 1);
+            QVERIFY2(runner.Save(Path("resaved.gsst").toStdString(), out, error), error.c_str());
+            QCOMPARE(ReadAll(Path("resaved.gsst")), windowBytes);
+            // On by three seconds and a half and a key, so that the picture
+            // handed over and the clock both moved.
+            runner.Press(KeyUp);
+            runner.Wait(7);
+            QVERIFY2(runner.Save(Path("runner.gsst").toStdString(), out, error), error.c_str());
+        }
+
+        // A fresh window, upright with its hint, takes it all at once.
+        FrontPanelDialog fresh;
+        QCOMPARE(fresh.startHint(), uint8_t(1));
+        QString error;
+        QVERIFY2(fresh.LoadState(Path("runner.gsst"), error), qPrintable(error));
+        QCOMPARE(fresh.layoutTurned(), uint8_t(1));
+        QCOMPARE(fresh.startHint(), uint8_t(0));
+        QCOMPARE(fresh.powerKeySeen(), uint8_t(1));
+        QCOMPARE(fresh.frameSurface()->image().pixel(0, 0), kFrameLitGrey);
+        QCOMPARE(fresh.presentedLcd(), LcdImageOf(fresh.handedOverBits()));
+        QVERIFY(fresh.SaveState(Path("again.gsst")));
+        QCOMPARE(ReadAll(Path("again.gsst")), ReadAll(Path("runner.gsst")));
+        // A key after the load shows at once.
+        fresh.OnKeyCommand(kCmdTurnedDown);
+        QVERIFY(std::memcmp(&fresh.handedOverBits(), &LcdSurface, sizeof(LcdBits)) == 0);
+        QVERIFY(messages.isEmpty());
+    }
+
+    void refusedStatesChangeNothing() {
+        FrontPanelDialog dialog;
+        dialog.OnKeyCommand(kCmdSelectPower);
+        Periods(dialog, 6);
+        QVERIFY(dialog.SaveState(Path("good.gsst")));
+        const QByteArray good = ReadAll(Path("good.gsst"));
+        QByteArray damaged = good;
+        damaged[damaged.size() - 5] = char(damaged[damaged.size() - 5] ^ 0x10);
+        QVERIFY(WriteAll(Path("damaged.gsst"), damaged));
+        QVERIFY(WriteAll(Path("short.gsst"), good.left(good.size() - 3)));
+        QVERIFY(WriteAll(Path("other.gsst"), QByteArray("GEIGSNAP\x02\x00", 10) + good.mid(10)));
+        Periods(dialog, 3);
+
+        // Real mode stays while the file is refused.
+        realMode = 1;
+        QVERIFY(dialog.SaveState(Path("before.gsst")));
+        for (auto [name, reason] : {std::pair{"damaged.gsst", "damaged"}, {"short.gsst", "cut short"},
+                                    {"other.gsst", "another snapshot format"}, {"missing.gsst", "No such file"}}) {
+            QString error;
+            QVERIFY(!dialog.LoadState(Path(name), error));
+            QVERIFY2(error.contains(Path(name)) && error.contains(QString::fromLatin1(reason)), qPrintable(error));
+            QCOMPARE(realMode, uint8_t(1));
+        }
+        QVERIFY(dialog.SaveState(Path("after.gsst")));
+        QCOMPARE(ReadAll(Path("after.gsst")), ReadAll(Path("before.gsst")));
+
+        // A good one leaves real mode first, and says so.
+        QString error;
+        QVERIFY2(dialog.LoadState(Path("good.gsst"), error), qPrintable(error));
+        QCOMPARE(realMode, uint8_t(0));
+        QVERIFY(dialog.linkPanel()->notice()->text().contains(QStringLiteral("demo mode")));
+        QVERIFY(dialog.SaveState(Path("loaded.gsst")));
+        QCOMPARE(ReadAll(Path("loaded.gsst")), good);
+
+        // A file that cannot be written is shown, and nothing is left behind.
+        QVERIFY(!dialog.SaveState(Path("no/such/folder.gsst")));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].startsWith(QStringLiteral("Could not save ") + Path("no/such/folder.gsst")),
+                 qPrintable(messages[0]));
+    }
+};
+
+QTEST_MAIN(StateFileTest)
+#include "state_file_test.moc"
