@@ -29,7 +29,8 @@ Pop-up menu:
   Right-click the panel for the menu: "Demo Mode", "Real Mode" (COM3 to COM6
   or "Other Port" for any serial device), "Log Counts to File...", "Remote
   Control", "Test Commands", "View" (zoom, copy and save the LCD or the
-  panel as a picture, always on top, record a script), "About" and "Exit".
+  panel as a picture, always on top, record a script), "Save State..." and
+  "Load State..." (the whole device in a file), "About" and "Exit".
 
 Restart switch:
   When the first argument is a switch whose name contains "Restart" after

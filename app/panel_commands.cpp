@@ -236,36 +236,50 @@ void PanelCommands::LoadStateFrom() {
 }
 
 bool PanelCommands::SaveState(const QString& path) {
+    QString why;
+    if (WriteState(path, why)) return true;
+    ShowMessageBox(QStringLiteral("Could not save %1: %2").arg(path, why), QStringLiteral("Save State"));
+    return false;
+}
+
+bool PanelCommands::LoadState(const QString& path, QString& error) {
+    QString why;
+    if (ReadState(path, why)) return true;
+    error = QStringLiteral("Could not load %1: %2").arg(path, why);
+    return false;
+}
+
+bool PanelCommands::WriteState(const QString& path, QString& why) {
     const std::string bytes = device_.SaveState();
     if (bytes.empty()) {
-        ShowMessageBox(QStringLiteral("Could not save %1: the device holds a handler a snapshot cannot name").arg(path),
-                       QStringLiteral("Save State"));
+        why = QStringLiteral("the device holds a handler a snapshot cannot name");
         return false;
     }
     // Written beside the target and renamed over it, as the pictures are.
     QSaveFile file(path);
     const bool ok = file.open(QIODevice::WriteOnly) &&
                     file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) && file.commit();
-    if (!ok)
-        ShowMessageBox(QStringLiteral("Could not save %1: %2").arg(path, file.errorString()),
-                       QStringLiteral("Save State"));
+    if (!ok) why = file.errorString();
     return ok;
 }
 
-bool PanelCommands::LoadState(const QString& path, QString& error) {
+bool PanelCommands::ReadState(const QString& path, QString& why) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("Could not load %1: %2").arg(path, file.errorString());
+        why = file.errorString();
         return false;
     }
     const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        why = file.errorString();
+        return false;
+    }
     const std::string_view bytes(data.constData(), size_t(data.size()));
-    std::string why;
+    std::string reason;
     // Checked before anything changes: a refused file leaves real mode and
     // a recording running.
-    if (file.error() != QFileDevice::NoError || !SnapshotReadable(bytes, why)) {
-        error = QStringLiteral("Could not load %1: %2")
-                    .arg(path, file.error() != QFileDevice::NoError ? file.errorString() : QString::fromStdString(why));
+    if (!SnapshotReadable(bytes, reason)) {
+        why = QString::fromStdString(reason);
         return false;
     }
     QStringList notes;
@@ -278,8 +292,8 @@ bool PanelCommands::LoadState(const QString& path, QString& error) {
         notes << QStringLiteral("Back in demo mode to load the state.");
     }
     bool savedInRealMode = false;
-    if (!device_.LoadState(bytes, why, savedInRealMode)) {  // checked above: cannot fail
-        error = QStringLiteral("Could not load %1: %2").arg(path, QString::fromStdString(why));
+    if (!device_.LoadState(bytes, reason, savedInRealMode)) {  // checked above: cannot fail
+        why = QString::fromStdString(reason);
         return false;
     }
     if (savedInRealMode) notes << QStringLiteral("Saved in real mode, it goes on in demo mode.");

@@ -36,6 +36,10 @@ public:
     // snapshot this version reads changes nothing and returns false with
     // `error` naming the file and the reason.
     bool LoadState(const QString& path, QString& error);
+    // The same with `why` alone and no message box, for hosts that word
+    // their own messages (the control socket).
+    bool WriteState(const QString& path, QString& why);
+    bool ReadState(const QString& path, QString& why);
     void StopRecording();
     bool recording() const;
 
