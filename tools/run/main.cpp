@@ -17,7 +17,7 @@
 #include "link/script_language.h"
 #include "tools/run/files.h"
 #include "tools/run/flash_log.h"
-#include "tools/run/parse.h"
+#include "link/commands/parse.h"
 #include "tools/run/report.h"
 #include "tools/run/runner.h"
 

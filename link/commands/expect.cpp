@@ -1,7 +1,7 @@
 // `expect text|lcd|FIELD OP VALUE`: parsed and checked up front like every
 // command, compared when reached. Fields are what `state` prints, read
 // back with nlohmann-json.
-#include "tools/run/expect.h"
+#include "link/commands/expect.h"
 
 #include <nlohmann/json.hpp>
 
@@ -15,10 +15,10 @@
 #include "link/script_language.h"
 #include "platform/lcd.h"
 #include "platform/lcd_text.h"
-#include "tools/run/lcd_dump.h"
+#include "link/commands/lcd_dump.h"
 #include "tools/run/runner.h"
-#include "tools/run/state_json.h"
-#include "tools/run/text.h"
+#include "link/commands/state_json.h"
+#include "link/commands/text.h"
 
 namespace geigerrun {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/run/parse.h"
+#include "link/commands/parse.h"
 
 namespace geigerrun {
 

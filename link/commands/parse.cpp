@@ -1,8 +1,8 @@
 // The runner's command grammar: the device steps by the script language,
 // then the commands that print, write files and check.
-#include "tools/run/parse.h"
+#include "link/commands/parse.h"
 
-#include "tools/run/expect.h"
+#include "link/commands/expect.h"
 #include "tools/run/panel.h"
 
 namespace geigerrun {
