@@ -166,7 +166,7 @@ void Runner::WaitReporting(uint64_t halfSeconds) {
 bool Runner::Expect(const Command& cmd, std::string& message) {
     ++checked_;
     for (uint64_t waited = 0;; ++waited) {
-        if (CheckExpectation(cmd, *this, message)) return true;
+        if (CheckExpectation(cmd, presented(), message)) return true;
         if (waited == cmd.within) break;
         player_.Wait(1);
     }
