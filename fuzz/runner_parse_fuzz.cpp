@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "link/script_language.h"
-#include "tools/run/parse.h"
+#include "link/commands/parse.h"
 #include "tools/run/runner.h"
 
 namespace {

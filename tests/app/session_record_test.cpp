@@ -17,10 +17,10 @@
 #include "firmware/state.h"
 #include "platform/clock.h"
 #include "platform/lcd.h"
-#include "tools/run/lcd_dump.h"
-#include "tools/run/parse.h"
+#include "link/commands/lcd_dump.h"
+#include "link/commands/parse.h"
 #include "tools/run/runner.h"
-#include "tools/run/state_json.h"
+#include "link/commands/state_json.h"
 #include "menu_probe.h"
 
 #include "../platform/lcd_picture.h"

@@ -27,9 +27,9 @@
 #include "tools/run/files.h"
 #include "tools/run/flash_log.h"
 #include "tools/run/panel.h"
-#include "tools/run/parse.h"
+#include "link/commands/parse.h"
 #include "tools/run/runner.h"
-#include "tools/run/state_json.h"
+#include "link/commands/state_json.h"
 
 namespace fs = std::filesystem;
 using namespace geigerrun;

@@ -18,7 +18,7 @@
 #include "firmware/firmware.h"
 #include "platform/lcd.h"
 #include "tools/run/runner.h"
-#include "tools/run/state_json.h"
+#include "link/commands/state_json.h"
 
 namespace {
 

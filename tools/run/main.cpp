@@ -17,9 +17,10 @@
 #include "link/script_language.h"
 #include "tools/run/files.h"
 #include "tools/run/flash_log.h"
-#include "tools/run/parse.h"
+#include "link/commands/parse.h"
 #include "tools/run/report.h"
 #include "tools/run/runner.h"
+#include "tools/run/serve.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ namespace {
 constexpr const char* kUsage =
     R"(Usage: geigersim-run [OPTION]... [SCRIPT|-]...
   or:  geigersim-run --decode FLASHFILE [--write-address A]
+  or:  geigersim-run --serve [--clock T] [--seed N]
 Runs the counter's firmware without a window, on virtual time that starts at 0.
 Commands come from the -e strings (in order), then from SCRIPT, or from
 standard input when SCRIPT is "-"; several scripts run as test cases, each
@@ -54,6 +56,10 @@ Options:
                                prints flashWriteAddress; decimal or 0x hex);
                                without it the dump is read up to its last
                                byte that is not 0
+  --serve                      answer commands from standard input as they
+                               come, one a line, each with one line of
+                               JSON: {"ok":true,...} or {"ok":false,
+                               "error":"..."}; ends at end of input or quit
   -h, --help                   show this help and exit
   --version                    show the version and exit
 
@@ -107,7 +113,9 @@ Exit status:
       is bad; a file that cannot be written stops the run)
 )";
 
-enum Option { kClock = 1000, kSeed, kKeepGoing, kDecode, kWriteAddress, kVersion, kJunit, kArtifacts, kMaxVirtual };
+enum Option {
+    kClock = 1000, kSeed, kKeepGoing, kDecode, kWriteAddress, kVersion, kJunit, kArtifacts, kMaxVirtual, kServe
+};
 
 // One script run as a test case: the -e commands, then the script's.
 struct Case {
@@ -166,7 +174,8 @@ int main(int argc, char** argv) {
 
     geigerrun::StartOptions options;
     std::vector<std::string> evals;
-    bool keepGoing = false, haveAddress = false;
+    bool keepGoing = false, haveAddress = false, serve = false;
+    bool maxVirtualGiven = false;
     std::string decode;
     bool haveDecode = false;
     uint32_t writeAddress = 0;
@@ -182,6 +191,7 @@ int main(int argc, char** argv) {
         {"max-virtual", required_argument, nullptr, kMaxVirtual},
         {"decode", required_argument, nullptr, kDecode},
         {"write-address", required_argument, nullptr, kWriteAddress},
+        {"serve", no_argument, nullptr, kServe},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, kVersion},
         {nullptr, 0, nullptr, 0},
@@ -221,10 +231,12 @@ int main(int argc, char** argv) {
         }
         case 'e': evals.push_back(value); break;
         case kKeepGoing: keepGoing = true; break;
+        case kServe: serve = true; break;
         case kJunit: junit = value; break;
         case kArtifacts: artifacts = value; break;
         case kMaxVirtual:
             if (!script::ParseDuration(value, maxVirtual, error)) return Fail("--max-virtual: " + error);
+            maxVirtualGiven = true;
             break;
         case kDecode:
             decode = value;
@@ -246,6 +258,16 @@ int main(int argc, char** argv) {
     if (std::count(scripts.begin(), scripts.end(), "-") > 1) return Fail("standard input given twice as a script");
 
     if (haveAddress && !haveDecode) return Fail("--write-address goes with --decode FLASHFILE");
+    if (serve) {
+        // Requests come one at a time: nothing to check up front, report or
+        // cap, and no script beside them.
+        if (!evals.empty() || !scripts.empty() || haveDecode || keepGoing || !junit.empty() ||
+            !artifacts.empty() || maxVirtualGiven)
+            return Fail("--serve takes its commands from standard input: give it only --clock and --seed");
+        geigerrun::Runner runner;
+        if (!geigerrun::Serve(runner, options, std::cin, std::cout)) return Fail("cannot write the output");
+        return 0;
+    }
     if (haveDecode) {
         if (!evals.empty() || !scripts.empty()) return Fail("--decode runs nothing: give it no commands");
         return Decode(decode, haveAddress, writeAddress);

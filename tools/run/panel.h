@@ -13,8 +13,6 @@ namespace geigerrun {
 
 class Runner;
 
-// True when this build can render the panel.
-bool PanelAvailable();
 // The whole front panel as the window would show it for `runner` now, as
 // 0xAARRGGBB pixels scaled by `scale`.
 bool RenderRunnerPanel(const Runner& runner, int scale, std::vector<uint32_t>& pixels, int& width, int& height,

@@ -4,8 +4,6 @@
 
 namespace geigerrun {
 
-bool PanelAvailable() { return false; }
-
 bool RenderRunnerPanel(const Runner&, int, std::vector<uint32_t>&, int&, int&, std::string& error) {
     error = "this geigersim-run was built without the front panel";
     return false;

@@ -48,8 +48,6 @@ void Pixels(const QImage& picture, std::vector<uint32_t>& pixels, int& width, in
 
 }  // namespace
 
-bool PanelAvailable() { return true; }
-
 bool RenderRunnerPanel(const Runner& runner, int scale, std::vector<uint32_t>& pixels, int& width, int& height,
                        std::string& error) {
     EnsureGuiApplication();

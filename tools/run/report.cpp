@@ -7,7 +7,7 @@
 #include "link/script_language.h"
 #include "platform/lcd.h"
 #include "tools/run/files.h"
-#include "tools/run/lcd_dump.h"
+#include "link/commands/lcd_dump.h"
 
 namespace geigerrun {
 namespace {

@@ -7,14 +7,14 @@
 #include "firmware/dataflash.h"
 #include "firmware/state.h"
 #include "platform/show_lcd.h"
-#include "tools/run/expect.h"
+#include "link/commands/expect.h"
 #include "tools/run/files.h"
 #include "tools/run/flash_log.h"
-#include "tools/run/lcd_dump.h"
+#include "link/commands/lcd_dump.h"
 #include "tools/run/panel.h"
 #include "tools/run/report.h"
-#include "tools/run/state_json.h"
-#include "tools/run/text.h"
+#include "link/commands/state_json.h"
+#include "link/commands/text.h"
 #include "tools/run/tour.h"
 
 namespace geigerrun {
@@ -166,7 +166,7 @@ void Runner::WaitReporting(uint64_t halfSeconds) {
 bool Runner::Expect(const Command& cmd, std::string& message) {
     ++checked_;
     for (uint64_t waited = 0;; ++waited) {
-        if (CheckExpectation(cmd, *this, message)) return true;
+        if (CheckExpectation(cmd, presented(), message)) return true;
         if (waited == cmd.within) break;
         player_.Wait(1);
     }

@@ -19,7 +19,7 @@
 #include "link/script_player.h"
 #include "link/sound.h"
 #include "platform/lcd.h"
-#include "tools/run/parse.h"
+#include "link/commands/parse.h"
 
 namespace geigerrun {
 

@@ -11,7 +11,7 @@
 #include "firmware/firmware.h"
 #include "firmware/state.h"
 #include "link/script_language.h"
-#include "tools/run/parse.h"
+#include "link/commands/parse.h"
 #include "tools/run/runner.h"
 
 namespace geigerrun {

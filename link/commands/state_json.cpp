@@ -1,5 +1,5 @@
 // The `state` dump.
-#include "tools/run/state_json.h"
+#include "link/commands/state_json.h"
 
 #include <cmath>
 #include <cstdio>

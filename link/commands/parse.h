@@ -53,6 +53,10 @@ struct Command {
     uint32_t seed = 0;
 };
 
+// True when this build can render the front panel and the chart (it has
+// the window's rendering library); `panel` and `chart` are refused otherwise.
+bool PanelAvailable();
+
 // The virtual time `commands` may take at most, in 500 ms periods: their
 // waits, a `wait until` at its limit.
 uint64_t PlannedHalfSeconds(const std::vector<Command>& commands);

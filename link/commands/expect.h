@@ -5,17 +5,17 @@
 #include <string>
 #include <string_view>
 
-#include "tools/run/parse.h"
+#include "link/commands/parse.h"
+#include "platform/lcd.h"
 
 namespace geigerrun {
-
-class Runner;
 
 // `expect ...` after the word "expect": fills cmd (reading an lcd FILE
 // now), or false with `what` set.
 bool ParseExpect(std::string_view rest, Command& cmd, std::string& what);
-// True when the expectation holds; otherwise `message` describes the
+// True when the expectation holds on `presented` (the LCD as the host shows
+// it) and the device's state now; otherwise `message` describes the
 // difference ("expected ..., got ...").
-bool CheckExpectation(const Command& cmd, const Runner& runner, std::string& message);
+bool CheckExpectation(const Command& cmd, const LcdPicture& presented, std::string& message);
 
 }  // namespace geigerrun

@@ -1,6 +1,6 @@
 // `text` and the cells of `expect text`: the LCD read back through the
 // platform's recogniser, with the LCD's symbols escaped as \xNN.
-#include "tools/run/text.h"
+#include "link/commands/text.h"
 
 #include "link/script_language.h"
 #include "platform/lcd_text.h"

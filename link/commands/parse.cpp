@@ -1,9 +1,8 @@
 // The runner's command grammar: the device steps by the script language,
 // then the commands that print, write files and check.
-#include "tools/run/parse.h"
+#include "link/commands/parse.h"
 
-#include "tools/run/expect.h"
-#include "tools/run/panel.h"
+#include "link/commands/expect.h"
 
 namespace geigerrun {
 namespace {
@@ -174,6 +173,16 @@ bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
 }
 
 }  // namespace
+
+// The window's rendering library is built with the window; hosts built
+// without it cannot draw the panel or the chart.
+bool PanelAvailable() {
+#ifdef GEIGERSIM_PANEL
+    return true;
+#else
+    return false;
+#endif
+}
 
 bool Parse(std::string_view text, std::string_view source, std::vector<Command>& out,
            std::string& error) {

@@ -1,7 +1,7 @@
 // `expect text|lcd|FIELD OP VALUE`: parsed and checked up front like every
 // command, compared when reached. Fields are what `state` prints, read
 // back with nlohmann-json.
-#include "tools/run/expect.h"
+#include "link/commands/expect.h"
 
 #include <nlohmann/json.hpp>
 
@@ -12,13 +12,13 @@
 #include <map>
 #include <sstream>
 
+#include "firmware/driver.h"
+#include "link/commands/lcd_dump.h"
+#include "link/commands/state_json.h"
+#include "link/commands/text.h"
 #include "link/script_language.h"
 #include "platform/lcd.h"
 #include "platform/lcd_text.h"
-#include "tools/run/lcd_dump.h"
-#include "tools/run/runner.h"
-#include "tools/run/state_json.h"
-#include "tools/run/text.h"
 
 namespace geigerrun {
 namespace {
@@ -227,17 +227,17 @@ bool ParseExpect(std::string_view rest, Command& cmd, std::string& what) {
     return ParseField(kind, rest, cmd, what);
 }
 
-bool CheckExpectation(const Command& cmd, const Runner& runner, std::string& message) {
+bool CheckExpectation(const Command& cmd, const LcdPicture& presented, std::string& message) {
     switch (cmd.op) {
     case Op::ExpectText: {
         // Read as `text` reads the LCD, so a line it prints passes at its place.
-        const std::string got = CellsBytes(runner.presented(), cmd.x, cmd.y, cmd.text.size());
+        const std::string got = CellsBytes(presented, cmd.x, cmd.y, cmd.text.size());
         bool same = true;
         for (size_t i = 0; i < cmd.text.size() && same; ++i) {
             const auto cx = static_cast<uint8_t>(cmd.x + 6 * i), want = static_cast<uint8_t>(cmd.text[i]);
             // A code drawn blank matches a blank cell as the space does.
-            same = got[i] == cmd.text[i] || (got[i] == ' ' && LcdCellShows(runner.presented(), cx, cmd.y, ' ') &&
-                                             LcdCellShows(runner.presented(), cx, cmd.y, want));
+            same = got[i] == cmd.text[i] || (got[i] == ' ' && LcdCellShows(presented, cx, cmd.y, ' ') &&
+                                             LcdCellShows(presented, cx, cmd.y, want));
         }
         if (same) return true;
         message = "expected '" + EscapeCodes(cmd.text) + "' at " + std::to_string(cmd.x) + "," +
@@ -245,7 +245,7 @@ bool CheckExpectation(const Command& cmd, const Runner& runner, std::string& mes
         return false;
     }
     case Op::ExpectLcd: {
-        const std::string got = LcdText(runner.presented());
+        const std::string got = LcdText(presented);
         if (got == cmd.dump) return true;
         std::string marked = got;
         size_t differing = 0;
@@ -260,8 +260,7 @@ bool CheckExpectation(const Command& cmd, const Runner& runner, std::string& mes
         return false;
     }
     case Op::ExpectField: {
-        const nlohmann::json state =
-            nlohmann::json::parse(StateJson(runner.showLcdCalls(), runner.halfTicks() * 500));
+        const nlohmann::json state = nlohmann::json::parse(StateJson(DriverHandOvers(), DriverHalfTicks() * 500));
         const nlohmann::json& got = state.at(cmd.text);
         nlohmann::json want;
         std::string shownGot = got.dump(), shownWant = cmd.value;

@@ -1,6 +1,6 @@
 // The `lcd` dump, written from the presented picture and read back for
 // `expect lcd`.
-#include "tools/run/lcd_dump.h"
+#include "link/commands/lcd_dump.h"
 
 namespace geigerrun {
 

@@ -1,0 +1,82 @@
+// `geigersim-run --serve`: the runner as a control host. Waits run at once
+// on virtual time, so every request is answered before the next is read.
+#include "tools/run/serve.h"
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "link/control_protocol.h"
+
+namespace geigerrun {
+namespace {
+
+class RunnerHost : public ControlHost {
+public:
+    RunnerHost(Runner& runner, const StartOptions& options) : runner_(runner), options_(options) {}
+
+    void Step(const script::Step& step) override { Play(step); }
+    void Wait(uint64_t halfSeconds, std::function<void()> done) override {
+        Play(script::WaitStep(halfSeconds));
+        done();
+    }
+    const LcdPicture& Presented() const override { return runner_.presented(); }
+    bool WritePicture(const std::string& path, int scale, bool panel, std::ostream& out,
+                      std::string& error) override {
+        return runner_.WritePicture(path, scale, panel, out, error);
+    }
+    bool Save(const std::string& path, std::ostream& out, std::string& error) override {
+        return runner_.Save(path, out, error);
+    }
+    bool Load(const std::string& path, std::string& error) override { return runner_.Load(path, error); }
+
+    bool RunOther(const Command& cmd, std::ostream& out, std::string& error) override {
+        switch (cmd.op) {
+        case Op::Clock:
+        case Op::Seed:
+            // Only before any other request: the device starts over with it,
+            // which is all the same as having started with it.
+            if (cmd.op == Op::Clock) options_.clock = cmd.clock;
+            if (cmd.op == Op::Seed) options_.seed = cmd.seed;
+            runner_.Start(options_);
+            return true;
+        case Op::Tour:
+            error = cmd.where + ": tour starts the device afresh for every screen; run it as a script, not in --serve";
+            return false;
+        default: return runner_.Run({cmd}, out, error);
+        }
+    }
+
+private:
+    // Through Run, which keeps the panel's layout as a script run does.
+    void Play(const script::Step& step) {
+        Command cmd;
+        cmd.op = step.kind == script::StepKind::Press  ? Op::Press
+                 : step.kind == script::StepKind::Wait ? Op::Wait
+                 : step.kind == script::StepKind::Real ? Op::Real
+                                                       : Op::Demo;
+        cmd.step = step;
+        std::ostringstream none;
+        std::string error;
+        runner_.Run({cmd}, none, error);  // device steps print nothing and cannot fail
+    }
+
+    Runner& runner_;
+    StartOptions options_;
+};
+
+}  // namespace
+
+bool Serve(Runner& runner, const StartOptions& options, std::istream& in, std::ostream& out) {
+    runner.Start(options);
+    RunnerHost host(runner, options);
+    ControlSession session(host);
+    for (std::string line; !session.finished() && std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        session.Request(line, [&out](const std::string& answer) { out << answer << '\n' << std::flush; });
+        if (!out) return false;
+    }
+    return true;
+}
+
+}  // namespace geigerrun
