@@ -58,6 +58,11 @@ void DeviceHost::OnKeyCommand(int commandId) {
     panel_.EndStartHint();
 }
 
+void DeviceHost::PressAsClick(uint8_t key) {
+    // The swivel's swap is its own inverse: the drawn key that sends `key`.
+    OnKeyCommand(PanelKeyCommand(panel_.layoutTurned(), DriverKeyForDrawn(key)));
+}
+
 void DeviceHost::PressKey(uint8_t key) {
     recorder_.Press(key);
     DriverPress(key);

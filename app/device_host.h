@@ -32,6 +32,9 @@ public:
     // A key command (102-105, 107-110 from the panel keys, 1000-1003 from
     // the keyboard path); anything else does nothing.
     void OnKeyCommand(int commandId);
+    // The firmware gets `key` (KeyBack..KeySelect) as by a click on the
+    // panel key that sends it now: a control client's `press`.
+    void PressAsClick(uint8_t key);
     // Select/Power is pressed, as by a click, at the next 500 ms event.
     void RequestRestart() { restartRequested_ = 1; }
     // One event of the 500 ms timer: the requested press, then one period.

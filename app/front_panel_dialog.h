@@ -30,6 +30,11 @@ public:
     bool reportTimerActive() const { return device_.reportTimerActive(); }
 
     void OnKeyCommand(int commandId) override { device_.OnKeyCommand(commandId); }
+    void PressAsClick(uint8_t key) { device_.PressAsClick(key); }
+    // The device as snapshot bytes (the control socket's `save -`).
+    std::string StateBytes() const { return device_.SaveState(); }
+    bool WriteState(const QString& path, QString& why) { return commands_.WriteState(path, why); }
+    bool ReadState(const QString& path, QString& why) { return commands_.ReadState(path, why); }
     void OnMenuCommand(int commandId) { commands_.OnMenuCommand(commandId); }
     std::unique_ptr<QMenu> BuildMenu() { return commands_.BuildMenu(); }
     // The LCD hand-over (what ShowLcd does while this window exists).

@@ -44,7 +44,8 @@ Other arguments:
 
 Exit status:
   0 when the window was closed, or after --help and --version;
-  2 for a bad value of an option, or an option without its value.
+  2 for a bad value of an option, or an option without its value, or a
+  --control PATH that cannot be listened on.
 )";
 
 QString Usage(const QCommandLineParser& parser) {
@@ -181,12 +182,18 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
                                                   "geigersim-run's save). A file that cannot be loaded is "
                                                   "reported on standard error and the device starts afresh."),
                                    QStringLiteral("FILE"));
+    const QCommandLineOption control(QStringLiteral("control"),
+                                     QStringLiteral("Listen on a Unix-domain socket at PATH (mode 0600) for "
+                                                    "geigersim-run --serve's protocol against this window: one "
+                                                    "command per line, one JSON line per answer. Refused (exit "
+                                                    "status 2) when PATH exists and is no socket."),
+                                     QStringLiteral("PATH"));
     const QCommandLineOption mute(QStringLiteral("mute"),
                                   QStringLiteral("Start with View > Sound off: no clicks, no alarm tone."));
     const QCommandLineOption chart(QStringLiteral("chart"),
                                    QStringLiteral("Open the chart of the rate (View > Chart) at start."));
     QList<QCommandLineOption> known = {help,      version, zoom,   port,   baud, logCounts, traceLink,
-                                       seed,      clock,   record, state,  mute, chart};
+                                       seed,      clock,   record, state,  control, mute, chart};
     AddToolkitOptions(known);
     parser.addOptions(known);
 
@@ -229,9 +236,10 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
     parsed.traceLink = parser.value(traceLink);
     parsed.record = parser.value(record);
     parsed.state = parser.value(state);
+    parsed.control = parser.value(control);
     parsed.mute = parser.isSet(mute);
     parsed.chart = parser.isSet(chart);
-    for (const auto* o : {&logCounts, &traceLink, &record, &state})
+    for (const auto* o : {&logCounts, &traceLink, &record, &state, &control})
         if (parser.isSet(*o) && parser.value(*o).isEmpty())
             return Fail(QStringLiteral("--%1 needs a file name").arg(o->names().first()));
     // A recording replays from power-on, which a loaded device is not.

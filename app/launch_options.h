@@ -24,6 +24,7 @@ struct LaunchOptions {
     std::optional<std::time_t> clock;   // the device clock (local time)
     QString record;     // the session as a geigersim-run script
     QString state;      // a snapshot the device starts from
+    QString control;    // the control socket's path
     bool mute = false;  // "Sound" off at start
     bool chart = false; // the chart window open at start
 };

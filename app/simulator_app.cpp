@@ -3,7 +3,9 @@
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
+#include "app/control_server.h"
 #include "app/front_panel_dialog.h"
 #include "app/launch_options.h"
 #include "app/link_panel.h"
@@ -34,6 +36,15 @@ int SimulatorApp::Run(const LaunchOptions& options) {
     // Before the first timer period, so the script starts at time 0, and
     // before --port opens real mode, which a recording cannot start in.
     if (!options.record.isEmpty()) dialog.StartRecording(options.record);
+    // Refused before the window shows, as a bad option is.
+    std::unique_ptr<ControlServer> control;
+    if (!options.control.isEmpty()) {
+        control = std::make_unique<ControlServer>(dialog);
+        if (!control->Listen(options.control, error)) {
+            std::fprintf(stderr, "geigersim: %s\n", error.toLocal8Bit().constData());
+            return 2;
+        }
+    }
     dialog.show();
     if (options.chart) dialog.rateHost().ShowChart();
     QTimer::singleShot(0, &dialog, [&dialog, &options] {

@@ -141,6 +141,10 @@ void ControlSession::Run(const std::string& line) {
     case Op::Press:
     case Op::Real:
     case Op::Demo:
+        if (!host_.Takes(cmd.step, what)) {
+            Finish(Line(Failure(where + ": " + what)));
+            return;
+        }
         host_.Step(cmd.step);
         Finish(Line({{"ok", true}}));
         return;

@@ -36,6 +36,13 @@ public:
 
     // `press`, `real`, `demo` (never a Wait): run at once, as a script does.
     virtual void Step(const script::Step& step) = 0;
+    // Whether the host takes `step` at all; false with `error` refuses it
+    // (the window's counts come from its serial line, never from `real`).
+    virtual bool Takes(const script::Step& step, std::string& error) {
+        (void)step;
+        (void)error;
+        return true;
+    }
     // `wait`: `halfSeconds` 500 ms periods (virtual or real time, as the
     // host runs), then `done`. `done` may be called before Wait returns.
     virtual void Wait(uint64_t halfSeconds, std::function<void()> done) = 0;

@@ -1,0 +1,52 @@
+// `geigersim --control PATH`: the live-control protocol (link/control_protocol.h)
+// on a Unix-domain socket, against the live window. One session per client;
+// clients come one after the other or together, each answered in order.
+// `wait` is answered after that much real time while the window runs on.
+#pragma once
+
+#include <QLocalServer>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "link/control_protocol.h"
+
+class FrontPanelDialog;
+
+// The window as a control host: presses as clicks, snapshots and pictures
+// as its menu makes them, waits on real time.
+class WindowControlHost : public geigerrun::ControlHost {
+public:
+    explicit WindowControlHost(FrontPanelDialog& window) : window_(window) {}
+
+    bool Takes(const script::Step& step, std::string& error) override;
+    void Step(const script::Step& step) override;
+    void Wait(uint64_t halfSeconds, std::function<void()> done) override;
+    const LcdPicture& Presented() const override;
+    bool WritePicture(const std::string& path, int scale, bool panel, std::ostream& out,
+                      std::string& error) override;
+    bool Save(const std::string& path, std::ostream& out, std::string& error) override;
+    bool Load(const std::string& path, std::string& error) override;
+
+private:
+    FrontPanelDialog& window_;
+    mutable LcdPicture presented_{};
+};
+
+class ControlServer : public QObject {
+public:
+    explicit ControlServer(FrontPanelDialog& window);
+    ~ControlServer() override;
+
+    // Listens at `path`, mode 0600. Refused with `error` set when `path`
+    // exists and is no socket, or a program listens on it; a socket file
+    // nobody listens on is left over from an earlier run and is replaced.
+    bool Listen(const QString& path, QString& error);
+    QString path() const { return server_.fullServerName(); }
+
+private:
+    void Accept();
+
+    WindowControlHost host_;
+    QLocalServer server_;
+};
