@@ -1,12 +1,15 @@
-// The window's snapshots: a device saved in the window loads in the runner
-// and back, byte for byte, and shows at once; refused files change nothing.
+// The window as others drive it: a device saved in the window loads in the
+// runner and back, byte for byte, and shows at once; refused files change
+// nothing; the control socket's presses go the way of a click.
 
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
 #include <sstream>
 
+#include "app/control_server.h"
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
 #include "app/key_commands.h"
@@ -38,7 +41,7 @@ void Periods(FrontPanelDialog& dialog, int n) {
 
 }  // namespace
 
-class StateFileTest : public QObject {
+class WindowControlTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
@@ -107,6 +110,31 @@ private slots:
         QVERIFY(messages.isEmpty());
     }
 
+    // A press names the key the device gets: with the display swivelled
+    // (the state saved above) it goes through the panel key drawn the other
+    // way round, and the first Select/Power ends the hint as a click does.
+    void controlPressesAreClicks() {
+        FrontPanelDialog dialog;
+        WindowControlHost host(dialog);
+        std::string error;
+        QVERIFY(!host.Takes(script::RealStep({5}), error));
+        QVERIFY2(error.find("serial port") != std::string::npos, error.c_str());
+        host.Step(script::PressStep(KeySelect));
+        QCOMPARE(dialog.startHint(), uint8_t(0));
+        QCOMPARE(dialog.powerKeySeen(), uint8_t(1));
+
+        QString why;
+        auto stateAfter = [&](const std::function<void()>& press) {
+            if (!dialog.ReadState(Path("window.gsst"), why)) return std::string();
+            press();
+            return dialog.StateBytes();
+        };
+        const std::string viaSocket = stateAfter([&] { host.Step(script::PressStep(KeyDown)); });
+        QVERIFY2(!viaSocket.empty() && DriverDisplaySwivelled(), qPrintable(why));
+        QVERIFY(viaSocket == stateAfter([] { DriverPress(KeyDown); }));
+        QVERIFY(viaSocket != stateAfter([] { DriverPress(KeyUp); }));
+    }
+
     void refusedStatesChangeNothing() {
         FrontPanelDialog dialog;
         dialog.OnKeyCommand(kCmdSelectPower);
@@ -149,5 +177,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(StateFileTest)
-#include "state_file_test.moc"
+QTEST_MAIN(WindowControlTest)
+#include "window_control_test.moc"
