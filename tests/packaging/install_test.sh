@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary DESTDIR under an unusual prefix and
 # checks what landed: the programs answer --version with the project
-# version, each has a man page of that version, and (with the window) the
+# version, each has a man page of that version, the Python module imports
+# from its site directory, and (with the window) the
 # desktop entry, metainfo and every icon size are there.
 set -uo pipefail
 
@@ -39,6 +40,14 @@ done
 doc=$root/share/doc/geigersim
 [ -s "$doc/copyright" ] || fail "no copyright file"
 gzip -t "$doc/changelog.gz" 2>/dev/null || fail "no changelog.gz"
+
+# The Python module, in the site directory python3 reads under such a prefix.
+site=$(ls -d "$root"/lib/python3.*/site-packages 2>/dev/null | head -n 1)
+if [ -f "$site/geigersim/__init__.py" ] && [ -f "$site/geigersim/pytest_plugin.py" ]; then
+  PYTHONPATH=$site python3 -c 'import geigersim; geigersim.Device' || fail "the installed Python module does not import"
+else
+  fail "no Python module under $root/lib/python3.*/site-packages"
+fi
 
 if [ "$gui" = ON ]; then
   share=$root/share
