@@ -30,23 +30,9 @@ find_window
 [ "$(stat -c %a "$socket")" = 600 ] || fail "socket mode $(stat -c %a "$socket")"
 
 PYTHONPATH="$python_dir" python3 - "$socket" "$work/window.gsst" <<'PY' || fail "the Python client"
-import json, socket, sys, time
+import socket, sys, time
 path, saved = sys.argv[1], sys.argv[2]
-try:
-    from geigersim import Device
-except ImportError:  # the module not built in: the same four calls over the socket
-    class Device:
-        def __init__(self, control):
-            self.s = socket.socket(socket.AF_UNIX); self.s.connect(control); self.f = self.s.makefile("rw")
-        def __enter__(self): return self
-        def __exit__(self, *exc): self.s.close()
-        def _do(self, line):
-            self.f.write(line + "\n"); self.f.flush(); answer = json.loads(self.f.readline())
-            assert answer["ok"], answer["error"]; return answer
-        def press(self, key): self._do("press " + key)
-        def wait(self, duration): self._do("wait " + duration)
-        def text(self): return self._do("text")["text"]
-        def save(self, file): self._do("save " + file)
+from geigersim import Device
 
 with Device(control=path) as dev:
     dev.press("select")
@@ -54,6 +40,7 @@ with Device(control=path) as dev:
     dev.wait("3.5s")
     assert time.monotonic() - started >= 3.4, "wait answered before its time"
     assert "CPM:" in dev.text()[0], dev.text()
+    dev.expect_text(0, 0, "CPM:")
     dev.save(saved)
 # Gone in the middle of a wait: the window carries on for the next client.
 gone = socket.socket(socket.AF_UNIX); gone.connect(path); gone.sendall(b"wait 1s\npress down\n"); gone.close()
