@@ -12,6 +12,8 @@
 //      or, for a host whose Wait takes real time, when its `done` is called.
 //      Requests handed over meanwhile wait their turn and are answered in
 //      order. After `quit` is answered, finished() is true: close the line.
+//      Destroy the session outside its answer callbacks; a `done` the host
+//      calls after that finds it gone and does nothing.
 #pragma once
 
 #include <cstdint>
