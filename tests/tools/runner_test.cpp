@@ -977,8 +977,9 @@ TEST(RunnerProgram, TourIsTheSameToTheByteAndListsEveryPicture) {
     std::sort(routes.begin(), routes.end());
     EXPECT_EQ(std::adjacent_find(routes.begin(), routes.end()), routes.end());
     // The head says how the sheet was made; the contents link to every section.
-    for (const std::string& said : {std::string("geigersim-run " GEIGERSIM_VERSION), std::string("--clock 2026-03-07T09:05:30"),
-                                    std::string("--seed 3"), std::string("scale 1"),
+    for (const std::string& said : {std::string("geigersim-run " GEIGERSIM_VERSION),
+                                    std::string("--clock 2026-03-07T09:05:30"), std::string("--seed 3"),
+                                    std::string("scale 1"),
                                     "--clock 2026-03-07T09:05:30 -e &#39;tour " + (dir / "a").string() + "&#39;",
                                     "geigersim-run --clock 2026-03-07T09:05:30 --seed 3 -e &#39;tour " +
                                         (dir / "a").string() + "&#39;"})

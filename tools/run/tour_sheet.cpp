@@ -121,7 +121,8 @@ code { font-size: 11px; white-space: pre-wrap; overflow-wrap: anywhere; }
 nav ol { columns: 2; }
 h2 { margin: 16px 0 4px; break-after: avoid; }
 .screens { display: flex; flex-wrap: wrap; gap: 8px; }
-figure { width: 504px; box-sizing: border-box; margin: 0; padding: 8px; background: #fff; break-inside: avoid; }
+figure { width: 504px; max-width: 100%; box-sizing: border-box; margin: 0; padding: 8px; background: #fff;
+         break-inside: avoid; }
 figure img { display: block; width: 100%; height: auto; }
 figure.lcd img { image-rendering: pixelated; }
 figcaption { font-size: 12px; }
@@ -248,10 +249,12 @@ private:
                 (given_.clock ? "as the run gave it" : "(the run gave none: the time the tour began)") +
                 "; local time, read as the device's clock</dd>\n";
         html += "<dt>Seed</dt><dd><code>--seed " + seed + "</code> " +
-                (given_.seed ? "as the run gave it" : "(the run gave none: the time the tour began, as power-on takes it)") +
+                (given_.seed ? "as the run gave it"
+                             : "(the run gave none: the time the tour began, as power-on takes it)") +
                 "</dd>\n";
         html += "<dt>Pictures</dt><dd>scale " + std::to_string(request_.scale) + ", " +
-                (request_.panel ? "<code>panel</code>: the whole front panel" : "the LCD alone (no <code>panel</code>)");
+                (request_.panel ? "<code>panel</code>: the whole front panel"
+                                : "the LCD alone (no <code>panel</code>)");
         if (!request_.only.empty())
             html += "; only the screens whose names contain <code>" + Html(request_.only) + "</code>";
         html += "</dd>\n";
@@ -283,9 +286,12 @@ private:
         }
         size_t stops = 0;
         for (const Entry& entry : entries_) stops += entry.stops.size();
+        const std::string title =
+            request_.only.empty() ? "Every screen"
+                                  : "Screens whose names contain <code>" + Html(request_.only) + "</code>";
         std::string html = std::string("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n") +
                            "<title>geigersim screens</title>\n<style>\n" + kStyle + "</style>\n</head>\n<body>\n" +
-                           "<h1>Every screen</h1>\n" + Head();
+                           "<h1>" + title + "</h1>\n" + Head();
         html += "<nav>\n<h2>Contents</h2>\n<p>" + std::to_string(entries_.size()) + " pictures of " +
                 std::to_string(stops) + " screens; a picture that two routes reach alike is shown once, "
                 "with both.</p>\n<ol>\n";
@@ -319,8 +325,8 @@ std::string ShellLine(const std::vector<std::string>& words) {
     std::string line;
     for (const std::string& word : words) {
         if (!line.empty()) line += ' ';
-        const bool plain = !word.empty() && word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
-                                                                   "0123456789-_./=:,+@%") == std::string::npos;
+        static constexpr char kPlain[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_./=:,+@%";
+        const bool plain = !word.empty() && word.find_first_not_of(kPlain) == std::string::npos;
         if (plain) {
             line += word;
             continue;
