@@ -105,7 +105,21 @@ struct Entry {
     std::string file;
     uint32_t width = 0, height = 0;
     std::vector<TourStop> stops;
+    // For each stop, the number of the earlier stop whose keys it repeats
+    // (0: its own keys).
+    std::vector<int> sameAs;
+    void Add(const TourStop& stop, int repeats = 0) {
+        stops.push_back(stop);
+        sameAs.push_back(repeats);
+    }
 };
+
+// A stop's number as its file name and the sheet show it: 012.
+std::string Number(int number) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%03d", number);
+    return text;
+}
 
 // The page's look. Widths are in millimetres when printed, so two figures
 // fit side by side on A4 and on Letter alike (the narrower A4 leaves
@@ -179,10 +193,10 @@ private:
         if (!request_.only.empty() && stop.name.find(request_.only) == std::string::npos) return false;
         const auto known = routes_.find(stop.keys);
         if (known == routes_.end()) return true;
-        Entry& entry = entries_[known->second];
+        Entry& entry = entries_[known->second.entry];
         bool named = false;
         for (const TourStop& s : entry.stops) named = named || s.name == stop.name;
-        if (!named) entry.stops.push_back(stop);
+        if (!named) entry.Add(stop, known->second.number);
         return false;
     }
 
@@ -192,17 +206,15 @@ private:
         std::ostringstream png;
         if (!runner_.WritePicture("-", request_.scale, request_.panel, png, error)) return false;
         const auto [same, fresh] = pictures_.emplace(png.str(), entries_.size());
-        routes_[stop.keys] = same->second;
+        routes_[stop.keys] = {same->second, stop.number};
         if (!fresh) {
-            entries_[same->second].stops.push_back(stop);
+            entries_[same->second].Add(stop);
             return true;
         }
-        char number[16];
-        std::snprintf(number, sizeof number, "%03d", stop.number);
         Entry entry;
-        entry.file = std::string(number) + "-" + stop.name + ".png";
+        entry.file = Number(stop.number) + "-" + stop.name + ".png";
         PngSize(same->first, entry.width, entry.height);
-        entry.stops.push_back(stop);
+        entry.Add(stop);
         entries_.push_back(std::move(entry));
         return WriteFileSafely(request_.dir + "/" + entries_.back().file, same->first, out, error);
     }
@@ -222,11 +234,12 @@ private:
                            "\"></a>\n<figcaption>\n";
         for (size_t i = 0; i < entry.stops.size(); ++i) {
             const TourStop& stop = entry.stops[i];
-            char number[16];
-            std::snprintf(number, sizeof number, "%03d", stop.number);
             html += "<div class=\"route\"" + (i == 0 ? std::string() : " id=\"" + Html(Id(stop.name)) + "\"") +
-                    "><b>" + number + " " + Html(stop.name) + "</b>\n<code>" + Html(stop.keys) + "</code>\n<a href=\"" +
-                    Html(LiveLink(page_, runner_.startOptions(), stop.keys)) + "\">live device</a></div>\n";
+                    "><b>" + Number(stop.number) + " " + Html(stop.name) + "</b>\n";
+            html += entry.sameAs[i] != 0 ? "(the same commands as " + Number(entry.sameAs[i]) + ")</div>\n"
+                                         : "<code>" + Html(stop.keys) + "</code>\n<a href=\"" +
+                                            Html(LiveLink(page_, runner_.startOptions(), stop.keys)) +
+                                            "\">live device</a></div>\n";
         }
         return html + "</figcaption>\n</figure>\n";
     }
@@ -315,7 +328,11 @@ private:
     StartOptions given_;
     std::vector<Entry> entries_;
     std::map<std::string, size_t> pictures_;  // PNG bytes: the entry that shows them
-    std::map<std::string, size_t> routes_;    // keys: the entry they reached
+    struct Route {
+        size_t entry;  // that showed its screen
+        int number;    // of the stop that took it first
+    };
+    std::map<std::string, Route> routes_;  // by keys
     std::set<std::string> ids_;
 };
 
