@@ -9,15 +9,20 @@ namespace {
 
 using script::Quote;
 
-// The "[scale N] [panel]" after a png or tour target, taken off the end of
-// `rest` so that the name before them may hold spaces.
-bool PictureOptions(std::string_view& rest, Command& cmd, std::string& what) {
+// The "[scale N] [panel]" after a png or tour target (a tour's also
+// "[only PATTERN]"), in any order, taken off the end of `rest` so that the
+// name before them may hold spaces.
+bool PictureOptions(std::string_view& rest, Command& cmd, bool tour, std::string& what) {
     bool scaled = false;
     while (true) {
         const size_t space = rest.find_last_of(script::kBlanks);
         if (space == std::string_view::npos) return true;
         const std::string_view last = rest.substr(space + 1);
         std::string_view before = script::Trim(rest.substr(0, space));
+        if (tour && last == "only") {
+            what = "only needs a part of a screen's name, e.g. tour DIR only speaker";
+            return false;
+        }
         if (last == "panel" && !cmd.panel) {
             if (!PanelAvailable()) {
                 what = "panel needs the front panel's artwork and Qt; this geigersim-run was built without the "
@@ -30,6 +35,11 @@ bool PictureOptions(std::string_view& rest, Command& cmd, std::string& what) {
         }
         const size_t space2 = before.find_last_of(script::kBlanks);
         const std::string_view word = space2 == std::string_view::npos ? before : before.substr(space2 + 1);
+        if (tour && word == "only" && cmd.only.empty()) {
+            cmd.only = std::string(last);
+            rest = space2 == std::string_view::npos ? std::string_view() : script::Trim(before.substr(0, space2));
+            continue;
+        }
         if (word == "scale" && !scaled) {
             uint32_t n = 0;
             if (!script::ParseUnsigned32(last, n) || n < 1 || n > 8) {
@@ -136,7 +146,7 @@ bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
     if (name == "text") return noArguments(Op::Text);
     if (name == "state") return noArguments(Op::State);
     if (name == "png" || name == "tour") {
-        if (!PictureOptions(rest, cmd, what)) return false;
+        if (!PictureOptions(rest, cmd, name == "tour", what)) return false;
         if (!fileArgument(name == "png" ? Op::Png : Op::Tour)) return false;
         return true;
     }

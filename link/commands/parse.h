@@ -35,6 +35,8 @@ struct Command {
     // Png and Tour: nearest-neighbour scale 1..8, and the whole front panel.
     uint8_t scale = 1;
     bool panel = false;
+    // Tour: only the screens whose names contain this ("" for every one).
+    std::string only;
     // Chart: the span in minutes.
     uint16_t minutes = 60;
     // ExpectLcd: the dump read from `file` at parse time.

@@ -22,6 +22,7 @@
 
 #include "firmware/dataflash.h"
 #include "firmware/state.h"
+#include "geigersim_version.h"
 #include "platform/lcd.h"
 #include "link/script_language.h"
 #include "tools/run/files.h"
@@ -712,7 +713,7 @@ uint32_t PngWidth(const std::string& path, uint32_t* height = nullptr) {
 TEST(RunnerParse, ExpectationsAreCheckedBeforeAnythingRuns) {
     const auto cmds = ParseOk("expect text 0 12 'CPM: '\nexpect cpm >= 3\nexpect menuTitle == \"Main Menu\"\n"
                               "expect menuTable == null\nexpect secondCounts != [1]\ntext\nlcd out.txt\n"
-                              "png a b.png scale 3\ntour d scale 2\nlog l.csv");
+                              "png a b.png scale 3\ntour d scale 2 only speaker\nlog l.csv");
     ASSERT_EQ(cmds.size(), 10u);
     EXPECT_EQ(cmds[0].text, "CPM: ");
     EXPECT_EQ(cmds[0].y, 12);
@@ -720,10 +721,15 @@ TEST(RunnerParse, ExpectationsAreCheckedBeforeAnythingRuns) {
     EXPECT_EQ(cmds[7].text, "a b.png");
     EXPECT_EQ(cmds[7].scale, 3);
     EXPECT_EQ(cmds[8].text, "d");
+    EXPECT_EQ(cmds[8].only, "speaker");
+    EXPECT_EQ(cmds[8].scale, 2);
+    const Command tour = ParseOk("tour d e only x scale 3")[0];
+    EXPECT_EQ(tour.text + "|" + tour.only + "|" + std::to_string(tour.scale), "d e|x|3");
+    EXPECT_EQ(ParseOk("png p only x")[0].text, "p only x");  // only is the tour's
     const char* bad[] = {"expect",           "expect cpmm == 1",     "expect cpm =< 1", "expect cpm ==",
                          "expect cpm == x",  "expect note < 'a'",    "expect text 0",   "expect text 120 0 ab",
                          "expect text 0 0",  "expect lcd /nonexistent/x", "png a scale 9", "png scale 0",
-                         "expect text 0 0 \\q", "expect secondCounts == 3"};
+                         "expect text 0 0 \\q", "expect secondCounts == 3", "tour d only"};
     for (const char* text : bad) {
         const std::string error = ParseError(text);
         EXPECT_EQ(error.rfind("line 1: ", 0), 0u) << text << " -> " << error;
@@ -917,26 +923,75 @@ TEST(RunnerOutput, SpecialTargetsAreWrittenInPlaceAndFailuresReported) {
     EXPECT_FALSE(WriteFileSafely(full.string(), "x", stdoutText, error));
 }
 
+// Every value of `attribute="..."` on the page, in order.
+std::vector<std::string> Attributes(const std::string& html, const std::string& attribute) {
+    std::vector<std::string> found;
+    const std::string opening = " " + attribute + "=\"";
+    for (size_t at = html.find(opening); at != std::string::npos; at = html.find(opening, at + 1)) {
+        const size_t from = at + opening.size();
+        found.push_back(html.substr(from, html.find('"', from) - from));
+    }
+    return found;
+}
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
 TEST(RunnerProgram, TourIsTheSameToTheByteAndListsEveryPicture) {
     TempDir dir;
     const std::string args = "--seed 3 --clock 2026-03-07T09:05:30 -e 'tour ";
     ASSERT_EQ(RunBinary(args + (dir / "a").string() + "'").status, 0);
     ASSERT_EQ(RunBinary(args + (dir / "b").string() + "'").status, 0);
-    std::ifstream index(dir / "a/index.html");
-    const std::string html(std::istreambuf_iterator<char>(index), {});
+    const std::string html = Slurp(dir / "a/index.html");
+    std::string other = Slurp(dir / "b/index.html");
+    // The sheets differ only in the folder named by the commands that made them.
+    for (size_t at; (at = other.find((dir / "b").string())) != std::string::npos;)
+        other.replace(at, (dir / "b").string().size(), (dir / "a").string());
+    EXPECT_EQ(html, other);
     size_t pictures = 0;
     for (const auto& entry : fs::directory_iterator(dir / "a")) {
         const std::string name = entry.path().filename().string();
-        std::ifstream fa(entry.path(), std::ios::binary), fb(dir / "b" / name, std::ios::binary);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(fa), {}), std::string(std::istreambuf_iterator<char>(fb), {}))
-            << name;
-        if (name.ends_with(".png")) {
-            ++pictures;
-            EXPECT_NE(html.find("src=\"" + name + "\""), std::string::npos) << name;
-        }
+        if (!name.ends_with(".png")) continue;
+        ++pictures;
+        EXPECT_EQ(Slurp(entry.path()), Slurp(dir / "b" / name)) << name;
+        EXPECT_NE(html.find("src=\"" + name + "\""), std::string::npos) << name;
     }
     EXPECT_GT(pictures, 150u);
     EXPECT_TRUE(fs::exists(dir / "a/012-main-menu--user-option--speaker.png"));
+    // Each picture is written once, each id and each route stands once, and
+    // every picture on the sheet is there.
+    const std::vector<std::string> sources = Attributes(html, "src");
+    EXPECT_EQ(sources.size(), pictures);
+    for (const std::string& file : sources) EXPECT_TRUE(fs::exists(dir / "a" / file)) << file;
+    for (const char* attribute : {"id", "src"}) {
+        std::vector<std::string> values = Attributes(html, attribute);
+        std::sort(values.begin(), values.end());
+        EXPECT_EQ(std::adjacent_find(values.begin(), values.end()), values.end()) << attribute;
+    }
+    std::vector<std::string> routes;
+    for (size_t at = html.find("<code>press "); at != std::string::npos; at = html.find("<code>press ", at + 1))
+        routes.push_back(html.substr(at, html.find("</code>", at) - at));
+    EXPECT_GT(routes.size(), pictures);  // some pictures are reached by two routes
+    std::sort(routes.begin(), routes.end());
+    EXPECT_EQ(std::adjacent_find(routes.begin(), routes.end()), routes.end());
+    // The head says how the sheet was made; the contents link to every section.
+    for (const std::string& said : {std::string("geigersim-run " GEIGERSIM_VERSION),
+                                    std::string("--clock 2026-03-07T09:05:30"), std::string("--seed 3"),
+                                    std::string("scale 1"),
+                                    "--clock 2026-03-07T09:05:30 -e &#39;tour " + (dir / "a").string() + "&#39;",
+                                    "geigersim-run --clock 2026-03-07T09:05:30 --seed 3 -e &#39;tour " +
+                                        (dir / "a").string() + "&#39;"})
+        EXPECT_NE(html.find(said), std::string::npos) << said;
+    size_t sections = 0;
+    for (const std::string& id : Attributes(html, "id"))
+        if (id.starts_with("section-")) {
+            ++sections;
+            EXPECT_NE(html.find("<a href=\"#" + id + "\">"), std::string::npos) << id;
+        }
+    EXPECT_GE(sections, 4u);
+    EXPECT_LT(html.find("<h2 id=\"section-start-up\">"), html.find("<h2 id=\"section-reading-modes\">"));
     // A key sequence from the sheet, pasted into the runner, reaches its screen.
     const std::string stop = "main-menu--display-option--contrast--step";
     const size_t at = html.find(stop + "</b>\n<code>");
@@ -951,10 +1006,44 @@ TEST(RunnerProgram, TourIsTheSameToTheByteAndListsEveryPicture) {
     const std::string again = (dir / "again.png").string();
     ASSERT_EQ(RunBinary("--seed 3 --clock 2026-03-07T09:05:30 -e '" + keys + "; png " + again + "'").status, 0);
     const std::string number = html.substr(html.rfind("<b>", at) + 3, 3);
-    std::ifstream fa(again, std::ios::binary), fb(dir / "a" / (number + "-" + stop + ".png"), std::ios::binary);
-    const std::string pasted(std::istreambuf_iterator<char>(fa), {});
+    const std::string pasted = Slurp(again);
     EXPECT_FALSE(pasted.empty());
-    EXPECT_EQ(pasted, std::string(std::istreambuf_iterator<char>(fb), {}));
+    EXPECT_EQ(pasted, Slurp(dir / "a" / (number + "-" + stop + ".png")));
+}
+
+// `only` reaches the matching screens alone, under their numbers in the full
+// tour; a run that fixes neither clock nor seed gets both fixed by the tour,
+// and the ones the sheet names make the same pictures again.
+TEST(RunnerRun, TourOnlyKeepsTheNumbersAndNamesTheClockAndSeedItUsed) {
+    TempDir dir;
+    Runner runner;
+    runner.Start();
+    EXPECT_EQ(RunText(runner, "tour " + (dir / "a").string() + " only reading-text"), "");
+    const std::string html = Slurp(dir / "a/index.html");
+    EXPECT_NE(html.find("the run gave none"), std::string::npos);
+    EXPECT_NE(html.find("only the screens whose names contain <code>reading-text</code>"), std::string::npos);
+    const std::smatch::size_type kClock = 1, kSeed = 2;
+    std::smatch used;
+    ASSERT_TRUE(std::regex_search(html, used, std::regex("--clock ([-0-9T:]+) --seed ([0-9]+) -e")));
+    std::time_t clock = 0;
+    uint32_t seed = 0;
+    std::string error;
+    ASSERT_TRUE(ParseClock(used[kClock].str(), clock, error) && ParseUnsigned32(used[kSeed].str(), seed));
+    runner.Start({clock, seed});
+    RunText(runner, "tour " + (dir / "full").string());
+    size_t matching = 0;
+    for (const auto& entry : fs::directory_iterator(dir / "full")) {
+        const std::string file = entry.path().filename().string();
+        if (file.find("reading-text") == std::string::npos) continue;
+        ++matching;
+        EXPECT_EQ(Slurp(entry.path()), Slurp(dir / "a" / file)) << file;
+    }
+    EXPECT_GE(matching, 3u);
+    EXPECT_EQ(Attributes(html, "src").size(), matching);
+    // None matching: an empty sheet, and a word on the output.
+    EXPECT_NE(RunText(runner, "tour " + (dir / "c").string() + " only no-such-screen").find("no screen's name"),
+              std::string::npos);
+    EXPECT_EQ(Attributes(Slurp(dir / "c/index.html"), "src").size(), 0u);
 }
 
 // ---- tests a CI reads ----------------------------------------------------------

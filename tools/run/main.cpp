@@ -21,6 +21,7 @@
 #include "tools/run/report.h"
 #include "tools/run/runner.h"
 #include "tools/run/serve.h"
+#include "tools/run/tour.h"
 
 namespace {
 
@@ -79,9 +80,10 @@ Commands:
   png FILE [scale N] [panel]  write the 244 x 64 LCD picture as a PNG,
                               scaled N times (1..8); with panel the whole
                               front panel as the window shows it
-  tour DIR [scale N] [panel]  start afresh and write a PNG of every
-                              screen, and DIR/index.html with the key
-                              sequence to each
+  tour DIR [scale N] [panel] [only PATTERN]  start afresh and write a PNG
+                   of every screen (with only, of those whose names contain
+                   PATTERN), and DIR/index.html, a printable sheet of them
+                   with the key sequence to each
   flash FILE       write the 65,536-byte DataFlash write area
   log FILE         write the write area's records as CSV
   wav FILE         write the run's sound so far (the speaker's clicks and
@@ -320,6 +322,7 @@ int main(int argc, char** argv) {
     bool fault = false;
     uint64_t checked = 0, failed = 0;
     geigerrun::Runner runner;
+    runner.SetCommandLine(geigerrun::ShellLine(std::vector<std::string>(argv, argv + argc)));
     if (keepGoing) runner.KeepGoing(&std::cerr);
     if (!artifacts.empty()) runner.Artifacts(artifacts);
     for (const Case& c : cases) {

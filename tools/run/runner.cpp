@@ -256,7 +256,7 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
             }
             break;
         case Op::Tour:
-            if (!RunTour(*this, cmd.text, cmd.scale, cmd.panel, out, what)) {
+            if (!RunTour(*this, {cmd.text, cmd.scale, cmd.panel, cmd.only, cmd.where}, out, what)) {
                 error = cmd.where + ": " + what;
                 return false;
             }

@@ -86,6 +86,10 @@ public:
     const LcdPicture& presented() const;
     size_t pendingRealCounts() const { return player_.pendingRealCounts(); }
     const StartOptions& startOptions() const { return options_; }
+    // The command line that started the program, quoted for a shell, for
+    // the files that say how they were made (the tour's sheet).
+    void SetCommandLine(std::string line) { commandLine_ = std::move(line); }
+    const std::string& commandLine() const { return commandLine_; }
     // The panel layout the window would show: turned for good once "Swivel"
     // is chosen in demo mode; upright in real mode, since the runner's
     // counts carry no orientation.
@@ -125,6 +129,7 @@ private:
     mutable std::unique_ptr<LcdPicture> presented_ = std::make_unique<LcdPicture>();
     mutable bool presentedStale_ = true;
     StartOptions options_;
+    std::string commandLine_;
     uint8_t panelLayout_ = 0;
     std::ostream* keepGoing_ = nullptr;
     std::vector<Failure> failures_;

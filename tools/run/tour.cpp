@@ -58,7 +58,7 @@ bool StepsInside(Handler select) { return select == NoteEditOpen || select == Op
 
 class Tour {
 public:
-    Tour(Runner& runner, const TourVisit& visit) : runner_(runner), visit_(visit) {}
+    Tour(Runner& runner, const TourVisit& visit, const TourWant& want) : runner_(runner), visit_(visit), want_(want) {}
 
     // Runs `keys` from a fresh start, as a person pasting them would.
     bool Reach(const std::string& keys, std::string& error) {
@@ -72,9 +72,9 @@ public:
     void Section(std::string heading) { section_ = std::move(heading); }
 
     bool Stop(const std::string& name, const std::string& keys, std::string& error) {
-        if (!Reach(keys, error)) return false;
-        ++number_;
-        return visit_(TourStop{number_, name, keys, section_}, error);
+        const TourStop stop{++number_, name, keys, section_};
+        if (want_ && !want_(stop)) return true;
+        return Reach(keys, error) && visit_(stop, error);
     }
 
     // Back opens the mode box, a second Back steps the mode: `keys` gets
@@ -198,6 +198,7 @@ public:
 private:
     Runner& runner_;
     const TourVisit& visit_;
+    const TourWant& want_;
     int number_ = 0;
     std::string section_;
     std::string textMode_ = kBoot;  // keys that reach the text reading mode
@@ -205,8 +206,8 @@ private:
 
 }  // namespace
 
-bool VisitTour(Runner& runner, const TourVisit& visit, std::string& error) {
-    Tour tour(runner, visit);
+bool VisitTour(Runner& runner, const TourVisit& visit, std::string& error, const TourWant& want) {
+    Tour tour(runner, visit, want);
     tour.Section("Start-up");
     if (!tour.Stop("start-up-logo", "press select; wait 500ms", error)) return false;
     tour.Section("Reading modes");

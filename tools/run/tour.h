@@ -5,6 +5,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace geigerrun {
 
@@ -17,15 +18,32 @@ struct TourStop {
     std::string section;  // the heading it comes under on the contact sheet
 };
 using TourVisit = std::function<bool(const TourStop& stop, std::string& error)>;
+// Asked before a stop is reached; a stop it turns down is skipped unreached
+// but keeps its number, so a partial tour names its files as a full one.
+using TourWant = std::function<bool(const TourStop& stop)>;
 
 // Reaches every screen in a fixed order, each from a fresh start with the
 // runner's start options, and calls `visit` with the screen presented.
-bool VisitTour(Runner& runner, const TourVisit& visit, std::string& error);
+bool VisitTour(Runner& runner, const TourVisit& visit, std::string& error, const TourWant& want = {});
 
-// Visits every screen from a fresh start, writing DIR/NNN-name.png and
-// DIR/index.html. The runner must have been started with the options the
-// run was given (clock, seed).
-bool RunTour(Runner& runner, const std::string& dir, int scale, bool panel, std::ostream& out,
-             std::string& error);
+// What a `tour` command asks for.
+struct TourRequest {
+    std::string dir;
+    int scale = 1;       // 1..8
+    bool panel = false;  // the whole front panel rather than the LCD
+    std::string only;    // only the stops whose names contain this ("" for all)
+    std::string where;   // the command's place, as "-e 1, command 2"
+};
+
+// Visits the screens from a fresh start, writing DIR/NNN-name.png and
+// DIR/index.html, the contact sheet. The runner must have been started
+// with the options the run was given; where they leave the clock or the
+// seed open the tour fixes them, so that all its screens share one of each
+// and the sheet can say which.
+bool RunTour(Runner& runner, const TourRequest& request, std::ostream& out, std::string& error);
+
+// `words` as a shell command that gives them back: a word of only safe
+// characters as it is, any other in single quotes.
+std::string ShellLine(const std::vector<std::string>& words);
 
 }  // namespace geigerrun

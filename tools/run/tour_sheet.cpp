@@ -1,18 +1,24 @@
-// The tour's contact sheet: DIR/NNN-name.png for every stop of the tour
-// and DIR/index.html showing them with the commands that reach each one.
+// The tour's contact sheet: DIR/NNN-name.png for every screen of the tour
+// and DIR/index.html, a page that prints, showing them in sections with the
+// commands that reach each one and how the whole sheet was made.
 #include "tools/run/tour.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <sys/stat.h>
 
+#include "geigersim_version.h"
 #include "link/script_language.h"
-#include "platform/clock.h"
 #include "tools/run/files.h"
 #include "tools/run/runner.h"
 
@@ -27,6 +33,7 @@ std::string Html(std::string_view text) {
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
         default: out += c;
         }
     }
@@ -58,51 +65,299 @@ std::string UrlEncode(std::string_view text) {
     return out;
 }
 
-// The live device at a stop's screen: the page with the run's seed and
-// clock, running the stop's keys at load.
+// The live device at a stop's screen: the page with the tour's seed and
+// clock (both fixed by then), running the stop's keys at load.
 std::string LiveLink(const std::string& page, const StartOptions& options, std::string_view keys) {
     std::string link = page + (page.find('?') == std::string::npos ? "?" : "&");
-    if (options.seed) link += "seed=" + std::to_string(*options.seed) + "&";
-    link += "clock=" + UrlEncode(script::FormatClock(options.clock ? *options.clock : rtcSnapshot));
+    link += "seed=" + std::to_string(options.seed.value_or(0)) + "&";
+    link += "clock=" + UrlEncode(script::FormatClock(options.clock.value_or(0)));
     return link + "&run=" + UrlEncode(keys);
 }
 
-}  // namespace
+// An id for a heading: its words in lower case joined by '-'.
+std::string Slug(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))
+            out += c;
+        else if (!out.empty() && out.back() != '-')
+            out += '-';
+    }
+    while (!out.empty() && out.back() == '-') out.pop_back();
+    return out;
+}
 
-bool RunTour(Runner& runner, const std::string& dir, int scale, bool panel, std::ostream& out,
-             std::string& error) {
-    if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) {
-        error = "cannot make the folder " + script::Quote(dir) + ": " + std::strerror(errno);
+// Width and height from a PNG's header, so the page lays out before the
+// pictures load.
+void PngSize(const std::string& png, uint32_t& width, uint32_t& height) {
+    auto word = [&](size_t at) {
+        uint32_t v = 0;
+        for (size_t i = at; i < at + 4 && i < png.size(); ++i) v = v << 8 | static_cast<unsigned char>(png[i]);
+        return v;
+    };
+    width = word(16);
+    height = word(20);
+}
+
+// One picture on the sheet with every route that showed it.
+struct Entry {
+    std::string file;
+    uint32_t width = 0, height = 0;
+    std::vector<TourStop> stops;
+    // For each stop, the number of the earlier stop whose keys it repeats
+    // (0: its own keys).
+    std::vector<int> sameAs;
+    void Add(const TourStop& stop, int repeats = 0) {
+        stops.push_back(stop);
+        sameAs.push_back(repeats);
+    }
+};
+
+// A stop's number as its file name and the sheet show it: 012.
+std::string Number(int number) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%03d", number);
+    return text;
+}
+
+// The page's look. Widths are in millimetres when printed, so two figures
+// fit side by side on A4 and on Letter alike (the narrower A4 leaves
+// 186 mm inside its margins); on screen the LCD shows at two CSS pixels a
+// dot, a whole number, so nearest-neighbour scaling keeps every dot square.
+constexpr const char* kStyle = R"(body { font-family: sans-serif; background: #f4f4f4; margin: 16px; }
+h1 { margin: 0 0 8px; }
+dl.made { display: grid; grid-template-columns: max-content 1fr; gap: 2px 12px; background: #fff; padding: 8px; }
+dl.made dt { font-weight: bold; }
+dl.made dd { margin: 0; }
+dl.made code { font-size: 13px; }
+code { font-size: 11px; white-space: pre-wrap; overflow-wrap: anywhere; }
+nav ol { columns: 2; }
+h2 { margin: 16px 0 4px; break-after: avoid; }
+.screens { display: flex; flex-wrap: wrap; gap: 8px; }
+figure { width: 504px; max-width: 100%; box-sizing: border-box; margin: 0; padding: 8px; background: #fff;
+         break-inside: avoid; }
+figure img { display: block; width: 100%; height: auto; }
+figure.lcd img { image-rendering: pixelated; }
+figcaption { font-size: 12px; }
+.route { margin-top: 6px; break-inside: avoid; }
+.route code { display: block; }
+@page { margin: 12mm; }
+@media print {
+  body { background: none; margin: 0; font-size: 10pt; }
+  dl.made, figure { background: none; border: 0.3mm solid #999; }
+  .screens { gap: 3mm; }
+  figure { width: 90mm; padding: 2mm; }
+  code { font-size: 7pt; }
+  dl.made code { font-size: 8.5pt; }
+  figcaption { font-size: 8pt; }
+  a { color: inherit; text-decoration: none; }
+  nav { break-after: page; }
+}
+)";
+
+class Sheet {
+public:
+    Sheet(Runner& runner, const TourRequest& request) : runner_(runner), request_(request), page_(PageAddress()) {}
+
+    bool Write(std::ostream& out, std::string& error) {
+        if (::mkdir(request_.dir.c_str(), 0777) != 0 && errno != EEXIST) {
+            error = "cannot make the folder " + script::Quote(request_.dir) + ": " + std::strerror(errno);
+            return false;
+        }
+        given_ = runner_.startOptions();
+        FixStart();
+        const TourWant want = [&](const TourStop& stop) { return Wanted(stop); };
+        const TourVisit visit = [&](const TourStop& stop, std::string& why) { return Shoot(stop, out, why); };
+        if (!VisitTour(runner_, visit, error, want)) return false;
+        if (entries_.empty())
+            out << "tour: no screen's name contains " << script::Quote(request_.only) << ", so none was written\n";
+        return WriteFileSafely(request_.dir + "/index.html", Page(), out, error);
+    }
+
+private:
+    // Without a fixed clock and seed each fresh start would take the time
+    // anew, and no two screens, nor a second run, would agree: the tour
+    // fixes them once, as power-on would have taken them, and says so.
+    void FixStart() {
+        StartOptions fixed = given_;
+        const std::time_t now = std::time(nullptr);
+        if (!fixed.clock) fixed.clock = now;
+        if (!fixed.seed) fixed.seed = static_cast<uint32_t>(now);
+        runner_.Start(fixed);
+    }
+
+    // A stop is reached only when its name matches and no earlier stop
+    // took the same route; a repeated route's name joins the first one.
+    bool Wanted(const TourStop& stop) {
+        if (!request_.only.empty() && stop.name.find(request_.only) == std::string::npos) return false;
+        const auto known = routes_.find(stop.keys);
+        if (known == routes_.end()) return true;
+        Entry& entry = entries_[known->second.entry];
+        bool named = false;
+        for (const TourStop& s : entry.stops) named = named || s.name == stop.name;
+        if (!named) entry.Add(stop, known->second.number);
         return false;
     }
-    std::string sheet =
-        "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-        "<title>geigersim screens</title>\n<style>\n"
-        "body { font-family: sans-serif; background: #f4f4f4; }\n"
-        "figure { display: inline-block; vertical-align: top; margin: 8px; padding: 8px; background: #fff; "
-        "max-width: 520px; }\n"
-        "img { image-rendering: pixelated; }\n"
-        "code { display: block; font-size: 11px; white-space: pre-wrap; word-break: break-word; }\n"
-        "</style>\n</head>\n<body>\n<h1>Every screen</h1>\n"
-        "<p>Each picture shows the screen that its commands reach from a fresh start: paste them into "
-        "<code style=\"display:inline\">geigersim-run -e '...'</code> (with the same --clock and --seed), "
-        "or follow its link to the live device at that screen (the web page served as the README says, "
-        "or where GEIGERSIM_PAGE points).</p>\n";
-    const std::string page = PageAddress();
-    const TourVisit write = [&](const TourStop& stop, std::string& why) {
-        char number[16];
-        std::snprintf(number, sizeof number, "%03d", stop.number);
-        const std::string file = std::string(number) + "-" + stop.name + ".png";
-        if (!runner.WritePicture(dir + "/" + file, scale, panel, out, why)) return false;
-        sheet += "<figure id=\"" + Html(stop.name) + "\">\n<img src=\"" + Html(file) + "\" alt=\"" +
-                 Html(stop.name) + "\">\n<figcaption><b>" + number + " " + Html(stop.name) +
-                 "</b>\n<code>" + Html(stop.keys) + "</code>\n<a href=\"" +
-                 Html(LiveLink(page, runner.startOptions(), stop.keys)) + "\">live device</a></figcaption>\n</figure>\n";
-        return true;
+
+    // The screen as presented; a picture that an earlier route already
+    // showed byte for byte is written once and listed with both routes.
+    bool Shoot(const TourStop& stop, std::ostream& out, std::string& error) {
+        std::ostringstream png;
+        if (!runner_.WritePicture("-", request_.scale, request_.panel, png, error)) return false;
+        const auto [same, fresh] = pictures_.emplace(png.str(), entries_.size());
+        routes_[stop.keys] = {same->second, stop.number};
+        if (!fresh) {
+            entries_[same->second].Add(stop);
+            return true;
+        }
+        Entry entry;
+        entry.file = Number(stop.number) + "-" + stop.name + ".png";
+        PngSize(same->first, entry.width, entry.height);
+        entry.Add(stop);
+        entries_.push_back(std::move(entry));
+        return WriteFileSafely(request_.dir + "/" + entries_.back().file, same->first, out, error);
+    }
+
+    // An id not yet on the page: `wanted`, or it with -2, -3, ...
+    std::string Id(const std::string& wanted) {
+        std::string id = wanted;
+        for (int n = 2; !ids_.emplace(id).second; ++n) id = wanted + "-" + std::to_string(n);
+        return id;
+    }
+
+    std::string Figure(const Entry& entry) {
+        std::string html = "<figure id=\"" + Html(Id(entry.stops[0].name)) + "\"" +
+                           (request_.panel ? "" : " class=\"lcd\"") + ">\n<a href=\"" + Html(entry.file) +
+                           "\"><img src=\"" + Html(entry.file) + "\" width=\"" + std::to_string(entry.width) +
+                           "\" height=\"" + std::to_string(entry.height) + "\" alt=\"" + Html(entry.stops[0].name) +
+                           "\"></a>\n<figcaption>\n";
+        for (size_t i = 0; i < entry.stops.size(); ++i) {
+            const TourStop& stop = entry.stops[i];
+            html += "<div class=\"route\"" + (i == 0 ? std::string() : " id=\"" + Html(Id(stop.name)) + "\"") +
+                    "><b>" + Number(stop.number) + " " + Html(stop.name) + "</b>\n";
+            html += entry.sameAs[i] != 0 ? "(the same commands as " + Number(entry.sameAs[i]) + ")</div>\n"
+                                         : "<code>" + Html(stop.keys) + "</code>\n<a href=\"" +
+                                            Html(LiveLink(page_, runner_.startOptions(), stop.keys)) +
+                                            "\">live device</a></div>\n";
+        }
+        return html + "</figcaption>\n</figure>\n";
+    }
+
+    // The tour command as typed, rebuilt from what it asked for.
+    std::string TourCommand() const {
+        std::string text = "tour " + request_.dir;
+        if (request_.scale != 1) text += " scale " + std::to_string(request_.scale);
+        if (request_.panel) text += " panel";
+        if (!request_.only.empty()) text += " only " + request_.only;
+        return text;
+    }
+
+    std::string Head() const {
+        const StartOptions& used = runner_.startOptions();
+        const std::string clock = script::FormatClock(*used.clock);
+        const std::string seed = std::to_string(*used.seed);
+        std::string html = "<dl class=\"made\">\n<dt>Program</dt><dd>geigersim-run " GEIGERSIM_VERSION "</dd>\n";
+        html += "<dt>Clock</dt><dd><code>--clock " + clock + "</code> " +
+                (given_.clock ? "as the run gave it" : "(the run gave none: the time the tour began)") +
+                "; local time, read as the device's clock</dd>\n";
+        html += "<dt>Seed</dt><dd><code>--seed " + seed + "</code> " +
+                (given_.seed ? "as the run gave it"
+                             : "(the run gave none: the time the tour began, as power-on takes it)") +
+                "</dd>\n";
+        html += "<dt>Pictures</dt><dd>scale " + std::to_string(request_.scale) + ", " +
+                (request_.panel ? "<code>panel</code>: the whole front panel"
+                                : "the LCD alone (no <code>panel</code>)");
+        if (!request_.only.empty())
+            html += "; only the screens whose names contain <code>" + Html(request_.only) + "</code>";
+        html += "</dd>\n";
+        html += "<dt>Made by</dt><dd><code>" +
+                Html(runner_.commandLine().empty() ? std::string("geigersim-run") : runner_.commandLine()) +
+                "</code>, its command <code>" + Html(TourCommand()) + "</code>" +
+                (request_.where.empty() ? "" : " (" + Html(request_.where) + ")") + "</dd>\n";
+        const std::string again = ShellLine({"geigersim-run", "--clock", clock, "--seed", seed, "-e", TourCommand()});
+        html += "<dt>Again</dt><dd><code>" + Html(again) +
+                "</code> makes the same pictures with this version, byte for byte; each screen's commands "
+                "below, pasted into <code>geigersim-run --clock " + clock + " --seed " + seed +
+                " -e '...'</code>, reach that screen alone, and its link opens the live device there (the web page "
+                "served as the README says, or where GEIGERSIM_PAGE points).</dd>\n</dl>\n";
+        return html;
+    }
+
+    std::string Page() {
+        // Sections: consecutive entries under the same heading.
+        struct Section {
+            std::string heading, id;
+            std::vector<size_t> entries;
+        };
+        std::vector<Section> sections;
+        for (size_t i = 0; i < entries_.size(); ++i) {
+            const std::string& heading = entries_[i].stops[0].section;
+            if (sections.empty() || sections.back().heading != heading)
+                sections.push_back({heading, Id("section-" + Slug(heading)), {}});
+            sections.back().entries.push_back(i);
+        }
+        size_t stops = 0;
+        for (const Entry& entry : entries_) stops += entry.stops.size();
+        const std::string title =
+            request_.only.empty() ? "Every screen"
+                                  : "Screens whose names contain <code>" + Html(request_.only) + "</code>";
+        std::string html = std::string("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n") +
+                           "<title>geigersim screens</title>\n<style>\n" + kStyle + "</style>\n</head>\n<body>\n" +
+                           "<h1>" + title + "</h1>\n" + Head();
+        html += "<nav>\n<h2>Contents</h2>\n<p>" + std::to_string(entries_.size()) + " pictures of " +
+                std::to_string(stops) + " screens; a picture that two routes reach alike is shown once, "
+                "with both.</p>\n<ol>\n";
+        for (const Section& s : sections)
+            html += "<li><a href=\"#" + s.id + "\">" + Html(s.heading) + "</a> (" + std::to_string(s.entries.size()) +
+                    ")</li>\n";
+        html += "</ol>\n</nav>\n";
+        if (entries_.empty())
+            html += "<p>No screen's name contains <code>" + Html(request_.only) + "</code>.</p>\n";
+        for (const Section& s : sections) {
+            html += "<section>\n<h2 id=\"" + s.id + "\">" + Html(s.heading) + "</h2>\n<div class=\"screens\">\n";
+            for (size_t i : s.entries) html += Figure(entries_[i]);
+            html += "</div>\n</section>\n";
+        }
+        return html + "</body>\n</html>\n";
+    }
+
+    Runner& runner_;
+    const TourRequest& request_;
+    const std::string page_;
+    StartOptions given_;
+    std::vector<Entry> entries_;
+    std::map<std::string, size_t> pictures_;  // PNG bytes: the entry that shows them
+    struct Route {
+        size_t entry;  // that showed its screen
+        int number;    // of the stop that took it first
     };
-    if (!VisitTour(runner, write, error)) return false;
-    sheet += "</body>\n</html>\n";
-    return WriteFileSafely(dir + "/index.html", sheet, out, error);
+    std::map<std::string, Route> routes_;  // by keys
+    std::set<std::string> ids_;
+};
+
+}  // namespace
+
+std::string ShellLine(const std::vector<std::string>& words) {
+    std::string line;
+    for (const std::string& word : words) {
+        if (!line.empty()) line += ' ';
+        static constexpr char kPlain[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_./=:,+@%";
+        const bool plain = !word.empty() && word.find_first_not_of(kPlain) == std::string::npos;
+        if (plain) {
+            line += word;
+            continue;
+        }
+        line += '\'';
+        for (char c : word) line += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        line += '\'';
+    }
+    return line;
+}
+
+bool RunTour(Runner& runner, const TourRequest& request, std::ostream& out, std::string& error) {
+    Sheet sheet(runner, request);
+    return sheet.Write(out, error);
 }
 
 }  // namespace geigerrun
