@@ -9,12 +9,15 @@
 #include <memory>
 
 class DeviceHost;
+class GifRecorder;
 class PanelView;
 class RateHost;
 
 class PanelCommands {
 public:
     PanelCommands(PanelView& panel, DeviceHost& device, RateHost& rate);
+    // Writes a GIF still being recorded: closing the window ends it.
+    ~PanelCommands();
 
     // A pop-up menu command; commands not handled here do nothing.
     void OnMenuCommand(int commandId);
@@ -30,6 +33,12 @@ public:
     void StopRecording();
     bool recording() const;
 
+    // "Record GIF…": what the window shows from now into `path`, written
+    // when StopGif is called (unchecking the item) or the window closes.
+    void StartGif(const QString& path);
+    void StopGif();
+    bool recordingGif() const { return gif_ != nullptr; }
+
 private:
     bool HostMenuChecked(int commandId) const;
     void CopyLcd();
@@ -38,6 +47,7 @@ private:
     void SaveImageAs(const QString& title, const QString& suggested, const QImage& image);
     void ToggleAlwaysOnTop();
     void RecordScript();
+    void RecordGif();
     void OtherPort();
     void About();
     void Exit();
@@ -45,4 +55,5 @@ private:
     PanelView& panel_;
     DeviceHost& device_;
     RateHost& rate_;
+    std::unique_ptr<GifRecorder> gif_;
 };
