@@ -31,9 +31,11 @@ int PowerOfTwoAtLeast(size_t n) {
 struct ColourMap {
     ColorMapObject* map = nullptr;
     explicit ColourMap(const std::vector<uint32_t>& colours) {
-        std::vector<GifColorType> entries(static_cast<size_t>(PowerOfTwoAtLeast(colours.size() + 1)), GifColorType{0, 0, 0});
+        std::vector<GifColorType> entries(static_cast<size_t>(PowerOfTwoAtLeast(colours.size() + 1)),
+                                          GifColorType{0, 0, 0});
         for (size_t i = 0; i < colours.size(); ++i)
-            entries[i + 1] = GifColorType{static_cast<GifByteType>(colours[i] >> 16), static_cast<GifByteType>(colours[i] >> 8),
+            entries[i + 1] = GifColorType{static_cast<GifByteType>(colours[i] >> 16),
+                                          static_cast<GifByteType>(colours[i] >> 8),
                                           static_cast<GifByteType>(colours[i])};
         map = GifMakeMapObject(static_cast<int>(entries.size()), entries.data());
     }
@@ -236,7 +238,8 @@ bool Writer::Flush(std::string& error) {
     if (!s.local.empty()) local = std::make_unique<ColourMap>(s.local);
     ok = ok && EGifPutExtension(s.file, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) == GIF_OK &&
          EGifPutImageDesc(s.file, s.left, s.top, s.w, s.h, false, local ? local->map : nullptr) == GIF_OK;
-    for (int y = 0; ok && y < s.h; ++y) ok = EGifPutLine(s.file, s.indices.data() + size_t(y) * size_t(s.w), s.w) == GIF_OK;
+    for (int y = 0; ok && y < s.h; ++y)
+        ok = EGifPutLine(s.file, s.indices.data() + size_t(y) * size_t(s.w), s.w) == GIF_OK;
     if (!ok) {
         error = GifErrorString(s.file->Error);
         s.failed = true;

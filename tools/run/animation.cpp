@@ -29,18 +29,20 @@ bool Animation::Render(const Runner& runner, std::string& error) {
                 pixels[size_t(y) * size_t(width) + size_t(x)] = 0xFF000000u | lcd.pixels[y / scale_][x / scale_];
     }
     if (!writer_)
-        writer_ = std::make_unique<gif::Writer>(width, height, std::vector<uint32_t>{kLcdBackground, kLcdInk, kLcdUnlit},
-                                                kShortestFrame);
+        writer_ = std::make_unique<gif::Writer>(
+            width, height, std::vector<uint32_t>{kLcdBackground, kLcdInk, kLcdUnlit}, kShortestFrame);
     return writer_->Add(pixels.data(), width, error);
 }
 
 bool Animation::Frame(const Runner& runner, std::string& error) {
     const uint64_t now = runner.halfTicks();
     // Time runs on from the last frame (a loaded snapshot may have put it back).
-    if (writer_ && now > lastTicks_) writer_->Hold(static_cast<uint32_t>(std::min<uint64_t>((now - lastTicks_) * 50, gif::kMaxDelay)));
+    if (writer_ && now > lastTicks_)
+        writer_->Hold(static_cast<uint32_t>(std::min<uint64_t>((now - lastTicks_) * 50, gif::kMaxDelay)));
     lastTicks_ = now;
     const int pressed = panel_ ? runner.pressedKey() : -1;
-    if (writer_ && runner.handOverStamp() == lastHandOver_ && pressed == lastPressed_ && runner.panelLayout() == lastLayout_)
+    if (writer_ && runner.handOverStamp() == lastHandOver_ && pressed == lastPressed_ &&
+        runner.panelLayout() == lastLayout_)
         return true;
     lastHandOver_ = runner.handOverStamp();
     lastPressed_ = pressed;
@@ -55,6 +57,8 @@ bool Animation::ShortenWait(const Runner& runner, std::string& error) {
     writer_->Hold(kShortenedWait / 2);
     return true;
 }
+
+void Animation::Resync(const Runner& runner) { lastTicks_ = runner.halfTicks(); }
 
 bool Animation::Finish(std::ostream& out, std::string& error) {
     std::string bytes, why;

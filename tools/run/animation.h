@@ -31,6 +31,9 @@ public:
     bool Frame(const Runner& runner, std::string& error);
     // A long wait just ran on `runner`: shown as kShortenedWait.
     bool ShortenWait(const Runner& runner, std::string& error);
+    // Virtual time jumped (a snapshot loaded, a tour ran): the last frame
+    // shows no longer for it.
+    void Resync(const Runner& runner);
     // Writes the file safely ("-" to `out`).
     bool Finish(std::ostream& out, std::string& error);
 

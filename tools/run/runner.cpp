@@ -148,6 +148,7 @@ bool Runner::Load(const std::string& path, std::string& error) {
     history_.Clear();
     panelLayout_ = realMode != 0 ? 0 : DriverPanelLayout(0);
     pressedKey_ = -1;
+    if (animation_) animation_->Resync(*this);
     return true;
 }
 
@@ -288,6 +289,7 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
             animationPaused_ = true;  // the tour's runs are not the animation's
             const bool toured = RunTour(*this, cmd.text, cmd.scale, cmd.panel, out, what);
             animationPaused_ = paused;
+            if (animation_) animation_->Resync(*this);
             if (!toured) {
                 error = cmd.where + ": " + what;
                 return false;
