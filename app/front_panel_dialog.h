@@ -44,6 +44,8 @@ public:
     bool StartRecording(const QString& path) { return commands_.StartRecording(path); }
     void StopRecording() { commands_.StopRecording(); }
     bool recording() const { return commands_.recording(); }
+    void StartGif(const QString& path) { commands_.StartGif(path); }
+    void StopGif() { commands_.StopGif(); }
     RateHost& rateHost() { return rate_; }
 
 protected:
