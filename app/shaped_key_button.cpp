@@ -1,11 +1,11 @@
 #include "app/shaped_key_button.h"
 
-#include "app/panel_render.h"
-
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+
+#include "app/panel_render.h"
 
 ShapedKeyButton::ShapedKeyButton(int commandId, const QRect& box, QWidget* parent,
                                  PictureSource source)
