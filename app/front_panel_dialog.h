@@ -51,6 +51,8 @@ public:
     bool recording() const { return commands_.recording(); }
     bool SaveState(const QString& path) { return commands_.SaveState(path); }
     bool LoadState(const QString& path, QString& error) { return commands_.LoadState(path, error); }
+    void StartGif(const QString& path) { commands_.StartGif(path); }
+    void StopGif() { commands_.StopGif(); }
     RateHost& rateHost() { return rate_; }
 
 protected:

@@ -13,8 +13,10 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWindow>
+#include <cstdio>
 
 #include "app/device_host.h"
+#include "app/gif_recorder.h"
 #include "app/host_state.h"
 #include "app/key_commands.h"
 #include "app/link_panel.h"
@@ -52,6 +54,15 @@ QString StateFolder() { return QDir::homePath(); }
 PanelCommands::PanelCommands(PanelView& panel, DeviceHost& device, RateHost& rate)
     : panel_(panel), device_(device), rate_(rate) {}
 
+PanelCommands::~PanelCommands() {
+    if (!gif_) return;
+    // No message box while the window goes: the reason goes to the terminal.
+    panel_.SetPictureObserver({});
+    QString why;
+    if (!gif_->Finish(why))
+        std::fprintf(stderr, "geigersim: could not save %s: %s\n", qPrintable(gif_->path()), qPrintable(why));
+}
+
 void PanelCommands::OnMenuCommand(int commandId) {
     switch (commandId) {
         case kCmdDemoMode: ChooseDemoMode(); break;
@@ -75,6 +86,7 @@ void PanelCommands::OnMenuCommand(int commandId) {
         case kCmdSavePanelPng: SavePanelAsPng(); break;
         case kCmdAlwaysOnTop: ToggleAlwaysOnTop(); break;
         case kCmdRecordScript: RecordScript(); break;
+        case kCmdRecordGif: RecordGif(); break;
         case kCmdSound: rate_.SetSoundOn(!rate_.soundOn()); break;
         case kCmdChart: rate_.ShowChart(); break;
         case kCmdZoom100: panel_.SetZoom(100); break;
@@ -105,6 +117,7 @@ bool PanelCommands::HostMenuChecked(int commandId) const {
         case kCmdAlwaysOnTop: return (panel_.windowFlags() & Qt::WindowStaysOnTopHint) != 0;
         case kCmdLogCounts: return CountLogActive();
         case kCmdRecordScript: return recording();
+        case kCmdRecordGif: return recordingGif();
         case kCmdSound: return rate_.soundOn();
         default: return false;
     }
@@ -300,4 +313,36 @@ bool PanelCommands::ReadState(const QString& path, QString& why) {
     rate_.ClearHistory();
     if (!notes.isEmpty()) panel_.linkPanel()->ShowNotice(notes.join(u' '));
     return true;
+}
+
+void PanelCommands::RecordGif() {
+    if (gif_) {
+        StopGif();
+        return;
+    }
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    const QString path = QFileDialog::getSaveFileName(&panel_, QStringLiteral("Record GIF"),
+                                                      QDir(folder).filePath(QStringLiteral("panel.gif")),
+                                                      QStringLiteral("GIF animations (*.gif)"));
+    if (!path.isEmpty()) StartGif(path);
+}
+
+void PanelCommands::StartGif(const QString& path) {
+    gif_ = std::make_unique<GifRecorder>(path);
+    const auto frame = [this] {
+        if (gif_)
+            gif_->Frame(RenderPanel(panel_.CurrentScene(), ZoomFactor(panel_.zoomPercent()), PanelBackground::Clear));
+    };
+    panel_.SetPictureObserver(frame);
+    frame();  // what shows as the recording starts
+}
+
+void PanelCommands::StopGif() {
+    if (!gif_) return;
+    panel_.SetPictureObserver({});
+    const std::unique_ptr<GifRecorder> gif = std::move(gif_);
+    QString why;
+    if (!gif->Finish(why))
+        ShowMessageBox(QStringLiteral("Could not save %1: %2").arg(gif->path(), why), QStringLiteral("error"));
 }

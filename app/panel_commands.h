@@ -9,12 +9,15 @@
 #include <memory>
 
 class DeviceHost;
+class GifRecorder;
 class PanelView;
 class RateHost;
 
 class PanelCommands {
 public:
     PanelCommands(PanelView& panel, DeviceHost& device, RateHost& rate);
+    // Writes a GIF still being recorded: closing the window ends it.
+    ~PanelCommands();
 
     // A pop-up menu command; commands not handled here do nothing.
     void OnMenuCommand(int commandId);
@@ -43,6 +46,12 @@ public:
     void StopRecording();
     bool recording() const;
 
+    // "Record GIF…": what the window shows from now into `path`, written
+    // when StopGif is called (unchecking the item) or the window closes.
+    void StartGif(const QString& path);
+    void StopGif();
+    bool recordingGif() const { return gif_ != nullptr; }
+
 private:
     bool HostMenuChecked(int commandId) const;
     void CopyLcd();
@@ -53,6 +62,7 @@ private:
     void RecordScript();
     void SaveStateAs();
     void LoadStateFrom();
+    void RecordGif();
     void OtherPort();
     void About();
     void Exit();
@@ -60,4 +70,5 @@ private:
     PanelView& panel_;
     DeviceHost& device_;
     RateHost& rate_;
+    std::unique_ptr<GifRecorder> gif_;
 };

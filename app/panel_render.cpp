@@ -137,11 +137,55 @@ void PaintPanelOverlay(QPainter& painter, const PanelScene& scene, double scale)
     PaintLamp(painter, PanelLampRect(scene.layout), scene.lamp, scale);
 }
 
+QImage PressedKeyPicture(const QImage& normal, int shift) {
+    QImage pressed = normal;
+    QPainter painter(&pressed);
+    painter.drawImage(shift, shift, normal);
+    return pressed;
+}
+
+bool InsideKeyCircle(QSize size, QPoint p) {
+    const double rx = size.width() / 2.0;
+    const double ry = size.height() / 2.0;
+    if (rx <= 0 || ry <= 0) return false;
+    const double dx = (p.x() + 0.5 - rx) / rx;
+    const double dy = (p.y() + 0.5 - ry) / ry;
+    return dx * dx + dy * dy <= 1.0;
+}
+
+QRegion KeyCircleRegion(QSize size) {
+    QRegion region;
+    for (int y = 0; y < size.height(); ++y) {
+        int first = -1;
+        int last = -1;
+        for (int x = 0; x < size.width(); ++x) {
+            if (!InsideKeyCircle(size, QPoint(x, y))) continue;
+            if (first < 0) first = x;
+            last = x;
+        }
+        if (first >= 0) region += QRect(first, y, last - first + 1, 1);
+    }
+    return region;
+}
+
 QImage RenderPanel(const PanelScene& scene, double scale, PanelBackground background) {
     QImage picture = RenderPanelArtwork(scene.layout, scale, background);
     if (picture.isNull()) return picture;
+    // The key's picture comes from the artwork alone, as the window's key takes it.
+    QImage pressed;
+    QRect box;
+    for (int i = 0; i < 4 && scene.pressedKey >= 0; ++i) {
+        const DriverPanelKey& k = DriverPanelKeys(static_cast<uint8_t>(scene.layout))[i];
+        if (k.drawnKey != scene.pressedKey) continue;
+        box = ScaledPanelRect(QRect(k.x, k.y, k.size, k.size), scale);
+        pressed = PressedKeyPicture(picture.copy(box), std::max(1, int(std::lround(scale))));
+    }
     QPainter painter(&picture);
     PaintPanelOverlay(painter, scene, scale);
+    if (!pressed.isNull()) {
+        painter.setClipRegion(KeyCircleRegion(box.size()).translated(box.topLeft()));
+        painter.drawImage(box.topLeft(), pressed);
+    }
     return picture;
 }
 

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QRect>
+#include <QRegion>
 #include <QRgb>
 #include <cstdint>
 
@@ -41,6 +42,9 @@ struct PanelScene {
     QImage lcd;      // the LCD as presented: 244 x 64, already turned if it reads turned
     QRgb frameColour = kFrameUnlitGrey;
     PanelLamp lamp = PanelLamp::Off;
+    // The key held down, as drawn (KeyBack..KeySelect), or -1. Pictures
+    // show it pressed; the window's keys draw themselves.
+    int pressedKey = -1;
 };
 
 // The host core's rectangles as Qt's.
@@ -70,8 +74,16 @@ QImage RenderPanelArtwork(int layout, double scale,
 // neighbour with every LCD pixel the same whole number of device pixels.
 void PaintPanelOverlay(QPainter& painter, const PanelScene& scene, double scale);
 
-// Artwork and overlay together: the panel as the window shows it, without
-// the start hint.
+// A key's pressed picture from its normal one: the key drawn again `shift`
+// device pixels (one panel pixel) right and down over itself.
+QImage PressedKeyPicture(const QImage& normal, int shift);
+// The pixels of a size x size box inside its inscribed circle, where a key
+// takes clicks and shows its pictures.
+bool InsideKeyCircle(QSize size, QPoint p);
+QRegion KeyCircleRegion(QSize size);
+
+// Artwork and overlay together, and the pressed key: the panel as the
+// window shows it, without the start hint.
 QImage RenderPanel(const PanelScene& scene, double scale,
                    PanelBackground background = PanelBackground::Backdrop);
 

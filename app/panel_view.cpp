@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QTimer>
 #include <QWindow>
 #include <cstring>
 
@@ -126,6 +127,15 @@ void PanelView::CreateKeySet(bool turned) {
                                 .arg(QString::fromUtf8(shortcut->name), QString::fromUtf8(shortcut->keyboard)));
         const int id = e.commandId;
         connect(key, &QAbstractButton::clicked, this, [this, id] { OnKeyCommand(id); });
+        connect(key, &QAbstractButton::pressed, this, [this] {
+            if (pictureObserver_) pictureObserver_();
+        });
+        // After the click's own hand-over, which shows the key up already.
+        connect(key, &QAbstractButton::released, this, [this] {
+            QTimer::singleShot(0, this, [this] {
+                if (pictureObserver_) pictureObserver_();
+            });
+        });
         key->show();
         keys[i] = key;
     }
@@ -226,6 +236,9 @@ PanelScene PanelView::CurrentScene() const {
     scene.lcd = presented_;
     scene.frameColour = frame_->image().pixel(0, 0);
     scene.lamp = alarmLamp_ ? PanelLamp::Red : linkPanel_->lamp();
+    const auto& keys = layoutTurned_ ? turnedKeys_ : normalKeys_;
+    for (int i = 0; i < 4; ++i)
+        if (keys[i] != nullptr && keys[i]->isDown()) scene.pressedKey = DriverPanelKeys(layoutTurned_)[i].drawnKey;
     return scene;
 }
 
@@ -296,7 +309,9 @@ void PanelView::ShowHandOver() {
         frame_->Fill(0, 0, frame_->width(), 80, kFrameLitGrey);
         area = LogicalCover(ScaledFrameRect(layoutTurned_, DeviceScale()), devicePixelRatioF());
     }
-    if (!area.isEmpty()) RepaintNow(area);
+    if (area.isEmpty()) return;
+    RepaintNow(area);
+    if (pictureObserver_) pictureObserver_();
 }
 
 QRect PanelView::LcdCover() const {

@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "app/host_state.h"
@@ -79,8 +80,12 @@ public:
     LinkPanel* linkPanel() const { return linkPanel_; }
     // The lamp lit red for an alarm the speaker setting keeps quiet.
     void SetAlarmLamp(bool lit);
-    // What the panel shows now, for painting and pictures.
+    // What the panel shows now, for painting and pictures, with the key the
+    // mouse holds down.
     PanelScene CurrentScene() const;
+    // Called after a hand-over that changed the picture and when a key goes
+    // down or up: a recording takes a frame then.
+    void SetPictureObserver(std::function<void()> observer) { pictureObserver_ = std::move(observer); }
 
     static const QString& StartHintText();
 
@@ -139,4 +144,5 @@ private:
     int skinApplications_ = 0;
     bool inPaint_ = false;
     QFont hintFont_;
+    std::function<void()> pictureObserver_;
 };

@@ -47,6 +47,7 @@ const PopupMenuEntry kPopupMenu137[] = {
     {PopupRow::Item, kCmdChart, "Chart\u2026"},
     {PopupRow::Separator, 0, nullptr},
     {PopupRow::CheckItem, kCmdRecordScript, "Record Script\u2026"},
+    {PopupRow::CheckItem, kCmdRecordGif, "Record GIF\u2026"},
     {PopupRow::SubMenuEnd, 0, nullptr},
     {PopupRow::Separator, 0, nullptr},
     {PopupRow::Item, kCmdSaveState, "Save State\u2026"},

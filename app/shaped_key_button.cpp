@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/panel_render.h"
+
 ShapedKeyButton::ShapedKeyButton(int commandId, const QRect& box, QWidget* parent,
                                  PictureSource source)
     : QAbstractButton(parent), commandId_(commandId), source_(std::move(source)),
@@ -26,29 +28,9 @@ void ShapedKeyButton::SetBox(const QRect& box, double zoom) {
     RetakePictures();
 }
 
-bool ShapedKeyButton::InsideEllipse(QSize size, QPoint p) {
-    const double rx = size.width() / 2.0;
-    const double ry = size.height() / 2.0;
-    if (rx <= 0 || ry <= 0) return false;
-    const double dx = (p.x() + 0.5 - rx) / rx;
-    const double dy = (p.y() + 0.5 - ry) / ry;
-    return dx * dx + dy * dy <= 1.0;
-}
+bool ShapedKeyButton::InsideEllipse(QSize size, QPoint p) { return InsideKeyCircle(size, p); }
 
-QRegion ShapedKeyButton::EllipseRegion(QSize size) {
-    QRegion region;
-    for (int y = 0; y < size.height(); ++y) {
-        int first = -1;
-        int last = -1;
-        for (int x = 0; x < size.width(); ++x) {
-            if (!InsideEllipse(size, QPoint(x, y))) continue;
-            if (first < 0) first = x;
-            last = x;
-        }
-        if (first >= 0) region += QRect(first, y, last - first + 1, 1);
-    }
-    return region;
-}
+QRegion ShapedKeyButton::EllipseRegion(QSize size) { return KeyCircleRegion(size); }
 
 bool ShapedKeyButton::hitButton(const QPoint& pos) const {
     return rect().contains(pos) && InsideEllipse(size(), pos);
@@ -65,11 +47,7 @@ void ShapedKeyButton::TakePictures() {
     const int shift = std::max(1, int(std::lround(zoom_ * ratio)));
     QImage base = normal.toImage();
     base.setDevicePixelRatio(1);
-    QImage pressed = base;
-    {
-        QPainter painter(&pressed);
-        painter.drawImage(shift, shift, base);
-    }
+    QImage pressed = PressedKeyPicture(base, shift);
     pressed.setDevicePixelRatio(ratio);
     pressed_ = QPixmap::fromImage(pressed);
     picturesTaken_ = true;

@@ -171,12 +171,15 @@ void ControlSession::Run(const std::string& line) {
     case Op::Wav:
     case Op::Chart:
     case Op::Tour:
+    case Op::Gif:
+    case Op::GifEnd:
     case Op::Clock:
     case Op::Seed: {
         const bool ok = host_.RunOther(cmd, out, error);
         if (!ok) {
             Finish(Line(Failure(error)));
-        } else if (setUp) {
+        } else if (setUp || cmd.op == Op::Gif || cmd.op == Op::GifEnd) {
+            // Nothing to hand back yet: the animation is written at its end.
             Finish(Line({{"ok", true}}));
         } else {
             Finish(Line(Written(cmd.text, out.str())));

@@ -150,6 +150,13 @@ bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
         if (!fileArgument(name == "png" ? Op::Png : Op::Tour)) return false;
         return true;
     }
+    if (name == "gif") {
+        if (rest == "end") {
+            cmd.op = Op::GifEnd;
+            return true;
+        }
+        return PictureOptions(rest, cmd, what) && fileArgument(Op::Gif);
+    }
     if (name == "wav") return fileArgument(Op::Wav);
     if (name == "chart") {
         if (!PanelAvailable()) {

@@ -16,6 +16,7 @@ namespace geigerrun {
 enum class Op {
     Press, Wait, Real, Demo, Lcd, Png, State, Flash, Echo,
     LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour, Save, Load, Wav, Chart,
+    Gif, GifEnd,  // `gif FILE [scale N] [panel]` starts an animation, `gif end` writes it
     Clock, Seed  // set-up: only before any other command of their script
 };
 
@@ -32,7 +33,7 @@ struct Command {
     std::string text;             // Echo text; file name; ExpectText's bytes; ExpectField's name
     // ExpectText: the cell of the first glyph.
     uint8_t x = 0, y = 0;
-    // Png and Tour: nearest-neighbour scale 1..8, and the whole front panel.
+    // Png, Tour and Gif: nearest-neighbour scale 1..8, and the whole front panel.
     uint8_t scale = 1;
     bool panel = false;
     // Tour: only the screens whose names contain this ("" for every one).

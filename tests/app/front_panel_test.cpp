@@ -3,6 +3,8 @@
 // menu, ending the program and dragging.
 
 #include <QAccessible>
+#include <QImageReader>
+#include <QTemporaryDir>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -385,6 +387,31 @@ private slots:
             QCOMPARE(pressed.pixel(i, 0), normal.pixel(i, 0));
             QCOMPARE(pressed.pixel(0, i), normal.pixel(0, i));
         }
+        // Pictures of the panel show a pressed key as the key itself does.
+        PanelScene scene = dlg.CurrentScene();
+        scene.pressedKey = DriverPanelKeys(0)[3].drawnKey;
+        const QImage rendered = RenderPanel(scene, 1.0).copy(key->geometry());
+        for (const QRect& row : key->shape())
+            for (int x = row.left(); x <= row.right(); ++x)
+                QCOMPARE(rendered.pixel(x, row.top()), pressed.pixel(x, row.top()));
+    }
+
+    void recordGifTakesTheKeyDownAndEachHandOver() {
+        QTemporaryDir dir;  // outlives the window, which writes a recording left open
+        FrontPanelDialog dlg;
+        const QString path = dir.filePath(QStringLiteral("panel.gif"));
+        dlg.StartGif(path);
+        QVERIFY(CheckedIn(dlg.BuildMenu().get(), kCmdRecordGif));
+        ShapedKeyButton* power = dlg.normalKey(3);
+        QTest::mousePress(power, Qt::LeftButton, {}, QPoint(17, 17));
+        QTest::mouseRelease(power, Qt::LeftButton, {}, QPoint(17, 17));  // power on: the logo
+        QCoreApplication::processEvents();
+        dlg.StopGif();
+        QVERIFY(!CheckedIn(dlg.BuildMenu().get(), kCmdRecordGif));
+        // Unlit, the key down, the logo with the key up.
+        QImageReader gif(path);
+        QCOMPARE(gif.imageCount(), 3);
+        QCOMPARE(gif.size(), QSize(524, 306));
     }
 
     void startHintRule() {
@@ -564,7 +591,7 @@ private slots:
         }
         QCOMPARE(own, (QList<int>{kCmdLogCounts, kCmdZoom100, kCmdZoom150, kCmdZoom200, kCmdZoom300, kCmdCopyLcd,
                                   kCmdSaveLcdPng, kCmdSavePanelPng, kCmdAlwaysOnTop, kCmdSound, kCmdChart,
-                                  kCmdRecordScript, kCmdSaveState, kCmdLoadState}));
+                                  kCmdRecordScript, kCmdSaveState, kCmdLoadState, kCmdRecordGif}));
         QCOMPARE(ids, (QList<int>{32772, 32777, 32778, 32779, 32780, 32771, 32785, 32788, 32789, 32790,
                                   32791, 32792, 32793, 32794, 32786, 57665}));
         QCOMPARE(texts.mid(7, 7), (QStringList{"<HEARTBEAT1>>", "<HEARTBEAT0>>", "<KEY0>>", "<KEY1>>",

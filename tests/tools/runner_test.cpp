@@ -1,3 +1,4 @@
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -21,10 +22,13 @@
 #include <unistd.h>
 
 #include "firmware/dataflash.h"
+#include "firmware/driver.h"
 #include "firmware/state.h"
 #include "geigersim_version.h"
 #include "platform/lcd.h"
+#include "link/gif_writer.h"
 #include "link/script_language.h"
+#include "tools/run/animation.h"
 #include "tools/run/files.h"
 #include "tools/run/flash_log.h"
 #include "tools/run/panel.h"
@@ -286,7 +290,8 @@ TEST(RunnerParse, ErrorsNameTheLineAndTheProblem) {
                          "wait",         "wait 1s 2s",    "real",          "real 2147483648",
                          "real -2147483649", "real 0x10", "real 1.5",     "real 1,2",
                          "text 1",       "state x",       "demo now",      "png",
-                         "flash",        "LCD",           "wait 1s\x01",   "\xff\xfe"};
+                         "flash",        "LCD",           "wait 1s\x01",   "\xff\xfe",
+                         "gif",          "gif x scale 9"};
     for (const char* text : bad) {
         const std::string error = ParseError(text);
         EXPECT_EQ(error.rfind("line 1: ", 0), 0u) << text << " -> " << error;
@@ -660,7 +665,7 @@ TEST(RunnerProgram, HelpListsEveryCommand) {
     const Exec r = RunBinary("--help");
     EXPECT_EQ(r.status, 0);
     for (const char* word : {"--clock", "--seed", "-e", "press", "wait", "real", "demo", "lcd",
-                             "png", "flash", "state", "echo"})
+                             "png", "gif", "flash", "state", "echo"})
         EXPECT_NE(r.out.find(word), std::string::npos) << word;
 }
 
@@ -1252,4 +1257,180 @@ TEST(RunnerChart, PngShowsTheRateTheAlarmLevelAndTheLostLine) {
     EXPECT_EQ(countIn(200, 330, 0xcd, 0xcd, 0xcb), 0);
     EXPECT_GT(countIn(62, 722, 0xd0, 0x30, 0x20), 200);  // the dashed alarm line
     EXPECT_GT(countIn(62, 400, 0x1f, 0x5f, 0xa8), 100);  // the CPM line
+}
+
+// ---- animations and panel pictures ------------------------------------------
+
+namespace {
+
+constexpr uint32_t kPanelPixelsWide = 524;  // the panel artwork at scale 1
+
+// A PNG as 0xAARRGGBB pixels; empty if it cannot be read.
+std::vector<uint32_t> ReadArgb(const std::string& file, uint32_t& width, uint32_t& height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, file.c_str())) return {};
+    image.format = PNG_FORMAT_BGRA;  // little-endian 0xAARRGGBB words
+    std::vector<uint32_t> pixels(size_t(image.width) * image.height);
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
+    width = image.width;
+    height = image.height;
+    return pixels;
+}
+
+// A GIF decoded by giflib: the frames' delays, whether it loops, and the
+// last frame as shown (0xRRGGBB, what earlier frames left where it is see-through).
+struct DecodedGif {
+    std::vector<int> delays;
+    bool loops = false;
+    int width = 0, height = 0;
+    std::vector<uint32_t> last;
+};
+
+DecodedGif DecodeGif(const std::string& file) {
+    DecodedGif out;
+    int status = 0;
+    GifFileType* gif = DGifOpenFileName(file.c_str(), &status);
+    if (gif == nullptr || DGifSlurp(gif) != GIF_OK) {
+        ADD_FAILURE() << file << ": " << GifErrorString(gif ? gif->Error : status);
+        if (gif) DGifCloseFile(gif, &status);
+        return out;
+    }
+    out.width = gif->SWidth;
+    out.height = gif->SHeight;
+    out.last.assign(size_t(out.width) * size_t(out.height), 0);
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        const SavedImage& frame = gif->SavedImages[i];
+        for (int e = 0; e < frame.ExtensionBlockCount; ++e)
+            if (frame.ExtensionBlocks[e].Function == APPLICATION_EXT_FUNC_CODE &&
+                std::memcmp(frame.ExtensionBlocks[e].Bytes, "NETSCAPE2.0", 11) == 0)
+                out.loops = true;
+        GraphicsControlBlock control{};
+        DGifSavedExtensionToGCB(gif, i, &control);
+        out.delays.push_back(control.DelayTime);
+        const ColorMapObject* map = frame.ImageDesc.ColorMap ? frame.ImageDesc.ColorMap : gif->SColorMap;
+        const GifImageDesc& d = frame.ImageDesc;
+        for (int y = 0; y < d.Height; ++y)
+            for (int x = 0; x < d.Width; ++x) {
+                const int index = frame.RasterBits[y * d.Width + x];
+                if (index == control.TransparentColor) continue;
+                const GifColorType c = map->Colors[index];
+                out.last[size_t(d.Top + y) * size_t(out.width) + size_t(d.Left + x)] =
+                    uint32_t(c.Red) << 16 | uint32_t(c.Green) << 8 | c.Blue;
+            }
+    }
+    DGifCloseFile(gif, &status);
+    return out;
+}
+
+}  // namespace
+
+TEST(RunnerGif, FramesAtHandOversTimedByVirtualTimeWithLongWaitsShortened) {
+    TempDir dir;
+    const std::string gifFile = (dir / "walk.gif").string(), last = (dir / "last.png").string();
+    // 4 s of virtual time, then a minute that plays in 2 s.
+    Exec r = RunBinary("--seed 3 -e 'gif " + gifFile + " scale 2; press select; wait 3s; press down; press down; "
+                       "wait 1s; wait 1m; png " + last + " scale 2; gif end'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const DecodedGif g = DecodeGif(gifFile);
+    EXPECT_TRUE(g.loops);
+    ASSERT_GE(g.delays.size(), 5u);  // unlit, logo, running, two menu steps at least
+    int total = 0;
+    for (int d : g.delays) {
+        EXPECT_GE(d, int(kShortestFrame));
+        total += d;
+    }
+    // 400 cs of time, 200 for the minute, a little more for the pictures of no time.
+    EXPECT_GE(total, 600);
+    EXPECT_LE(total, 600 + 4 * int(kShortestFrame));
+    // The last frame is the LCD picture, pixel for pixel.
+    uint32_t w = 0, h = 0;
+    const std::vector<uint32_t> png = ReadArgb(last, w, h);
+    ASSERT_EQ(int(w), g.width);
+    ASSERT_EQ(int(h), g.height);
+    for (size_t i = 0; i < png.size(); ++i) ASSERT_EQ(png[i] & 0xFFFFFFu, g.last[i]) << "pixel " << i;
+
+    // One at a time, and an end needs a start.
+    r = RunBinary("-e 'gif " + gifFile + "; gif " + (dir / "b.gif").string() + "'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("command 2: a gif is being recorded already"), std::string::npos) << r.err;
+    r = RunBinary("-e 'gif end'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("no gif is being recorded"), std::string::npos) << r.err;
+    // The run's end writes one left open.
+    fs::remove(gifFile);
+    r = RunBinary("-e 'gif " + gifFile + " panel; press select; wait 1s'");
+    EXPECT_EQ(r.status, PanelAvailable() ? 0 : 2) << r.err;
+    if (PanelAvailable()) {
+        EXPECT_EQ(uint32_t(DecodeGif(gifFile).width), kPanelPixelsWide);
+    }
+}
+
+TEST(RunnerProgram, PanelPicturesAreSeeThroughAroundTheCaseAndShowThePressedKey) {
+    if (!PanelAvailable()) GTEST_SKIP() << "built without the window";
+    TempDir dir;
+    const std::string before = (dir / "a.png").string(), held = (dir / "b.png").string(),
+                      after = (dir / "c.png").string();
+    Exec r = RunBinary("--seed 1 -e 'press select; wait 3s; png " + before + " scale 2 panel; press down; png " + held +
+                       " scale 2 panel; wait 500ms; png " + after + " scale 2 panel'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    uint32_t w = 0, h = 0;
+    const std::vector<uint32_t> a = ReadArgb(before, w, h), b = ReadArgb(held, w, h), c = ReadArgb(after, w, h);
+    ASSERT_EQ(w, 2u * kPanelPixelsWide);
+    auto alpha = [&](const std::vector<uint32_t>& p, uint32_t x, uint32_t y) { return p[y * w + x] >> 24; };
+    // Clear corners, an opaque inside, and a soft rim between them.
+    for (auto [x, y] : {std::pair{0u, 0u}, {w - 1, 0u}, {0u, h - 1}, {w - 1, h - 1}}) EXPECT_EQ(alpha(a, x, y), 0u);
+    EXPECT_EQ(alpha(a, w / 2, h / 2), 255u);
+    int soft = 0;
+    for (uint32_t y = 0; y < h / 2; ++y) soft += alpha(a, 30, y) > 0 && alpha(a, 30, y) < 255;
+    for (uint32_t x = 0; x < w; ++x) soft += alpha(a, x, 1) > 0 && alpha(a, x, 1) < 255;
+    EXPECT_GE(soft, 2);
+    // Right after the press Down shows pressed, and only Down; once time
+    // moves on it is up again.
+    int downChanged = 0, elsewhereChanged = 0, differsFromBefore = 0;
+    const DriverPanelKey* keys = DriverPanelKeys(0);
+    for (int k = 0; k < 4; ++k)
+        for (int y = 2 * keys[k].y; y < 2 * (keys[k].y + keys[k].size); ++y)
+            for (int x = 2 * keys[k].x; x < 2 * (keys[k].x + keys[k].size); ++x) {
+                const size_t i = size_t(y) * w + size_t(x);
+                (keys[k].drawnKey == KeyDown ? downChanged : elsewhereChanged) += b[i] != c[i];
+                differsFromBefore += a[i] != c[i];
+            }
+    EXPECT_GT(downChanged, 100);
+    EXPECT_EQ(elsewhereChanged, 0);
+    EXPECT_EQ(differsFromBefore, 0);
+}
+
+TEST(GifWriter, ManyColoursQuantisedReservedOnesExactNewOnesInTheirOwnPalette) {
+    constexpr int kSide = 64;
+    std::vector<uint32_t> frame(kSide * kSide);
+    for (int i = 0; i < kSide * kSide; ++i)  // 4096 colours, more than a palette holds
+        frame[size_t(i)] = 0xFF000000u | uint32_t(i % 64 * 4) << 16 | uint32_t(i / 64 * 4) << 8 | 0x80u;
+    for (int i = 0; i < kSide; ++i) frame[size_t(i)] = 0xFF000000u | kLcdInk;
+    gif::Writer writer(kSide, kSide, {kLcdInk}, 0);
+    std::string error, bytes;
+    ASSERT_TRUE(writer.Add(frame.data(), kSide, error)) << error;
+    writer.Hold(10);
+    for (int i = 0; i < 20; ++i) frame[size_t(kSide * 10 + i)] = 0xFF000000u | (0x123456u + uint32_t(i) * 0x010101u);
+    ASSERT_TRUE(writer.Add(frame.data(), kSide, error)) << error;
+    writer.Hold(20);
+    ASSERT_TRUE(writer.Add(frame.data(), kSide, error)) << error;  // the same: only longer
+    writer.Hold(5);
+    ASSERT_TRUE(writer.Finish(bytes, error)) << error;
+    TempDir dir;
+    std::ofstream(dir / "q.gif", std::ios::binary) << bytes;
+    const DecodedGif g = DecodeGif((dir / "q.gif").string());
+    EXPECT_EQ(g.delays, (std::vector<int>{10, 25}));
+    ASSERT_EQ(g.last.size(), frame.size());
+    int worst = 0;  // the most a channel of the quantised rest is off
+    for (size_t i = 0; i < frame.size(); ++i) {
+        const uint32_t want = frame[i] & 0xFFFFFFu, got = g.last[i];
+        if (i < kSide || (i >= kSide * 10 && i < kSide * 10 + 20)) {
+            EXPECT_EQ(got, want) << "pixel " << i;  // reserved, or changed within a palette's room
+            continue;
+        }
+        for (int shift : {16, 8, 0})
+            worst = std::max(worst, std::abs(int(got >> shift & 0xFF) - int(want >> shift & 0xFF)));
+    }
+    EXPECT_LE(worst, 40);  // a median cut of 4096 colours into 254 is off by 36 at most
 }

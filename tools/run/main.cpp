@@ -84,6 +84,12 @@ Commands:
                    of every screen (with only, of those whose names contain
                    PATTERN), and DIR/index.html, a printable sheet of them
                    with the key sequence to each
+  gif FILE [scale N] [panel]  start an animated GIF of the LCD (with panel
+                              the whole panel, keys shown pressed): every
+                              picture handed over until gif end (or the
+                              run's end) is a frame, shown for its virtual
+                              time; a wait over 5 s plays in 2 s
+  gif end          write the animation started by gif
   flash FILE       write the 65,536-byte DataFlash write area
   log FILE         write the write area's records as CSV
   wav FILE         write the run's sound so far (the speaker's clicks and
@@ -330,7 +336,13 @@ int main(int argc, char** argv) {
         const std::clock_t began = std::clock();
         runner.Start(c.options);
         geigerrun::CaseResult result{c.name, 0, {}, {}};
-        const bool ok = runner.Run(c.commands, std::cout, error);
+        bool ok = runner.Run(c.commands, std::cout, error);
+        // The end of the run writes a gif left open.
+        std::string unwritten;
+        if (!runner.FinishAnimation(std::cout, unwritten) && ok) {
+            ok = false;
+            error = unwritten;
+        }
         std::cout.flush();
         if (!ok) {
             Fail(error);

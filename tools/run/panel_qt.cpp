@@ -57,7 +57,9 @@ bool RenderRunnerPanel(const Runner& runner, int scale, std::vector<uint32_t>& p
     scene.lcd = DriverLcdReadsTurned(static_cast<uint8_t>(scene.layout)) ? TurnLcdPicture(lcd) : lcd;
     scene.frameColour = 0xFF000000u | DriverFrameColour();
     if (realMode != 0) scene.lamp = runner.pendingRealCounts() > 0 ? PanelLamp::Green : PanelLamp::Amber;
-    const QImage picture = RenderPanel(scene, scale).convertToFormat(QImage::Format_ARGB32);
+    scene.pressedKey = runner.pressedKey();
+    // See-through around the case, with its soft edge, for pictures laid on any page.
+    const QImage picture = RenderPanel(scene, scale, PanelBackground::Clear).convertToFormat(QImage::Format_ARGB32);
     if (picture.isNull()) {
         error = "cannot render the front panel (its artwork did not load)";
         return false;

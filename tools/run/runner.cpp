@@ -24,10 +24,13 @@ namespace geigerrun {
 // right after it is handed over).
 void Runner::CountShowLcd(void* context) {
     Runner* runner = static_cast<Runner*>(context);
-    if (LcdDrawCount() == runner->handedOverAt_) return;  // nothing drawn since the last copy
-    LcdSnapshot(*runner->handedOver_);
-    runner->handedOverAt_ = LcdDrawCount();
-    runner->presentedStale_ = true;
+    if (LcdDrawCount() != runner->handedOverAt_) {  // else nothing was drawn since the last copy
+        LcdSnapshot(*runner->handedOver_);
+        runner->handedOverAt_ = LcdDrawCount();
+        runner->presentedStale_ = true;
+    }
+    if (runner->animation_ && !runner->animationPaused_ && runner->animationError_.empty())
+        runner->animation_->Frame(*runner, runner->animationError_);
 }
 
 const LcdPicture& Runner::presented() const {
@@ -68,6 +71,7 @@ void Runner::Start(const StartOptions& options) {
     failures_.clear();
     checked_ = 0;
     panelLayout_ = 0;
+    pressedKey_ = -1;
     clockAtStart_ = options.clock ? *options.clock : std::time(nullptr);
     player_.Start({clockAtStart_, options.seed.has_value(), options.seed.value_or(0), CountShowLcd, this});
     handlerOwner_ = this;
@@ -143,7 +147,15 @@ bool Runner::Load(const std::string& path, std::string& error) {
     track_.Clear();
     history_.Clear();
     panelLayout_ = realMode != 0 ? 0 : DriverPanelLayout(0);
+    pressedKey_ = -1;
+    if (animation_) animation_->Resync(*this);
     return true;
+}
+
+bool Runner::FinishAnimation(std::ostream& out, std::string& error) {
+    if (!animation_) return true;
+    const std::unique_ptr<Animation> animation = std::move(animation_);
+    return animation->Finish(out, error);
 }
 
 void Runner::WaitReporting(uint64_t halfSeconds) {
@@ -180,8 +192,25 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         switch (cmd.op) {
         case Op::Clock:
         case Op::Seed: break;  // taken into the start options before the run
-        case Op::Wait: WaitReporting(cmd.step.halfSeconds); break;
+        case Op::Wait:
+            if (animation_ && cmd.step.halfSeconds > kLongWait) {
+                animationPaused_ = true;
+                WaitReporting(cmd.step.halfSeconds);
+                animationPaused_ = false;
+                if (!animation_->ShortenWait(*this, what)) {
+                    error = cmd.where + ": " + what;
+                    return false;
+                }
+            } else {
+                WaitReporting(cmd.step.halfSeconds);
+            }
+            break;
         case Op::Press:
+            // The firmware gets the key after the swivel's swap; the panel shows the one drawn.
+            pressedKey_ = DriverKeyForDrawn(cmd.step.key);
+            pressedAt_ = DriverHalfTicks();
+            player_.Play(cmd.step);
+            break;
         case Op::Real:
         case Op::Demo: player_.Play(cmd.step); break;
         case Op::Lcd: out << LcdText(presented()); break;
@@ -255,8 +284,31 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
                 return false;
             }
             break;
-        case Op::Tour:
-            if (!RunTour(*this, {cmd.text, cmd.scale, cmd.panel, cmd.only, cmd.where}, out, what)) {
+        case Op::Tour: {
+            const bool paused = animationPaused_;
+            animationPaused_ = true;  // the tour's runs are not the animation's
+            const bool toured = RunTour(*this, {cmd.text, cmd.scale, cmd.panel, cmd.only, cmd.where}, out, what);
+            animationPaused_ = paused;
+            if (animation_) animation_->Resync(*this);
+            if (!toured) {
+                error = cmd.where + ": " + what;
+                return false;
+            }
+            break;
+        }
+        case Op::Gif:
+            if (animation_) {
+                error = cmd.where + ": a gif is being recorded already; end it with \"gif end\" first";
+                return false;
+            }
+            animation_ = std::make_unique<Animation>(cmd.text, cmd.scale, cmd.panel);
+            break;
+        case Op::GifEnd:
+            if (!animation_) {
+                error = cmd.where + ": no gif is being recorded (start one with \"gif FILE\")";
+                return false;
+            }
+            if (!FinishAnimation(out, what)) {
                 error = cmd.where + ": " + what;
                 return false;
             }
@@ -265,6 +317,14 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         // The runner's counts carry no orientation, so real mode shows the
         // panel upright.
         panelLayout_ = realMode != 0 ? 0 : DriverPanelLayout(panelLayout_);
+        // The picture after the command (a press that drew nothing new still shows its key).
+        if (animation_ && !animationPaused_ && animationError_.empty()) animation_->Frame(*this, animationError_);
+        if (!animationError_.empty()) {
+            error = cmd.where + ": cannot record the gif: " + animationError_;
+            animationError_.clear();
+            animation_.reset();
+            return false;
+        }
         if (!out) {
             error = cmd.where + ": cannot write the output";
             return false;

@@ -20,6 +20,7 @@
 #include "link/sound.h"
 #include "platform/lcd.h"
 #include "link/commands/parse.h"
+#include "tools/run/animation.h"
 
 namespace geigerrun {
 
@@ -94,6 +95,14 @@ public:
     // is chosen in demo mode; upright in real mode, since the runner's
     // counts carry no orientation.
     int panelLayout() const { return panelLayout_; }
+    // The key (as drawn on the panel) a `press` holds down until virtual
+    // time moves on, or -1: a picture taken right after it shows it pressed.
+    int pressedKey() const { return pressedKey_ >= 0 && DriverHalfTicks() == pressedAt_ ? pressedKey_ : -1; }
+    // Changes at every hand-over that copied a new picture.
+    uint64_t handOverStamp() const { return handedOverAt_; }
+
+    // Writes an animation a `gif` left open: the end of a run closes it.
+    bool FinishAnimation(std::ostream& out, std::string& error);
 
     // The LCD as presented, or with `panel` the whole front panel, as a PNG
     // scaled by `scale` (1..8); "-" goes to `out`.
@@ -142,6 +151,11 @@ private:
     RateHistory history_;
     std::time_t clockAtStart_ = 0;
     uint64_t failedExpectations_ = 0;
+    int pressedKey_ = -1;
+    uint64_t pressedAt_ = 0;
+    std::unique_ptr<Animation> animation_;
+    bool animationPaused_ = false;  // a long wait or a tour runs
+    std::string animationError_;    // from a hand-over, reported after its command
 };
 
 }  // namespace geigerrun
