@@ -155,7 +155,7 @@ bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
             cmd.op = Op::GifEnd;
             return true;
         }
-        return PictureOptions(rest, cmd, what) && fileArgument(Op::Gif);
+        return PictureOptions(rest, cmd, false, what) && fileArgument(Op::Gif);
     }
     if (name == "wav") return fileArgument(Op::Wav);
     if (name == "chart") {

@@ -591,7 +591,7 @@ private slots:
         }
         QCOMPARE(own, (QList<int>{kCmdLogCounts, kCmdZoom100, kCmdZoom150, kCmdZoom200, kCmdZoom300, kCmdCopyLcd,
                                   kCmdSaveLcdPng, kCmdSavePanelPng, kCmdAlwaysOnTop, kCmdSound, kCmdChart,
-                                  kCmdRecordScript, kCmdSaveState, kCmdLoadState, kCmdRecordGif}));
+                                  kCmdRecordScript, kCmdRecordGif, kCmdSaveState, kCmdLoadState}));
         QCOMPARE(ids, (QList<int>{32772, 32777, 32778, 32779, 32780, 32771, 32785, 32788, 32789, 32790,
                                   32791, 32792, 32793, 32794, 32786, 57665}));
         QCOMPARE(texts.mid(7, 7), (QStringList{"<HEARTBEAT1>>", "<HEARTBEAT0>>", "<KEY0>>", "<KEY1>>",
