@@ -16,6 +16,7 @@ namespace geigerrun {
 enum class Op {
     Press, Wait, Real, Demo, Lcd, Png, State, Flash, Echo,
     LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour, Save, Load, Wav, Chart,
+    Battery, Temperature,  // what the sensors read from then on
     Clock, Seed  // set-up: only before any other command of their script
 };
 
@@ -35,6 +36,11 @@ struct Command {
     // Png and Tour: nearest-neighbour scale 1..8, and the whole front panel.
     uint8_t scale = 1;
     bool panel = false;
+    // Png: the screen the next command hands over and replaces within one
+    // firmware call, rather than the one presented after this command.
+    bool atDraw = false;
+    // Battery: tenths of a volt (0..255); Temperature: tenths of a degree Celsius.
+    int16_t tenths = 0;
     // Chart: the span in minutes.
     uint16_t minutes = 60;
     // ExpectLcd: the dump read from `file` at parse time.
