@@ -663,8 +663,8 @@ TEST(RunnerProgram, RunsCommandsInOrderFromEveryInput) {
 TEST(RunnerProgram, HelpListsEveryCommand) {
     const Exec r = RunBinary("--help");
     EXPECT_EQ(r.status, 0);
-    for (const char* word : {"--clock", "--seed", "-e", "press", "wait", "real", "demo", "lcd",
-                             "png", "flash", "state", "echo"})
+    for (const char* word : {"--clock", "--seed", "-e", "press", "wait", "battery", "temperature", "at-draw", "real",
+                             "demo", "lcd", "png", "flash", "state", "echo"})
         EXPECT_NE(r.out.find(word), std::string::npos) << word;
 }
 
