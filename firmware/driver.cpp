@@ -128,6 +128,11 @@ void DriverSetTime(uint64_t halfTicks, uint64_t handOvers, bool frameLit) {
     gDriver.halfTicks = halfTicks;
     gDriver.handOvers = handOvers;
     gDriver.frameLit = frameLit;
+    // A device whose frame is lit has had its power key pressed: no hint.
+    if (frameLit) {
+        gDriver.startHint = false;
+        gDriver.powerKeySeen = true;
+    }
 }
 
 uint8_t DriverPanelLayout(uint8_t layout) {

@@ -474,6 +474,10 @@ TEST(RunnerOutput, SaveThenLoadGoesOnAsTheOriginal) {
     RunText(runner, "press select; wait 1d; press select; press down; real 9 8 7; wait 1s; save " + save);
     const std::string straight = RunText(runner, rest);
     runner.Start({1700000000, 5});
+    EXPECT_TRUE(DriverStartHintShown(0));
+    RunText(runner, "load " + save);
+    EXPECT_FALSE(DriverStartHintShown(0));  // a running device has had its power key pressed
+    runner.Start({1700000000, 5});
     RunText(runner, "press select; wait 5s");
     EXPECT_EQ(RunText(runner, "load " + save + "; " + rest), straight);
 
