@@ -1,5 +1,6 @@
 #include "app/panel_render.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QRadialGradient>
 #include <QSvgRenderer>
@@ -187,6 +188,27 @@ QImage RenderPanel(const PanelScene& scene, double scale, PanelBackground backgr
         painter.drawImage(box.topLeft(), pressed);
     }
     return picture;
+}
+
+QFont StartHintFont(QFont base) {
+    const QString text = QString::fromLatin1(kDriverStartHint);
+    const int room = kDriverStartHintRightLimit - kDriverStartHintX;
+    for (int pixels = 12; pixels >= 8; --pixels) {
+        base.setPixelSize(pixels);
+        if (QFontMetrics(base).horizontalAdvance(text) <= room) return base;
+    }
+    base.setStretch(QFont::Condensed);
+    return base;
+}
+
+void PaintStartHint(QPainter& painter, const QFont& font) {
+    const QString text = QString::fromLatin1(kDriverStartHint);
+    painter.setFont(font);
+    const QFontMetrics metrics(font);
+    const QRect box(QPoint(kDriverStartHintX, kDriverStartHintY), QSize(metrics.horizontalAdvance(text), metrics.height()));
+    painter.fillRect(box, Qt::white);
+    painter.setPen(Qt::black);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, text);
 }
 
 QImage LcdImage(const LcdPicture& picture) {

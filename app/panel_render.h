@@ -3,6 +3,7 @@
 // geigersim-run renders its panel pictures with it, so both show the same.
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <QPainterPath>
 #include <QRect>
@@ -86,6 +87,14 @@ QRegion KeyCircleRegion(QSize size);
 // window shows it, without the start hint.
 QImage RenderPanel(const PanelScene& scene, double scale,
                    PanelBackground background = PanelBackground::Backdrop);
+
+// The start hint "<--Click this power button to start" beside the upright
+// panel's power key, as the window paints it and the runner's panel
+// pictures show it: the largest pixel size 12..8 of `base` (condensed when
+// none fits) that keeps the text clear of the case's rim, and the text in a
+// white box, drawn on a painter whose unit is one panel pixel.
+QFont StartHintFont(QFont base);
+void PaintStartHint(QPainter& painter, const QFont& font);
 
 // The LCD's and the frame's places in device pixels at `scale`, as the host
 // core scales them.

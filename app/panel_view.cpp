@@ -26,8 +26,6 @@
 namespace {
 
 constexpr QRgb kSurfaceCreateGrey = qRgb(192, 192, 192);
-constexpr QPoint kHintPosition(kDriverStartHintX, kDriverStartHintY);
-constexpr int kHintRightLimit = kDriverStartHintRightLimit;
 
 QIcon LoadIcon() {
     QSvgRenderer renderer(QStringLiteral(GEIGERSIM_QRC_PREFIX "icon.svg"));
@@ -94,18 +92,7 @@ PanelView::~PanelView() = default;
 
 const QWidget* PanelView::lcdAccessible() const { return voice_; }
 
-void PanelView::ChooseHintFont() {
-    // The hint starts at x 345 on a 524-pixel panel: take the largest size up
-    // to 12 pixels that keeps the whole text clear of the panel's rim (which
-    // begins 6 pixels from the edge), but never below 8.
-    const int room = kHintRightLimit - kHintPosition.x();
-    hintFont_ = font();
-    for (int pixels = 12; pixels >= 8; --pixels) {
-        hintFont_.setPixelSize(pixels);
-        if (QFontMetrics(hintFont_).horizontalAdvance(StartHintText()) <= room) return;
-    }
-    hintFont_.setStretch(QFont::Condensed);
-}
+void PanelView::ChooseHintFont() { hintFont_ = StartHintFont(font()); }
 
 void PanelView::CreateKeySet(bool turned) {
     const KeySetEntry* entries = turned ? kTurnedKeySet : kNormalKeySet;
@@ -363,15 +350,7 @@ void PanelView::paintEvent(QPaintEvent*) {
     // panel that spot is the LCD, so there it waits until the panel is upright.
     // It is laid out at 100 % and drawn scaled, so its text stays sharp.
     painter.scale(zoom, zoom);
-    if (startHint_ == 1 && layoutTurned_ == 0) {
-        painter.setFont(hintFont_);
-        const QFontMetrics metrics(hintFont_);
-        const QRect box(kHintPosition, QSize(metrics.horizontalAdvance(StartHintText()),
-                                             metrics.height()));
-        painter.fillRect(box, Qt::white);
-        painter.setPen(Qt::black);
-        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, StartHintText());
-    }
+    if (startHint_ == 1 && layoutTurned_ == 0) PaintStartHint(painter, hintFont_);
     inPaint_ = false;
 }
 

@@ -9,6 +9,7 @@ namespace {
 struct DriverState {
     uint64_t halfTicks = 0;
     uint64_t handOvers = 0;
+    uint64_t steps = 0;  // key presses and periods begun
     bool frameLit = false;
     ShowLcdHandler handOver = nullptr;
     void* context = nullptr;
@@ -78,6 +79,7 @@ bool FirmwareTimerPeriod(uint64_t& halfTicks, void (*beforeSecond)(void*), void*
 bool DriverPeriod(void (*beforeSecond)(void*), void* context, const FirmwareServices& services) {
     // The second tick returns at once unless the device has booted.
     const bool running = fw.bootState == 2;
+    ++gDriver.steps;
     const bool second = FirmwareTimerPeriod(gDriver.halfTicks, beforeSecond, context, services);
     if (second && running && gSecondObserver != nullptr)
         gSecondObserver(DriverSecondNow(gDriver.halfTicks / 2), gSecondContext);
@@ -112,16 +114,25 @@ void DriverSetSecondObserver(DriverSecondObserver observer, void* context) {
     gSecondContext = context;
 }
 
-void DriverPress(uint8_t key) { DispatchKey(key); }
+void DriverPress(uint8_t key) {
+    ++gDriver.steps;
+    DispatchKey(key);
+}
 
 uint64_t DriverHalfTicks() { return gDriver.halfTicks; }
 uint64_t DriverHandOvers() { return gDriver.handOvers; }
+uint64_t DriverSteps() { return gDriver.steps; }
 bool DriverFrameLit() { return gDriver.frameLit; }
 
 void DriverSetTime(uint64_t halfTicks, uint64_t handOvers, bool frameLit) {
     gDriver.halfTicks = halfTicks;
     gDriver.handOvers = handOvers;
     gDriver.frameLit = frameLit;
+    // A device whose frame is lit has had its power key pressed: no hint.
+    if (frameLit) {
+        gDriver.startHint = false;
+        gDriver.powerKeySeen = true;
+    }
 }
 
 uint8_t DriverPanelLayout(uint8_t layout) {

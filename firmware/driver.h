@@ -95,7 +95,12 @@ void DriverPress(uint8_t key);
 uint64_t DriverHalfTicks();
 // ShowLcd calls since DriverStart.
 uint64_t DriverHandOvers();
-// Puts the core's counts back as a loaded snapshot holds them.
+// Key presses and 500 ms periods begun since DriverStart: two hand-overs
+// under the same count came from one firmware call, the first of them a
+// screen the window shows only for an instant.
+uint64_t DriverSteps();
+// Puts the core's counts back as a loaded snapshot holds them (a lit
+// frame ends the start hint, as the power key's press did).
 void DriverSetTime(uint64_t halfTicks, uint64_t handOvers, bool frameLit);
 
 // ---- Presentation -------------------------------------------------------------

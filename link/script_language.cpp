@@ -328,7 +328,16 @@ StepParse ParseStep(std::string_view command, Step& step, std::string& what) {
         const std::string_view key = TakeWord(rest);
         if (key.empty()) return bad("press needs a key: back, up, down, select or 0..3");
         if (!ParseKey(key, step.key)) return bad("unknown key " + Quote(key) + " (use back, up, down, select or 0..3)");
-        if (!rest.empty()) return bad("press takes one key (got " + Quote(rest) + " after it)");
+        step.times = 1;
+        if (!rest.empty()) {
+            const std::string_view times = TakeWord(rest);
+            uint32_t n = 0;
+            if (!rest.empty()) return bad("press takes a key and a count (got " + Quote(rest) + " after them)");
+            if (!ParseUnsigned32(times, n) || n < 1 || n > kMaxPressRepeat)
+                return bad("press repeats a key 1.." + std::to_string(kMaxPressRepeat) + " times (got " +
+                           Quote(times) + "), e.g. press down 3");
+            step.times = static_cast<uint16_t>(n);
+        }
         step.kind = StepKind::Press;
         return StepParse::Parsed;
     }
@@ -363,7 +372,8 @@ StepParse ParseStep(std::string_view command, Step& step, std::string& what) {
 
 std::string FormatStep(const Step& step) {
     switch (step.kind) {
-    case StepKind::Press: return "press " + std::string(KeyName(step.key));
+    case StepKind::Press:
+        return "press " + std::string(KeyName(step.key)) + (step.times > 1 ? " " + std::to_string(step.times) : "");
     case StepKind::Wait: return "wait " + FormatDuration(step.halfSeconds);
     case StepKind::Real: {
         std::string text = "real";

@@ -96,12 +96,17 @@ std::string FormatClock(std::time_t when);
 // ---- Device steps ---------------------------------------------------------------
 
 // The commands that drive the device itself, as the window's clicks, timers
-// and count source do: `press KEY`, `wait DURATION`, `real N [N ...]`, `demo`.
+// and count source do: `press KEY [N]`, `wait DURATION`, `real N [N ...]`, `demo`.
 enum class StepKind : uint8_t { Press, Wait, Real, Demo };
+
+// `press KEY N` clicks at most this often in one step: a long menu's walk
+// or a note's letter, not a way to spend time (that is `wait`).
+inline constexpr uint16_t kMaxPressRepeat = 999;
 
 struct Step {
     StepKind kind = StepKind::Demo;
     uint8_t key = 0;              // Press: a DeviceKey number
+    uint16_t times = 1;           // Press: clicks in a row, 1..kMaxPressRepeat, as that many `press KEY` lines
     uint64_t halfSeconds = 0;     // Wait: 500 ms periods
     std::vector<int32_t> counts;  // Real: one per second tick
 };

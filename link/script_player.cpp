@@ -14,7 +14,10 @@ void Player::Start(const DriverStartOptions& options) {
 
 void Player::Play(const Step& step) {
     switch (step.kind) {
-    case StepKind::Press: Press(step.key); break;
+    case StepKind::Press:
+        // Clicks in a row, nothing between them: as that many `press` lines.
+        for (uint16_t i = 0; i < step.times; ++i) Press(step.key);
+        break;
     case StepKind::Wait: Wait(step.halfSeconds); break;
     case StepKind::Real: Real(step.counts); break;
     case StepKind::Demo: Demo(); break;

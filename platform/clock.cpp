@@ -99,13 +99,24 @@ int32_t RandomNext() {
     return result;
 }
 
-uint8_t ReadBatteryLevel() { return 85; }
+namespace {
+uint8_t gBatteryReading = kBatteryReadingFixed;
+int16_t gTemperatureReading = kTemperatureFixed;
+}  // namespace
+
+uint8_t ReadBatteryLevel() { return gBatteryReading; }
 
 uint8_t ReadTemperature(uint8_t* whole, uint8_t* tenths) {
-    if (whole != nullptr) *whole = 25;
-    if (tenths != nullptr) *tenths = 1;
-    return 0;
+    // The sensor gives the magnitude and reports a sign apart.
+    const int magnitude = gTemperatureReading < 0 ? -gTemperatureReading : gTemperatureReading;
+    if (whole != nullptr) *whole = static_cast<uint8_t>(magnitude / 10);
+    if (tenths != nullptr) *tenths = static_cast<uint8_t>(magnitude % 10);
+    return gTemperatureReading < 0 ? 1 : 0;
 }
+
+void SetBatteryReading(uint8_t tenthsOfVolt) { gBatteryReading = tenthsOfVolt; }
+
+void SetTemperatureReading(int16_t tenthsOfDegree) { gTemperatureReading = tenthsOfDegree; }
 
 namespace {
 

@@ -44,5 +44,14 @@ void RandomSeed(unsigned seed);
 int32_t RandomNext();
 RandomState& RandomGenerator();
 
-uint8_t ReadBatteryLevel();                              // always 85 (8.5 V)
-uint8_t ReadTemperature(uint8_t* whole, uint8_t* tenths);  // 25.1 C, returns 0
+uint8_t ReadBatteryLevel();                              // 85 (8.5 V) unless set below
+uint8_t ReadTemperature(uint8_t* whole, uint8_t* tenths);  // 25.1 C, returns 0, unless set below
+
+// What the two sensors read from now on: geigersim-run's `battery` and
+// `temperature` commands, so that a low battery or a cold day can be shown.
+// The window never sets them, so there they read the fixed values.
+constexpr uint8_t kBatteryReadingFixed = 85;   // tenths of a volt
+constexpr int16_t kTemperatureFixed = 251;     // tenths of a degree Celsius
+void SetBatteryReading(uint8_t tenthsOfVolt);
+// -2559..2559 tenths: the sensor's byte of whole degrees and its sign.
+void SetTemperatureReading(int16_t tenthsOfDegree);

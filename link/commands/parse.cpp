@@ -9,10 +9,11 @@ namespace {
 
 using script::Quote;
 
-// The "[scale N] [panel]" after a png or tour target (a tour's also
-// "[only PATTERN]"), in any order, taken off the end of `rest` so that the
-// name before them may hold spaces.
-bool PictureOptions(std::string_view& rest, Command& cmd, bool tour, std::string& what) {
+// The "[scale N] [panel]" after the target of `command` (png, tour or gif),
+// in any order, with a tour's "[only PATTERN]" and a png's "at-draw", taken
+// off the end of `rest` so that the name before them may hold spaces.
+bool PictureOptions(std::string_view& rest, Command& cmd, std::string_view command, std::string& what) {
+    const bool tour = command == "tour", png = command == "png";
     bool scaled = false;
     while (true) {
         const size_t space = rest.find_last_of(script::kBlanks);
@@ -22,6 +23,11 @@ bool PictureOptions(std::string_view& rest, Command& cmd, bool tour, std::string
         if (tour && last == "only") {
             what = "only needs a part of a screen's name, e.g. tour DIR only speaker";
             return false;
+        }
+        if (last == "at-draw" && png && !cmd.atDraw) {
+            cmd.atDraw = true;
+            rest = before;
+            continue;
         }
         if (last == "panel" && !cmd.panel) {
             if (!PanelAvailable()) {
@@ -53,6 +59,22 @@ bool PictureOptions(std::string_view& rest, Command& cmd, bool tour, std::string
         }
         return true;
     }
+}
+
+// A reading in tenths ("3.3", "-12.5", "25"): the sensors give one decimal.
+bool ParseTenths(std::string_view text, int lowest, int highest, int& tenths) {
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative) text.remove_prefix(1);
+    const size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view decimal = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    uint32_t w = 0;
+    if (whole.empty() || whole.size() > 4 || !script::ParseUnsigned32(whole, w)) return false;
+    if (point != std::string_view::npos && (decimal.size() != 1 || decimal[0] < '0' || decimal[0] > '9'))
+        return false;
+    const int value = static_cast<int>(w) * 10 + (decimal.empty() ? 0 : decimal[0] - '0');
+    tenths = negative ? -value : value;
+    return tenths >= lowest && tenths <= highest;
 }
 
 bool ParseWaitUntil(std::string_view rest, Command& cmd, std::string& what) {
@@ -146,7 +168,7 @@ bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
     if (name == "text") return noArguments(Op::Text);
     if (name == "state") return noArguments(Op::State);
     if (name == "png" || name == "tour") {
-        if (!PictureOptions(rest, cmd, name == "tour", what)) return false;
+        if (!PictureOptions(rest, cmd, name, what)) return false;
         if (!fileArgument(name == "png" ? Op::Png : Op::Tour)) return false;
         return true;
     }
@@ -155,7 +177,22 @@ bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
             cmd.op = Op::GifEnd;
             return true;
         }
-        return PictureOptions(rest, cmd, false, what) && fileArgument(Op::Gif);
+        return PictureOptions(rest, cmd, name, what) && fileArgument(Op::Gif);
+    }
+    if (name == "battery" || name == "temperature") {
+        const bool battery = name == "battery";
+        int tenths = 0;
+        // The battery reads a byte of tenths of a volt; the sensor of the
+        // temperature works from -40 to 125 degrees.
+        if (!ParseTenths(rest, battery ? 0 : -400, battery ? 255 : 1250, tenths)) {
+            what = battery ? "battery needs volts 0.0..25.5 in tenths, e.g. battery 3.3 (got " + Quote(rest) + ")"
+                           : "temperature needs degrees Celsius -40.0..125.0 in tenths, e.g. temperature -5.5 (got " +
+                                 Quote(rest) + ")";
+            return false;
+        }
+        cmd.op = battery ? Op::Battery : Op::Temperature;
+        cmd.tenths = static_cast<int16_t>(tenths);
+        return true;
     }
     if (name == "wav") return fileArgument(Op::Wav);
     if (name == "chart") {

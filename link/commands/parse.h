@@ -17,6 +17,7 @@ enum class Op {
     Press, Wait, Real, Demo, Lcd, Png, State, Flash, Echo,
     LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour, Save, Load, Wav, Chart,
     Gif, GifEnd,  // `gif FILE [scale N] [panel]` starts an animation, `gif end` writes it
+    Battery, Temperature,  // what the sensors read from then on
     Clock, Seed  // set-up: only before any other command of their script
 };
 
@@ -38,6 +39,11 @@ struct Command {
     bool panel = false;
     // Tour: only the screens whose names contain this ("" for every one).
     std::string only;
+    // Png: the screen the next command hands over and replaces within one
+    // firmware call, rather than the one presented after this command.
+    bool atDraw = false;
+    // Battery: tenths of a volt (0..255); Temperature: tenths of a degree Celsius.
+    int16_t tenths = 0;
     // Chart: the span in minutes.
     uint16_t minutes = 60;
     // ExpectLcd: the dump read from `file` at parse time.

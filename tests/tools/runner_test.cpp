@@ -9,8 +9,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -25,6 +27,7 @@
 #include "firmware/driver.h"
 #include "firmware/state.h"
 #include "geigersim_version.h"
+#include "platform/clock.h"
 #include "platform/lcd.h"
 #include "link/gif_writer.h"
 #include "link/script_language.h"
@@ -35,6 +38,8 @@
 #include "link/commands/parse.h"
 #include "tools/run/runner.h"
 #include "link/commands/state_json.h"
+#include "link/commands/text.h"
+#include "tools/run/tour.h"
 
 namespace fs = std::filesystem;
 using namespace geigerrun;
@@ -475,6 +480,10 @@ TEST(RunnerOutput, SaveThenLoadGoesOnAsTheOriginal) {
     RunText(runner, "press select; wait 1d; press select; press down; real 9 8 7; wait 1s; save " + save);
     const std::string straight = RunText(runner, rest);
     runner.Start({1700000000, 5});
+    EXPECT_TRUE(DriverStartHintShown(0));
+    RunText(runner, "load " + save);
+    EXPECT_FALSE(DriverStartHintShown(0));  // a running device has had its power key pressed
+    runner.Start({1700000000, 5});
     RunText(runner, "press select; wait 5s");
     EXPECT_EQ(RunText(runner, "load " + save + "; " + rest), straight);
 
@@ -664,8 +673,8 @@ TEST(RunnerProgram, RunsCommandsInOrderFromEveryInput) {
 TEST(RunnerProgram, HelpListsEveryCommand) {
     const Exec r = RunBinary("--help");
     EXPECT_EQ(r.status, 0);
-    for (const char* word : {"--clock", "--seed", "-e", "press", "wait", "real", "demo", "lcd",
-                             "png", "gif", "flash", "state", "echo"})
+    for (const char* word : {"--clock", "--seed", "-e", "press", "wait", "battery", "temperature", "at-draw", "real",
+                             "demo", "lcd", "png", "gif", "flash", "state", "echo"})
         EXPECT_NE(r.out.find(word), std::string::npos) << word;
 }
 
@@ -963,8 +972,8 @@ TEST(RunnerProgram, TourIsTheSameToTheByteAndListsEveryPicture) {
         EXPECT_EQ(Slurp(entry.path()), Slurp(dir / "b" / name)) << name;
         EXPECT_NE(html.find("src=\"" + name + "\""), std::string::npos) << name;
     }
-    EXPECT_GT(pictures, 150u);
-    EXPECT_TRUE(fs::exists(dir / "a/012-main-menu--user-option--speaker.png"));
+    EXPECT_GT(pictures, 240u);
+    EXPECT_TRUE(fs::exists(dir / "a/001-start-up--unlit.png"));
     // Each picture is written once, each id and each route stands once, and
     // every picture on the sheet is there.
     const std::vector<std::string> sources = Attributes(html, "src");
@@ -1049,6 +1058,148 @@ TEST(RunnerRun, TourOnlyKeepsTheNumbersAndNamesTheClockAndSeedItUsed) {
     EXPECT_NE(RunText(runner, "tour " + (dir / "c").string() + " only no-such-screen").find("no screen's name"),
               std::string::npos);
     EXPECT_EQ(Attributes(Slurp(dir / "c/index.html"), "src").size(), 0u);
+}
+
+// The clock the tours and their tests run on, local time.
+std::time_t Morning() {
+    std::time_t when = 0;
+    std::string error;
+    EXPECT_TRUE(ParseClock("2026-03-07T09:05:30", when, error)) << error;
+    return when;
+}
+
+TEST(RunnerRun, TourReachesEveryScreenAManualNeedsOnceEachInItsSection) {
+    Runner runner;
+    runner.Start({Morning(), 3u});
+    std::map<std::string, std::string> shown;  // name -> the text on the LCD
+    std::set<std::string> routes;
+    std::vector<std::string> sections;
+    std::string error;
+    const TourVisit visit = [&](const TourStop& stop, std::string&) {
+        EXPECT_TRUE(shown.emplace(stop.name, ScreenText(runner.presented())).second) << stop.name;
+        EXPECT_TRUE(routes.insert(stop.keys).second) << stop.name << ": " << stop.keys;
+        if (sections.empty() || sections.back() != stop.section) sections.push_back(stop.section);
+        if (stop.name == "start-up--unlit") {
+            EXPECT_EQ(runner.presented().pixels[10][10], kLcdUnlit);
+        }
+        return true;
+    };
+    ASSERT_TRUE(VisitTour(runner, visit, error)) << error;
+    // Each heading once, in the order of the sheet.
+    const std::vector<std::string> order = {"Start-up", "Reading modes", "User Option", "Display Option",
+                                            "Save Data", "Timed Count", "Init Setup", "Others", "About",
+                                            "Main menu", "Editors", "Information screens", "History", "Notes",
+                                            "Timed count"};
+    EXPECT_EQ(sections, order);
+    const std::pair<const char*, const char*> screens[] = {
+        {"reading--battery-low", "Battery Low!"},
+        {"main-menu--init-setup--factory-reset--wait", "Please wait."},
+        {"main-menu--timed-count--scheduled", "is scheduled!"},
+        {"reading-timed-count--scheduled", "Count: 0"},
+        {"reading-timed-count--finished--page-1", "00:01:00"},
+        {"reading--power-saving--going-in", "Power Saving"},
+        {"reading--clock-not-set", "date & time"},
+        {"reading-text--cpm-overflow", "CPM: ------"},
+        {"reading-graphic--cpm-overflow", "CPM: ------"},
+        {"reading-text--elapsed", "Elp. 00 Day"},
+        {"reading-text--average", "Average CPM:"},
+        {"reading-text--maximum", "Maximum CPM:"},
+        {"reading-text--mr", "mR/h"},
+        {"reading-text--clock-time", "09:05:30"},
+        {"reading-graphic--graph-type-box", "Bar Chart 1"},
+        {"reading-graphic--line-and-bar", "AUTO"},
+        {"main-menu--init-setup--date-time--next-5", "Second:"},
+        {"main-menu--timed-count--other-duration--next-4", "Day"},
+        {"main-menu--save-data--note-location--word", "HOM"},  // the cursor is under E
+        {"main-menu--others--battery--battery--volts", "3.7V"},
+        {"main-menu--others--comport-baud-rate--step-9", "BPS"},
+        {"main-menu--user-option--motion-detect--step-2", "& DisplayMode"},
+        {"main-menu--save-data--history-data--open", "Next Day"},
+    };
+    for (const auto& [name, text] : screens) {
+        ASSERT_TRUE(shown.contains(name)) << name;
+        EXPECT_NE(shown[name].find(text), std::string::npos) << name << " shows:\n" << shown[name];
+    }
+    // After a minute and a half of counts the reading shows a full minute's CPM.
+    EXPECT_EQ(shown["reading-text--usv"].find("CPM: 0 "), std::string::npos) << shown["reading-text--usv"];
+    for (const char* name : {"start-up--unlit", "reading-graphic--bar-chart-1", "reading-graphic--bar-chart-2",
+                             "reading-large-font--mr", "main-menu--others--temperature--below-zero",
+                             "main-menu--timed-count--set-schedule--next-3"})
+        EXPECT_TRUE(shown.contains(name)) << name;
+}
+
+TEST(RunnerTime, PressKeyNIsThatManyPresses) {
+    Runner recorded(kRecorder);
+    StartRecording(recorded);
+    std::ostringstream out;
+    std::string error;
+    ASSERT_TRUE(recorded.Run(ParseOk("press down 3; press 1 2; press back 1"), out, error));
+    EXPECT_EQ(trace, "K2K2K2K1K1K0");
+
+    Runner runner;
+    const std::string before = "press select; wait 3s; press select; wait 500ms; ";
+    runner.Start({Morning(), 5u});
+    const std::string repeated = RunText(runner, before + "press down 3; lcd; state");
+    runner.Start({Morning(), 5u});
+    EXPECT_EQ(RunText(runner, before + "press down; press down; press down; lcd; state"), repeated);
+
+    script::Step step;
+    std::string what;
+    ASSERT_EQ(script::ParseStep("press down 999", step, what), script::StepParse::Parsed);
+    EXPECT_EQ(script::FormatStep(step), "press down 999");
+    for (const char* bad : {"press down 0", "press down 1000", "press down 3 4", "press down x"})
+        EXPECT_NE(ParseError(bad).find("press"), std::string::npos) << bad;
+}
+
+TEST(RunnerRun, SensorReadingsAndTheScreenDrawnWithinOneCall) {
+    Runner runner;
+    runner.Start({Morning(), 5u});
+    // Others > Battery > Battery: the voltage, then the sensor below zero.
+    const std::string battery = "press select; wait 3s; press select; press down 5; press select; press select; "
+                                "press down; press select; wait 500ms";
+    EXPECT_NE(RunText(runner, "battery 4.2; " + battery + "; text").find("4.2V"), std::string::npos);
+    RunText(runner, "temperature -5.5");
+    uint8_t whole = 0, tenths = 0;
+    EXPECT_EQ(ReadTemperature(&whole, &tenths), 1);
+    EXPECT_EQ(whole * 10 + tenths, 55);
+    runner.Start({});  // a new run reads as the window does
+    EXPECT_EQ(ReadBatteryLevel(), 85);
+    EXPECT_EQ(ReadTemperature(&whole, &tenths), 0);
+    for (const char* bad : {"battery 25.6", "battery -1", "battery 3.33", "battery", "temperature 125.1",
+                            "temperature -40.1", "temperature x"})
+        EXPECT_FALSE(ParseError(bad).empty()) << bad;
+
+    // "Yes" on Factory Reset: the wait screen is handed over and replaced
+    // within the period that closes the box; at-draw keeps it.
+    TempDir dir;
+    const std::string reset = "press select; wait 3s; press select; press down 4; press select; press down 2; "
+                              "press select; ";
+    const std::string caught = (dir / "caught.png").string(), last = (dir / "last.png").string();
+    runner.Start({Morning(), 5u});
+    RunText(runner, reset + "png " + caught + " at-draw; wait 7s; png " + last);
+    EXPECT_EQ(ScreenText(runner.presented()).find("Please wait."), std::string::npos);
+    runner.Start({Morning(), 5u});
+    RunText(runner, reset + "wait 5s");
+    runner.CatchDrawn();
+    runner.Wait(4);
+    std::string seen, error;
+    ASSERT_TRUE(runner.WithDrawn(
+        [&](std::string&) {
+            seen = ScreenText(runner.presented());
+            return true;
+        },
+        error));
+    EXPECT_NE(seen.find("Please wait."), std::string::npos) << seen;
+    std::ifstream a(caught, std::ios::binary), b(last, std::ios::binary);
+    const std::string caughtPng(std::istreambuf_iterator<char>(a), {}), lastPng(std::istreambuf_iterator<char>(b), {});
+    EXPECT_FALSE(caughtPng.empty());
+    EXPECT_NE(caughtPng, lastPng);
+    // A command that replaces nothing, or none at all, is an error.
+    std::ostringstream out;
+    EXPECT_FALSE(runner.Run(ParseOk("png " + caught + " at-draw; wait 1s"), out, error));
+    EXPECT_NE(error.find("no screen was drawn and replaced"), std::string::npos) << error;
+    EXPECT_FALSE(runner.Run(ParseOk("png " + caught + " at-draw"), out, error));
+    EXPECT_NE(error.find("needs a command after it"), std::string::npos) << error;
 }
 
 // ---- tests a CI reads ----------------------------------------------------------

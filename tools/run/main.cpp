@@ -67,7 +67,8 @@ Options:
 Commands:
   clock YYYY-MM-DDTHH:MM:SS  set-up before any other command: as --clock
   seed N           set-up before any other command: as --seed (options win)
-  press KEY        click a key: back, up, down, select (or 0, 1, 2, 3)
+  press KEY [N]    click a key: back, up, down, select (or 0, 1, 2, 3); N
+                   times in a row (1..999)
   wait DURATION    advance virtual time: 500ms, 2.5s, 10m, 24h, 7d (a positive
                    multiple of 500 ms, at most 1000d); every 500 ms runs the
                    half-second service, every 1000 ms the second tick after it
@@ -80,6 +81,12 @@ Commands:
   png FILE [scale N] [panel]  write the 244 x 64 LCD picture as a PNG,
                               scaled N times (1..8); with panel the whole
                               front panel as the window shows it
+  png FILE at-draw [scale N] [panel]  write, after the next command, the
+                   screen it drew and replaced within one key or 500 ms
+                   (e.g. the factory reset's "Please wait.")
+  battery VOLTS    the battery reads VOLTS from now on (0.0..25.5)
+  temperature DEGREES  the temperature reads DEGREES C from now on
+                   (-40.0..125.0)
   tour DIR [scale N] [panel] [only PATTERN]  start afresh and write a PNG
                    of every screen (with only, of those whose names contain
                    PATTERN), and DIR/index.html, a printable sheet of them

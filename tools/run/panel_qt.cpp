@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QString>
 #include <cstdio>
 
@@ -59,10 +60,16 @@ bool RenderRunnerPanel(const Runner& runner, int scale, std::vector<uint32_t>& p
     if (realMode != 0) scene.lamp = runner.pendingRealCounts() > 0 ? PanelLamp::Green : PanelLamp::Amber;
     scene.pressedKey = runner.pressedKey();
     // See-through around the case, with its soft edge, for pictures laid on any page.
-    const QImage picture = RenderPanel(scene, scale, PanelBackground::Clear).convertToFormat(QImage::Format_ARGB32);
+    QImage picture = RenderPanel(scene, scale, PanelBackground::Clear).convertToFormat(QImage::Format_ARGB32);
     if (picture.isNull()) {
         error = "cannot render the front panel (its artwork did not load)";
         return false;
+    }
+    // Until the first press of Select/Power the window points at it.
+    if (DriverStartHintShown(static_cast<uint8_t>(scene.layout))) {
+        QPainter painter(&picture);
+        painter.scale(scale, scale);
+        PaintStartHint(painter, StartHintFont(QGuiApplication::font()));
     }
     Pixels(picture, pixels, width, height);
     return true;

@@ -6,6 +6,7 @@
 
 #include "firmware/dataflash.h"
 #include "firmware/state.h"
+#include "platform/clock.h"
 #include "platform/show_lcd.h"
 #include "link/commands/expect.h"
 #include "tools/run/files.h"
@@ -25,8 +26,15 @@ namespace geigerrun {
 void Runner::CountShowLcd(void* context) {
     Runner* runner = static_cast<Runner*>(context);
     if (LcdDrawCount() != runner->handedOverAt_) {  // else nothing was drawn since the last copy
+        // A copy taken in this same call is replaced before the window could show it.
+        if (runner->catching_ && !runner->caught_ && runner->handedOverStep_ == DriverSteps() &&
+            runner->handedOverStep_ > runner->catchFromStep_) {
+            *runner->drawn_ = *runner->handedOver_;
+            runner->caught_ = true;
+        }
         LcdSnapshot(*runner->handedOver_);
         runner->handedOverAt_ = LcdDrawCount();
+        runner->handedOverStep_ = DriverSteps();
         runner->presentedStale_ = true;
     }
     if (runner->animation_ && !runner->animationPaused_ && runner->animationError_.empty())
@@ -80,7 +88,33 @@ void Runner::Start(const StartOptions& options) {
     DriverSetSecondObserver(NoteSecond, this);
     LcdSnapshot(*handedOver_);
     handedOverAt_ = LcdDrawCount();
+    handedOverStep_ = DriverSteps();
     presentedStale_ = true;
+    catching_ = caught_ = false;
+    drawnFor_ = nullptr;
+    // The sensors read as in the window until a command says otherwise.
+    SetBatteryReading(kBatteryReadingFixed);
+    SetTemperatureReading(kTemperatureFixed);
+}
+
+void Runner::CatchDrawn() {
+    catching_ = true;
+    caught_ = false;
+    catchFromStep_ = DriverSteps();
+}
+
+bool Runner::WithDrawn(const std::function<bool(std::string& error)>& write, std::string& error) {
+    catching_ = false;
+    if (!caught_) {
+        error = "no screen was drawn and replaced within one key or 500 ms period";
+        return false;
+    }
+    handedOver_.swap(drawn_);
+    presentedStale_ = true;
+    const bool written = write(error);
+    handedOver_.swap(drawn_);
+    presentedStale_ = true;
+    return written;
 }
 
 bool Runner::WritePicture(const std::string& path, int scale, bool panel, std::ostream& out,
@@ -189,6 +223,8 @@ bool Runner::Expect(const Command& cmd, std::string& message) {
 bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::string& error) {
     for (const Command& cmd : commands) {
         std::string what;
+        const Command* drawnFor = drawnFor_;  // a `png ... at-draw` just before this command
+        drawnFor_ = nullptr;
         switch (cmd.op) {
         case Op::Clock:
         case Op::Seed: break;  // taken into the start options before the run
@@ -217,6 +253,11 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         case Op::State: out << StateJson(DriverHandOvers(), DriverHalfTicks() * 500) << '\n'; break;
         case Op::Echo: out << cmd.text << '\n'; break;
         case Op::Png:
+            if (cmd.atDraw) {
+                CatchDrawn();
+                drawnFor_ = &cmd;
+                break;
+            }
             if (!WritePicture(cmd.text, cmd.scale, cmd.panel, out, what)) {
                 error = cmd.where + ": " + what;
                 return false;
@@ -284,6 +325,8 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
                 return false;
             }
             break;
+        case Op::Battery: SetBatteryReading(static_cast<uint8_t>(cmd.tenths)); break;
+        case Op::Temperature: SetTemperatureReading(cmd.tenths); break;
         case Op::Tour: {
             const bool paused = animationPaused_;
             animationPaused_ = true;  // the tour's runs are not the animation's
@@ -325,10 +368,24 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
             animation_.reset();
             return false;
         }
+        if (drawnFor != nullptr) {
+            const Command& png = *drawnFor;
+            const auto write = [&](std::string& why) { return WritePicture(png.text, png.scale, png.panel, out, why); };
+            if (!WithDrawn(write, what)) {
+                error = png.where + ": png at-draw: " + what + " in the next command (" + cmd.where + ")";
+                return false;
+            }
+        }
         if (!out) {
             error = cmd.where + ": cannot write the output";
             return false;
         }
+    }
+    if (drawnFor_ != nullptr) {
+        error = drawnFor_->where + ": png at-draw needs a command after it, one that draws the screen";
+        drawnFor_ = nullptr;
+        catching_ = false;
+        return false;
     }
     if (progressShown_) *progress_ << "\r\033[K" << std::flush;
     progressShown_ = false;

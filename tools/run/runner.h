@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -35,7 +36,9 @@ StartOptions WithSetUp(const std::vector<Command>& commands, StartOptions option
 
 class Runner {
 public:
-    explicit Runner(script::DeviceHooks hooks = {}) : player_(hooks) {}
+    // A `press` is a click on the panel's key, as the web page plays it: the
+    // first on Select/Power ends the start hint.
+    explicit Runner(script::DeviceHooks hooks = {kFirmwareServices, DriverPressAsPanelClick}) : player_(hooks) {}
     // The firmware's hand-over handler points at the runner that started it.
     Runner(const Runner&) = delete;
     Runner& operator=(const Runner&) = delete;
@@ -108,6 +111,16 @@ public:
     // scaled by `scale` (1..8); "-" goes to `out`.
     bool WritePicture(const std::string& path, int scale, bool panel, std::ostream& out, std::string& error) const;
 
+    // `png FILE at-draw`: from now until the end of the next command, keep
+    // the first screen that a firmware call (a key, a 500 ms period) hands
+    // over and replaces before it returns: one the window shows only for an
+    // instant, such as the factory reset's "Please wait.".
+    void CatchDrawn();
+    // After that command: the screen kept, presented in place of the last
+    // one while `write` runs (a png, a tour's picture). False with `error`
+    // set when there was none.
+    bool WithDrawn(const std::function<bool(std::string& error)>& write, std::string& error);
+
     // The sound of the run so far (clicks and alarm at their virtual times)
     // as a WAV file, and the rate chart of its last `minutes` as a PNG.
     bool WriteWav(const std::string& path, std::ostream& out, std::string& error) const;
@@ -135,6 +148,12 @@ private:
     // expanded from it only when read, so days of virtual time stay cheap.
     std::unique_ptr<LcdBits> handedOver_ = std::make_unique<LcdBits>();
     uint64_t handedOverAt_ = 0;  // LcdDrawCount() at that copy
+    uint64_t handedOverStep_ = 0;  // DriverSteps() at that copy
+    // `png ... at-draw`: the screen replaced within its call, once caught.
+    std::unique_ptr<LcdBits> drawn_ = std::make_unique<LcdBits>();
+    bool catching_ = false, caught_ = false;
+    uint64_t catchFromStep_ = 0;
+    const Command* drawnFor_ = nullptr;  // the png waiting for the next command
     mutable std::unique_ptr<LcdPicture> presented_ = std::make_unique<LcdPicture>();
     mutable bool presentedStale_ = true;
     StartOptions options_;

@@ -1,11 +1,15 @@
 // `tour DIR`: every screen of the device, each reached from a fresh start
-// by keys and waits alone (tour_sheet.cpp writes the pictures and the
-// contact sheet). The menu part follows the firmware's own tables,
-// so a new row or submenu joins the tour by itself.
+// by runner commands alone (tour_sheet.cpp writes the pictures and the
+// contact sheet). The menu part follows the firmware's own tables, so a
+// new row or submenu joins the tour by itself; editors are stepped until
+// their values come round again.
 #include "tools/run/tour.h"
 
-#include <string>
+#include <cstring>
+#include <functional>
+#include <set>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "firmware/firmware.h"
@@ -13,15 +17,23 @@
 #include "link/script_language.h"
 #include "link/commands/parse.h"
 #include "tools/run/runner.h"
+#include "tools/run/text.h"
 
 namespace geigerrun {
 namespace {
 
 constexpr const char* kBoot = "press select; wait 3s";
+// The reading screens after a minute and a half of counts: the CPM is a
+// whole minute's sum and the graph runs across the screen.
+constexpr const char* kCounted = "press select; wait 90s";
 // Between keys: one half second, well inside the value box's life.
 constexpr const char* kPause = "; wait 500ms";
 // Long enough for a value box to close and the screen below to return.
 constexpr const char* kSettle = "; wait 3s";
+// The most Up steps an editor is given to come back to its first value
+// (the baud rates are ten), and the most fields a multi-field editor has.
+constexpr int kCycleCap = 12;
+constexpr int kFieldCap = 8;
 
 std::string Slug(std::string_view text) {
     std::string out;
@@ -45,8 +57,10 @@ std::string Keys(const std::string& prefix, const char* key, int times = 1) {
     return out;
 }
 
+std::string Numbered(const std::string& name, int k) { return k == 1 ? name : name + "-" + std::to_string(k); }
+
 // Editors with more than one field: after opening, Select moves to their
-// next field, so the tour looks at two of those as well.
+// next field, so the tour looks at each of those as well.
 bool HasFields(Handler select) {
     return select == NoteEditOpen || select == DateTimeSelect || select == CalibrateSelect ||
            select == DurationEditSelect;
@@ -56,26 +70,107 @@ bool HasFields(Handler select) {
 // the note editor's character, the temperature screen's unit.
 bool StepsInside(Handler select) { return select == NoteEditOpen || select == OpenTemperatureScreen; }
 
-class Tour {
-public:
-    Tour(Runner& runner, const TourVisit& visit, const TourWant& want) : runner_(runner), visit_(visit), want_(want) {}
+// The LCD from the status-bar rule down: where value boxes, editors and
+// readings differ (the status bar moves with time alone).
+bool SameBelowStatus(const LcdPicture& a, const LcdPicture& b) {
+    constexpr int kRule = 14;  // screen row of LCD row 7
+    return std::memcmp(a.pixels[kRule], b.pixels[kRule], sizeof a.pixels[0] * (kLcdScreenHeight - kRule)) == 0;
+}
 
-    // Runs `keys` from a fresh start, as a person pasting them would.
+// The keys from `keys` (the main menu shown) to the row of `table` or its
+// submenus whose Select is `select`, as Tour::Menu reaches rows.
+bool FindRow(MenuItem* table, const std::string& keys, Handler select, std::string& at) {
+    for (uint8_t row = 0;; ++row) {
+        const MenuItem& item = table[row];
+        const std::string here = Keys(keys, "down", row);
+        if (item.onSelect == select) {
+            at = here;
+            return true;
+        }
+        if (item.onSelect == MenuExit) return false;
+        if (item.onSelect == nullptr && item.child != nullptr && FindRow(item.child, Keys(here, "select"), select, at))
+            return true;
+    }
+}
+
+std::string RowKeys(Handler select) {
+    std::string at;
+    FindRow(MainMenu, Keys(kBoot, "select"), select, at);
+    return at;
+}
+
+class Tour {
+    // A row that opens something, kept for its section.
+    struct Leaf {
+        const MenuItem* item;
+        const MenuItem* table;
+        std::string name;  // the row's stop name
+        std::string at;    // keys that put the cursor on it
+    };
+
+public:
+    Tour(Runner& runner, const TourVisit& visit, const TourWant& want)
+        : runner_(runner), visit_(visit), want_(want), base_(runner.startOptions()) {}
+
+    // Runs `keys` from a fresh start, as a person pasting them would: with
+    // the run's clock and seed, unless the keys set their own.
     bool Reach(const std::string& keys, std::string& error) {
-        runner_.Start(runner_.startOptions());
         std::vector<Command> commands;
+        if (!Parse(keys, "tour", commands, error)) return false;
+        StartOptions options = base_;
+        for (const Command& cmd : commands) {
+            if (cmd.op == Op::Clock) options.clock = cmd.clock;
+            if (cmd.op == Op::Seed) options.seed = cmd.seed;
+        }
+        runner_.Start(options);
         std::ostringstream ignored;
-        return Parse(keys, "tour", commands, error) && runner_.Run(commands, ignored, error);
+        return runner_.Run(commands, ignored, error);
     }
 
     // The heading of the stops that follow.
     void Section(std::string heading) { section_ = std::move(heading); }
 
+    // A route visited before is not visited again.
     bool Stop(const std::string& name, const std::string& keys, std::string& error) {
+        if (!routes_.insert(keys).second) return true;
         const TourStop stop{++number_, name, keys, section_};
         if (want_ && !want_(stop)) return true;
         return Reach(keys, error) && visit_(stop, error);
     }
+
+    // A screen drawn and replaced within one call of `during`: the stop's
+    // keys catch it with `png ... at-draw`, and the visit sees it presented.
+    bool StopAtDraw(const std::string& name, const std::string& before, const std::string& during,
+                    std::string& error) {
+        const std::string keys = before + "; png " + name + ".png at-draw; " + during;
+        if (!routes_.insert(keys).second) return true;
+        const TourStop stop{++number_, name, keys, section_};
+        if (want_ && !want_(stop)) return true;
+        std::vector<Command> commands;
+        std::ostringstream ignored;
+        if (!Reach(before, error) || !Parse(during, "tour", commands, error)) return false;
+        runner_.CatchDrawn();
+        if (!runner_.Run(commands, ignored, error)) return false;
+        return runner_.WithDrawn([&](std::string& why) { return visit_(stop, why); }, error);
+    }
+
+    // `keys` and then the fewest 500 ms periods, up to `limit`, after which
+    // `holds` does; false with `error` set when it never does.
+    bool Until(const std::string& keys, int limit, const std::function<bool()>& holds, std::string& reached,
+               std::string& error) {
+        if (!Reach(keys, error)) return false;
+        for (int periods = 0; periods <= limit; ++periods) {
+            if (holds()) {
+                reached = periods == 0 ? keys : keys + "; wait " + script::FormatDuration(periods);
+                return true;
+            }
+            runner_.Wait(1);
+        }
+        error = "the tour's route " + script::Quote(keys) + " no longer reaches its screen";
+        return false;
+    }
+
+    bool Shows(const char* text) const { return ScreenText(runner_.presented()).find(text) != std::string::npos; }
 
     // Back opens the mode box, a second Back steps the mode: `keys` gets
     // the first of up to `tries` step counts from `from` that shows `mode`,
@@ -89,18 +184,40 @@ public:
         return true;
     }
 
+    // The reading modes after a stretch of counts: the text mode with each
+    // third line and dose unit, each graph type, each large-font unit, the
+    // boxes their keys open, and the notices raised over them.
     bool Readings(std::string& error) {
         static constexpr const char* kModes[] = {"text", "graphic", "large-font"};
+        static constexpr const char* kThirdLines[] = {"", "--elapsed", "--average", "--maximum"};
+        static constexpr const char* kGraphs[] = {"", "--bar-chart-1", "--bar-chart-2", "--line-and-bar"};
         for (uint8_t mode = 0; mode < 3; ++mode) {
             std::string keys;
-            if (!ReachMode(kBoot, mode, 4, keys, error)) return false;
+            if (!ReachMode(kCounted, mode, 4, keys, error)) return false;
             const std::string name = std::string("reading-") + kModes[mode];
             if (mode == 0) {
-                textMode_ = keys;
-                // Up steps the lines; the fifth line set shows the dose in mR/h.
+                // Up steps the third line; the fifth line set shows the dose in mR/h.
                 if (!Stop(name + "--usv", keys, error)) return false;
-                if (!Stop(name + "--mr", Keys(keys, "up", 4) + kSettle, error)) return false;
-            } else if (mode == 2) {
+                for (int line = 1; line < 4; ++line)
+                    if (!Stop(name + kThirdLines[line], Keys(keys, "up", line), error)) return false;
+                if (!Stop(name + "--mr", Keys(keys, "up", 4) + kSettle, error) ||
+                    !Stop(name + "--clock-time", Keys(keys, "down"), error))
+                    return false;
+            } else if (mode == 1) {
+                // Down steps the graph type and shows it in a box; Up the zoom.
+                if (!Stop(name, keys, error) || !Stop(name + "--graph-type-box", Keys(keys, "down"), error) ||
+                    !Stop(name + "--zoom-box", Keys(keys, "up"), error))
+                    return false;
+                bool shown[4] = {true, false, false, false};  // the line graph is the mode's own stop
+                for (int downs = 1; downs <= 6; ++downs) {
+                    const std::string k = Keys(keys, "down", downs) + kSettle;
+                    if (!Reach(k, error)) return false;
+                    const uint32_t type = fw.graphType;
+                    if (type >= 4 || shown[type]) continue;
+                    shown[type] = true;
+                    if (!Stop(name + kGraphs[type], k, error)) return false;
+                }
+            } else {
                 static constexpr const char* kUnits[] = {"--cpm", "--usv", "--mr"};
                 for (uint8_t unit = 0; unit < 3; ++unit)
                     for (int ups = 0; ups < 6; ++ups) {
@@ -111,43 +228,170 @@ public:
                             break;
                         }
                     }
-            } else if (!Stop(name, keys, error)) {
-                return false;
+                if (!Stop(name + "--unit-box", Keys(keys, "up"), error)) return false;
             }
             if (!Stop(name + "--mode-box", Keys(keys, "back"), error)) return false;
+            // A count the CPM line cannot hold shows as dashes (no tube reaches it in demo mode).
+            if (mode < 2 && !Stop(name + "--cpm-overflow", keys + "; real 70000; wait 1s", error)) return false;
         }
-        return true;
+        return Notices(error);
     }
 
-    // Every row of `table` under the cursor; every editor opened and
-    // stepped once; every submenu the same way.
+    // The notices of the reading screen: a battery running low (the level
+    // icon needs a non-rechargeable battery), a clock that reads the year
+    // 2000, and power saving going in and blanking the LCD.
+    bool Notices(std::string& error) {
+        std::string keys;
+        const std::string battery = "battery 3.3; " + Keys(Keys(RowKeys(EditBatteryType), "select", 2), "back", 3);
+        if (!Until(battery, 40, [&] { return Shows("Battery Low!"); }, keys, error) ||
+            !Stop("reading--battery-low", keys, error))
+            return false;
+        if (!Until(std::string("clock 2000-01-01T00:00:00; ") + kBoot, 10, [&] { return Shows("Please set"); }, keys,
+                   error) ||
+            !Stop("reading--clock-not-set", keys, error))
+            return false;
+        const std::string saving = Keys(Keys(RowKeys(EditPowerSaving), "select", 2), "back", 3);
+        if (!Until(saving, 80, [&] { return Shows("Going In"); }, keys, error) ||
+            !Stop("reading--power-saving--going-in", keys, error))
+            return false;
+        // The countdown passes 0 a few seconds later and clears the LCD; the
+        // rest of that second redraws only what changes every second.
+        return Until(saving, 80, [&] { return fw.powerSaveCountdown == 255; }, keys, error) &&
+               Stop("reading--power-saving--blank", keys + kPause, error);
+    }
+
+    // Every row of `table` under the cursor, every submenu the same way;
+    // what the rows open waits in leaves_ for its own section.
     bool Menu(MenuItem* table, const std::string& name, const std::string& keys, std::string& error) {
         for (uint8_t row = 0;; ++row) {
             const MenuItem& item = table[row];
             const std::string at = Keys(keys, "down", row);
             const std::string rowName = name + "--" + Slug(item.text);
-            if (table == MainMenu) Section(item.text);
+            if (table == MainMenu) Section(item.child != nullptr ? item.text : "Main menu");
             if (!Stop(rowName, at, error)) return false;
             if (item.onSelect == MenuExit) break;
-            const std::string opened = Keys(at, "select");
             if (item.onSelect == nullptr) {
-                if (item.child != nullptr && !Menu(item.child, rowName, opened, error)) return false;
+                if (item.child != nullptr && !Menu(item.child, rowName, Keys(at, "select"), error)) return false;
                 continue;
             }
-            if (!Stop(rowName + "--open", opened, error)) return false;
-            if (item.onSelect == HistoryDataSelect) {
-                if (!History(rowName, at, error)) return false;
-                continue;
-            }
-            if ((item.onUp != nullptr || StepsInside(item.onSelect)) &&
-                !Stop(rowName + "--step", Keys(opened, "up") + (StepsInside(item.onSelect) ? kSettle : ""), error))
-                return false;
-            if (HasFields(item.onSelect)) {
-                if (!Stop(rowName + "--next", Keys(opened, "select"), error)) return false;
-                if (!Stop(rowName + "--next-2", Keys(opened, "select", 2), error)) return false;
-            }
+            leaves_.push_back({&item, table, rowName, at});
         }
         return true;
+    }
+
+    // What the walked rows open, a section for each kind in turn.
+    bool Leaves(std::string& error) {
+        const auto isTimed = [](const Leaf& l) { return l.table == TimedCountMenu || l.table == CancelMenu; };
+        const auto isHistory = [](const Leaf& l) { return l.item->onSelect == HistoryDataSelect; };
+        const auto isNote = [](const Leaf& l) { return l.item->onSelect == NoteEditOpen; };
+        const auto isInfo = [&](const Leaf& l) {
+            return l.item->onUp == nullptr && !isTimed(l) && !isNote(l) && !isHistory(l);
+        };
+        const auto isEditor = [&](const Leaf& l) { return !isTimed(l) && !isNote(l) && !isHistory(l) && !isInfo(l); };
+        Section("Editors");
+        for (const Leaf& leaf : leaves_)
+            if (isEditor(leaf) && !Editor(leaf, error)) return false;
+        Section("Information screens");
+        for (const Leaf& leaf : leaves_)
+            if (isInfo(leaf) && !Information(leaf, error)) return false;
+        Section("History");
+        for (const Leaf& leaf : leaves_)
+            if (isHistory(leaf) && !History(leaf.name, leaf.at, error)) return false;
+        Section("Notes");
+        for (const Leaf& leaf : leaves_)
+            if (isNote(leaf) && !Note(leaf, error)) return false;
+        Section("Timed count");
+        for (const Leaf& leaf : leaves_)
+            if (isTimed(leaf) && !Editor(leaf, error)) return false;
+        return true;
+    }
+
+    // An editor opened, then each value Up steps to while they come round
+    // again within kCycleCap steps (else the first), Down's value when new,
+    // and each further field Select moves to.
+    bool Editor(const Leaf& leaf, std::string& error) {
+        const MenuItem& item = *leaf.item;
+        const std::string opened = Keys(leaf.at, "select");
+        if (!Stop(leaf.name + "--open", opened, error)) return false;
+        std::vector<LcdPicture> seen(1);
+        if (!Reach(opened, error)) return false;
+        seen[0] = runner_.presented();
+        if (item.onUp != nullptr) {
+            int cycle = 0;
+            for (int k = 1; k <= kCycleCap && cycle == 0; ++k) {
+                runner_.Press(KeyUp);
+                runner_.Wait(1);
+                if (SameBelowStatus(runner_.presented(), seen[0])) cycle = k;
+                else seen.push_back(runner_.presented());
+            }
+            // The first step always, even where it shows the same (the clock
+            // editor re-reads a clock that does not change).
+            const int steps = cycle <= 2 ? 1 : cycle - 1;
+            for (int k = 1; k <= steps; ++k)
+                if (!Stop(Numbered(leaf.name + "--step", k), Keys(opened, "up", k), error)) return false;
+            if (cycle == 0) seen.resize(2);
+            if (item.onDown != item.onUp && item.onDown != nullptr) {
+                const std::string down = Keys(opened, "down");
+                if (!Reach(down, error)) return false;
+                if (!Seen(seen, runner_.presented()) && !Stop(leaf.name + "--step-down", down, error)) return false;
+            }
+        }
+        if (item.onSelect == EditYesNo && leaf.table == InitSetupMenu) {
+            // "Yes" closes into the reset, whose wait screen the next hand-over replaces.
+            if (!StopAtDraw(leaf.name + "--wait", opened, "wait 7s", error)) return false;
+        }
+        return !HasFields(item.onSelect) || Fields(leaf.name, opened, error);
+    }
+
+    // Select moves on to the next field: the first two always (their names
+    // were there first), then each while it shows something new.
+    bool Fields(const std::string& name, const std::string& opened, std::string& error) {
+        std::vector<LcdPicture> seen(1);
+        if (!Reach(opened, error)) return false;
+        seen[0] = runner_.presented();
+        for (int k = 1; k <= kFieldCap; ++k) {
+            const std::string keys = Keys(opened, "select", k);
+            if (!Reach(keys, error)) return false;
+            if (k > 2 && Seen(seen, runner_.presented())) break;
+            seen.push_back(runner_.presented());
+            if (!Stop(k == 1 ? name + "--next" : name + "--next-" + std::to_string(k), keys, error)) return false;
+        }
+        return true;
+    }
+
+    static bool Seen(const std::vector<LcdPicture>& seen, const LcdPicture& picture) {
+        for (const LcdPicture& p : seen)
+            if (SameBelowStatus(p, picture)) return true;
+        return false;
+    }
+
+    // A row that shows and steps nothing, or a screen of its own; the
+    // battery and temperature once more with the sensors reading otherwise.
+    bool Information(const Leaf& leaf, std::string& error) {
+        const Handler select = leaf.item->onSelect;
+        const std::string opened = Keys(leaf.at, "select");
+        if (!Stop(leaf.name + "--open", opened, error)) return false;
+        if (StepsInside(select) && !Stop(leaf.name + "--step", Keys(opened, "up") + kSettle, error)) return false;
+        if (select == ShowBatteryVoltage && !Stop(leaf.name + "--volts", "battery 3.7; " + opened, error))
+            return false;
+        if (select == OpenTemperatureScreen &&
+            !Stop(leaf.name + "--below-zero", "temperature -12.5; " + opened + kSettle, error))
+            return false;
+        return true;
+    }
+
+    // The note editor: its first character, Select with nothing to store,
+    // and a word typed a letter at a time (Up to the letter, a pause to take it).
+    bool Note(const Leaf& leaf, std::string& error) {
+        const std::string opened = Keys(leaf.at, "select");
+        if (!Stop(leaf.name + "--open", opened, error) ||
+            !Stop(leaf.name + "--step", Keys(opened, "up") + kSettle, error) || !Fields(leaf.name, opened, error))
+            return false;
+        std::string word = opened;
+        // The first Up shows "A", each further one the next character.
+        for (const char letter : std::string_view("HOME"))
+            word += "; press up " + std::to_string(letter - 'A' + 1) + "; wait 2s";
+        return Stop(leaf.name + "--word", word, error);
     }
 
     // The history viewer from its menu row at `at`: the step's name, the
@@ -165,43 +409,62 @@ public:
             if (!Stop(name + "--viewer--down-" + std::to_string(downs),
                       Keys(Keys(viewer, "down", downs), "select") + kSettle, error))
                 return false;
-        const std::string list = textMode_ + viewer.substr(std::string(kBoot).size());
+        std::string textMode;
+        if (!ReachMode(kBoot, 0, 4, textMode, error)) return false;
+        const std::string list = textMode + viewer.substr(std::string(kBoot).size());
         return Stop(name + "--viewer--list", list, error) &&
                Stop(name + "--viewer--list--next", Keys(list, "select") + kSettle, error);
     }
 
-    // A one-minute count started from its menu, then the reading screen's
-    // timed-count mode page by page.
+    // A one-minute count started from its menu, the reading screen's
+    // timed-count mode page by page while it runs and once it has finished,
+    // and a count scheduled to start later.
     bool TimedPages(std::string& error) {
         uint8_t timedRow = 0, oneMinute = 0;
         while (MainMenu[timedRow].child != TimedCountMenu) ++timedRow;
         while (TimedCountMenu[oneMinute].text != kLabelOneMinute) ++oneMinute;
-        const std::string started =
-            Keys(Keys(Keys(Keys(kBoot, "select"), "down", timedRow), "select"), "down", oneMinute);
+        const std::string menu = Keys(Keys(Keys(kBoot, "select"), "down", timedRow), "select");
+        const std::string started = Keys(menu, "down", oneMinute);
         // While it runs, the Timed Count menu offers "Cancel" in its place.
         const std::string running = Keys(started, "select") + kSettle;
         if (!Menu(CancelMenu, "main-menu--timed-count-running", running, error)) return false;
+        for (const Leaf& leaf : leaves_)
+            if (leaf.table == CancelMenu && !Stop(leaf.name + "--open", Keys(leaf.at, "select"), error)) return false;
         const std::string reading = Keys(running, "back", 2) + kSettle;
         std::string keys;
         if (!ReachMode(reading, 3, 5, keys, error)) return false;
         if (fw.displayMode != 3) return true;  // no timed-count mode to show
+        if (!Stop("reading-timed-count--mode-box", Keys(keys, "back"), error)) return false;
         // Down turns the page; the next second's drawing shows it.
-        for (int page = 0; page < 4; ++page) {
-            const std::string k = page == 0 ? keys : Keys(keys, "down", page) + kSettle;
-            if (!Reach(k, error)) return false;
-            if (fw.timedPage != page) break;  // no further page
-            if (!Stop("reading-timed-count--page-" + std::to_string(page + 1), k, error)) return false;
+        for (const char* when : {"", "--finished"}) {
+            for (int page = 0; page < 4; ++page) {
+                std::string k = page == 0 ? keys : Keys(keys, "down", page) + kSettle;
+                if (*when != 0) k += "; wait 1m";
+                if (!Reach(k, error)) return false;
+                if (fw.timedPage != page) break;  // no further page
+                if (*when != 0 && fw.elapsedTotal < fw.durationTotal) break;
+                if (!Stop("reading-timed-count" + std::string(when) + "--page-" + std::to_string(page + 1), k, error))
+                    return false;
+            }
         }
-        return true;
+        // Set Schedule's seconds field (the fourth) to half a minute, then the
+        // one-minute count waits for it.
+        // Its box keeps 5 periods after the last key; closing, it puts the cursor back on the first row.
+        const std::string scheduled =
+            Keys(Keys(Keys(menu, "select", 4) + "; press up 30; wait 4s", "down", oneMinute), "select");
+        return Stop("main-menu--timed-count--scheduled", scheduled, error) &&
+               Stop("reading-timed-count--scheduled", Keys(scheduled, "back", 3) + kSettle, error);
     }
 
 private:
     Runner& runner_;
     const TourVisit& visit_;
     const TourWant& want_;
+    const StartOptions base_;
     int number_ = 0;
     std::string section_;
-    std::string textMode_ = kBoot;  // keys that reach the text reading mode
+    std::set<std::string> routes_;
+    std::vector<Leaf> leaves_;
 };
 
 }  // namespace
@@ -209,12 +472,13 @@ private:
 bool VisitTour(Runner& runner, const TourVisit& visit, std::string& error, const TourWant& want) {
     Tour tour(runner, visit, want);
     tour.Section("Start-up");
-    if (!tour.Stop("start-up-logo", "press select; wait 500ms", error)) return false;
+    // The unlit LCD, and on the panel the hint beside the power key.
+    if (!tour.Stop("start-up--unlit", "", error) || !tour.Stop("start-up-logo", "press select; wait 500ms", error))
+        return false;
     tour.Section("Reading modes");
     if (!tour.Readings(error)) return false;
-    tour.Section("Main menu");
-    if (!tour.Menu(MainMenu, "main-menu", Keys(kBoot, "select"), error)) return false;
-    tour.Section("Timed count");
+    if (!tour.Menu(MainMenu, "main-menu", Keys(kBoot, "select"), error) || !tour.Leaves(error)) return false;
+    // Ends on the run's own clock and seed, as the sheet states them.
     return tour.TimedPages(error);
 }
 
