@@ -162,7 +162,13 @@ void ControlSession::Run(const std::string& line) {
         Finish(Line({{"ok", true}, {"state", json::parse(StateJson(DriverHandOvers(), DriverHalfTicks() * 500))}}));
         return;
     case Op::Echo: Finish(Line({{"ok", true}, {"echo", cmd.text}})); return;
-    case Op::Png: Finish(fileAnswer(host_.WritePicture(cmd.text, cmd.scale, cmd.panel, out, what))); return;
+    case Op::Png:
+        if (cmd.atDraw) {  // it watches the next command, and a request is one command
+            Finish(Line(Failure(where + ": png at-draw watches the command after it, so it works in scripts only")));
+            return;
+        }
+        Finish(fileAnswer(host_.WritePicture(cmd.text, cmd.scale, cmd.panel, out, what)));
+        return;
     case Op::Save: Finish(fileAnswer(host_.Save(cmd.text, out, what))); return;
     case Op::Load: Finish(Line(host_.Load(cmd.text, what) ? json{{"ok", true}} : Failure(where + ": " + what))); return;
     case Op::LcdFile:
@@ -173,12 +179,15 @@ void ControlSession::Run(const std::string& line) {
     case Op::Tour:
     case Op::Gif:
     case Op::GifEnd:
+    case Op::Battery:
+    case Op::Temperature:
     case Op::Clock:
     case Op::Seed: {
         const bool ok = host_.RunOther(cmd, out, error);
         if (!ok) {
             Finish(Line(Failure(error)));
-        } else if (setUp || cmd.op == Op::Gif || cmd.op == Op::GifEnd) {
+        } else if (setUp || cmd.op == Op::Gif || cmd.op == Op::GifEnd || cmd.op == Op::Battery ||
+                   cmd.op == Op::Temperature) {
             // Nothing to hand back yet: the animation is written at its end.
             Finish(Line({{"ok", true}}));
         } else {

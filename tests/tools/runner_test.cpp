@@ -1089,7 +1089,7 @@ TEST(RunnerRun, TourReachesEveryScreenAManualNeedsOnceEachInItsSection) {
     const std::vector<std::string> order = {"Start-up", "Reading modes", "User Option", "Display Option",
                                             "Save Data", "Timed Count", "Init Setup", "Others", "About",
                                             "Main menu", "Editors", "Information screens", "History", "Notes",
-                                            "Timed count"};
+                                            "Timed count at work"};
     EXPECT_EQ(sections, order);
     const std::pair<const char*, const char*> screens[] = {
         {"reading--battery-low", "Battery Low!"},

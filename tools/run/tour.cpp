@@ -17,7 +17,7 @@
 #include "link/script_language.h"
 #include "link/commands/parse.h"
 #include "tools/run/runner.h"
-#include "tools/run/text.h"
+#include "link/commands/text.h"
 
 namespace geigerrun {
 namespace {
@@ -300,7 +300,7 @@ public:
         Section("Notes");
         for (const Leaf& leaf : leaves_)
             if (isNote(leaf) && !Note(leaf, error)) return false;
-        Section("Timed count");
+        Section("Timed count at work");  // not the menu's own section, named like it
         for (const Leaf& leaf : leaves_)
             if (isTimed(leaf) && !Editor(leaf, error)) return false;
         return true;

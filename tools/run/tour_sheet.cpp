@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 
 #include "geigersim_version.h"
+#include "link/commands/parse.h"
 #include "link/script_language.h"
 #include "tools/run/files.h"
 #include "tools/run/runner.h"
@@ -72,6 +73,17 @@ std::string LiveLink(const std::string& page, const StartOptions& options, std::
     link += "seed=" + std::to_string(options.seed.value_or(0)) + "&";
     link += "clock=" + UrlEncode(script::FormatClock(options.clock.value_or(0)));
     return link + "&run=" + UrlEncode(keys);
+}
+
+// The page runs device steps only: a route that sets the clock or the
+// sensors, or catches a picture, gets no live link.
+bool PageRuns(std::string_view keys) {
+    std::vector<Command> commands;
+    std::string error;
+    if (!Parse(keys, "tour", commands, error)) return false;
+    for (const Command& cmd : commands)
+        if (cmd.op != Op::Press && cmd.op != Op::Wait && cmd.op != Op::Real && cmd.op != Op::Demo) return false;
+    return true;
 }
 
 // An id for a heading: its words in lower case joined by '-'.
@@ -236,10 +248,14 @@ private:
             const TourStop& stop = entry.stops[i];
             html += "<div class=\"route\"" + (i == 0 ? std::string() : " id=\"" + Html(Id(stop.name)) + "\"") +
                     "><b>" + Number(stop.number) + " " + Html(stop.name) + "</b>\n";
-            html += entry.sameAs[i] != 0 ? "(the same commands as " + Number(entry.sameAs[i]) + ")</div>\n"
-                                         : "<code>" + Html(stop.keys) + "</code>\n<a href=\"" +
-                                            Html(LiveLink(page_, runner_.startOptions(), stop.keys)) +
-                                            "\">live device</a></div>\n";
+            if (entry.sameAs[i] != 0) {
+                html += "(the same commands as " + Number(entry.sameAs[i]) + ")</div>\n";
+                continue;
+            }
+            html += "<code>" + Html(stop.keys) + "</code>\n";
+            html += PageRuns(stop.keys) ? "<a href=\"" + Html(LiveLink(page_, runner_.startOptions(), stop.keys)) +
+                                              "\">live device</a></div>\n"
+                                        : "<span class=\"note\">geigersim-run only</span></div>\n";
         }
         return html + "</figcaption>\n</figure>\n";
     }
