@@ -98,7 +98,9 @@ bool WindowControlHost::Takes(const script::Step& step, std::string& error) {
 
 void WindowControlHost::Step(const script::Step& step) {
     switch (step.kind) {
-        case script::StepKind::Press: window_.PressAsClick(step.key); break;
+        case script::StepKind::Press:
+            for (uint16_t i = 0; i < step.times; ++i) window_.PressAsClick(step.key);
+            break;
         case script::StepKind::Demo: window_.OnMenuCommand(kCmdDemoMode); break;
         case script::StepKind::Real:  // refused by Takes
         case script::StepKind::Wait: break;

@@ -203,8 +203,9 @@ class Device:
 
     def press(self, key, times=1):
         """Clicks a key: "back", "up", "down", "select" or 0..3."""
-        for _ in range(times):
-            self.command(f"press {_word(key, 'key')}")
+        if times < 1:
+            raise ValueError(f"times must be 1 or more, not {times!r}")
+        self.command(f"press {_word(key, 'key')}" + (f" {int(times)}" if times != 1 else ""))
 
     def wait(self, duration):
         """Lets time pass: "500ms", "3.5s", "10m", "24h", "7d", or seconds as

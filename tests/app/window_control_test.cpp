@@ -133,6 +133,10 @@ private slots:
         QVERIFY2(!viaSocket.empty() && DriverDisplaySwivelled(), qPrintable(why));
         QVERIFY(viaSocket == stateAfter([] { DriverPress(KeyDown); }));
         QVERIFY(viaSocket != stateAfter([] { DriverPress(KeyUp); }));
+        script::Step thrice = script::PressStep(KeyDown);
+        thrice.times = 3;
+        QVERIFY(stateAfter([&] { host.Step(thrice); }) ==
+                stateAfter([] { DriverPress(KeyDown); DriverPress(KeyDown); DriverPress(KeyDown); }));
     }
 
     void refusedStatesChangeNothing() {
