@@ -93,6 +93,73 @@ void Writer::Hold(uint32_t centiseconds) {
     impl_->delay = std::min<uint64_t>(uint64_t(impl_->delay) + centiseconds, kMaxDelay);
 }
 
+// `size` colours for `counts` (colour -> pixels): boxes of colours split at
+// the weighted median of their widest channel, each box its mean. In full
+// precision: giflib's own cut works at five bits a channel, which tints the
+// panel's light greys.
+static std::vector<uint32_t> MedianCut(const std::unordered_map<uint32_t, uint32_t>& counts, size_t size) {
+    using Entry = std::pair<uint32_t, uint32_t>;  // colour, pixels
+    const auto channel = [](uint32_t c, int k) { return int(c >> (16 - 8 * k)) & 0xFF; };
+    const auto widest = [&](const std::vector<Entry>& box, int& range) {
+        int best = 0;
+        range = -1;
+        for (int k = 0; k < 3; ++k) {
+            int lo = 255, hi = 0;
+            for (const Entry& e : box) {
+                lo = std::min(lo, channel(e.first, k));
+                hi = std::max(hi, channel(e.first, k));
+            }
+            if (hi - lo > range) {
+                range = hi - lo;
+                best = k;
+            }
+        }
+        return best;
+    };
+    std::vector<std::vector<Entry>> boxes(1, std::vector<Entry>(counts.begin(), counts.end()));
+    if (boxes[0].empty() || size == 0) return {};
+    while (boxes.size() < size) {
+        size_t pick = boxes.size();
+        int pickRange = 0;
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            int range = 0;
+            widest(boxes[i], range);
+            if (boxes[i].size() > 1 && range > pickRange) {
+                pick = i;
+                pickRange = range;
+            }
+        }
+        if (pick == boxes.size()) break;  // every box holds one colour
+        std::vector<Entry>& box = boxes[pick];
+        int range = 0;
+        const int k = widest(box, range);
+        std::sort(box.begin(), box.end(),
+                  [&](const Entry& a, const Entry& b) { return channel(a.first, k) < channel(b.first, k); });
+        uint64_t total = 0, sum = 0;
+        for (const Entry& e : box) total += e.second;
+        size_t at = 1;
+        for (; at < box.size() - 1; ++at) {
+            sum += box[at - 1].second;
+            if (2 * sum >= total) break;
+        }
+        std::vector<Entry> upper(box.begin() + std::ptrdiff_t(at), box.end());
+        box.resize(at);
+        boxes.push_back(std::move(upper));
+    }
+    std::vector<uint32_t> out;
+    for (const std::vector<Entry>& box : boxes) {
+        uint64_t total = 0, rgb[3] = {0, 0, 0};
+        for (const Entry& e : box) {
+            total += e.second;
+            for (int k = 0; k < 3; ++k) rgb[k] += uint64_t(channel(e.first, k)) * e.second;
+        }
+        uint32_t c = 0;
+        for (int k = 0; k < 3; ++k) c = c << 8 | uint32_t((rgb[k] + total / 2) / total);
+        out.push_back(c);
+    }
+    return out;
+}
+
 // The palette of the first frame: its colours and the reserved ones, or the
 // reserved ones and a median cut of the rest when they are too many.
 static std::vector<uint32_t> FirstPalette(const std::vector<uint32_t>& shown, const std::vector<uint32_t>& reserved) {
@@ -107,22 +174,11 @@ static std::vector<uint32_t> FirstPalette(const std::vector<uint32_t>& shown, co
         palette.insert(palette.end(), rest.begin(), rest.end());
         return palette;
     }
-    std::vector<GifByteType> r, g, b;
-    for (uint32_t p : shown) {
-        if (p == 0 || std::find(palette.begin(), palette.end(), p & 0xFFFFFFu) != palette.end()) continue;
-        r.push_back(static_cast<GifByteType>(p >> 16));
-        g.push_back(static_cast<GifByteType>(p >> 8));
-        b.push_back(static_cast<GifByteType>(p));
-    }
-    int size = 255 - static_cast<int>(palette.size());
-    std::vector<GifByteType> out(r.size());
-    std::vector<GifColorType> map(256);
-    if (size > 0 &&
-        GifQuantizeBuffer(static_cast<unsigned>(r.size()), 1, &size, r.data(), g.data(), b.data(), out.data(),
-                          map.data()) == GIF_OK)
-        for (int i = 0; i < size; ++i)
-            palette.push_back(uint32_t(map[size_t(i)].Red) << 16 | uint32_t(map[size_t(i)].Green) << 8 |
-                              map[size_t(i)].Blue);
+    std::unordered_map<uint32_t, uint32_t> counts;
+    for (uint32_t p : shown)
+        if (p != 0 && std::find(palette.begin(), palette.end(), p & 0xFFFFFFu) == palette.end()) ++counts[p & 0xFFFFFFu];
+    const std::vector<uint32_t> cut = MedianCut(counts, 255 - palette.size());
+    palette.insert(palette.end(), cut.begin(), cut.end());
     return palette;
 }
 
