@@ -225,6 +225,7 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         std::string what;
         const Command* drawnFor = drawnFor_;  // a `png ... at-draw` just before this command
         drawnFor_ = nullptr;
+        bool done = true;  // false with `what` set: the command failed
         switch (cmd.op) {
         case Op::Clock:
         case Op::Seed: break;  // taken into the start options before the run
@@ -233,10 +234,7 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
                 animationPaused_ = true;
                 WaitReporting(cmd.step.halfSeconds);
                 animationPaused_ = false;
-                if (!animation_->ShortenWait(*this, what)) {
-                    error = cmd.where + ": " + what;
-                    return false;
-                }
+                done = animation_->ShortenWait(*this, what);
             } else {
                 WaitReporting(cmd.step.halfSeconds);
             }
@@ -258,22 +256,13 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
                 drawnFor_ = &cmd;
                 break;
             }
-            if (!WritePicture(cmd.text, cmd.scale, cmd.panel, out, what)) {
-                error = cmd.where + ": " + what;
-                return false;
-            }
+            done = WritePicture(cmd.text, cmd.scale, cmd.panel, out, what);
             break;
         case Op::Flash:
-            if (!WriteFlash(cmd.text, what, out)) {
-                error = cmd.where + ": " + what;
-                return false;
-            }
+            done = WriteFlash(cmd.text, what, out);
             break;
         case Op::LcdFile:
-            if (!WriteFileSafely(cmd.text, LcdText(presented()), out, what)) {
-                error = cmd.where + ": " + what;
-                return false;
-            }
+            done = WriteFileSafely(cmd.text, LcdText(presented()), out, what);
             break;
         case Op::Text: out << ScreenText(presented()); break;
         case Op::ExpectText:
@@ -295,67 +284,49 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
             }
             break;
         case Op::Log: {
-            if (!WriteFileSafely(cmd.text, DecodeFlashLog(FlashWriteArea, FlashWriteAddress()), out, what)) {
-                error = cmd.where + ": " + what;
-                return false;
-            }
+            done = WriteFileSafely(cmd.text, DecodeFlashLog(FlashWriteArea, FlashWriteAddress()), out, what);
             break;
         }
         case Op::Save:
-            if (!Save(cmd.text, out, what)) {
-                error = cmd.where + ": " + what;
-                return false;
-            }
+            done = Save(cmd.text, out, what);
             break;
         case Op::Load:
-            if (!Load(cmd.text, what)) {
-                error = cmd.where + ": " + what;
-                return false;
-            }
+            done = Load(cmd.text, what);
             break;
         case Op::Wav:
-            if (!WriteWav(cmd.text, out, what)) {
-                error = cmd.where + ": " + what;
-                return false;
-            }
+            done = WriteWav(cmd.text, out, what);
             break;
         case Op::Chart:
-            if (!WriteChart(cmd.text, cmd.minutes, cmd.scale, out, what)) {
-                error = cmd.where + ": " + what;
-                return false;
-            }
+            done = WriteChart(cmd.text, cmd.minutes, cmd.scale, out, what);
             break;
         case Op::Battery: SetBatteryReading(static_cast<uint8_t>(cmd.tenths)); break;
         case Op::Temperature: SetTemperatureReading(cmd.tenths); break;
         case Op::Tour: {
             const bool paused = animationPaused_;
             animationPaused_ = true;  // the tour's runs are not the animation's
-            const bool toured = RunTour(*this, {cmd.text, cmd.scale, cmd.panel, cmd.only, cmd.where}, out, what);
+            done = RunTour(*this, {cmd.text, cmd.scale, cmd.panel, cmd.only, cmd.where}, out, what);
             animationPaused_ = paused;
             if (animation_) animation_->Resync(*this);
-            if (!toured) {
-                error = cmd.where + ": " + what;
-                return false;
-            }
             break;
         }
         case Op::Gif:
-            if (animation_) {
-                error = cmd.where + ": a gif is being recorded already; end it with \"gif end\" first";
-                return false;
-            }
-            animation_ = std::make_unique<Animation>(cmd.text, cmd.scale, cmd.panel);
+            done = !animation_;
+            if (done)
+                animation_ = std::make_unique<Animation>(cmd.text, cmd.scale, cmd.panel);
+            else
+                what = "a gif is being recorded already; end it with \"gif end\" first";
             break;
         case Op::GifEnd:
-            if (!animation_) {
-                error = cmd.where + ": no gif is being recorded (start one with \"gif FILE\")";
-                return false;
-            }
-            if (!FinishAnimation(out, what)) {
-                error = cmd.where + ": " + what;
-                return false;
-            }
+            done = animation_ != nullptr;
+            if (done)
+                done = FinishAnimation(out, what);
+            else
+                what = "no gif is being recorded (start one with \"gif FILE\")";
             break;
+        }
+        if (!done) {
+            error = cmd.where + ": " + what;
+            return false;
         }
         // The runner's counts carry no orientation, so real mode shows the
         // panel upright.
