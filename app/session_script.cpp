@@ -14,26 +14,12 @@ std::string Line(const script::Step& step) { return script::FormatStep(step) + "
 
 }  // namespace
 
-std::string ShellQuote(const std::string& text) {
-    const bool plain = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               std::string_view("/._-+=:,@%").find(c) != std::string_view::npos;
-    });
-    if (plain) return text;
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'') quoted += "'\\''";
-        else quoted += c;
-    }
-    return quoted + "'";
-}
-
 std::string SessionScriptHeader(const SessionHeader& header) {
     const std::string clock = script::FormatClock(header.clock);
     const std::string seed = std::to_string(header.seed);
     // The set-up as commands, so the script replays as it is.
     return "# geigersim " + header.version + ": a session recorded in the window\n" +
-           "# replay: geigersim-run " + ShellQuote(header.fileName) + "\n" + "clock " + clock + "\n" + "seed " +
+           "# replay: geigersim-run " + script::ShellQuote(header.fileName) + "\n" + "clock " + clock + "\n" + "seed " +
            seed + "\n";
 }
 

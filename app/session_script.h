@@ -20,9 +20,6 @@ struct SessionHeader {
 // comments, then the `clock` and `seed` commands that set the device up.
 std::string SessionScriptHeader(const SessionHeader& header);
 
-// `'name'` quoting for a POSIX shell when the name needs it.
-std::string ShellQuote(const std::string& text);
-
 // Each call returns the script text it completes (often none); the caller
 // writes it through. Periods are held back and merged into one `wait` until
 // something else happens, so each press lands between the same two periods

@@ -147,6 +147,15 @@ int HexDigit(char c) {
     return -1;
 }
 
+std::string ShellQuote(std::string_view text) {
+    static constexpr std::string_view kPlain =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_./=:,+@%";
+    if (!text.empty() && text.find_first_not_of(kPlain) == std::string_view::npos) return std::string(text);
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string_view("'\\''") : std::string_view(&c, 1);
+    return quoted + "'";
+}
+
 std::string Quote(std::string_view text) {
     constexpr size_t kShown = 60;
     std::string out = "'";

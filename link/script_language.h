@@ -61,6 +61,8 @@ int HexDigit(char c);
 // Text for messages, in single quotes: bytes that are not plain as \xNN,
 // cut to 60 bytes and "...".
 std::string Quote(std::string_view text);
+// `text` as one word for a POSIX shell: as it is when plain, else in single quotes.
+std::string ShellQuote(std::string_view text);
 
 // ---- Values -------------------------------------------------------------------
 

@@ -35,6 +35,8 @@ constexpr const char* kSettle = "; wait 3s";
 constexpr int kCycleCap = 12;
 constexpr int kFieldCap = 8;
 
+}  // namespace
+
 std::string Slug(std::string_view text) {
     std::string out;
     for (char c : text) {
@@ -50,6 +52,8 @@ std::string Slug(std::string_view text) {
     while (!out.empty() && out.back() == '-') out.pop_back();
     return out.empty() ? "row" : out;
 }
+
+namespace {
 
 std::string Keys(const std::string& prefix, const char* key, int times = 1) {
     std::string out = prefix;

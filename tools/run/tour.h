@@ -5,6 +5,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace geigerrun {
@@ -44,6 +45,9 @@ bool RunTour(Runner& runner, const TourRequest& request, std::ostream& out, std:
 
 // `words` as a shell command that gives them back: a word of only safe
 // characters as it is, any other in single quotes.
+// `text` in lower case, each run of other characters one '-': the stops' names and the sheet's ids.
+std::string Slug(std::string_view text);
+
 std::string ShellLine(const std::vector<std::string>& words);
 
 }  // namespace geigerrun

@@ -86,20 +86,6 @@ bool PageRuns(std::string_view keys) {
     return true;
 }
 
-// An id for a heading: its words in lower case joined by '-'.
-std::string Slug(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))
-            out += c;
-        else if (!out.empty() && out.back() != '-')
-            out += '-';
-    }
-    while (!out.empty() && out.back() == '-') out.pop_back();
-    return out;
-}
-
 // Width and height from a PNG's header, so the page lays out before the
 // pictures load.
 void PngSize(const std::string& png, uint32_t& width, uint32_t& height) {
@@ -356,18 +342,7 @@ private:
 
 std::string ShellLine(const std::vector<std::string>& words) {
     std::string line;
-    for (const std::string& word : words) {
-        if (!line.empty()) line += ' ';
-        static constexpr char kPlain[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_./=:,+@%";
-        const bool plain = !word.empty() && word.find_first_not_of(kPlain) == std::string::npos;
-        if (plain) {
-            line += word;
-            continue;
-        }
-        line += '\'';
-        for (char c : word) line += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        line += '\'';
-    }
+    for (const std::string& word : words) line += (line.empty() ? "" : " ") + script::ShellQuote(word);
     return line;
 }
 
