@@ -11,7 +11,7 @@
 #include <QSaveFile>
 #include <QVBoxLayout>
 
-#include "app/chart_render.h"
+#include "media/chart_render.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "link/rate_history.h"
+#include "media/rate_history.h"
 
 class QComboBox;
 

@@ -13,8 +13,8 @@
 #include <sys/stat.h>
 
 #include "app/front_panel_dialog.h"
-#include "app/panel_render.h"
 #include "app/popup_menu.h"
+#include "media/panel_render.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <QString>
 #include <memory>
 
-#include "link/control_protocol.h"
+#include "script/control_protocol.h"
 
 class FrontPanelDialog;
 

@@ -4,13 +4,15 @@
 
 #include "app/key_commands.h"
 #include "app/panel_view.h"
-#include "firmware/driver.h"
+#include "core/driver.h"
+#include "core/panel.h"
+#include "core/presentation.h"
+#include "core/snapshot_bytes.h"
 #include "firmware/state.h"
-#include "link/count_log.h"
-#include "link/remote_control.h"
-#include "link/snapshot_bytes.h"
-#include "link/real_mode.h"
 #include "platform/clock.h"
+#include "serial/count_log.h"
+#include "serial/real_mode.h"
+#include "serial/remote_control.h"
 
 DeviceHost::DeviceHost(PanelView& panel, ShowLcdHandler handOver, void* context)
     : panel_(panel), handOver_(handOver), context_(context) {

@@ -9,8 +9,8 @@
 #include "app/host_state.h"
 #include "app/key_commands.h"
 #include "app/link_panel.h"
-#include "firmware/driver.h"
-#include "link/remote_control.h"
+#include "core/driver.h"
+#include "serial/remote_control.h"
 
 FrontPanelDialog::FrontPanelDialog(int zoomPercent)
     : PanelView(zoomPercent), device_(*this, ShowLcdOnPanel, this), rate_(*this),

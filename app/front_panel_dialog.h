@@ -9,7 +9,7 @@
 #include "app/panel_commands.h"
 #include "app/panel_view.h"
 #include "app/rate_host.h"
-#include "link/link_host.h"
+#include "serial/link_host.h"
 
 class FrontPanelDialog : public PanelView, public LinkHost {
 public:

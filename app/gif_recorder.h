@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "link/gif_writer.h"
+#include "media/gif_writer.h"
 
 class GifRecorder {
 public:

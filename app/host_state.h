@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <cstdint>
 
-#include "app/panel_render.h"
+#include "media/panel_render.h"
 
 class QWidget;
 struct LcdPicture;

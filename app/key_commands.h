@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "firmware/driver.h"
+#include "core/panel.h"
 
 // Normal key set.
 constexpr int kCmdBack = 102;

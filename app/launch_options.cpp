@@ -4,8 +4,8 @@
 
 #include "app/host_state.h"
 #include "geigersim_version.h"
-#include "link/real_mode.h"
 #include "platform/clock.h"
+#include "serial/real_mode.h"
 
 namespace {
 

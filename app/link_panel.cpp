@@ -11,10 +11,10 @@
 #include "app/host_state.h"
 #include "app/launch_options.h"
 #include "firmware/state.h"
-#include "link/count_log.h"
-#include "link/remote_control.h"
-#include "link/link_trace.h"
-#include "link/real_mode.h"
+#include "serial/count_log.h"
+#include "serial/link_trace.h"
+#include "serial/real_mode.h"
+#include "serial/remote_control.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/panel_render.h"
-#include "link/link_status.h"
+#include "media/panel_render.h"
+#include "serial/link_status.h"
 
 class QHelpEvent;
 class QLabel;

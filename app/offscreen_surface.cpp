@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/panel_render.h"
+#include "media/panel_render.h"
 #include "platform/lcd.h"
 
 OffscreenSurface::OffscreenSurface(int x, int y, int width, int height, QRgb fill)

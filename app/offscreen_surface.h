@@ -35,4 +35,4 @@ QImage LcdImageOf(const LcdBits& surface);
 QImage CopyLcdSurface();
 
 // TurnLcdPicture, with the rest of the LCD's presentation.
-#include "app/panel_render.h"
+#include "media/panel_render.h"

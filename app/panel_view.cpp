@@ -18,10 +18,11 @@
 #include "app/lcd_voice.h"
 #include "app/link_panel.h"
 #include "app/offscreen_surface.h"
-#include "app/resource_ids.h"
 #include "app/shaped_key_button.h"
 #include "app/skin_image.h"
-#include "firmware/driver.h"
+#include "core/panel.h"
+#include "core/presentation.h"
+#include "media/resource_ids.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "app/host_state.h"
-#include "app/panel_render.h"
+#include "media/panel_render.h"
 #include "platform/lcd.h"
 
 class LcdVoice;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "firmware/state.h"
-#include "link/remote_control.h"
+#include "serial/remote_control.h"
 
 const PopupMenuEntry kPopupMenu137[] = {
     {PopupRow::Item, kCmdDemoMode, "Demo Mode"},

@@ -6,7 +6,7 @@
 #include "app/link_panel.h"
 #include "app/panel_view.h"
 #include "app/sound_player.h"
-#include "link/sound.h"
+#include "media/sound.h"
 
 namespace {
 constexpr int kFlashMs = 250;    // the lamp's blink while the alarm shows

@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <memory>
 
-#include "firmware/driver.h"
-#include "link/rate_history.h"
+#include "core/driver.h"
+#include "media/rate_history.h"
 
 class ChartWindow;
 class PanelView;

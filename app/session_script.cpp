@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-#include "link/script_language.h"
+#include "script/script_language.h"
 
 namespace {
 

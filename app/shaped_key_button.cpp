@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/panel_render.h"
+#include "media/panel_render.h"
 
 ShapedKeyButton::ShapedKeyButton(int commandId, const QRect& box, QWidget* parent,
                                  PictureSource source)

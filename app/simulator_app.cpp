@@ -9,8 +9,8 @@
 #include "app/front_panel_dialog.h"
 #include "app/launch_options.h"
 #include "app/link_panel.h"
-#include "link/real_mode.h"
 #include "platform/clock.h"
+#include "serial/real_mode.h"
 
 SimulatorApp::SimulatorApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("geigersim"));

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "app/resource_ids.h"
+#include "media/resource_ids.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <QObject>
 #include <memory>
 
-#include "link/sound.h"
+#include "media/sound.h"
 
 class QAudioSink;
 class QIODevice;

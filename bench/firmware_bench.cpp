@@ -3,7 +3,7 @@
 // the runner runs it back to back for days of virtual time.
 #include <benchmark/benchmark.h>
 
-#include "firmware/driver.h"
+#include "core/driver.h"
 #include "firmware/firmware.h"
 #include "platform/clock.h"
 #include "platform/lcd.h"

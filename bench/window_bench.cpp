@@ -14,7 +14,7 @@
 
 #include "app/front_panel_dialog.h"
 #include "app/key_commands.h"
-#include "app/panel_render.h"
+#include "media/panel_render.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <ctime>
 
-#include "firmware/driver.h"
+#include "core/driver.h"
 #include "firmware/firmware.h"
 #include "firmware/state.h"
 #include "platform/clock.h"

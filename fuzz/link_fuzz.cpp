@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "firmware/state.h"
-#include "link/remote_control.h"
-#include "link/link_host.h"
-#include "link/protocol.h"
-#include "link/link_status.h"
-#include "link/real_mode.h"
-#include "link/report_queue.h"
+#include "serial/link_host.h"
+#include "serial/link_status.h"
+#include "serial/protocol.h"
+#include "serial/real_mode.h"
+#include "serial/remote_control.h"
+#include "serial/report_queue.h"
 #include "tools/device/device.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "link/script_language.h"
-#include "link/commands/parse.h"
+#include "script/commands/parse.h"
+#include "script/script_language.h"
 #include "tools/run/runner.h"
 
 namespace {

@@ -14,10 +14,13 @@
 #include <string_view>
 #include <vector>
 
-#include "firmware/driver.h"
-#include "link/script_language.h"
-#include "link/script_player.h"
+#include "core/driver.h"
+#include "core/panel.h"
+#include "core/presentation.h"
+#include "core/scaled.h"
 #include "platform/lcd.h"
+#include "script/script_language.h"
+#include "script/script_player.h"
 
 namespace {
 

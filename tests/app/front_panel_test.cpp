@@ -12,24 +12,26 @@
 #include <string>
 #include <vector>
 
+#include "../serial/pty_device.h"
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
 #include "app/key_commands.h"
 #include "app/offscreen_surface.h"
-#include "app/panel_render.h"
 #include "app/popup_menu.h"
 #include "app/shaped_key_button.h"
 #include "app/skin_image.h"
-#include "firmware/driver.h"
+#include "core/driver.h"
+#include "core/panel.h"
+#include "core/scaled.h"
 #include "firmware/firmware.h"
 #include "firmware/state.h"
-#include "link/remote_control.h"
-#include "link/real_mode.h"
-#include "link/serial_port.h"
+#include "media/panel_render.h"
+#include "menu_probe.h"
 #include "platform/lcd.h"
 #include "platform/show_lcd.h"
-#include "../link/pty_device.h"
-#include "menu_probe.h"
+#include "serial/real_mode.h"
+#include "serial/remote_control.h"
+#include "serial/serial_port.h"
 
 namespace {
 

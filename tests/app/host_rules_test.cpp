@@ -9,10 +9,10 @@
 #include "app/launch_options.h"
 #include "app/offscreen_surface.h"
 #include "app/popup_menu.h"
-#include "app/resource_ids.h"
 #include "app/shaped_key_button.h"
 #include "app/skin_image.h"
 #include "firmware/state.h"
+#include "media/resource_ids.h"
 
 namespace {
 

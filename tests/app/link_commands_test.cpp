@@ -11,9 +11,8 @@
 #include <QTextLayout>
 #include <QtTest>
 
-#include "../link/link_wait.h"
-#include "../link/pty_device.h"
-#include "menu_probe.h"
+#include "../serial/link_wait.h"
+#include "../serial/pty_device.h"
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
 #include "app/link_panel.h"
@@ -21,13 +20,14 @@
 #include "app/shaped_key_button.h"
 #include "firmware/firmware.h"
 #include "firmware/state.h"
-#include "link/about_dialog.h"
-#include "link/remote_control.h"
-#include "link/hyperlink_static.h"
-#include "link/modal_runner.h"
-#include "link/port_settings_dialog.h"
-#include "link/real_mode.h"
-#include "link/serial_port.h"
+#include "menu_probe.h"
+#include "serial/about_dialog.h"
+#include "serial/hyperlink_static.h"
+#include "serial/modal_runner.h"
+#include "serial/port_settings_dialog.h"
+#include "serial/real_mode.h"
+#include "serial/remote_control.h"
+#include "serial/serial_port.h"
 
 namespace {
 

@@ -16,9 +16,8 @@
 #include <filesystem>
 #include <numeric>
 
-#include "../link/link_wait.h"
-#include "../link/pty_device.h"
-#include "menu_probe.h"
+#include "../serial/link_wait.h"
+#include "../serial/pty_device.h"
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
 #include "app/key_commands.h"
@@ -27,12 +26,13 @@
 #include "app/popup_menu.h"
 #include "firmware/firmware.h"
 #include "firmware/state.h"
-#include "link/count_log.h"
-#include "link/remote_control.h"
-#include "link/link_status.h"
-#include "link/port_settings_dialog.h"
-#include "link/real_mode.h"
-#include "link/serial_port.h"
+#include "menu_probe.h"
+#include "serial/count_log.h"
+#include "serial/link_status.h"
+#include "serial/port_settings_dialog.h"
+#include "serial/real_mode.h"
+#include "serial/remote_control.h"
+#include "serial/serial_port.h"
 
 namespace {
 

@@ -15,13 +15,13 @@
 #include "app/popup_menu.h"
 #include "app/session_script.h"
 #include "firmware/state.h"
+#include "menu_probe.h"
 #include "platform/clock.h"
 #include "platform/lcd.h"
-#include "link/commands/lcd_dump.h"
-#include "link/commands/parse.h"
+#include "script/commands/lcd_dump.h"
+#include "script/commands/parse.h"
+#include "script/commands/state_json.h"
 #include "tools/run/runner.h"
-#include "link/commands/state_json.h"
-#include "menu_probe.h"
 
 #include "../platform/lcd_picture.h"
 

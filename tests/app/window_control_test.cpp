@@ -15,8 +15,9 @@
 #include "app/key_commands.h"
 #include "app/link_panel.h"
 #include "app/offscreen_surface.h"
-#include "app/panel_render.h"
+#include "core/presentation.h"
 #include "firmware/state.h"
+#include "media/panel_render.h"
 #include "platform/clock.h"
 #include "tools/run/runner.h"
 

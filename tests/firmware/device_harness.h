@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "firmware/driver.h"
+#include "core/driver.h"
 #include "firmware/firmware.h"
 #include "platform/clock.h"
 #include "platform/lcd.h"

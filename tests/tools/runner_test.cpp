@@ -23,22 +23,22 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "core/panel.h"
 #include "firmware/dataflash.h"
-#include "firmware/driver.h"
 #include "firmware/state.h"
 #include "geigersim_version.h"
+#include "media/gif_writer.h"
 #include "platform/clock.h"
 #include "platform/lcd.h"
-#include "link/gif_writer.h"
-#include "link/script_language.h"
+#include "script/commands/parse.h"
+#include "script/commands/state_json.h"
+#include "script/commands/text.h"
+#include "script/script_language.h"
 #include "tools/run/animation.h"
 #include "tools/run/files.h"
 #include "tools/run/flash_log.h"
 #include "tools/run/panel.h"
-#include "link/commands/parse.h"
 #include "tools/run/runner.h"
-#include "link/commands/state_json.h"
-#include "link/commands/text.h"
 #include "tools/run/tour.h"
 
 namespace fs = std::filesystem;

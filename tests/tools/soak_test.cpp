@@ -17,8 +17,8 @@
 #include "firmware/dataflash.h"
 #include "firmware/firmware.h"
 #include "platform/lcd.h"
+#include "script/commands/state_json.h"
 #include "tools/run/runner.h"
-#include "link/commands/state_json.h"
 
 namespace {
 

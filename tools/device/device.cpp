@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "link/script_language.h"
+#include "script/script_language.h"
 
 namespace geigerdevice {
 

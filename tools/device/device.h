@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/protocol.h"
+#include "serial/protocol.h"
 
 namespace geigerdevice {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "link/protocol.h"
+#include "serial/protocol.h"
 
 namespace geigerdevice {
 

@@ -5,9 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "firmware/driver.h"
-#include "link/script_language.h"
 #include "platform/lcd.h"
+#include "script/script_language.h"
 #include "tools/run/files.h"
 #include "tools/run/panel.h"
 #include "tools/run/runner.h"

@@ -8,7 +8,7 @@
 #include <ostream>
 #include <string>
 
-#include "link/gif_writer.h"
+#include "media/gif_writer.h"
 
 namespace geigerrun {
 

@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 #include "firmware/dataflash.h"
-#include "link/script_language.h"
+#include "script/script_language.h"
 
 namespace geigerrun {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "firmware/dataflash.h"
 #include "firmware/flash_record.h"
-#include "link/script_language.h"
+#include "script/script_language.h"
 
 namespace geigerrun {
 namespace {

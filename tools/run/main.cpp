@@ -14,10 +14,10 @@
 
 #include "firmware/dataflash.h"
 #include "geigersim_version.h"
-#include "link/script_language.h"
+#include "script/commands/parse.h"
+#include "script/script_language.h"
 #include "tools/run/files.h"
 #include "tools/run/flash_log.h"
-#include "link/commands/parse.h"
 #include "tools/run/report.h"
 #include "tools/run/runner.h"
 #include "tools/run/serve.h"

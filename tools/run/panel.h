@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "link/rate_history.h"
+#include "media/rate_history.h"
 
 namespace geigerrun {
 

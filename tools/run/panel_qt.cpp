@@ -1,6 +1,8 @@
 // `png ... panel` and `tour ... panel`: the front panel drawn by the
 // window's own rendering library. Qt starts only here, on the offscreen
 // platform, so a run without `panel` never touches it.
+#include "core/panel.h"
+#include "core/presentation.h"
 #include "tools/run/panel.h"
 
 #include <QGuiApplication>
@@ -9,9 +11,9 @@
 #include <QString>
 #include <cstdio>
 
-#include "app/chart_render.h"
-#include "app/panel_render.h"
 #include "firmware/state.h"
+#include "media/chart_render.h"
+#include "media/panel_render.h"
 #include "tools/run/runner.h"
 
 namespace geigerrun {

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <sstream>
 
-#include "link/script_language.h"
 #include "platform/lcd.h"
+#include "script/commands/lcd_dump.h"
+#include "script/script_language.h"
 #include "tools/run/files.h"
-#include "link/commands/lcd_dump.h"
 
 namespace geigerrun {
 namespace {

@@ -4,18 +4,20 @@
 
 #include <algorithm>
 
+#include "core/panel.h"
+#include "core/presentation.h"
 #include "firmware/dataflash.h"
 #include "firmware/state.h"
 #include "platform/clock.h"
 #include "platform/show_lcd.h"
-#include "link/commands/expect.h"
+#include "script/commands/expect.h"
+#include "script/commands/lcd_dump.h"
+#include "script/commands/state_json.h"
+#include "script/commands/text.h"
 #include "tools/run/files.h"
 #include "tools/run/flash_log.h"
-#include "link/commands/lcd_dump.h"
 #include "tools/run/panel.h"
 #include "tools/run/report.h"
-#include "link/commands/state_json.h"
-#include "link/commands/text.h"
 #include "tools/run/tour.h"
 
 namespace geigerrun {

@@ -15,12 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "firmware/driver.h"
-#include "link/rate_history.h"
-#include "link/script_player.h"
-#include "link/sound.h"
+#include "core/driver.h"
+#include "core/panel.h"
+#include "media/rate_history.h"
+#include "media/sound.h"
 #include "platform/lcd.h"
-#include "link/commands/parse.h"
+#include "script/commands/parse.h"
+#include "script/script_player.h"
 #include "tools/run/animation.h"
 
 namespace geigerrun {

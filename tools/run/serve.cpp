@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "link/control_protocol.h"
+#include "script/control_protocol.h"
 
 namespace geigerrun {
 namespace {

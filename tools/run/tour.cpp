@@ -14,10 +14,10 @@
 
 #include "firmware/firmware.h"
 #include "firmware/state.h"
-#include "link/script_language.h"
-#include "link/commands/parse.h"
+#include "script/commands/parse.h"
+#include "script/commands/text.h"
+#include "script/script_language.h"
 #include "tools/run/runner.h"
-#include "link/commands/text.h"
 
 namespace geigerrun {
 namespace {

@@ -18,8 +18,8 @@
 #include <sys/stat.h>
 
 #include "geigersim_version.h"
-#include "link/commands/parse.h"
-#include "link/script_language.h"
+#include "script/commands/parse.h"
+#include "script/script_language.h"
 #include "tools/run/files.h"
 #include "tools/run/runner.h"
 

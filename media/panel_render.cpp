@@ -1,0 +1,237 @@
+#include "media/panel_render.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QRadialGradient>
+#include <QSvgRenderer>
+#include <algorithm>
+#include <cmath>
+
+#include "core/panel.h"
+#include "core/scaled.h"
+#include "media/resource_ids.h"
+#include "platform/lcd.h"
+
+namespace {
+
+// The lamp sits at the top right of the label plate, clear of the printing.
+constexpr QPoint kLampCentreUpright(480, 44);
+constexpr int kLampRadius = 4;
+
+QString ArtworkPath(int layout) {
+    return layout == 0 ? QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-normal.svg")
+                       : QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-turned.svg");
+}
+
+// The case's rim (scripts/panel-artwork.py CASE) and half its stroke.
+constexpr QRectF kCaseRim(1, 1, 522, 303);
+constexpr double kCaseRadius = 26;
+constexpr double kCaseStroke = 0.6;
+
+QColor LampColour(PanelLamp lamp) {
+    switch (lamp) {
+        case PanelLamp::Off: return QColor(0x4a, 0x4c, 0x50);
+        case PanelLamp::Green: return QColor(0x2f, 0xd0, 0x5e);
+        case PanelLamp::Amber: return QColor(0xf5, 0xa6, 0x23);
+        case PanelLamp::Red: return QColor(0xe8, 0x3a, 0x2a);
+    }
+    return QColor(0x4a, 0x4c, 0x50);
+}
+
+void PaintLamp(QPainter& painter, const QRect& box, PanelLamp lamp, double scale) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(scale, scale);
+    const QPointF c = QRectF(box).center();
+    const QColor colour = LampColour(lamp);
+    // A dark bezel, then the lens with a highlight; a lit lamp glows a little.
+    if (lamp != PanelLamp::Off) {
+        QRadialGradient glow(c, kLampRadius * 2.2);
+        QColor halo = colour;
+        halo.setAlpha(110);
+        glow.setColorAt(0, halo);
+        glow.setColorAt(1, QColor(0, 0, 0, 0));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(glow);
+        painter.drawEllipse(c, kLampRadius * 2.2, kLampRadius * 2.2);
+    }
+    painter.setPen(QPen(QColor(0x2b, 0x2c, 0x30), 0.8));
+    painter.setBrush(QColor(0x1c, 0x1d, 0x20));
+    painter.drawEllipse(c, kLampRadius + 1.0, kLampRadius + 1.0);
+    QRadialGradient lens(c - QPointF(1.2, 1.4), kLampRadius * 1.4);
+    lens.setColorAt(0, colour.lighter(lamp == PanelLamp::Off ? 150 : 170));
+    lens.setColorAt(0.55, colour);
+    lens.setColorAt(1, colour.darker(170));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(lens);
+    painter.drawEllipse(c, double(kLampRadius), double(kLampRadius));
+    painter.restore();
+}
+
+}  // namespace
+
+QRect PanelLampRect(int layout) {
+    // The turned layout is the upright one turned about the panel's centre.
+    const QPoint c = layout == 0 ? kLampCentreUpright
+                                 : QPoint(kPanelWidth, kPanelHeight) - kLampCentreUpright;
+    const int r = kLampRadius + 1;
+    return QRect(c.x() - r, c.y() - r, 2 * r, 2 * r);
+}
+
+QPainterPath PanelCaseOutline(double scale) {
+    const QRectF edge = kCaseRim.adjusted(-kCaseStroke, -kCaseStroke, kCaseStroke, kCaseStroke);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(edge.topLeft() * scale, edge.size() * scale),
+                        (kCaseRadius + kCaseStroke) * scale, (kCaseRadius + kCaseStroke) * scale);
+    return path;
+}
+
+QRect ScaledPanelRect(const QRect& r, double scale) {
+    const int left = int(std::lround(r.left() * scale));
+    const int top = int(std::lround(r.top() * scale));
+    const int right = int(std::lround((r.left() + r.width()) * scale));
+    const int bottom = int(std::lround((r.top() + r.height()) * scale));
+    return QRect(left, top, right - left, bottom - top);
+}
+
+QImage ScaledLcdPicture(const QImage& picture, double scale) {
+    const QImage source = picture.convertToFormat(QImage::Format_RGB32);
+    LcdPicture lcd{};
+    for (int y = 0; y < kLcdScreenHeight && y < source.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+        for (int x = 0; x < kLcdScreenWidth && x < source.width(); ++x) lcd.pixels[y][x] = row[x] & 0xFFFFFFu;
+    }
+    const int p = DriverLcdPixelSize(scale);
+    QImage scaled(kLcdWidth * p, kLcdHeight * p, QImage::Format_RGB32);
+    auto* out = reinterpret_cast<uint32_t*>(scaled.bits());
+    DriverScaleLcd(lcd, p, out);
+    const qsizetype count = qsizetype(scaled.width()) * scaled.height();
+    for (qsizetype i = 0; i < count; ++i) out[i] |= 0xFF000000u;
+    return scaled;
+}
+
+QImage RenderPanelArtwork(int layout, double scale, PanelBackground background) {
+    QSvgRenderer renderer(ArtworkPath(layout));
+    if (!renderer.isValid() || scale <= 0) return QImage();
+    const QSize size(int(std::lround(kPanelWidth * scale)), int(std::lround(kPanelHeight * scale)));
+    QImage picture(size, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter, QRectF(0, 0, size.width(), size.height()));
+    if (background == PanelBackground::Clear) {
+        // Keep the case with its antialiased edge; clear the backdrop and shadow.
+        QImage keep(size, QImage::Format_ARGB32_Premultiplied);
+        keep.fill(Qt::transparent);
+        QPainter outline(&keep);
+        outline.setRenderHint(QPainter::Antialiasing);
+        outline.fillPath(PanelCaseOutline(scale), Qt::black);
+        outline.end();
+        painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        painter.drawImage(0, 0, keep);
+    }
+    return picture;
+}
+
+void PaintPanelOverlay(QPainter& painter, const PanelScene& scene, double scale) {
+    painter.fillRect(ScaledFrameRect(scene.layout, scale), QColor::fromRgb(scene.frameColour));
+    if (!scene.lcd.isNull())
+        painter.drawImage(ScaledLcdRect(scene.layout, scale).topLeft(), ScaledLcdPicture(scene.lcd, scale));
+    PaintLamp(painter, PanelLampRect(scene.layout), scene.lamp, scale);
+}
+
+QImage PressedKeyPicture(const QImage& normal, int shift) {
+    QImage pressed = normal;
+    QPainter painter(&pressed);
+    painter.drawImage(shift, shift, normal);
+    return pressed;
+}
+
+bool InsideKeyCircle(QSize size, QPoint p) {
+    const double rx = size.width() / 2.0;
+    const double ry = size.height() / 2.0;
+    if (rx <= 0 || ry <= 0) return false;
+    const double dx = (p.x() + 0.5 - rx) / rx;
+    const double dy = (p.y() + 0.5 - ry) / ry;
+    return dx * dx + dy * dy <= 1.0;
+}
+
+QRegion KeyCircleRegion(QSize size) {
+    QRegion region;
+    for (int y = 0; y < size.height(); ++y) {
+        int first = -1;
+        int last = -1;
+        for (int x = 0; x < size.width(); ++x) {
+            if (!InsideKeyCircle(size, QPoint(x, y))) continue;
+            if (first < 0) first = x;
+            last = x;
+        }
+        if (first >= 0) region += QRect(first, y, last - first + 1, 1);
+    }
+    return region;
+}
+
+QImage RenderPanel(const PanelScene& scene, double scale, PanelBackground background) {
+    QImage picture = RenderPanelArtwork(scene.layout, scale, background);
+    if (picture.isNull()) return picture;
+    // The key's picture comes from the artwork alone, as the window's key takes it.
+    QImage pressed;
+    QRect box;
+    for (int i = 0; i < 4 && scene.pressedKey >= 0; ++i) {
+        const DriverPanelKey& k = DriverPanelKeys(static_cast<uint8_t>(scene.layout))[i];
+        if (k.drawnKey != scene.pressedKey) continue;
+        box = ScaledPanelRect(QRect(k.x, k.y, k.size, k.size), scale);
+        pressed = PressedKeyPicture(picture.copy(box), std::max(1, int(std::lround(scale))));
+    }
+    QPainter painter(&picture);
+    PaintPanelOverlay(painter, scene, scale);
+    if (!pressed.isNull()) {
+        painter.setClipRegion(KeyCircleRegion(box.size()).translated(box.topLeft()));
+        painter.drawImage(box.topLeft(), pressed);
+    }
+    return picture;
+}
+
+QFont StartHintFont(QFont base) {
+    const QString text = QString::fromLatin1(kDriverStartHint);
+    const int room = kDriverStartHintRightLimit - kDriverStartHintX;
+    for (int pixels = 12; pixels >= 8; --pixels) {
+        base.setPixelSize(pixels);
+        if (QFontMetrics(base).horizontalAdvance(text) <= room) return base;
+    }
+    base.setStretch(QFont::Condensed);
+    return base;
+}
+
+void PaintStartHint(QPainter& painter, const QFont& font) {
+    const QString text = QString::fromLatin1(kDriverStartHint);
+    painter.setFont(font);
+    const QFontMetrics metrics(font);
+    const QRect box(QPoint(kDriverStartHintX, kDriverStartHintY), QSize(metrics.horizontalAdvance(text), metrics.height()));
+    painter.fillRect(box, Qt::white);
+    painter.setPen(Qt::black);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, text);
+}
+
+QImage LcdImage(const LcdPicture& picture) {
+    QImage image(kLcdScreenWidth, kLcdScreenHeight, QImage::Format_RGB32);
+    for (int y = 0; y < kLcdScreenHeight; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < kLcdScreenWidth; ++x) row[x] = 0xFF000000u | (picture.pixels[y][x] & 0xFFFFFFu);
+    }
+    return image;
+}
+
+QImage TurnLcdPicture(const QImage& picture) {
+    const QImage source = picture.convertToFormat(QImage::Format_RGB32);
+    const int w = source.width();
+    const int h = source.height();
+    QImage turned(w, h, QImage::Format_RGB32);
+    for (int r = 0; r < h; ++r) {
+        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(r));
+        auto* out = reinterpret_cast<QRgb*>(turned.scanLine(h - 1 - r));
+        for (int c = 0; c < w; ++c) out[w - 1 - c] = in[c];
+    }
+    return turned;
+}
+

@@ -1,0 +1,81 @@
+// The commands of geigersim-run and how command text becomes them: the
+// device steps of link/script_language.h, and the runner's own outputs and
+// checks. The whole input is parsed before anything runs.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/script_language.h"
+
+namespace geigerrun {
+
+enum class Op {
+    Press, Wait, Real, Demo, Lcd, Png, State, Flash, Echo,
+    LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour, Save, Load, Wav, Chart,
+    Gif, GifEnd,  // `gif FILE [scale N] [panel]` starts an animation, `gif end` writes it
+    Battery, Temperature,  // what the sensors read from then on
+    Clock, Seed  // set-up: only before any other command of their script
+};
+
+// How `expect FIELD OP VALUE` compares; texts take only Equal and NotEqual.
+// Near (~=) is for numbers, within a relative tolerance.
+enum class Compare { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual, Near };
+
+struct Command {
+    Op op = Op::Echo;
+    std::string where;            // "line 3", "-e 2, command 1": named in every message
+    std::string label;            // its script's name in artifact files ("smoke", "e2")
+    uint32_t position = 0;        // that line, or that command's place in its string
+    script::Step step;            // Press, Wait, Real, Demo
+    std::string text;             // Echo text; file name; ExpectText's bytes; ExpectField's name
+    // ExpectText: the cell of the first glyph.
+    uint8_t x = 0, y = 0;
+    // Png, Tour and Gif: nearest-neighbour scale 1..8, and the whole front panel.
+    uint8_t scale = 1;
+    bool panel = false;
+    // Tour: only the screens whose names contain this ("" for every one).
+    std::string only;
+    // Png: the screen the next command hands over and replaces within one
+    // firmware call, rather than the one presented after this command.
+    bool atDraw = false;
+    // Battery: tenths of a volt (0..255); Temperature: tenths of a degree Celsius.
+    int16_t tenths = 0;
+    // Chart: the span in minutes.
+    uint16_t minutes = 60;
+    // ExpectLcd: the dump read from `file` at parse time.
+    std::string file;
+    std::string dump;
+    // ExpectField: the comparison and its value as JSON text.
+    Compare compare = Compare::Equal;
+    uint8_t valueKind = 0;  // number, text, null, list
+    std::string value;
+    double tolerance = 1e-6;  // Near: relative to VALUE
+    // `wait until EXPECTATION within DURATION`: the expectation above,
+    // given up to this many 500 ms periods to hold; 0 for a plain expect.
+    uint64_t within = 0;
+    // Clock and Seed: what the command sets.
+    std::time_t clock = 0;
+    uint32_t seed = 0;
+};
+
+// True when this build can render the front panel and the chart (it has
+// the window's rendering library); `panel` and `chart` are refused otherwise.
+bool PanelAvailable();
+
+// The virtual time `commands` may take at most, in 500 ms periods: their
+// waits, a `wait until` at its limit.
+uint64_t PlannedHalfSeconds(const std::vector<Command>& commands);
+
+// Appends the commands of `text` to `out`. `source` names where the text
+// came from: "" for a script ("line N"), or e.g. "-e 2" ("-e 2, command N").
+// `clock` and `seed` must come before any other command of `text`.
+// On the first bad command returns false with `error` set to
+// "<where>: <what is wrong>"; `out` then holds the commands before it.
+bool Parse(std::string_view text, std::string_view source,
+           std::vector<Command>& out, std::string& error);
+
+}  // namespace geigerrun

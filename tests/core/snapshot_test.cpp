@@ -1,0 +1,97 @@
+// A device put back from a snapshot goes on exactly as the one it was taken
+// from, and a damaged snapshot changes nothing.
+#include "core/snapshot.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "firmware/dataflash.h"
+#include "firmware/device_harness.h"
+
+namespace {
+
+std::vector<uint8_t> Take(const int32_t* queue = nullptr, uint32_t queued = 0) {
+    SnapshotHostPart host;
+    host.handedOver = LcdSurface;
+    host.realQueue = queue;
+    host.realQueued = queued;
+    std::vector<uint8_t> bytes(SnapshotSize(queued));
+    const char* why = "";
+    EXPECT_EQ(SnapshotWrite(host, "0.1.0", bytes.data(), bytes.size(), &why), bytes.size()) << why;
+    return bytes;
+}
+
+// A walk of keys and waits from a small generator of its own, so that it
+// reaches deep menus, editors, the history viewer and the note editor.
+void Walk(uint32_t& state, int steps) {
+    for (int i = 0; i < steps; ++i) {
+        state = state * 1103515245u + 12345u;
+        const uint32_t r = state >> 16;
+        if (r % 5 == 0) harness::Wait(1 + r % 7);
+        else harness::Press(static_cast<uint8_t>(r % 4));
+        // Every place the walk reaches must be nameable.
+        if (i % 25 == 0) Take();
+    }
+}
+
+TEST(Snapshot, LoadedDeviceGoesOnAsTheOriginal) {
+    harness::Boot(0, 9);
+    fw.saveMode = 2;  // logging every minute, so DataFlash fills
+    harness::Wait(2 * 3600 * 24 * 2);  // two days
+    uint32_t walk = 5;
+    Walk(walk, 300);
+    const int32_t queued[] = {4, 0, 16383};
+    const std::vector<uint8_t> saved = Take(queued, 3);
+
+    uint32_t again = walk;
+    Walk(walk, 400);
+    harness::Wait(2 * 3600);
+    const std::vector<uint8_t> straight = Take();
+
+    harness::Start(12345, 77);  // another device altogether
+    harness::Wait(40);
+    SnapshotHostPart host;
+    int32_t real[8] = {};
+    const char* why = "";
+    ASSERT_TRUE(SnapshotLoad(saved.data(), saved.size(), host, real, 8, &why)) << why;
+    ASSERT_EQ(host.realQueued, 3u);
+    EXPECT_EQ(host.realQueue[2], 16383);
+    EXPECT_EQ(Take(queued, 3), saved) << "loading and saving again gives the same bytes";
+    Walk(again, 400);
+    harness::Wait(2 * 3600);
+    EXPECT_EQ(Take(), straight);
+}
+
+TEST(Snapshot, DamagedOrForeignSnapshotsAreRefusedAndChangeNothing) {
+    harness::Boot(0, 3);
+    harness::Wait(200);
+    const std::vector<uint8_t> good = Take();
+    harness::Press(KeySelect);
+    const std::vector<uint8_t> before = Take();
+
+    auto refused = [&](std::vector<uint8_t> bytes, const char* expected) {
+        SnapshotHostPart host;
+        int32_t real[1];
+        const char* why = "";
+        EXPECT_FALSE(SnapshotLoad(bytes.data(), bytes.size(), host, real, 1, &why));
+        EXPECT_NE(std::string(why).find(expected), std::string::npos) << why;
+        EXPECT_EQ(Take(), before);
+    };
+    refused(std::vector<uint8_t>(good.begin(), good.begin() + 20), "too short");
+    refused(std::vector<uint8_t>(good.begin(), good.end() - 1), "cut short");
+    std::vector<uint8_t> bytes = good;
+    bytes[good.size() / 2] ^= 0x10;
+    refused(bytes, "checksum");
+    bytes = good;
+    bytes[0] = 'X';
+    refused(bytes, "not a snapshot");
+    bytes = good;
+    bytes[8] = 2;  // format 2
+    refused(bytes, "another snapshot format");
+    bytes = good;
+    bytes.push_back(0);
+    refused(bytes, "after its end");
+}
+
+}  // namespace
