@@ -6,6 +6,7 @@
 #include "firmware/firmware.h"
 #include "firmware/state.h"
 #include "link/count_log.h"
+#include "link/dose_total.h"
 #include "link/local_time.h"
 
 namespace {
@@ -69,11 +70,13 @@ std::vector<RateSample> RateHistory::Last(int minutes) const {
 
 std::string RateCsv(const std::vector<RateSample>& samples) {
     std::string out = kCountLogHeader;
+    double dose = 0.0;
     for (const RateSample& s : samples) {
         if (s.lineLost) continue;
-        out += LocalIsoTime(std::chrono::system_clock::from_time_t(s.time)) + "," +
-               std::to_string(s.count < 0 ? 0 : s.count) + "," + (s.turned ? "1" : "0") + "," + std::to_string(s.cpm) +
-               "\n";
+        // Every sample is a second the device measured: its count was counted.
+        dose += DoseOfSecondUsv(s.doseRate);
+        out += CountLogLine({LocalIsoTime(std::chrono::system_clock::from_time_t(s.time)),
+                             uint32_t(s.count < 0 ? 0 : s.count), s.turned, s.cpm, true, s.alarmReached, dose, 0});
     }
     return out;
 }
