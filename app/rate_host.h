@@ -1,13 +1,14 @@
 // The window's ear and eye on the device's seconds: takes each second tick
 // through the core's seam, plays its clicks and alarm ("Sound", --mute),
 // flashes the panel's lamp for an alarm the speaker setting keeps quiet,
-// and keeps the rate's history for the chart window ("Chart…", --chart).
+// shows every alarm's sign and notification whatever the sound, and keeps the rate's history for the chart window ("Chart…", --chart).
 #pragma once
 
 #include <QElapsedTimer>
 #include <QTimer>
 #include <memory>
 
+#include "app/alarm_notice.h"
 #include "firmware/driver.h"
 #include "link/rate_history.h"
 
@@ -27,6 +28,7 @@ public:
     // Opens the chart window, or raises it.
     void ShowChart();
     const RateHistory& history() const { return history_; }
+    const AlarmNotice& alarm() const { return alarm_; }
     // A loaded device's time is its own: the chart starts over from it.
     void ClearHistory() { history_.Clear(); }
 
@@ -36,6 +38,7 @@ private:
 
     PanelView& panel_;
     RateHistory history_;
+    AlarmNotice alarm_;
     std::unique_ptr<SoundPlayer> player_;
     std::unique_ptr<ChartWindow> chart_;
     QTimer flashTimer_;

@@ -1,14 +1,15 @@
 #include "app/simulator_app.h"
 
 #include <QThread>
-#include <QTimer>
 #include <cstdio>
 #include <memory>
 
 #include "app/control_server.h"
 #include "app/front_panel_dialog.h"
+#include "app/launch_checks.h"
 #include "app/launch_options.h"
 #include "app/link_panel.h"
+#include "app/stop_signals.h"
 #include "link/real_mode.h"
 #include "platform/clock.h"
 
@@ -28,11 +29,12 @@ int SimulatorApp::Run(const LaunchOptions& options) {
     if (options.restart) dialog.RequestRestart();
     dialog.rateHost().SetSoundOn(!options.mute);
     // Before the first timer period and before --port opens real mode. The
-    // window is not up yet, so a refusal goes where the command line's
-    // errors go; the device then starts afresh.
+    // window is not up yet: a refusal is an error of the command line.
     QString error;
-    if (!options.state.isEmpty() && !dialog.LoadState(options.state, error))
-        std::fprintf(stderr, "geigersim: %s; starting afresh\n", error.toLocal8Bit().constData());
+    if (!options.state.isEmpty() && !dialog.LoadState(options.state, error)) {
+        std::fprintf(stderr, "geigersim: %s\n", error.toLocal8Bit().constData());
+        return 2;
+    }
     // Before the first timer period, so the script starts at time 0, and
     // before --port opens real mode, which a recording cannot start in.
     if (!options.record.isEmpty()) dialog.StartRecording(options.record);
@@ -45,12 +47,19 @@ int SimulatorApp::Run(const LaunchOptions& options) {
             return 2;
         }
     }
+    // The trace first, so it holds the port's opening; all before the
+    // window, so an unattended start fails with nothing started.
+    std::string why;
+    if (!StartLaunchFiles(options, why) || !StartLaunchPort(options, why)) {
+        ShutdownLink();
+        std::fprintf(stderr, "geigersim: %s\n", why.c_str());
+        return 2;
+    }
     dialog.show();
     if (options.chart) dialog.rateHost().ShowChart();
-    QTimer::singleShot(0, &dialog, [&dialog, &options] {
-        ApplyLinkLaunchOptions(options);
-        dialog.linkPanel()->KeepWatching();
-    });
+    dialog.linkPanel()->KeepWatching();
+    // A stop signal leaves as "Exit" does, through the same way out below.
+    StopSignals stop([&dialog] { dialog.done(QDialog::Accepted); });
     dialog.exec();
     // The reader stops before the port closes; both outlive the window.
     ShutdownLink();
