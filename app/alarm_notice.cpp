@@ -33,6 +33,7 @@ void AlarmNotice::NoteSecond(const DriverSecond& second) {
     if (sign_) sign_(text);
     if (active_) return;
     active_ = true;
+    ++sent_;
     Notify(text);
 }
 
@@ -56,5 +57,4 @@ void AlarmNotice::Notify(const QString& body) {
     call << QStringLiteral("geigersim") << uint(0) << QStringLiteral(GEIGERSIM_APP_ID)
          << QStringLiteral("Radiation alarm") << body << QStringList() << hints << int(-1);
     bus.asyncCall(call);
-    ++sent_;
 }

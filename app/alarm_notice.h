@@ -24,6 +24,7 @@ public:
     // The alarm went off: the sign goes (the device switched off, a loaded state).
     void End();
     bool active() const { return active_; }
+    // Alarms begun, each notified once (where a service listens).
     int notificationsSent() const { return sent_; }
 
 private:

@@ -50,6 +50,8 @@ sent() { grep -o '\] report [0-9]*' "$work/device.log" | awk '{ print $3 }'; }
 logged() { tail -n +2 "$work/c.csv" | cut -d, -f2; }
 
 # ---- Headless, no display.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$binary" 2>"$work/err.txt"
+[ $? -eq 2 ] && grep -q -- '--headless' "$work/err.txt" || fail "no display: not exit 2 naming --headless"
 start_counter --counts 5,7,11 --jitter 0.45 --seed 5
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$binary" --headless --port "$work/counter" \
   --log-counts /nonexistent/c.csv 2>"$work/err.txt"
