@@ -114,10 +114,11 @@ void LinkPanel::PlaceNotice() {
     const QRect line = ScaledPanelRect(PanelNoticeRect(layout_ ? layout_() : 0), zoom);
     const bool both = !alarm_->isHidden() && !notice_->isHidden();
     const int gap = both ? int(4 * zoom) : 0;
-    const QRect alarmArea = both ? QRect(line.left(), line.top(), (line.width() - gap) / 2, line.height()) : line;
-    const QRect noticeArea = both ? QRect(alarmArea.right() + 1 + gap, line.top(), line.right() - alarmArea.right() - gap,
-                                          line.height())
-                                  : line;
+    // The link's notice keeps its place at the left; the alarm takes the right.
+    const QRect noticeArea = both ? QRect(line.left(), line.top(), (line.width() - gap) / 2, line.height()) : line;
+    const QRect alarmArea = both ? QRect(noticeArea.right() + 1 + gap, line.top(),
+                                         line.right() - noticeArea.right() - gap, line.height())
+                                 : line;
     QFont font = notice_->font();
     font.setPixelSize(std::max(8, int(kNoticeTextPixels * zoom + 0.5)));
     // A long path gives way in its middle: both its ends tell which device it is.

@@ -45,7 +45,8 @@ public:
     const QLabel* notice() const { return notice_; }
     // The alarm's sign ("Alarm: 291 CPM, level 100") in the same line, red,
     // while the firmware's alarm is on, whatever the sound; an empty text
-    // takes it away. With a notice beside it each takes half the line.
+    // takes it away. With a notice beside it each takes half the line, the
+    // notice the left.
     void ShowAlarm(const QString& text);
     const QLabel* alarmSign() const { return alarm_; }
     // The tooltip over the lamp; true when pos (panel pixels) is on it.

@@ -29,8 +29,12 @@ public:
     void ShowChart();
     const RateHistory& history() const { return history_; }
     const AlarmNotice& alarm() const { return alarm_; }
-    // A loaded device's time is its own: the chart starts over from it.
-    void ClearHistory() { history_.Clear(); }
+    // A loaded device's time is its own: the chart starts over from it, and
+    // an alarm's sign waits for its next second.
+    void ClearHistory() {
+        history_.Clear();
+        alarm_.End();
+    }
 
 private:
     static void NoteSecond(const DriverSecond& second, void* context);

@@ -9,6 +9,7 @@
 #include "app/launch_checks.h"
 #include "app/launch_options.h"
 #include "app/link_panel.h"
+#include "app/popup_menu.h"
 #include "app/stop_signals.h"
 #include "link/real_mode.h"
 #include "platform/clock.h"
@@ -58,8 +59,14 @@ int SimulatorApp::Run(const LaunchOptions& options) {
     dialog.show();
     if (options.chart) dialog.rateHost().ShowChart();
     dialog.linkPanel()->KeepWatching();
-    // A stop signal leaves as "Exit" does, through the same way out below.
-    StopSignals stop([&dialog] { dialog.done(QDialog::Accepted); });
+    // A stop signal leaves as "Exit" does, through the same way out below;
+    // a box left open would hold that way, so it goes first.
+    StopSignals stop([&dialog] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QDialog*>(w); box != nullptr && box != &dialog && box->isVisible())
+                box->reject();
+        dialog.OnMenuCommand(kCmdExit);
+    });
     dialog.exec();
     // The reader stops before the port closes; both outlive the window.
     ShutdownLink();
