@@ -133,6 +133,7 @@ int RunHeadless(const LaunchOptions& options) {
     if (options.clock) RtcSetSnapshot(*options.clock);
     if (options.seed) RandomSetSeedOverride(true, *options.seed);
     HeadlessDevice device;
+    StopSignals stop([] { QCoreApplication::quit(); });
     std::string error;
     if (!StartLaunchFiles(options, error)) {
         Say(error);
@@ -155,7 +156,6 @@ int RunHeadless(const LaunchOptions& options) {
         Say(error);
         return 2;
     }
-    StopSignals stop([] { QCoreApplication::quit(); });
     QCoreApplication::exec();
     // As "Exit": the reader stops before the port closes, every report
     // decoded is logged, the files close; the socket's file goes with the server.

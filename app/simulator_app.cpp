@@ -29,11 +29,26 @@ int SimulatorApp::Run(const LaunchOptions& options) {
     FrontPanelDialog dialog(options.zoomPercent);
     if (options.restart) dialog.RequestRestart();
     dialog.rateHost().SetSoundOn(!options.mute);
+    // A stop signal leaves as "Exit" does, through the way out at the end;
+    // a box left open would hold that way, so it goes first.
+    StopSignals stop([&dialog] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QDialog*>(w); box != nullptr && box != &dialog && box->isVisible())
+                box->reject();
+        dialog.OnMenuCommand(kCmdExit);
+    });
+    // The files of the command line before anything else starts.
+    std::string why;
+    if (!StartLaunchFiles(options, why)) {
+        std::fprintf(stderr, "geigersim: %s\n", why.c_str());
+        return 2;
+    }
     // Before the first timer period and before --port opens real mode. The
     // window is not up yet: a refusal is an error of the command line.
     QString error;
     if (!options.state.isEmpty() && !dialog.LoadState(options.state, error)) {
         std::fprintf(stderr, "geigersim: %s\n", error.toLocal8Bit().constData());
+        ShutdownLink();
         return 2;
     }
     // Before the first timer period, so the script starts at time 0, and
@@ -45,13 +60,13 @@ int SimulatorApp::Run(const LaunchOptions& options) {
         control = std::make_unique<ControlServer>(dialog);
         if (!control->Listen(options.control, error)) {
             std::fprintf(stderr, "geigersim: %s\n", error.toLocal8Bit().constData());
+            ShutdownLink();
             return 2;
         }
     }
-    // The trace first, so it holds the port's opening; all before the
-    // window, so an unattended start fails with nothing started.
-    std::string why;
-    if (!StartLaunchFiles(options, why) || !StartLaunchPort(options, why)) {
+    // The port last, once the trace is there to hold its opening; all before
+    // the window, so an unattended start fails loudly.
+    if (!StartLaunchPort(options, why)) {
         ShutdownLink();
         std::fprintf(stderr, "geigersim: %s\n", why.c_str());
         return 2;
@@ -59,14 +74,6 @@ int SimulatorApp::Run(const LaunchOptions& options) {
     dialog.show();
     if (options.chart) dialog.rateHost().ShowChart();
     dialog.linkPanel()->KeepWatching();
-    // A stop signal leaves as "Exit" does, through the same way out below;
-    // a box left open would hold that way, so it goes first.
-    StopSignals stop([&dialog] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QDialog*>(w); box != nullptr && box != &dialog && box->isVisible())
-                box->reject();
-        dialog.OnMenuCommand(kCmdExit);
-    });
     dialog.exec();
     // The reader stops before the port closes; both outlive the window.
     ShutdownLink();
