@@ -51,7 +51,8 @@ bool WriteBytes(const std::string& path, const QByteArray& bytes, std::ostream& 
 // One client: its session and the bytes of a request line not yet complete.
 class Client : public QObject {
 public:
-    Client(QLocalSocket* socket, geigerrun::ControlHost& host) : QObject(socket), socket_(socket), session_(host) {
+    Client(QLocalSocket* socket, geigerrun::ControlHost& host, const std::function<void()>& quit)
+        : QObject(socket), socket_(socket), session_(host), quit_(quit) {
         connect(socket, &QLocalSocket::readyRead, this, [this] { Read(); });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     }
@@ -72,7 +73,10 @@ private:
                                  socket->write(answer.data(), qint64(answer.size()));
                                  socket->write("\n", 1);
                                  socket->flush();
-                                 if (session_.finished() && !session_.busy()) socket->disconnectFromServer();
+                                 if (session_.finished() && !session_.busy()) {
+                                     socket->disconnectFromServer();
+                                     if (quit_) quit_();
+                                 }
                              });
         }
         if (buffer_.size() > kMaxRequestBytes) {
@@ -84,6 +88,7 @@ private:
 
     QLocalSocket* socket_;
     geigerrun::ControlSession session_;
+    const std::function<void()>& quit_;
     QByteArray buffer_;
 };
 
@@ -146,7 +151,12 @@ bool WindowControlHost::Load(const std::string& path, std::string& error) {
     return false;
 }
 
-ControlServer::ControlServer(FrontPanelDialog& window) : host_(window) {
+ControlServer::ControlServer(FrontPanelDialog& window)
+    : window_(std::make_unique<WindowControlHost>(window)), host_(*window_) {
+    connect(&server_, &QLocalServer::newConnection, this, [this] { Accept(); });
+}
+
+ControlServer::ControlServer(geigerrun::ControlHost& host) : host_(host) {
     connect(&server_, &QLocalServer::newConnection, this, [this] { Accept(); });
 }
 
@@ -184,5 +194,5 @@ bool ControlServer::Listen(const QString& path, QString& error) {
 }
 
 void ControlServer::Accept() {
-    while (QLocalSocket* socket = server_.nextPendingConnection()) new Client(socket, host_);
+    while (QLocalSocket* socket = server_.nextPendingConnection()) new Client(socket, host_, quit_);
 }

@@ -7,6 +7,7 @@
 #include <QLocalServer>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "script/control_protocol.h"
@@ -36,7 +37,12 @@ private:
 class ControlServer : public QObject {
 public:
     explicit ControlServer(FrontPanelDialog& window);
+    // Serves `host` (the headless device), which outlives the server.
+    explicit ControlServer(geigerrun::ControlHost& host);
     ~ControlServer() override;
+
+    // Runs once a client's `quit` is answered: the headless device ends then.
+    void SetQuitHandler(std::function<void()> quit) { quit_ = std::move(quit); }
 
     // Listens at `path`, mode 0600. Refused with `error` set when `path`
     // exists and is no socket, or a program listens on it; a socket file
@@ -47,6 +53,8 @@ public:
 private:
     void Accept();
 
-    WindowControlHost host_;
+    std::unique_ptr<WindowControlHost> window_;
+    geigerrun::ControlHost& host_;
+    std::function<void()> quit_;
     QLocalServer server_;
 };

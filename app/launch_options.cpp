@@ -43,9 +43,12 @@ Other arguments:
   warning on standard error; the window starts all the same.
 
 Exit status:
-  0 when the window was closed, or after --help and --version;
-  2 for a bad value of an option, or an option without its value, or a
-  --control PATH that cannot be listened on.
+  0 when the window was closed (or the program stopped by SIGTERM, SIGINT
+  or SIGHUP, which end it as Exit does), or after --help and --version;
+  2 for a bad value of an option, or an option without its value, a file
+  or port of --log-counts, --trace-link, --state, --control or --port that
+  cannot be used (said on standard error before any window), or no display
+  without --headless.
 )";
 
 QString Usage(const QCommandLineParser& parser) {
@@ -158,7 +161,10 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
                                   QStringLiteral("RATE"));
     const QCommandLineOption logCounts(QStringLiteral("log-counts"),
                                        QStringLiteral("Append one CSV line per count report decoded to FILE: local "
-                                                      "time, count, turned (0/1) and the CPM after that second."),
+                                                      "time, count, turned (0/1), the CPM after that second, "
+                                                      "counted (0/1), alarm (0/1), the dose since the log began "
+                                                      "and the reports dropped as noise. %Y-%m-%d in FILE "
+                                                      "writes one file a day."),
                                        QStringLiteral("FILE"));
     const QCommandLineOption traceLink(QStringLiteral("trace-link"),
                                        QStringLiteral("Write every byte sent to and received from the counter to "
@@ -180,7 +186,7 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
     const QCommandLineOption state(QStringLiteral("state"),
                                    QStringLiteral("Start from the device saved in FILE (by \"Save State...\" or "
                                                   "geigersim-run's save). A file that cannot be loaded is "
-                                                  "reported on standard error and the device starts afresh."),
+                                                  "reported on standard error (exit status 2)."),
                                    QStringLiteral("FILE"));
     const QCommandLineOption control(QStringLiteral("control"),
                                      QStringLiteral("Listen on a Unix-domain socket at PATH (mode 0600) for "
@@ -192,8 +198,13 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
                                   QStringLiteral("Start with View > Sound off: no clicks, no alarm tone."));
     const QCommandLineOption chart(QStringLiteral("chart"),
                                    QStringLiteral("Open the chart of the rate (View > Chart) at start."));
-    QList<QCommandLineOption> known = {help,      version, zoom,   port,   baud, logCounts, traceLink,
-                                       seed,      clock,   record, state,  control, mute, chart};
+    const QCommandLineOption headless(
+        QStringLiteral("headless"),
+        QStringLiteral("Run the device with no window and no display, for logging a counter unattended: "
+                       "--port, --log-counts, --trace-link and --control as for the window, sound off. It "
+                       "ends on SIGTERM, SIGINT, SIGHUP or quit on the control socket."));
+    QList<QCommandLineOption> known = {help,  version, zoom,    port, baud,  logCounts, traceLink, seed,
+                                       clock, record,  state,   control, mute, chart, headless};
     AddToolkitOptions(known);
     parser.addOptions(known);
 
@@ -239,6 +250,10 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
     parsed.control = parser.value(control);
     parsed.mute = parser.isSet(mute);
     parsed.chart = parser.isSet(chart);
+    parsed.headless = parser.isSet(headless);
+    for (const auto* o : {&zoom, &record, &state, &chart})
+        if (parsed.headless && parser.isSet(*o))
+            return Fail(QStringLiteral("--%1 needs the window: it does not go with --headless").arg(o->names().first()));
     for (const auto* o : {&logCounts, &traceLink, &record, &state, &control})
         if (parser.isSet(*o) && parser.value(*o).isEmpty())
             return Fail(QStringLiteral("--%1 needs a file name").arg(o->names().first()));

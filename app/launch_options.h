@@ -27,6 +27,7 @@ struct LaunchOptions {
     QString control;    // the control socket's path
     bool mute = false;  // "Sound" off at start
     bool chart = false; // the chart window open at start
+    bool headless = false;  // no window: the device and its logs alone
 };
 
 struct LaunchDecision {

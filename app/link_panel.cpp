@@ -52,7 +52,8 @@ PanelLamp LampFor(LinkState state) {
 }
 
 LinkPanel::LinkPanel(QWidget* window, std::function<double()> zoom, std::function<int()> layout)
-    : QObject(window), window_(window), zoom_(std::move(zoom)), layout_(std::move(layout)), notice_(new QLabel(window)) {
+    : QObject(window), window_(window), zoom_(std::move(zoom)), layout_(std::move(layout)), notice_(new QLabel(window)),
+      alarm_(new QLabel(window)) {
     watch_.setInterval(kWatchMs);
     connect(&watch_, &QTimer::timeout, this, [this] { Watch(); });
     if (LinkMayChange()) watch_.start();
@@ -63,6 +64,13 @@ LinkPanel::LinkPanel(QWidget* window, std::function<double()> zoom, std::functio
     // Clicks and drags reach the panel beneath, as if the line were not there.
     notice_->setAttribute(Qt::WA_TransparentForMouseEvents);
     notice_->hide();
+    alarm_->setObjectName(QStringLiteral("alarmSign"));
+    alarm_->setAlignment(Qt::AlignCenter);
+    alarm_->setFocusPolicy(Qt::NoFocus);
+    alarm_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    alarm_->setStyleSheet(QStringLiteral("QLabel { background: #c8201c; color: white; font-weight: bold; "
+                                         "border: 1px solid #7a0f0c; border-radius: 4px; }"));
+    alarm_->hide();
     noticeTimer_.setSingleShot(true);
     connect(&noticeTimer_, &QTimer::timeout, this, [this] { NoticeExpired(); });
 }
@@ -78,28 +86,54 @@ void LinkPanel::ShowNotice(const QString& text) {
                                                  "border: 1px solid #b8962c; border-radius: 4px; }"));
     if (noticeLost_) noticeTimer_.stop();
     else noticeTimer_.start(back ? kBackNoticeMs : kNoticeMs);
-    PlaceNotice();
     notice_->show();
+    PlaceNotice();
     notice_->raise();
 }
 
 void LinkPanel::NoticeExpired() {
     const LinkStatus status = CurrentLinkStatus();
-    if (realMode == 1 && status.lost) ShowNotice(QString::fromStdString(std::string(kLineLostNotice) + status.path));
-    else notice_->hide();
+    if (realMode == 1 && status.lost) {
+        ShowNotice(QString::fromStdString(std::string(kLineLostNotice) + status.path));
+    } else {
+        notice_->hide();
+        PlaceNotice();
+    }
+}
+
+void LinkPanel::ShowAlarm(const QString& text) {
+    alarm_->setAccessibleName(text);
+    alarm_->setProperty("fullText", text);
+    alarm_->setVisible(!text.isEmpty());
+    PlaceNotice();
+    if (!text.isEmpty()) alarm_->raise();
 }
 
 void LinkPanel::PlaceNotice() {
     const double zoom = zoom_ ? zoom_() : 1.0;
-    const QRect area = ScaledPanelRect(PanelNoticeRect(layout_ ? layout_() : 0), zoom);
+    const QRect line = ScaledPanelRect(PanelNoticeRect(layout_ ? layout_() : 0), zoom);
+    const bool both = !alarm_->isHidden() && !notice_->isHidden();
+    const int gap = both ? int(4 * zoom) : 0;
+    // The link's notice keeps its place at the left; the alarm takes the right.
+    const QRect noticeArea = both ? QRect(line.left(), line.top(), (line.width() - gap) / 2, line.height()) : line;
+    const QRect alarmArea = both ? QRect(noticeArea.right() + 1 + gap, line.top(),
+                                         line.right() - noticeArea.right() - gap, line.height())
+                                 : line;
     QFont font = notice_->font();
     font.setPixelSize(std::max(8, int(kNoticeTextPixels * zoom + 0.5)));
     // A long path gives way in its middle: both its ends tell which device it is.
-    const QString shown = QFontMetrics(font).elidedText(noticeText_, Qt::ElideMiddle, area.width() - int(10 * zoom));
-    if (notice_->geometry() == area && notice_->text() == shown && notice_->font() == font) return;
-    notice_->setFont(font);
-    notice_->setText(shown);
-    notice_->setGeometry(area);
+    const auto place = [&](QLabel* label, const QString& text, const QRect& area) {
+        const QString shown = QFontMetrics(font).elidedText(text, Qt::ElideMiddle, area.width() - int(10 * zoom));
+        if (label->geometry() == area && label->text() == shown && label->font().pixelSize() == font.pixelSize())
+            return;
+        QFont own = label->font();
+        own.setPixelSize(font.pixelSize());
+        label->setFont(own);
+        label->setText(shown);
+        label->setGeometry(area);
+    };
+    place(notice_, noticeText_, noticeArea);
+    place(alarm_, alarm_->property("fullText").toString(), alarmArea);
 }
 
 void LinkPanel::KeepWatching() {
@@ -117,8 +151,9 @@ void LinkPanel::Watch() {
     if (noticeLost_ && (lamp == PanelLamp::Green || lamp == PanelLamp::Off)) {
         noticeLost_ = false;
         notice_->hide();
+        PlaceNotice();
     }
-    if (notice_->isVisible()) PlaceNotice();  // after a turn or a zoom
+    if (notice_->isVisible() || !alarm_->isHidden()) PlaceNotice();  // after a turn or a zoom
     if (lamp == lamp_) return;
     lamp_ = lamp;
     window_->update();

@@ -43,6 +43,12 @@ public:
     // the others go by themselves.
     void ShowNotice(const QString& text);
     const QLabel* notice() const { return notice_; }
+    // The alarm's sign ("Alarm: 291 CPM, level 100") in the same line, red,
+    // while the firmware's alarm is on, whatever the sound; an empty text
+    // takes it away. With a notice beside it each takes half the line, the
+    // notice the left.
+    void ShowAlarm(const QString& text);
+    const QLabel* alarmSign() const { return alarm_; }
     // The tooltip over the lamp; true when pos (panel pixels) is on it.
     bool ShowToolTip(const QHelpEvent& event, int layout, double zoom = 1.0);
     // "Log Counts to File…": a file to append to, or the log stopped.
@@ -68,6 +74,7 @@ private:
     PanelLamp lamp_ = PanelLamp::Off;
     QLabel* notice_;
     QString noticeText_;  // in full; the line may shorten it
+    QLabel* alarm_;
     QTimer noticeTimer_;
     bool noticeLost_ = false;  // the notice says the line is lost
 };

@@ -1,5 +1,9 @@
 #include <cstdio>
 
+#include <QCoreApplication>
+
+#include "app/headless_device.h"
+#include "app/launch_checks.h"
 #include "app/launch_options.h"
 #include "app/simulator_app.h"
 
@@ -13,6 +17,17 @@ int main(int argc, char** argv) {
     if (!decision.run) {
         std::fputs(decision.out.toLocal8Bit().constData(), stdout);
         return std::fflush(stdout) == 0 ? decision.exitCode : 2;
+    }
+    if (options.headless) {
+        QCoreApplication app(argc, argv);
+        return RunHeadless(options);
+    }
+    // Qt would abort without a display; say what to do instead.
+    if (!DisplayGiven(args)) {
+        std::fputs("geigersim: no display (neither DISPLAY nor WAYLAND_DISPLAY is set): "
+                   "use --headless to run without a window\n",
+                   stderr);
+        return 2;
     }
     SimulatorApp app(argc, argv);
     return app.Run(options);

@@ -13,7 +13,9 @@ constexpr int kFlashMs = 250;    // the lamp's blink while the alarm shows
 constexpr int kFlashForMs = 1000;  // one second per alarm second
 }  // namespace
 
-RateHost::RateHost(PanelView& panel) : panel_(panel), player_(std::make_unique<SoundPlayer>()) {
+RateHost::RateHost(PanelView& panel)
+    : panel_(panel), alarm_([this](const QString& text) { panel_.linkPanel()->ShowAlarm(text); }),
+      player_(std::make_unique<SoundPlayer>()) {
     flashTimer_.setInterval(kFlashMs);
     QObject::connect(&flashTimer_, &QTimer::timeout, [this] { Flash(); });
     DriverSetSecondObserver(NoteSecond, this);
@@ -38,6 +40,7 @@ void RateHost::NoteSecond(const DriverSecond& second, void* context) {
     const bool lost = self->panel_.linkPanel()->lamp() == PanelLamp::Red;
     self->history_.Add(SampleOf(second, std::time(nullptr), lost, second.realMode && self->panel_.layoutTurned() != 0));
     self->player_->Play(sound::FromDriverSecond(second));
+    self->alarm_.NoteSecond(second);
     if (second.alarmShown) {
         self->flashing_.start();
         if (!self->flashTimer_.isActive()) {

@@ -1,13 +1,14 @@
 // The window's ear and eye on the device's seconds: takes each second tick
 // through the core's seam, plays its clicks and alarm ("Sound", --mute),
 // flashes the panel's lamp for an alarm the speaker setting keeps quiet,
-// and keeps the rate's history for the chart window ("Chart…", --chart).
+// shows every alarm's sign and notification whatever the sound, and keeps the rate's history for the chart window ("Chart…", --chart).
 #pragma once
 
 #include <QElapsedTimer>
 #include <QTimer>
 #include <memory>
 
+#include "app/alarm_notice.h"
 #include "core/driver.h"
 #include "media/rate_history.h"
 
@@ -27,8 +28,13 @@ public:
     // Opens the chart window, or raises it.
     void ShowChart();
     const RateHistory& history() const { return history_; }
-    // A loaded device's time is its own: the chart starts over from it.
-    void ClearHistory() { history_.Clear(); }
+    const AlarmNotice& alarm() const { return alarm_; }
+    // A loaded device's time is its own: the chart starts over from it, and
+    // an alarm's sign waits for its next second.
+    void ClearHistory() {
+        history_.Clear();
+        alarm_.End();
+    }
 
 private:
     static void NoteSecond(const DriverSecond& second, void* context);
@@ -36,6 +42,7 @@ private:
 
     PanelView& panel_;
     RateHistory history_;
+    AlarmNotice alarm_;
     std::unique_ptr<SoundPlayer> player_;
     std::unique_ptr<ChartWindow> chart_;
     QTimer flashTimer_;

@@ -1,14 +1,17 @@
 #include "app/simulator_app.h"
 
 #include <QThread>
-#include <QTimer>
 #include <cstdio>
 #include <memory>
 
 #include "app/control_server.h"
 #include "app/front_panel_dialog.h"
+#include "app/launch_checks.h"
 #include "app/launch_options.h"
 #include "app/link_panel.h"
+#include "app/popup_menu.h"
+#include "app/stop_signals.h"
+#include "serial/real_mode.h"
 #include "platform/clock.h"
 #include "serial/real_mode.h"
 
@@ -27,12 +30,28 @@ int SimulatorApp::Run(const LaunchOptions& options) {
     FrontPanelDialog dialog(options.zoomPercent);
     if (options.restart) dialog.RequestRestart();
     dialog.rateHost().SetSoundOn(!options.mute);
+    // A stop signal leaves as "Exit" does, through the way out at the end;
+    // a box left open would hold that way, so it goes first.
+    StopSignals stop([&dialog] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QDialog*>(w); box != nullptr && box != &dialog && box->isVisible())
+                box->reject();
+        dialog.OnMenuCommand(kCmdExit);
+    });
+    // The files of the command line before anything else starts.
+    std::string why;
+    if (!StartLaunchFiles(options, why)) {
+        std::fprintf(stderr, "geigersim: %s\n", why.c_str());
+        return 2;
+    }
     // Before the first timer period and before --port opens real mode. The
-    // window is not up yet, so a refusal goes where the command line's
-    // errors go; the device then starts afresh.
+    // window is not up yet: a refusal is an error of the command line.
     QString error;
-    if (!options.state.isEmpty() && !dialog.LoadState(options.state, error))
-        std::fprintf(stderr, "geigersim: %s; starting afresh\n", error.toLocal8Bit().constData());
+    if (!options.state.isEmpty() && !dialog.LoadState(options.state, error)) {
+        std::fprintf(stderr, "geigersim: %s\n", error.toLocal8Bit().constData());
+        ShutdownLink();
+        return 2;
+    }
     // Before the first timer period, so the script starts at time 0, and
     // before --port opens real mode, which a recording cannot start in.
     if (!options.record.isEmpty()) dialog.StartRecording(options.record);
@@ -42,15 +61,20 @@ int SimulatorApp::Run(const LaunchOptions& options) {
         control = std::make_unique<ControlServer>(dialog);
         if (!control->Listen(options.control, error)) {
             std::fprintf(stderr, "geigersim: %s\n", error.toLocal8Bit().constData());
+            ShutdownLink();
             return 2;
         }
     }
+    // The port last, once the trace is there to hold its opening; all before
+    // the window, so an unattended start fails loudly.
+    if (!StartLaunchPort(options, why)) {
+        ShutdownLink();
+        std::fprintf(stderr, "geigersim: %s\n", why.c_str());
+        return 2;
+    }
     dialog.show();
     if (options.chart) dialog.rateHost().ShowChart();
-    QTimer::singleShot(0, &dialog, [&dialog, &options] {
-        ApplyLinkLaunchOptions(options);
-        dialog.linkPanel()->KeepWatching();
-    });
+    dialog.linkPanel()->KeepWatching();
     dialog.exec();
     // The reader stops before the port closes; both outlive the window.
     ShutdownLink();

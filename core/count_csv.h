@@ -5,10 +5,17 @@
 #include <cstdint>
 #include <string>
 
-inline constexpr const char* kCountLogHeader = "time,count,turned,cpm\n";
+inline constexpr const char* kCountLogHeader = "time,count,turned,cpm,counted,alarm,dose_usv,noise\n";
 
-// One line: the time stamp as given (core/local_time.h), the count, the
-// turned flag as 0/1 and the CPM.
-inline std::string CountLogLine(const std::string& time, int32_t count, bool turned, uint32_t cpm) {
-    return time + "," + std::to_string(count) + "," + (turned ? "1" : "0") + "," + std::to_string(cpm) + "\n";
-}
+// One line of the log, and of the chart's CSV, which shares its columns.
+struct CountLogRow {
+    std::string time;  // LocalIsoTime
+    uint32_t count = 0;
+    bool turned = false;
+    uint32_t cpm = 0;
+    bool counted = false;  // the firmware's second took the count (on, past the start-up logo)
+    bool alarm = false;    // the alarm sounded or showed in that second
+    double doseUsv = 0.0;  // since the log began
+    uint32_t noise = 0;    // reports dropped as noise in that second
+};
+std::string CountLogLine(const CountLogRow& row);

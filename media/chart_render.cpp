@@ -17,6 +17,7 @@ const QColor kCpmLine(0x1f, 0x5f, 0xa8);
 const QColor kCountBars(0x6b, 0x8e, 0x4e);
 const QColor kAlarmLine(0xd0, 0x30, 0x20);
 const QColor kLostShade(0x90, 0x90, 0x90, 0x70);
+const QColor kAlarmShade(0xe0, 0x30, 0x28, 0x38);
 
 // A step of 1, 2 or 5 times a power of ten giving at most `ticks` steps to `top`.
 double NiceStep(double top, int ticks) {
@@ -82,17 +83,19 @@ void PaintTimeLabels(QPainter& p, const TimeAxis& axis, const std::vector<RateSa
     }
 }
 
-void ShadeLost(QPainter& p, const TimeAxis& axis, const std::vector<RateSample>& samples, const QRect& band) {
+// Shades the runs of seconds that `flag` marks (the line lost, the alarm on).
+void ShadeSeconds(QPainter& p, const TimeAxis& axis, const std::vector<RateSample>& samples, const QRect& band,
+                  bool RateSample::*flag, const QColor& shade) {
     for (size_t i = 0; i < samples.size(); ++i) {
-        if (!samples[i].lineLost) continue;
+        if (!(samples[i].*flag)) continue;
         size_t j = i;
-        while (j + 1 < samples.size() && samples[j + 1].lineLost) ++j;
+        while (j + 1 < samples.size() && samples[j + 1].*flag) ++j;
         // Each sample stands for the second its tick closed.
         const double x0 = axis.X(static_cast<double>(samples[i].second) - 1);
         const double x1 = axis.X(static_cast<double>(samples[j].second));
         p.fillRect(QRectF(std::max<double>(x0, band.left()), band.top(), std::max(1.0, x1 - std::max<double>(x0, band.left())),
                           band.height()),
-                   kLostShade);
+                   shade);
         i = j;
     }
 }
@@ -162,8 +165,10 @@ void PaintChart(QPainter& p, const QRect& area, const std::vector<RateSample>& s
     auto cpmY = [&](double v) { return cpmBand.bottom() - v / cpmTop * cpmBand.height(); };
     auto countY = [&](double v) { return countBand.bottom() - v / countTop * countBand.height(); };
 
-    ShadeLost(p, axis, samples, cpmBand);
-    ShadeLost(p, axis, samples, countBand);
+    for (const QRect& band : {cpmBand, countBand}) {
+        ShadeSeconds(p, axis, samples, band, &RateSample::alarmReached, kAlarmShade);
+        ShadeSeconds(p, axis, samples, band, &RateSample::lineLost, kLostShade);
+    }
 
     // Scales with labels: CPM left, the dose rate at the same marks right,
     // counts per second left of the lower band.
@@ -258,7 +263,7 @@ void PaintChart(QPainter& p, const QRect& area, const std::vector<RateSample>& s
     int x = left;
     const int keyY = area.bottom() - 10;
     auto key = [&](const QColor& colour, const QString& text, bool shade) {
-        if (shade) p.fillRect(QRect(x, keyY - 9, 14, 10), kLostShade);
+        if (shade) p.fillRect(QRect(x, keyY - 9, 14, 10), colour);
         else p.fillRect(QRect(x, keyY - 5, 14, 3), colour);
         p.setPen(kText);
         p.drawText(QPointF(x + 18, keyY), text);
@@ -269,6 +274,8 @@ void PaintChart(QPainter& p, const QRect& area, const std::vector<RateSample>& s
     if (alarmShown) key(kAlarmLine, QStringLiteral("alarm level"), false);
     if (std::any_of(samples.begin(), samples.end(), [](const RateSample& s) { return s.lineLost; }))
         key(kLostShade, QStringLiteral("line lost"), true);
+    if (std::any_of(samples.begin(), samples.end(), [](const RateSample& s) { return s.alarmReached; }))
+        key(kAlarmShade, QStringLiteral("alarm"), true);
     p.restore();
 }
 

@@ -3,10 +3,11 @@
 #include <chrono>
 #include <cstring>
 
-#include "core/local_time.h"
 #include "firmware/firmware.h"
 #include "firmware/state.h"
-#include "core/count_csv.h"
+#include "serial/count_log.h"
+#include "core/dose_total.h"
+#include "core/local_time.h"
 
 namespace {
 
@@ -69,10 +70,13 @@ std::vector<RateSample> RateHistory::Last(int minutes) const {
 
 std::string RateCsv(const std::vector<RateSample>& samples) {
     std::string out = kCountLogHeader;
+    double dose = 0.0;
     for (const RateSample& s : samples) {
         if (s.lineLost) continue;
-        out += CountLogLine(LocalIsoTime(std::chrono::system_clock::from_time_t(s.time)), s.count < 0 ? 0 : s.count,
-                            s.turned, s.cpm);
+        // Every sample is a second the device measured: its count was counted.
+        dose += DoseOfSecondUsv(s.doseRate);
+        out += CountLogLine({LocalIsoTime(std::chrono::system_clock::from_time_t(s.time)),
+                             uint32_t(s.count < 0 ? 0 : s.count), s.turned, s.cpm, true, s.alarmReached, dose, 0});
     }
     return out;
 }

@@ -46,7 +46,7 @@ private:
     std::deque<RateSample> samples_;
 };
 
-// The samples as the count log writes its lines: its header, then
-// time,count,turned,cpm per second ticked; seconds without a report (line
-// lost) are left out, as the log has no line for them.
+// The samples as the count log writes its lines: its header, then a line
+// per second ticked, the dose summed from the first; seconds without a
+// report (line lost) are left out, as the log has no line for them.
 std::string RateCsv(const std::vector<RateSample>& samples);

@@ -84,8 +84,8 @@ bool reportTurned[kRxBufferSize / 2];
 // Nothing decoded before now reaches the firmware; its count log lines are
 // written with the next second all the same.
 void ClearReports() {
-    reportQueue.Clear(LinkClockMs());
-    NoteCountsTaken(reportSeq);
+    reportQueue.Clear();
+    NoteCountsTaken(reportSeq, false);
 }
 
 bool AllDigits(const std::string& s) {
@@ -220,6 +220,7 @@ void TakeReceivedReports() {
     if (reports == 0) return;
     if (!reportQueue.Admit(reportArrival, reports)) {
         linkStatus.ignoredPairs += uint64_t(reports);
+        NoteNoiseForLog(uint32_t(reports));
         TraceNote("dropped " + std::to_string(reports) + " reports as noise: more than one a second");
         return;
     }
@@ -256,7 +257,9 @@ void DecodeCountReport() {
     }
     uint64_t taken = 0;
     fw.realCount = int32_t(reportQueue.Take(taken));  // 0: no report this second
-    if (taken != 0) NoteCountsTaken(taken);
+    // The second tick that follows measures only a booted device: before
+    // power-on and through the start-up logo the count goes nowhere.
+    if (taken != 0) NoteCountsTaken(taken, fw.bootState == 2 && realMode != 0);
 }
 
 void SendHeartbeat(int on) {
@@ -302,7 +305,7 @@ void CloseLine(const std::string& note) {
 
 void StartLine() {
     fw.realCount = 0;  // nothing from an earlier device counts for this one
-    reportQueue.Restart(LinkClockMs());
+    reportQueue.Restart();
     StartReader();
     std::this_thread::sleep_for(kHeartbeatDelay);
     SendHeartbeat(1);

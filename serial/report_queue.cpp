@@ -2,15 +2,15 @@
 
 #include <algorithm>
 
-void ReportQueue::Restart(int64_t nowMs) {
-    startMs_ = nowMs;
+void ReportQueue::Restart() {
     recentCount_ = 0;
     recentNext_ = 0;
+    noise_ = false;
 }
 
-void ReportQueue::Clear(int64_t nowMs) {
+void ReportQueue::Clear() {
     waiting_ = 0;
-    Restart(nowMs);
+    Restart();
 }
 
 bool ReportQueue::Admit(const int64_t* arrivals, int n) {
@@ -20,10 +20,19 @@ bool ReportQueue::Admit(const int64_t* arrivals, int n) {
         recent_[recentNext_] = t;
         recentNext_ = (recentNext_ + 1) % kRecent;
         recentCount_ = std::min(recentCount_ + 1, kRecent);
+        // Noise older than a window can no longer be in it.
+        if (noise_ && t - noiseEndMs_ >= kNoiseWindowMs) noise_ = false;
+        const int limit = noise_ ? int((t - noiseEndMs_) / 1000) : int(kNoiseWindowMs / 1000) + 1;
         int seen = 0;
         for (int k = 0; k < recentCount_; ++k) seen += recent_[k] > t - kNoiseWindowMs ? 1 : 0;
-        const int64_t elapsed = std::clamp<int64_t>(t - startMs_, 0, kNoiseWindowMs);
-        if (seen > int(elapsed / 1000) + 1) within = false;
+        if (seen > limit) within = false;
+    }
+    if (!within && n > 0) {
+        // Only what comes after the noise is weighed from now on.
+        recentCount_ = 0;
+        recentNext_ = 0;
+        noise_ = true;
+        noiseEndMs_ = arrivals[n - 1];
     }
     return within;
 }

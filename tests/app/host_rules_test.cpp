@@ -4,6 +4,7 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include "app/alarm_notice.h"
 #include "app/host_state.h"
 #include "app/key_commands.h"
 #include "app/launch_options.h"
@@ -42,6 +43,38 @@ class HostRulesTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The sign follows each alarm second; the notification comes once an alarm.
+    void alarmSignAndOneNotificationPerAlarm() {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");  // no service: nothing breaks
+        DriverSecond s{};
+        s.cpm = 291;
+        s.alarmInCpm = true;
+        s.alarmLevelCpm = 100;
+        s.alarmShown = true;
+        QCOMPARE(AlarmText(s), std::string("Alarm: 291 CPM, level 100"));
+        DriverSecond dose = s;
+        dose.alarmInCpm = false;
+        dose.doseRate = 2.456f;
+        dose.alarmLevelUsv = 1.0f;
+        QCOMPARE(AlarmText(dose), std::string("Alarm: 2.46 uSv/h, level 1.00 uSv/h"));
+        dose.doseInMr = true;
+        QCOMPARE(AlarmText(dose), std::string("Alarm: 0.246 mR/h, level 0.100 mR/h"));
+
+        QStringList signs;
+        AlarmNotice notice([&](const QString& text) { signs << text; });
+        notice.NoteSecond(s);
+        s.cpm = 300;
+        notice.NoteSecond(s);
+        s.alarmShown = false;
+        notice.NoteSecond(s);
+        notice.NoteSecond(s);
+        s.alarmSounds = true;  // the tone or the LED alone: an alarm either way
+        notice.NoteSecond(s);
+        QCOMPARE(signs, QStringList({"Alarm: 291 CPM, level 100", "Alarm: 300 CPM, level 100", "",
+                                     "Alarm: 300 CPM, level 100"}));
+        QCOMPARE(notice.notificationsSent(), 2);
+    }
+
     void restartSwitch_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<bool>("restart");

@@ -72,7 +72,7 @@ xdotool mousemove --window "$window" 322 225 click 1  # power on: the firmware c
 wait_for 8 heartbeats_at_least 1 || fail "no heartbeat at start"
 wait_for 8 csv_at_least 2 || fail "no counts logged"
 wait_for 3 lamp_is green || fail "lamp not green while counts arrive: $(lamp)"
-head -n 1 "$work/c.csv" | grep -qx 'time,count,turned,cpm' || fail "no CSV header"
+head -n 1 "$work/c.csv" | grep -qx 'time,count,turned,cpm,counted,alarm,dose_usv,noise' || fail "no CSV header"
 
 # The counter vanishes: notice and red lamp within 2 s, and an idle process.
 wait_for 14 grep -q vanishing "$work/device.log" || fail "the stand-in did not vanish"

@@ -143,35 +143,48 @@ TEST_F(LinkLossTest, FullBufferCountsTheBytesItDrops) {
     EXPECT_EQ(CurrentLinkStatus().droppedBytes, 100u);
 }
 
+// The log's lines: a header once, each report with the CPM, alarm and dose
+// of the second that took it, whether the device counted it, and a line for
+// a second's noise; a daily name writes today's file.
 TEST_F(LinkLossTest, CountLogHasAHeaderOnceAndALinePerReportWithTheCpmAfterIt) {
-    const fs::path csv = dir / "c.csv";
+    const fs::path csv = dir / "c-%Y-%m-%d.csv";
     std::string error;
     ASSERT_TRUE(StartCountLog(csv.string(), error)) << error;
+    EXPECT_EQ(CountLogPath(), CountLogFileName(csv.string(), std::time(nullptr)));
+    EXPECT_EQ(CountLogFileName("/l/%Y-%m-%d/c-%Y-%m-%d.csv", 1772884800), "/l/2026-03-07/c-2026-03-07.csv");
     NoteCountForLog(7, false, 1);
     NoteCountForLog(300, true, 2);
     NoteCountForLog(5, false, 3);
-    NoteCountsTaken(0);
+    NoteCountsTaken(0, true);
     CountLogAfterSecond();
-    EXPECT_EQ(Slurp(csv), kCountLogHeader);  // waits for the firmware's second that takes it
+    EXPECT_EQ(Slurp(CountLogPath()), kCountLogHeader);  // waits for the firmware's second that takes it
     fw.cpm = 42;
-    NoteCountsTaken(2);
+    fw.doseRate = 36.0f;  // 0.01 uSv a second
+    fw.alarmOn = 1;
+    fw.alarmUnit = 0;
+    fw.alarmLevelCpm = 40;  // reached
+    NoteCountsTaken(2, true);
+    NoteNoiseForLog(3);
     CountLogAfterSecond();
     fw.cpm = 47;
-    StopCountLog();  // what still waits is written as the log stops
+    StopCountLog();  // what still waits is written as the log stops, not counted
     ASSERT_TRUE(StartCountLog(csv.string(), error)) << error;  // appends, no second header
     NoteCountForLog(16383, false, 4);
-    NoteCountsTaken(4);
+    NoteCountsTaken(4, false);  // the device still off
     CountLogAfterSecond();
+    const std::string written = CountLogPath();
     StopCountLog();
-    const std::regex row(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d,(\d+,[01],\d+))");
-    std::istringstream lines(Slurp(csv).substr(std::string(kCountLogHeader).size()));
+    const std::regex row(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d,(\d+,[01],\d+,[01],[01]),(\d+\.\d{6}),(\d+))");
+    std::istringstream lines(Slurp(written).substr(std::string(kCountLogHeader).size()));
     std::vector<std::string> rows;
     for (std::string line; std::getline(lines, line);) {
         std::smatch m;
         ASSERT_TRUE(std::regex_match(line, m, row)) << line;
-        rows.push_back(m[1]);
+        rows.push_back(m[1].str() + " " + m[2].str() + " " + m[3].str());
     }
-    EXPECT_EQ(rows, (std::vector<std::string>{"7,0,42", "300,1,42", "5,0,47", "16383,0,47"}));
+    EXPECT_EQ(rows, (std::vector<std::string>{"7,0,42,1,1 0.010000 0", "300,1,42,1,1 0.010000 0",
+                                              "0,0,42,0,0 0.010000 3", "5,0,47,0,0 0.010000 0",
+                                              "16383,0,47,0,0 0.000000 0"}));
     EXPECT_FALSE(StartCountLog((dir / "no" / "c.csv").string(), error));
 
     // A write that fails stops the log with a notice.
@@ -182,7 +195,7 @@ TEST_F(LinkLossTest, CountLogHasAHeaderOnceAndALinePerReportWithTheCpmAfterIt) {
     ASSERT_TRUE(StartCountLog(fifo.string(), error)) << error;
     ::close(readEnd);
     NoteCountForLog(1, false, 5);
-    NoteCountsTaken(5);
+    NoteCountsTaken(5, true);
     CountLogAfterSecond();
     EXPECT_FALSE(CountLogActive());
     ASSERT_EQ(host.notices.size(), 1u);
