@@ -9,6 +9,8 @@
 #include <ctime>
 #include <optional>
 
+#include "link/mqtt_publisher.h"
+
 struct LaunchOptions {
     // The "Restart" switch: the second token is a switch whose name holds
     // "Restart" after its first character; Select/Power is pressed 500 ms
@@ -27,6 +29,7 @@ struct LaunchOptions {
     QString control;    // the control socket's path
     bool mute = false;  // "Sound" off at start
     bool chart = false; // the chart window open at start
+    MqttSettings mqtt;  // --mqtt and its company, checked and the login read
 };
 
 struct LaunchDecision {

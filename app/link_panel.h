@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <string>
 
 #include "app/panel_render.h"
 #include "link/link_status.h"
@@ -45,6 +46,8 @@ public:
     const QLabel* notice() const { return notice_; }
     // The tooltip over the lamp; true when pos (panel pixels) is on it.
     bool ShowToolTip(const QHelpEvent& event, int layout, double zoom = 1.0);
+    // A line the tooltip adds under the link's (the MQTT broker's state).
+    void SetToolTipExtra(std::function<std::string()> extra) { toolTipExtra_ = std::move(extra); }
     // "Log Counts to File…": a file to append to, or the log stopped.
     void ToggleCountLog();
     // One run of the watch: ServiceLink, then the lamp repainted if it
@@ -70,6 +73,7 @@ private:
     QString noticeText_;  // in full; the line may shorten it
     QTimer noticeTimer_;
     bool noticeLost_ = false;  // the notice says the line is lost
+    std::function<std::string()> toolTipExtra_;
 };
 
 // Where the notice line lies in panel pixels: under the LCD's bezel, above

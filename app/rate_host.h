@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "firmware/driver.h"
@@ -29,6 +30,8 @@ public:
     const RateHistory& history() const { return history_; }
     // A loaded device's time is its own: the chart starts over from it.
     void ClearHistory() { history_.Clear(); }
+    // Told of each second after the history took it, with its totals (the MQTT feed).
+    void SetSecondListener(std::function<void(const RateSample&)> listener) { listener_ = std::move(listener); }
 
 private:
     static void NoteSecond(const DriverSecond& second, void* context);
@@ -38,6 +41,7 @@ private:
     RateHistory history_;
     std::unique_ptr<SoundPlayer> player_;
     std::unique_ptr<ChartWindow> chart_;
+    std::function<void(const RateSample&)> listener_;
     QTimer flashTimer_;
     QElapsedTimer flashing_;  // since the alarm second that the lamp shows
     bool lampLit_ = false;

@@ -9,6 +9,8 @@
 #include "app/front_panel_dialog.h"
 #include "app/launch_options.h"
 #include "app/link_panel.h"
+#include "app/mqtt_host.h"
+#include "link/link_status.h"
 #include "link/real_mode.h"
 #include "platform/clock.h"
 
@@ -45,6 +47,13 @@ int SimulatorApp::Run(const LaunchOptions& options) {
             return 2;
         }
     }
+    std::unique_ptr<MqttHost> mqtt;
+    if (options.mqtt.enabled()) {
+        mqtt = std::make_unique<MqttHost>(options.mqtt);
+        dialog.rateHost().SetSecondListener(
+            [&mqtt](const RateSample& s) { mqtt->NoteSecond(s, CurrentLinkStatus().path); });
+        dialog.linkPanel()->SetToolTipExtra([&mqtt] { return mqtt->Describe(); });
+    }
     dialog.show();
     if (options.chart) dialog.rateHost().ShowChart();
     QTimer::singleShot(0, &dialog, [&dialog, &options] {
@@ -52,6 +61,10 @@ int SimulatorApp::Run(const LaunchOptions& options) {
         dialog.linkPanel()->KeepWatching();
     });
     dialog.exec();
+    if (mqtt) {
+        dialog.rateHost().SetSecondListener({});
+        mqtt->Stop();  // "offline" while the broker may still be there
+    }
     // The reader stops before the port closes; both outlive the window.
     ShutdownLink();
     return 0;

@@ -6,6 +6,7 @@
 #include "firmware/firmware.h"
 #include "firmware/state.h"
 #include "link/count_log.h"
+#include "link/dose_total.h"
 #include "link/local_time.h"
 
 namespace {
@@ -54,7 +55,13 @@ RateSample SampleOf(const DriverSecond& second, std::time_t when, bool lineLost,
 }
 
 void RateHistory::Add(const RateSample& sample) {
+    if (!sample.lineLost) {
+        totalCount_ += static_cast<uint64_t>(sample.count < 0 ? 0 : sample.count);
+        doseUsv_ = AddSecondDose(doseUsv_, sample.doseRate);
+    }
     samples_.push_back(sample);
+    samples_.back().totalCount = totalCount_;
+    samples_.back().doseUsv = doseUsv_;
     if (samples_.size() > kMaxSamples) samples_.pop_front();
 }
 
