@@ -17,13 +17,15 @@ namespace {
 
 constexpr int kKeepAliveSeconds = 30;
 constexpr int kLoopWaitMs = 100;  // how soon a new state or the stop is seen
+constexpr const char* kSystemCaPath = "/etc/ssl/certs";
 
 std::once_flag gLibraryOnce;
 
 std::string FailureText(int rc, int savedErrno) {
     if (rc == MOSQ_ERR_ERRNO) return std::strerror(savedErrno);
     if (rc == MOSQ_ERR_EAI) return "cannot look the host up";
-    if (rc == MOSQ_ERR_NO_CONN || rc == MOSQ_ERR_CONN_LOST) return "connection lost";
+    if (rc == MOSQ_ERR_NO_CONN || rc == MOSQ_ERR_CONN_LOST || rc == MOSQ_ERR_SUCCESS) return "connection lost";
+    if (rc == MOSQ_ERR_TLS) return "TLS handshake failed (is the broker's certificate trusted and for this host?)";
     return mosquitto_strerror(rc);
 }
 
@@ -46,7 +48,10 @@ bool MqttPublisher::Start(std::string& error) {
     if (rc == MOSQ_ERR_SUCCESS) rc = mosquitto_will_set(client_, will.c_str(), 7, "offline", 1, true);
     if (rc == MOSQ_ERR_SUCCESS && !settings_.user.empty())
         rc = mosquitto_username_pw_set(client_, settings_.user.c_str(), settings_.password.c_str());
-    if (rc == MOSQ_ERR_SUCCESS && settings_.tls) rc = mosquitto_int_option(client_, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
+    // The system's CA store as a directory: with MOSQ_OPT_TLS_USE_OS_CERTS
+    // alone, libmosquitto 2.0.11 refuses every try after the first.
+    if (rc == MOSQ_ERR_SUCCESS && settings_.tls)
+        rc = mosquitto_tls_set(client_, nullptr, kSystemCaPath, nullptr, nullptr, nullptr);
     if (rc != MOSQ_ERR_SUCCESS) {
         error = settings_.url + ": " + mosquitto_strerror(rc);
         return false;
@@ -89,15 +94,15 @@ void MqttPublisher::SetStatus(MqttLinkState state, std::string text, bool news) 
 
 void MqttPublisher::Run() {
     int retrySeconds = kFirstRetrySeconds;
-    bool first = true;
     for (;;) {
         refused_ = false;
-        int rc = first ? mosquitto_connect_async(client_, settings_.host.c_str(), settings_.port, kKeepAliveSeconds)
-                       : mosquitto_reconnect_async(client_);
-        const int savedErrno = errno;
-        first = false;
         cameUp_ = false;
-        if (rc == MOSQ_ERR_SUCCESS) Serve();
+        int rc = mosquitto_connect_async(client_, settings_.host.c_str(), settings_.port, kKeepAliveSeconds);
+        int savedErrno = errno;
+        if (rc == MOSQ_ERR_SUCCESS) {
+            rc = Serve();
+            savedErrno = errno;
+        }
         {
             std::unique_lock lock(mutex_);
             if (stopping_) break;
@@ -105,7 +110,7 @@ void MqttPublisher::Run() {
         // A connection that came up at all starts the back-off over.
         if (cameUp_) retrySeconds = kFirstRetrySeconds;
         if (!refused_) {
-            const std::string why = rc == MOSQ_ERR_SUCCESS ? "connection lost" : FailureText(rc, savedErrno);
+            const std::string why = FailureText(rc, savedErrno);
             SetStatus(MqttLinkState::Retrying, settings_.url + ": " + why + "; retrying", true);
         }
         std::unique_lock lock(mutex_);
@@ -117,13 +122,13 @@ void MqttPublisher::Run() {
     SetStatus(MqttLinkState::Stopped, "stopped", false);
 }
 
-void MqttPublisher::Serve() {
+int MqttPublisher::Serve() {
     using Clock = std::chrono::steady_clock;
     Clock::time_point stopDeadline{};
     bool disconnecting = false;
     for (;;) {
         const int rc = mosquitto_loop(client_, kLoopWaitMs, 1);
-        if (rc != MOSQ_ERR_SUCCESS || refused_) return;
+        if (rc != MOSQ_ERR_SUCCESS || refused_) return rc;
         std::string state;
         bool stopping;
         {
@@ -138,7 +143,7 @@ void MqttPublisher::Serve() {
         if (!stopping) continue;
         // A clean stop: the last will would not be sent, so "offline" goes out
         // ourselves, and the stop waits a moment for the broker to take it.
-        if (!connected_) return;
+        if (!connected_) return MOSQ_ERR_SUCCESS;
         if (stopDeadline == Clock::time_point{}) {
             stopDeadline = Clock::now() + std::chrono::milliseconds(kStopWaitMs);
             const std::string topic = MqttAvailabilityTopic(id_);
@@ -148,7 +153,7 @@ void MqttPublisher::Serve() {
             disconnecting = true;
             mosquitto_disconnect(client_);
         }
-        if (Clock::now() > stopDeadline + std::chrono::milliseconds(kStopWaitMs)) return;
+        if (Clock::now() > stopDeadline + std::chrono::milliseconds(kStopWaitMs)) return MOSQ_ERR_SUCCESS;
     }
 }
 

@@ -97,7 +97,7 @@ public:
 
 private:
     void Run();
-    void Serve();  // one connection, until it ends or the stop
+    int Serve();  // one connection, until it ends or the stop; the loop's last result
     void SetStatus(MqttLinkState state, std::string text, bool news);
     static void OnConnect(mosquitto* client, void* self, int rc);
     static void OnDisconnect(mosquitto* client, void* self, int rc);

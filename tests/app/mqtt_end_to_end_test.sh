@@ -17,6 +17,8 @@ done
 
 work=$(mktemp -d)
 cleanup() {
+  touch "$work/done"
+  [ -n "${spid:-}" ] && pkill -P "$spid" mosquitto_sub 2>/dev/null
   for p in ${pid:-} ${dpid:-} ${spid:-} ${bpid:-}; do kill "$p" 2>/dev/null; done
   wait 2>/dev/null
   [ -n "${KEEP:-}" ] || rm -rf "$work"
@@ -98,7 +100,6 @@ kill -KILL "$pid"; wait "$pid" 2>/dev/null; pid=
 sleep 1
 mosquitto_sub -h 127.0.0.1 -p "$port" -v --retained-only -W 2 -t 'homeassistant/#' -t 'geigersim/e2e/availability' \
   >"$work/retained.txt" 2>/dev/null
-touch "$work/done"
 kill "$dpid"; wait "$dpid" 2>/dev/null; dpid=
 
 python3 - "$work" <<'EOF' || fail "the messages differ from what the counter sent"
