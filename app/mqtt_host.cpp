@@ -9,6 +9,7 @@ MqttHost::MqttHost(MqttSettings settings) : settings_(std::move(settings)) {}
 MqttHost::~MqttHost() { Stop(); }
 
 void MqttHost::NoteSecond(const RateSample& sample, const std::string& portPath) {
+    if (publisher_) SayNews();
     if (!sample.realMode && !settings_.demo) return;
     if (!publisher_ && failure_.empty()) {
         std::string id = settings_.id;
@@ -18,9 +19,7 @@ void MqttHost::NoteSecond(const RateSample& sample, const std::string& portPath)
         if (publisher->Start(failure_)) publisher_ = std::move(publisher);
         else std::fprintf(stderr, "geigersim: %s\n", failure_.c_str());
     }
-    if (!publisher_) return;
-    publisher_->Publish(sample);
-    SayNews();
+    if (publisher_) publisher_->Publish(sample);
 }
 
 void MqttHost::SayNews() {
@@ -33,7 +32,8 @@ void MqttHost::SayNews() {
 std::string MqttHost::Describe() const {
     if (!failure_.empty()) return "MQTT: " + failure_;
     if (!publisher_)
-        return "MQTT: " + settings_.url + ": waiting for real mode" + (settings_.demo ? " or demo counts" : "");
+        return "MQTT: " + settings_.url + (settings_.demo ? ": connects at the device's first second"
+                                                          : ": connects in real mode (demo mode is not published)");
     return "MQTT: " + publisher_->Status().text;
 }
 
