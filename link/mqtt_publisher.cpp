@@ -102,6 +102,7 @@ void MqttPublisher::Run() {
         if (rc == MOSQ_ERR_SUCCESS) {
             rc = Serve();
             savedErrno = errno;
+            connected_ = false;
         }
         {
             std::unique_lock lock(mutex_);
@@ -162,8 +163,10 @@ void MqttPublisher::OnConnect(mosquitto* client, void* context, int rc) {
     if (rc != 0) {
         // Said once; the retries that follow say nothing new.
         self->refused_ = true;
-        const std::string why = rc == 4 ? "bad user name or password" : rc == 5 ? "not authorised" : mosquitto_connack_string(rc);
-        self->SetStatus(MqttLinkState::Retrying, self->settings_.url + ": login refused (" + why + "); retrying", true);
+        const std::string why = rc == 4   ? "login refused (bad user name or password)"
+                                : rc == 5 ? "login refused (not authorised)"
+                                          : std::string("refused by the broker (") + mosquitto_connack_string(rc) + ")";
+        self->SetStatus(MqttLinkState::Retrying, self->settings_.url + ": " + why + "; retrying", true);
         return;
     }
     self->connected_ = true;
