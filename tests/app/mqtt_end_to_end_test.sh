@@ -21,7 +21,7 @@ cleanup() {
   [ -n "${spid:-}" ] && pkill -P "$spid" mosquitto_sub 2>/dev/null
   for p in ${pid:-} ${dpid:-} ${spid:-} ${bpid:-}; do kill "$p" 2>/dev/null; done
   wait 2>/dev/null
-  [ -n "${KEEP:-}" ] || rm -rf "$work"
+  rm -rf "$work"
 }
 trap cleanup EXIT
 fail() {
@@ -151,8 +151,7 @@ def fits(first):
             return False
     return True
 check(any(fits(first) for first in range(0, 12)), "the totals and counts do not follow the reports")
-times = [s["time"] for s in states]
-check(all(re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d", t) for t in times), "time format")
+check(all(re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d", s["time"]) for s in states), "time format")
 for a, b in zip(states, states[1:]):
     check(b["total_count"] >= a["total_count"] and b["dose"] >= a["dose"], "totals went down")
     check(b["mode"] == "real" and b["line"] == "connected" and b["alarm_unit"] == "CPM", str(b))

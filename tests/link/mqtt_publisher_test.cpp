@@ -36,20 +36,12 @@ TEST(MqttOptions, BrokerAddresses) {
         bool tls;
     };
     const Case cases[] = {
-        {"mqtt://broker.local", "broker.local", 1883, false},
-        {"mqtts://broker.local:8884/", "broker.local", 8884, true},
-        {"mqtts://h", "h", 8883, true},
-        {"mqtt://[::1]:1884", "::1", 1884, false},
-        {"mqtt://127.0.0.1:65535", "127.0.0.1", 65535, false},
-        {"mqtt://h:0", nullptr, 0, false},
-        {"mqtt://h:65536", nullptr, 0, false},
-        {"mqtt://h:", nullptr, 0, false},
-        {"mqtt://h:12x", nullptr, 0, false},
-        {"http://h", nullptr, 0, false},
-        {"mqtt://", nullptr, 0, false},
-        {"mqtt://user:pw@h", nullptr, 0, false},
-        {"mqtt://h/topic", nullptr, 0, false},
-        {"mqtt://::1", nullptr, 0, false},
+        {"mqtt://broker.local", "broker.local", 1883, false}, {"mqtts://h:8884/", "h", 8884, true},
+        {"mqtts://h", "h", 8883, true},        {"mqtt://[::1]:65535", "::1", 65535, false},
+        {"mqtt://h:0", nullptr, 0, false},     {"mqtt://h:65536", nullptr, 0, false},
+        {"mqtt://h:", nullptr, 0, false},      {"http://h", nullptr, 0, false},
+        {"mqtt://", nullptr, 0, false},        {"mqtt://user:pw@h", nullptr, 0, false},
+        {"mqtt://h/topic", nullptr, 0, false}, {"mqtt://::1", nullptr, 0, false},
     };
     for (const Case& c : cases) {
         MqttSettings s;
@@ -90,10 +82,8 @@ TEST(MqttOptions, LoginFile) {
 
 TEST(MqttOptions, DeviceIds) {
     EXPECT_TRUE(ValidMqttId("usb-FTDI_A10K-if00"));
-    EXPECT_FALSE(ValidMqttId(""));
-    EXPECT_FALSE(ValidMqttId("a/b"));
-    EXPECT_FALSE(ValidMqttId("a+"));
-    EXPECT_FALSE(ValidMqttId(std::string(65, 'a')));
+    for (const std::string& id : std::vector<std::string>{"", "a/b", "a+", "#", std::string(65, 'a')})
+        EXPECT_FALSE(ValidMqttId(id)) << id;
     EXPECT_EQ(MqttIdForPort(""), "");
     EXPECT_EQ(MqttIdForPort("/nowhere/usb-My Counter:1.0"), "usb-My_Counter_1_0");
     EXPECT_TRUE(ValidMqttId(MqttIdForPort("/nowhere/" + std::string(80, '#') + "-serial42")));
@@ -118,13 +108,10 @@ TEST(MqttState, CarriesTheSecondAndTheRunsTotals) {
     add(5, 0.72f, false);
     const nlohmann::json state = nlohmann::json::parse(MqttStateJson(history.Newest()));
     EXPECT_EQ(state["count"], 5);
-    EXPECT_EQ(state["cpm"], 42);
     EXPECT_DOUBLE_EQ(state["dose_rate"].get<double>(), 0.72);
     EXPECT_EQ(state["total_count"], 8);
     EXPECT_DOUBLE_EQ(state["dose"].get<double>(), 0.0003);  // (0.36 + 0.72) / 3600
     EXPECT_EQ(state["line"], "connected");
-    EXPECT_EQ(state["mode"], "real");
-    EXPECT_EQ(state["alarm"], false);
     history.Clear();
     add(2, 0.0f, false);
     EXPECT_EQ(history.Newest().totalCount, 2u);
