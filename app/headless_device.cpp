@@ -8,10 +8,12 @@
 #include "app/launch_checks.h"
 #include "app/launch_options.h"
 #include "app/link_panel.h"
+#include "app/mqtt_host.h"
 #include "app/stop_signals.h"
 #include "core/panel.h"
 #include "core/presentation.h"
 #include "firmware/state.h"
+#include "media/rate_history.h"
 #include "serial/count_log.h"
 #include "serial/link_status.h"
 #include "serial/link_trace.h"
@@ -70,10 +72,8 @@ private:
 
 }  // namespace
 
-HeadlessDevice::HeadlessDevice() {
-    unsigned seed = 0;
-    const bool seedFixed = RandomSeedFixed(seed);
-    DriverStart({rtcSnapshot, seedFixed, seed, nullptr, nullptr});
+HeadlessDevice::HeadlessDevice(std::time_t clock, bool seedFixed, uint32_t seed) {
+    DriverStart({clock, seedFixed, seed, nullptr, nullptr});
     DriverKeepHandedOver();
     DriverSetSecondObserver(NoteSecond, this);
     SetLinkHost(this);
@@ -132,9 +132,8 @@ void HeadlessDevice::NoteSecond(const DriverSecond& second, void* context) {
 }
 
 int RunHeadless(const LaunchOptions& options) {
-    if (options.clock) RtcSetSnapshot(*options.clock);
-    if (options.seed) RandomSetSeedOverride(true, *options.seed);
-    HeadlessDevice device;
+    HeadlessDevice device(options.clock ? *options.clock : rtcSnapshot, options.seed.has_value(),
+                          options.seed.value_or(0));
     StopSignals stop([] { QCoreApplication::quit(); });
     std::string error;
     if (!StartLaunchFiles(options, error)) {
@@ -158,7 +157,20 @@ int RunHeadless(const LaunchOptions& options) {
         Say(error);
         return 2;
     }
+    // The MQTT feed: the second's totals from a history of its own, a second
+    // counted as lost while the line is.
+    RateHistory history;
+    std::unique_ptr<MqttHost> mqtt;
+    if (options.mqtt.enabled()) {
+        mqtt = std::make_unique<MqttHost>(options.mqtt);
+        device.AddSecondListener([&](const DriverSecond& second) {
+            const bool lost = CurrentLinkState(LinkClockMs()) == LinkState::Lost;
+            history.Add(SampleOf(second, std::time(nullptr), lost, second.realMode && device.layout() != 0));
+            mqtt->NoteSecond(history.Newest(), CurrentLinkStatus().path);
+        });
+    }
     QCoreApplication::exec();
+    if (mqtt) mqtt->Stop();  // "offline" while the broker may still be there
     // As "Exit": the reader stops before the port closes, every report
     // decoded is logged, the files close; the socket's file goes with the server.
     EndLinkRetries();

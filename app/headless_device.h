@@ -8,6 +8,8 @@
 
 #include <QObject>
 #include <QTimer>
+#include <cstdint>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -19,9 +21,10 @@ struct LaunchOptions;
 
 class HeadlessDevice : public QObject, public LinkHost {
 public:
-    // A fresh device, switched on at its first period (as the "Restart"
-    // switch does), the hand-over kept for the control socket.
-    HeadlessDevice();
+    // A fresh device with its clock and demo seed, switched on at its first
+    // period (as the "Restart" switch does), the hand-over kept for the
+    // control socket.
+    HeadlessDevice(std::time_t clock, bool seedFixed, uint32_t seed);
     ~HeadlessDevice() override;
 
     // Called after every second tick the firmware ran, in the order added:

@@ -203,8 +203,26 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
         QStringLiteral("Run the device with no window and no display, for logging a counter unattended: "
                        "--port, --log-counts, --trace-link and --control as for the window, sound off. It "
                        "ends on SIGTERM, SIGINT, SIGHUP or quit on the control socket."));
-    QList<QCommandLineOption> known = {help,  version, zoom,    port, baud,  logCounts, traceLink, seed,
-                                       clock, record,  state,   control, mute, chart, headless};
+    const QCommandLineOption mqtt(QStringLiteral("mqtt"),
+                                  QStringLiteral("Publish the readings to the MQTT broker at URL "
+                                                 "(mqtt://HOST[:PORT], default port 1883, or mqtts://HOST[:PORT], "
+                                                 "8883, checked against the system's CA store), with Home "
+                                                 "Assistant's discovery; in real mode only, unless --mqtt-demo."),
+                                  QStringLiteral("URL"));
+    const QCommandLineOption mqttAuth(QStringLiteral("mqtt-auth"),
+                                      QStringLiteral("Log in to the broker as the user on FILE's first line with "
+                                                     "the password on its second."),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption mqttId(QStringLiteral("mqtt-id"),
+                                    QStringLiteral("The device's id in the topics geigersim/ID/...: letters, digits, "
+                                                   "'_' and '-' (default: from the serial port's by-id name)."),
+                                    QStringLiteral("ID"));
+    const QCommandLineOption mqttDemo(QStringLiteral("mqtt-demo"),
+                                      QStringLiteral("Publish in demo mode too (for building a dashboard without "
+                                                     "a counter)."));
+    QList<QCommandLineOption> known = {help,  version, zoom,    port,  baud,     logCounts, traceLink, seed,
+                                       clock, record,  state,   control, mute, chart,    headless,  mqtt,
+                                       mqttAuth, mqttId, mqttDemo};
     AddToolkitOptions(known);
     parser.addOptions(known);
 
@@ -275,6 +293,20 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
             return Fail(QStringLiteral("bad clock '%1' (use YYYY-MM-DDTHH:MM:SS, local time)")
                             .arg(parser.value(clock)));
         parsed.clock = when;
+    }
+    if (!parser.isSet(mqtt)) {
+        for (const auto* o : {&mqttAuth, &mqttId, &mqttDemo})
+            if (parser.isSet(*o)) return Fail(QStringLiteral("--%1 goes with --mqtt").arg(o->names().first()));
+    } else {
+        std::string error;
+        if (!ParseMqttUrl(parser.value(mqtt).toStdString(), parsed.mqtt, error) ||
+            (parser.isSet(mqttAuth) && !ReadMqttAuth(parser.value(mqttAuth).toStdString(), parsed.mqtt, error)))
+            return Fail(QString::fromStdString(error));
+        parsed.mqtt.id = parser.value(mqttId).toStdString();
+        if (parser.isSet(mqttId) && !ValidMqttId(parsed.mqtt.id))
+            return Fail(QStringLiteral("--mqtt-id '%1': use 1 to 64 letters, digits, '_' or '-'")
+                            .arg(parser.value(mqttId)));
+        parsed.mqtt.demo = parser.isSet(mqttDemo);
     }
     *options = parsed;
     LaunchDecision d;

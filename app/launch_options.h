@@ -9,6 +9,8 @@
 #include <ctime>
 #include <optional>
 
+#include "mqtt/mqtt_publisher.h"
+
 struct LaunchOptions {
     // The "Restart" switch: the second token is a switch whose name holds
     // "Restart" after its first character; Select/Power is pressed 500 ms
@@ -28,6 +30,7 @@ struct LaunchOptions {
     bool mute = false;  // "Sound" off at start
     bool chart = false; // the chart window open at start
     bool headless = false;  // no window: the device and its logs alone
+    MqttSettings mqtt;  // --mqtt and its company, checked and the login read
 };
 
 struct LaunchDecision {

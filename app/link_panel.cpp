@@ -163,7 +163,8 @@ bool LinkPanel::ShowToolTip(const QHelpEvent& event, int layout, double zoom) {
     const QRect onScreen = ScaledPanelRect(PanelLampRect(layout).adjusted(-3, -3, 3, 3), zoom);
     if (!onScreen.contains(event.pos())) return false;
     const int64_t now = LinkClockMs();
-    const std::string text = DescribeLink(CurrentLinkState(now), CurrentLinkStatus(), now);
+    std::string text = DescribeLink(CurrentLinkState(now), CurrentLinkStatus(), now);
+    if (toolTipExtra_) text += "\n" + toolTipExtra_();
     QToolTip::showText(event.globalPos(), QString::fromStdString(text), window_, onScreen);
     return true;
 }

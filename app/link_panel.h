@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <string>
 
 #include "media/panel_render.h"
 #include "serial/link_status.h"
@@ -51,6 +52,8 @@ public:
     const QLabel* alarmSign() const { return alarm_; }
     // The tooltip over the lamp; true when pos (panel pixels) is on it.
     bool ShowToolTip(const QHelpEvent& event, int layout, double zoom = 1.0);
+    // A line the tooltip adds under the link's (the MQTT broker's state).
+    void SetToolTipExtra(std::function<std::string()> extra) { toolTipExtra_ = std::move(extra); }
     // "Log Counts to File…": a file to append to, or the log stopped.
     void ToggleCountLog();
     // One run of the watch: ServiceLink, then the lamp repainted if it
@@ -77,6 +80,7 @@ private:
     QLabel* alarm_;
     QTimer noticeTimer_;
     bool noticeLost_ = false;  // the notice says the line is lost
+    std::function<std::string()> toolTipExtra_;
 };
 
 // Where the notice line lies in panel pixels: under the LCD's bezel, above

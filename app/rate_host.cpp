@@ -39,6 +39,7 @@ void RateHost::NoteSecond(const DriverSecond& second, void* context) {
     auto* self = static_cast<RateHost*>(context);
     const bool lost = self->panel_.linkPanel()->lamp() == PanelLamp::Red;
     self->history_.Add(SampleOf(second, std::time(nullptr), lost, second.realMode && self->panel_.layoutTurned() != 0));
+    if (self->listener_) self->listener_(self->history_.Newest());
     self->player_->Play(sound::FromDriverSecond(second));
     self->alarm_.NoteSecond(second);
     if (second.alarmShown) {

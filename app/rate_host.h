@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "app/alarm_notice.h"
@@ -35,6 +36,8 @@ public:
         history_.Clear();
         alarm_.End();
     }
+    // Told of each second after the history took it, with its totals (the MQTT feed).
+    void SetSecondListener(std::function<void(const RateSample&)> listener) { listener_ = std::move(listener); }
 
 private:
     static void NoteSecond(const DriverSecond& second, void* context);
@@ -45,6 +48,7 @@ private:
     AlarmNotice alarm_;
     std::unique_ptr<SoundPlayer> player_;
     std::unique_ptr<ChartWindow> chart_;
+    std::function<void(const RateSample&)> listener_;
     QTimer flashTimer_;
     QElapsedTimer flashing_;  // since the alarm second that the lamp shows
     bool lampLit_ = false;

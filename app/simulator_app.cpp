@@ -9,8 +9,10 @@
 #include "app/launch_checks.h"
 #include "app/launch_options.h"
 #include "app/link_panel.h"
+#include "app/mqtt_host.h"
 #include "app/popup_menu.h"
 #include "app/stop_signals.h"
+#include "serial/link_status.h"
 #include "serial/real_mode.h"
 #include "platform/clock.h"
 #include "serial/real_mode.h"
@@ -72,10 +74,21 @@ int SimulatorApp::Run(const LaunchOptions& options) {
         std::fprintf(stderr, "geigersim: %s\n", why.c_str());
         return 2;
     }
+    std::unique_ptr<MqttHost> mqtt;
+    if (options.mqtt.enabled()) {
+        mqtt = std::make_unique<MqttHost>(options.mqtt);
+        dialog.rateHost().SetSecondListener(
+            [&mqtt](const RateSample& s) { mqtt->NoteSecond(s, CurrentLinkStatus().path); });
+        dialog.linkPanel()->SetToolTipExtra([&mqtt] { return mqtt->Describe(); });
+    }
     dialog.show();
     if (options.chart) dialog.rateHost().ShowChart();
     dialog.linkPanel()->KeepWatching();
     dialog.exec();
+    if (mqtt) {
+        dialog.rateHost().SetSecondListener({});
+        mqtt->Stop();  // "offline" while the broker may still be there
+    }
     // The reader stops before the port closes; both outlive the window.
     ShutdownLink();
     return 0;

@@ -39,6 +39,12 @@ QString DoseText(float usv, bool inMr) {
     return QString::number(v, 'f', decimals) + (inMr ? QStringLiteral(" mR/h") : QStringLiteral(" uSv/h"));
 }
 
+// An accumulated dose in the device's unit.
+QString DoseTotalText(double usv, bool inMr) {
+    const double v = inMr ? usv * 0.1 : usv;
+    return QString::number(v, 'f', v >= 100 ? 2 : 4) + (inMr ? QStringLiteral(" mR") : QStringLiteral(" uSv"));
+}
+
 QString ClockText(std::time_t t, bool seconds) {
     tm local{};
     localtime_r(&t, &local);
@@ -102,6 +108,25 @@ void ShadeSeconds(QPainter& p, const TimeAxis& axis, const std::vector<RateSampl
 
 }  // namespace
 
+CpmStats CpmStatsOf(const std::vector<RateSample>& samples) {
+    CpmStats stats;
+    double sum = 0.0;
+    for (const RateSample& s : samples) {
+        if (s.lineLost) continue;
+        stats.min = stats.seconds == 0 ? s.cpm : std::min(stats.min, s.cpm);
+        stats.max = std::max(stats.max, s.cpm);
+        sum += s.cpm;
+        ++stats.seconds;
+    }
+    if (stats.seconds == 0) return stats;
+    stats.mean = sum / static_cast<double>(stats.seconds);
+    double squares = 0.0;  // about the mean, which keeps a day of large CPMs exact
+    for (const RateSample& s : samples)
+        if (!s.lineLost) squares += (s.cpm - stats.mean) * (s.cpm - stats.mean);
+    stats.deviation = std::sqrt(squares / static_cast<double>(stats.seconds));
+    return stats;
+}
+
 void PaintChart(QPainter& p, const QRect& area, const std::vector<RateSample>& samples, int minutes) {
     p.save();
     p.fillRect(area, kBackground);
@@ -139,9 +164,20 @@ void PaintChart(QPainter& p, const QRect& area, const std::vector<RateSample>& s
                                  : QStringLiteral("last %1 min").arg(minutes);
     p.drawText(QPointF(right + 78 - 8 - fm.horizontalAdvance(spanText), titleY), spanText);
 
+    // Under it the totals since the start, and CPM over the span shown.
+    const CpmStats stats = CpmStatsOf(samples);
+    QString totals = QStringLiteral("total %1 counts   %2").arg(now.totalCount).arg(DoseTotalText(now.doseUsv, now.doseInMr));
+    if (stats.seconds > 0)
+        totals += QStringLiteral("      CPM mean %1   min %2   max %3   SD %4")
+                      .arg(QString::number(stats.mean, 'f', 1))
+                      .arg(stats.min)
+                      .arg(stats.max)
+                      .arg(QString::number(stats.deviation, 'f', 1));
+    p.drawText(QPointF(left, titleY + 17), totals);
+
     // Two bands: the CPM (with the dose rate at its marks) above, the counts
     // of each second below.
-    const int top = titleY + 16, bottom = area.bottom() - 44;
+    const int top = titleY + 32, bottom = area.bottom() - 44;
     const int split = top + (bottom - top) * 68 / 100;
     const QRect cpmBand(left, top, right - left, split - top - 18);
     const QRect countBand(left, split, right - left, bottom - split);

@@ -15,6 +15,18 @@ class QPainter;
 constexpr int kChartWidth = 800;  // chart pixels at scale 1
 constexpr int kChartHeight = 440;
 
+// CPM over the seconds of a span the line was not lost: the mean, the
+// lowest, the highest and the standard deviation (of the seconds as a whole
+// population). All 0 when no second counts.
+struct CpmStats {
+    size_t seconds = 0;
+    double mean = 0.0;
+    uint32_t min = 0;
+    uint32_t max = 0;
+    double deviation = 0.0;
+};
+CpmStats CpmStatsOf(const std::vector<RateSample>& samples);
+
 // The chart of `samples` (oldest first, RateHistory::Last) over a span of
 // `minutes`, or since the first sample when the run is shorter, filling
 // `area` of a painter whose unit is one chart pixel.

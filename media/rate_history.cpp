@@ -3,11 +3,11 @@
 #include <chrono>
 #include <cstring>
 
-#include "firmware/firmware.h"
-#include "firmware/state.h"
-#include "serial/count_log.h"
+#include "core/count_csv.h"
 #include "core/dose_total.h"
 #include "core/local_time.h"
+#include "firmware/firmware.h"
+#include "firmware/state.h"
 
 namespace {
 
@@ -55,7 +55,13 @@ RateSample SampleOf(const DriverSecond& second, std::time_t when, bool lineLost,
 }
 
 void RateHistory::Add(const RateSample& sample) {
+    if (!sample.lineLost) {
+        totalCount_ += static_cast<uint64_t>(sample.count < 0 ? 0 : sample.count);
+        doseUsv_ += DoseOfSecondUsv(sample.doseRate);
+    }
     samples_.push_back(sample);
+    samples_.back().totalCount = totalCount_;
+    samples_.back().doseUsv = doseUsv_;
     if (samples_.size() > kMaxSamples) samples_.pop_front();
 }
 

@@ -27,6 +27,10 @@ struct RateSample {
     uint32_t alarmLevelCpm = 0;
     float alarmLevelUsv = 0.0f;
     uint32_t alarmLineCpm = 0;  // the level as a CPM: where a dose level is first reached
+    // Since the history began, this second included; RateHistory::Add keeps
+    // them. Seconds of a lost line add nothing, as the count log has no line for them.
+    uint64_t totalCount = 0;
+    double doseUsv = 0.0;
 };
 
 RateSample SampleOf(const DriverSecond& second, std::time_t when, bool lineLost, bool turned);
@@ -35,15 +39,19 @@ class RateHistory {
 public:
     static constexpr size_t kMaxSamples = 24 * 3600;
 
+    // Fills in the sample's totals.
     void Add(const RateSample& sample);
-    void Clear() { samples_.clear(); }
+    void Clear() { samples_.clear(); totalCount_ = 0; doseUsv_ = 0.0; }
     bool empty() const { return samples_.empty(); }
+    const RateSample& Newest() const { return samples_.back(); }
     // The samples of the last `minutes` minutes before the newest (all
     // since the start when the run is shorter), oldest first.
     std::vector<RateSample> Last(int minutes) const;
 
 private:
     std::deque<RateSample> samples_;
+    uint64_t totalCount_ = 0;
+    double doseUsv_ = 0.0;
 };
 
 // The samples as the count log writes its lines: its header, then a line

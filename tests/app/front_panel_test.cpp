@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "../serial/pty_device.h"
+#include "media/chart_render.h"
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
 #include "app/key_commands.h"
@@ -611,7 +612,8 @@ private slots:
     }
 
     // "Sound" starts checked and silences; "Chart…" opens a window that is
-    // not modal and gains a sample every second the device ticks.
+    // not modal and gains a sample every second the device ticks, which the
+    // listener (the MQTT feed) hears of with the run's totals.
     void soundRowAndChartWindow() {
         FrontPanelDialog dlg;
         auto checked = [&](int id) {
@@ -630,12 +632,37 @@ private slots:
             if (w->isVisible() && w->windowTitle() == QStringLiteral("Chart of the rate")) chart = w;
         QVERIFY(chart != nullptr);
         QVERIFY(!chart->isModal());
+        std::vector<RateSample> heard;
+        dlg.rateHost().SetSecondListener([&](const RateSample& s) { heard.push_back(s); });
         dlg.OnKeyCommand(kCmdSelectPower);
         for (int i = 0; i < 20; ++i) dlg.HalfSecondEvent();
         const std::vector<RateSample> samples = dlg.rateHost().history().Last(60);
         QVERIFY(!samples.empty());
         QCOMPARE(samples.back().cpm, fw.cpm);
+        QCOMPARE(heard.size(), samples.size());
+        uint64_t total = 0;
+        for (const RateSample& s : samples) total += uint64_t(s.count);
+        QCOMPARE(heard.back().totalCount, total);
+        dlg.rateHost().SetSecondListener({});
         chart->close();
+    }
+
+    // The chart's head: CPM over the span, lost seconds left out.
+    void chartStatistics() {
+        std::vector<RateSample> samples;
+        for (uint32_t cpm : {10u, 20u, 1000u, 30u, 40u}) {
+            RateSample s;
+            s.cpm = cpm;
+            s.lineLost = cpm == 1000;
+            samples.push_back(s);
+        }
+        const CpmStats stats = CpmStatsOf(samples);
+        QCOMPARE(stats.seconds, size_t(4));
+        QCOMPARE(stats.mean, 25.0);
+        QCOMPARE(stats.min, 10u);
+        QCOMPARE(stats.max, 40u);
+        QVERIFY(qAbs(stats.deviation - std::sqrt(125.0)) < 1e-9);
+        QCOMPARE(CpmStatsOf({samples[2]}).seconds, size_t(0));
     }
 
     void exitEndsAfterAShortPause() {

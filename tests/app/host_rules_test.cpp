@@ -120,6 +120,15 @@ private slots:
         QTest::newRow("state with record")
             << QStringList{"geigersim", "--state", "a.gsst", "--record", "b.txt"} << 2 << false << 100 << "";
         QTest::newRow("help") << QStringList{"geigersim", "--frob", "--help"} << 0 << false << 100 << "";
+        QTest::newRow("mqtt") << QStringList{"geigersim", "--mqtt", "mqtt://h:1884", "--mqtt-id", "a-1", "--mqtt-demo"}
+                              << -1 << false << 100 << "";
+        QTest::newRow("mqtt port") << QStringList{"geigersim", "--mqtt", "mqtt://h:70000"} << 2 << false << 100 << "";
+        QTest::newRow("mqtt login missing")
+            << QStringList{"geigersim", "--mqtt", "mqtt://h", "--mqtt-auth", "/nonexistent/auth"} << 2 << false << 100
+            << "";
+        QTest::newRow("mqtt id") << QStringList{"geigersim", "--mqtt", "mqtt://h", "--mqtt-id", "a/b"} << 2 << false
+                                 << 100 << "";
+        QTest::newRow("mqtt-demo alone") << QStringList{"geigersim", "--mqtt-demo"} << 2 << false << 100 << "";
     }
     void commandLine() {
         QFETCH(QStringList, args);

@@ -1397,7 +1397,7 @@ TEST(RunnerChart, PngShowsTheRateTheAlarmLevelAndTheLostLine) {
     };
     auto countIn = [&](int x0, int x1, int r, int g, int b) {
         int n = 0;
-        for (int y = 36; y < 400; ++y)
+        for (int y = 52; y < 400; ++y)  // the plot, under the head's two lines
             for (int x = x0; x < x1; ++x) n += near(x, y, r, g, b);
         return n;
     };

@@ -1,0 +1,262 @@
+// What the MQTT publisher is told on the command line (broker address,
+// login file, device id) and what it sends: the state JSON and Home
+// Assistant's discovery configs.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "mqtt/mqtt_publisher.h"
+#include "script/script_language.h"
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+constexpr std::string_view kModel = "XRV-140+V4";
+constexpr size_t kMaxIdLength = 64;
+
+bool IdChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+}
+
+// JSON numbers the way a dashboard shows them, not float's binary tail
+// (0.16 rather than 0.1599999964237213).
+double Rounded(double v, double scale) { return std::round(v * scale) / scale; }
+
+std::string IsoTimeWithOffset(std::time_t when) {
+    tm local{};
+    localtime_r(&when, &local);
+    char text[40];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
+    std::string out = text;  // +hhmm to +hh:mm, as ISO 8601 and Home Assistant read it
+    if (out.size() >= 5) out.insert(out.size() - 2, ":");
+    return out;
+}
+
+}  // namespace
+
+bool ParseMqttUrl(std::string_view url, MqttSettings& settings, std::string& error) {
+    const std::string where = "--mqtt " + script::Quote(url);
+    std::string_view rest = url;
+    if (rest.substr(0, 7) == "mqtt://") {
+        settings.tls = false;
+        rest.remove_prefix(7);
+    } else if (rest.substr(0, 8) == "mqtts://") {
+        settings.tls = true;
+        rest.remove_prefix(8);
+    } else {
+        error = where + ": use mqtt://HOST[:PORT] or mqtts://HOST[:PORT]";
+        return false;
+    }
+    if (!rest.empty() && rest.back() == '/') rest.remove_suffix(1);
+    if (rest.find('@') != std::string_view::npos) {
+        error = where + ": no login in the address; give it in --mqtt-auth FILE";
+        return false;
+    }
+    if (rest.find_first_of("/?# \t") != std::string_view::npos) {
+        error = where + ": a broker's address has no path";
+        return false;
+    }
+    std::string_view host = rest, port;
+    if (!rest.empty() && rest.front() == '[') {  // [::1]:1883
+        const size_t close = rest.find(']');
+        if (close == std::string_view::npos) {
+            error = where + ": no ']' after the IPv6 address";
+            return false;
+        }
+        host = rest.substr(1, close - 1);
+        rest.remove_prefix(close + 1);
+        if (!rest.empty() && rest.front() != ':') {
+            error = where + ": ':PORT' or nothing after ']'";
+            return false;
+        }
+        port = rest.empty() ? rest : rest.substr(1);
+    } else if (const size_t colon = rest.rfind(':'); colon != std::string_view::npos) {
+        host = rest.substr(0, colon);
+        port = rest.substr(colon + 1);
+        if (host.find(':') != std::string_view::npos) {
+            error = where + ": put an IPv6 address in brackets";
+            return false;
+        }
+    }
+    if (host.empty()) {
+        error = where + ": no host";
+        return false;
+    }
+    for (char c : host)
+        if (static_cast<unsigned char>(c) < 0x21 || static_cast<unsigned char>(c) > 0x7e) {
+            error = where + ": bad host";
+            return false;
+        }
+    int number = settings.tls ? 8883 : 1883;
+    if (rest.find(':') != std::string_view::npos || !port.empty()) {
+        number = 0;
+        bool ok = !port.empty() && port.size() <= 5;
+        for (char c : port) {
+            ok = ok && c >= '0' && c <= '9';
+            if (ok) number = number * 10 + (c - '0');
+        }
+        if (!ok || number < 1 || number > 65535) {
+            error = where + ": port " + script::Quote(port) + " out of range (1..65535)";
+            return false;
+        }
+    }
+    settings.url = std::string(url);
+    settings.host = std::string(host);
+    settings.port = number;
+    return true;
+}
+
+bool ReadMqttAuth(const std::string& path, MqttSettings& settings, std::string& error) {
+    const std::string where = "--mqtt-auth " + script::Quote(path);
+    // Non-blocking, so that a FIFO does not wait here for a writer.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = where + ": " + std::strerror(errno);
+        return false;
+    }
+    struct stat info {};
+    std::string text;
+    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (!ok) error = where + ": not a regular file";
+    while (ok) {
+        char buffer[1024];
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = where + ": " + std::strerror(errno);
+            ok = false;
+        } else if (n == 0) {
+            break;
+        } else if (text.size() + static_cast<size_t>(n) > kMqttAuthMaxBytes) {
+            error = where + ": longer than " + std::to_string(kMqttAuthMaxBytes) + " bytes; it holds a user name and a password";
+            ok = false;
+        } else {
+            text.append(buffer, static_cast<size_t>(n));
+        }
+    }
+    close(fd);
+    if (!ok) return false;
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < text.size() && lines.size() < 3;) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    while (!lines.empty() && lines.back().empty()) lines.pop_back();
+    if (lines.empty() || lines[0].empty() || lines.size() > 2) {
+        error = where + ": write the user name on the first line and the password on the second";
+        return false;
+    }
+    settings.user = lines[0];
+    settings.password = lines.size() > 1 ? lines[1] : std::string();
+    return true;
+}
+
+bool ValidMqttId(std::string_view id) {
+    if (id.empty() || id.size() > kMaxIdLength) return false;
+    for (char c : id)
+        if (!IdChar(c)) return false;
+    return true;
+}
+
+std::string MqttIdForPort(const std::string& portPath) {
+    if (portPath.empty()) return {};
+    fs::path name = fs::path(portPath).filename();
+    std::error_code ec;
+    const fs::path target = fs::canonical(portPath, ec);
+    if (!ec && fs::path(portPath).parent_path() != "/dev/serial/by-id") {
+        for (const fs::directory_entry& link : fs::directory_iterator("/dev/serial/by-id", ec)) {
+            std::error_code linkError;
+            if (fs::canonical(link.path(), linkError) == target && !linkError) {
+                name = link.path().filename();
+                break;
+            }
+        }
+    }
+    std::string id = name.string();
+    for (char& c : id)
+        if (!IdChar(c)) c = '_';
+    if (id.size() > kMaxIdLength) id.erase(0, id.size() - kMaxIdLength);  // the serial number is at the end
+    return id;
+}
+
+std::string MqttStateTopic(const std::string& id) { return "geigersim/" + id + "/state"; }
+std::string MqttAvailabilityTopic(const std::string& id) { return "geigersim/" + id + "/availability"; }
+
+std::string MqttStateJson(const RateSample& s) {
+    json j;
+    j["time"] = IsoTimeWithOffset(s.time);
+    j["count"] = s.count < 0 ? 0 : s.count;
+    j["cpm"] = s.cpm;
+    j["dose_rate"] = Rounded(s.doseRate, 1e4);
+    j["alarm"] = s.alarmReached;
+    j["alarm_on"] = s.alarmCompared;
+    if (s.alarmInCpm) {
+        j["alarm_level"] = s.alarmLevelCpm;
+        j["alarm_unit"] = "CPM";
+    } else {
+        j["alarm_level"] = Rounded(s.alarmLevelUsv, 1e4);
+        j["alarm_unit"] = "µSv/h";
+    }
+    j["mode"] = s.realMode ? "real" : "demo";
+    j["line"] = !s.realMode ? "none" : s.lineLost ? "lost" : "connected";
+    j["total_count"] = s.totalCount;
+    j["dose"] = Rounded(s.doseUsv, 1e6);
+    return j.dump();
+}
+
+std::vector<MqttMessage> MqttDiscovery(const std::string& id, const std::string& version) {
+    struct Entity {
+        const char* component;
+        const char* key;
+        const char* name;
+        const char* value;  // the template that reads it from the state
+        const char* unit;
+        const char* deviceClass;
+        const char* stateClass;
+    };
+    // Home Assistant has no device class for radiation, so the sensors go by unit alone.
+    static const Entity kEntities[] = {
+        {"sensor", "cpm", "CPM", "{{ value_json.cpm }}", "CPM", nullptr, "measurement"},
+        {"sensor", "dose_rate", "Dose rate", "{{ value_json.dose_rate }}", "µSv/h", nullptr, "measurement"},
+        {"sensor", "count", "Counts this second", "{{ value_json.count }}", "counts", nullptr, "measurement"},
+        {"sensor", "total_count", "Total count", "{{ value_json.total_count }}", "counts", nullptr, "total_increasing"},
+        {"sensor", "dose", "Dose", "{{ value_json.dose }}", "µSv", nullptr, "total_increasing"},
+        {"binary_sensor", "alarm", "Alarm", "{{ 'ON' if value_json.alarm else 'OFF' }}", nullptr, "safety", nullptr},
+        {"binary_sensor", "line", "Counter line",
+         "{{ 'ON' if value_json.line == 'connected' else 'OFF' }}", nullptr, "connectivity", nullptr},
+    };
+    const json device = {{"identifiers", {"geigersim_" + id}},
+                         {"name", "Geiger counter " + id},
+                         {"model", kModel},
+                         {"sw_version", version}};
+    std::vector<MqttMessage> out;
+    for (const Entity& e : kEntities) {
+        const std::string unique = "geigersim_" + id + "_" + e.key;
+        json config = {{"name", e.name},
+                       {"unique_id", unique},
+                       {"object_id", unique},
+                       {"state_topic", MqttStateTopic(id)},
+                       {"value_template", e.value},
+                       {"availability_topic", MqttAvailabilityTopic(id)},
+                       {"device", device}};
+        if (e.unit) config["unit_of_measurement"] = e.unit;
+        if (e.deviceClass) config["device_class"] = e.deviceClass;
+        if (e.stateClass) config["state_class"] = e.stateClass;
+        out.push_back({std::string("homeassistant/") + e.component + "/geigersim_" + id + "/" + e.key + "/config",
+                       config.dump(), true});
+    }
+    return out;
+}
