@@ -240,6 +240,8 @@ bool PanelAvailable() {
 
 bool Parse(std::string_view text, std::string_view source, std::vector<Command>& out,
            std::string& error) {
+    // Editors on some systems start a UTF-8 file with a byte-order mark.
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     bool setUp = true;  // only clock and seed so far
     for (const script::CommandText& command : script::SplitCommands(text, source)) {
         Command cmd;

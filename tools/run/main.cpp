@@ -36,7 +36,8 @@ Commands come from the -e strings (in order), then from SCRIPT, or from
 standard input when SCRIPT is "-"; several scripts run as test cases, each
 from a fresh device. Commands are separated by new lines or ';';
 '#' starts a comment that runs to the end of the line. The whole input is
-checked before anything runs.
+checked before anything runs: a script that is bad runs nothing and is
+reported as an error of its test case, and the other scripts still run.
 
 Options:
   --clock YYYY-MM-DDTHH:MM:SS  fix the device clock (local time; default: now)
@@ -48,7 +49,15 @@ Options:
   --junit FILE                 write a JUnit XML report: a testcase per script
   --artifacts DIR              write the LCD of each failed expectation as
                                SCRIPT-LINE-actual.png (expect lcd: also
-                               -expected.png and -diff.png)
+                               -expected.png and -diff.png), SCRIPT being
+                               the script's path with '/' as '-' and
+                               without its extension; the pictures of an
+                               earlier run of the same scripts are removed
+                               first
+  --update-expected            rewrite the file of each failing expect lcd
+                               with what the LCD shows, keeping its '?'
+                               pixels, and list it; the expectation then
+                               holds
   --max-virtual DURATION       refuse a script whose waits may pass DURATION
                                (default 1000d)
   --decode FLASHFILE           print a `flash` dump's records as CSV, as `log`
@@ -110,11 +119,17 @@ Commands:
   echo TEXT        print TEXT
   expect text X Y TEXT  the small font's cells from LCD pixel X, Y
                         show TEXT (\xNN for a symbol, \\ for a backslash)
-  expect lcd FILE  the LCD equals the dump in FILE (as lcd FILE writes it)
+  expect row Y TEXT     the text row whose top is LCD row Y reads TEXT, the
+                        whole row as text prints it
+  expect screen contains TEXT  a text row of the LCD holds TEXT
+  expect lcd FILE  the LCD equals the dump in FILE (as lcd FILE writes it);
+                   a '?' in the dump stands for any pixel
   expect FIELD OP VALUE  a field of state compares so; OP is ==, !=,
                          <, <=, >, >= (texts: == and != only)
   expect FIELD ~= VALUE [TOLERANCE]  a number within a relative tolerance
                          (default 1e-6)
+  expect FIELD ~= VALUE +- DELTA  a number within DELTA of VALUE, an
+                         absolute tolerance (also VALUE ± DELTA)
   wait until EXPECTATION within DURATION  advance 500 ms at a time until
                          the expectation (what expect takes) holds
 
@@ -124,12 +139,14 @@ window opens. FILE may be "-" for standard output.
 Exit status:
   0   success
   1   an expectation failed
-  2   a bad option, command, script or file (nothing is run when any command
-      is bad; a file that cannot be written stops the run)
+  2   a bad option, command, script or file (a bad option or -e command
+      runs nothing; a bad script is not run, the others are; a file that
+      cannot be written stops the run)
 )";
 
 enum Option {
-    kClock = 1000, kSeed, kKeepGoing, kDecode, kWriteAddress, kVersion, kJunit, kArtifacts, kMaxVirtual, kServe
+    kClock = 1000, kSeed, kKeepGoing, kDecode, kWriteAddress, kVersion, kJunit, kArtifacts, kMaxVirtual, kServe,
+    kUpdateExpected
 };
 
 // One script run as a test case: the -e commands, then the script's.
@@ -137,6 +154,7 @@ struct Case {
     std::string name;
     std::vector<geigerrun::Command> commands;
     geigerrun::StartOptions options;
+    std::string error;  // why the script cannot run: it was unreadable or bad
 };
 
 int Fail(const std::string& message) {
@@ -189,7 +207,7 @@ int main(int argc, char** argv) {
 
     geigerrun::StartOptions options;
     std::vector<std::string> evals;
-    bool keepGoing = false, haveAddress = false, serve = false;
+    bool keepGoing = false, haveAddress = false, serve = false, updateExpected = false;
     bool maxVirtualGiven = false;
     std::string decode;
     bool haveDecode = false;
@@ -207,6 +225,7 @@ int main(int argc, char** argv) {
         {"decode", required_argument, nullptr, kDecode},
         {"write-address", required_argument, nullptr, kWriteAddress},
         {"serve", no_argument, nullptr, kServe},
+        {"update-expected", no_argument, nullptr, kUpdateExpected},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, kVersion},
         {nullptr, 0, nullptr, 0},
@@ -247,6 +266,7 @@ int main(int argc, char** argv) {
         case 'e': evals.push_back(value); break;
         case kKeepGoing: keepGoing = true; break;
         case kServe: serve = true; break;
+        case kUpdateExpected: updateExpected = true; break;
         case kJunit: junit = value; break;
         case kArtifacts: artifacts = value; break;
         case kMaxVirtual:
@@ -277,7 +297,7 @@ int main(int argc, char** argv) {
         // Requests come one at a time: nothing to check up front, report or
         // cap, and no script beside them.
         if (!evals.empty() || !scripts.empty() || haveDecode || keepGoing || !junit.empty() ||
-            !artifacts.empty() || maxVirtualGiven)
+            !artifacts.empty() || maxVirtualGiven || updateExpected)
             return Fail("--serve takes its commands from standard input: give it only --clock and --seed");
         geigerrun::Runner runner;
         if (!geigerrun::Serve(runner, options, std::cin, std::cout)) return Fail("cannot write the output");
@@ -296,28 +316,32 @@ int main(int argc, char** argv) {
         for (size_t i = first; i < evalCommands.size(); ++i) evalCommands[i].label = "e" + std::to_string(k + 1);
     }
 
-    // Every script is read and checked before any runs.
+    // Every script is read and checked before any runs; one that cannot run
+    // is still a test case, with its error, so a report is always complete.
     std::vector<Case> cases;
-    if (scripts.empty()) cases.push_back({"-e", evalCommands, options});
-    for (const std::string& script : scripts) {
+    if (scripts.empty()) cases.push_back({"-e", evalCommands, options, {}});
+    const std::vector<std::string> labels = geigerrun::ArtifactLabels(scripts);
+    for (size_t s = 0; s < scripts.size(); ++s) {
+        const std::string& script = scripts[s];
         std::string text;
+        Case c{script, evalCommands, options, {}};
         if (script == "-") {
-            if (!geigerrun::ReadAllBytes(stdin, text, error)) return Fail("cannot read standard input: " + error);
+            if (!geigerrun::ReadAllBytes(stdin, text, error)) c.error = "cannot read standard input: " + error;
         } else if (!geigerrun::ReadFileBytes(script, text, error)) {
-            return Fail("cannot read script " + Quote(script) + ": " + error);
+            c.error = "cannot read script " + Quote(script) + ": " + error;
         }
-        Case c{script, evalCommands, options};
         const size_t first = c.commands.size();
-        if (!geigerrun::Parse(text, "", c.commands, error))
-            return Fail(script == "-" ? error : script + ": " + error);
+        if (c.error.empty() && !geigerrun::Parse(text, "", c.commands, error))
+            c.error = script == "-" ? error : script + ": " + error;
         for (size_t i = first; i < c.commands.size(); ++i) {
             geigerrun::Command& cmd = c.commands[i];
-            cmd.label = script == "-" ? "stdin" : geigerrun::ArtifactLabel(script);
+            cmd.label = labels[s];
             if (script != "-") cmd.where = script + ": " + cmd.where;
         }
         cases.push_back(std::move(c));
     }
     for (Case& c : cases) {
+        if (!c.error.empty()) continue;
         // A script's own set-up, where the command line leaves it open.
         c.options = geigerrun::WithSetUp(c.commands, options);
         if (geigerrun::PlannedHalfSeconds(c.commands) > maxVirtual)
@@ -325,10 +349,19 @@ int main(int argc, char** argv) {
                         std::to_string(geigerrun::PlannedHalfSeconds(c.commands) / 2) +
                         " s of virtual time, more than --max-virtual " + script::FormatDuration(maxVirtual));
     }
+    // Where the results go is checked before anything runs, not found
+    // unwritable after a long run.
+    if (!junit.empty() && !geigerrun::CanWriteFile(junit, error)) return Fail("--junit: " + error);
     if (!artifacts.empty()) {
         std::error_code made;
         std::filesystem::create_directories(artifacts, made);
         if (made) return Fail("cannot make " + Quote(artifacts) + ": " + made.message());
+        if (access(artifacts.c_str(), W_OK | X_OK) != 0)
+            return Fail("--artifacts: cannot write in " + Quote(artifacts) + ": " + std::strerror(errno));
+        std::vector<std::string> used;
+        for (const Case& c : cases)
+            for (const geigerrun::Command& cmd : c.commands) used.push_back(cmd.label);
+        if (!geigerrun::RemoveArtifacts(artifacts, used, error)) return Fail(error);
     }
 
     std::vector<geigerrun::CaseResult> results;
@@ -338,11 +371,18 @@ int main(int argc, char** argv) {
     runner.SetCommandLine(geigerrun::ShellLine(std::vector<std::string>(argv, argv + argc)));
     if (keepGoing) runner.KeepGoing(&std::cerr);
     if (!artifacts.empty()) runner.Artifacts(artifacts);
+    if (updateExpected) runner.UpdateExpected(&std::cerr);
     for (const Case& c : cases) {
+        if (!c.error.empty()) {
+            Fail(c.error);
+            results.push_back({c.name, 0, {}, c.error, "script"});
+            fault = true;
+            continue;
+        }
         if (isatty(STDERR_FILENO)) runner.Progress(&std::cerr, geigerrun::PlannedHalfSeconds(c.commands));
         const std::clock_t began = std::clock();
         runner.Start(c.options);
-        geigerrun::CaseResult result{c.name, 0, {}, {}};
+        geigerrun::CaseResult result{c.name, 0, {}, {}, "fault"};
         bool ok = runner.Run(c.commands, std::cout, error);
         // The end of the run writes a gif left open.
         std::string unwritten;

@@ -220,6 +220,16 @@ bool Runner::Expect(const Command& cmd, std::string& message) {
     return false;
 }
 
+bool Runner::RewriteExpected(const Command& cmd, std::ostream& out, std::string& error) const {
+    std::string dump = LcdText(presented());
+    for (size_t i = 0; i < dump.size() && i < cmd.dump.size(); ++i)
+        if (cmd.dump[i] == '?') dump[i] = '?';
+    if (!WriteFileSafely(cmd.file, dump, out, error)) return false;
+    out.flush();
+    *updateExpected_ << "geigersim-run: " << cmd.where << ": rewrote " << cmd.file << std::endl;
+    return true;
+}
+
 bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::string& error) {
     for (const Command& cmd : commands) {
         std::string what;
@@ -269,6 +279,10 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         case Op::ExpectLcd:
         case Op::ExpectField:
             if (!Expect(cmd, what)) {
+                if (cmd.op == Op::ExpectLcd && updateExpected_ != nullptr) {
+                    done = RewriteExpected(cmd, out, what);
+                    break;
+                }
                 failures_.push_back({cmd.where, what});
                 std::string why;
                 if (!WriteArtifacts(cmd, why)) {

@@ -70,6 +70,9 @@ public:
     // Pictures of each failed expectation go into `dir` (made by the caller):
     // LABEL-POSITION-actual.png, and for `expect lcd` -expected and -diff.
     void Artifacts(std::string dir) { artifacts_ = std::move(dir); }
+    // A failing `expect lcd` rewrites its file with the LCD shown (keeping
+    // the file's '?' pixels), names it on `list` and holds.
+    void UpdateExpected(std::ostream* list) { updateExpected_ = list; }
     // Long waits report how far they got on `to` (a terminal), out of `total`
     // 500 ms periods.
     void Progress(std::ostream* to, uint64_t total) {
@@ -139,6 +142,8 @@ private:
     bool Expect(const Command& cmd, std::string& message);
     // The pictures of a failed expectation, when asked for.
     bool WriteArtifacts(const Command& cmd, std::string& error) const;
+    // `--update-expected`: the file of a failing `expect lcd` rewritten.
+    bool RewriteExpected(const Command& cmd, std::ostream& out, std::string& error) const;
     static void NoteSecond(const DriverSecond& second, void* context);
 
     static inline Runner* handlerOwner_ = nullptr;
@@ -164,6 +169,7 @@ private:
     uint64_t checked_ = 0;
     std::string artifacts_;
     std::ostream* progress_ = nullptr;
+    std::ostream* updateExpected_ = nullptr;
     uint64_t progressTotal_ = 0;
     bool progressShown_ = false;
     sound::Track track_;
