@@ -282,7 +282,7 @@ std::string FormatDuration(uint64_t halfSeconds) {
 
 bool ParseClock(std::string_view text, std::time_t& when, std::string& error) {
     if (!RtcParseLocalTime(text.data(), text.size(), &when)) {
-        error = "bad clock " + Quote(text) + " (use YYYY-MM-DDTHH:MM:SS, local time)";
+        error = "bad clock " + Quote(text) + " (use YYYY-MM-DDTHH:MM:SS)";
         return false;
     }
     error.clear();
@@ -291,7 +291,7 @@ bool ParseClock(std::string_view text, std::time_t& when, std::string& error) {
 
 std::string FormatClock(std::time_t when) {
     std::tm local{};
-    if (localtime_r(&when, &local) == nullptr) return "2000-01-01T00:00:00";
+    if (gmtime_r(&when, &local) == nullptr) return "2000-01-01T00:00:00";
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     return text;

@@ -90,7 +90,8 @@ bool ParseDuration(std::string_view text, uint64_t& halfSeconds, std::string& er
 // "10m", "24h", "7d", the largest unit that states them exactly.
 std::string FormatDuration(uint64_t halfSeconds);
 
-// "YYYY-MM-DDTHH:MM:SS", local time, as --clock takes it.
+// "YYYY-MM-DDTHH:MM:SS", the device's wall clock (no time zone: the same
+// screens under every TZ), as --clock takes it.
 bool ParseClock(std::string_view text, std::time_t& when, std::string& error);
 // The inverse; "2000-01-01T00:00:00" for a time the host cannot show.
 std::string FormatClock(std::time_t when);

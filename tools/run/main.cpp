@@ -40,7 +40,9 @@ checked before anything runs: a script that is bad runs nothing and is
 reported as an error of its test case, and the other scripts still run.
 
 Options:
-  --clock YYYY-MM-DDTHH:MM:SS  fix the device clock (local time; default: now)
+  --clock YYYY-MM-DDTHH:MM:SS  fix the device clock (default: now, read from
+                               the host's local time); the device has no
+                               time zone, so it shows the same under any TZ
   --seed N                     seed the demo counts with N (0..4294967295)
                                instead of the time at power-on
   -e 'CMD; CMD; ...'           commands to run (may be given several times)

@@ -53,7 +53,7 @@ const LcdPicture& Runner::presented() const {
 void Runner::NoteSecond(const DriverSecond& second, void* context) {
     Runner* runner = static_cast<Runner*>(context);
     runner->track_.Add(sound::FromDriverSecond(second));
-    runner->history_.Add(SampleOf(second, runner->clockAtStart_ + static_cast<std::time_t>(DriverHalfTicks() / 2),
+    runner->history_.Add(SampleOf(second, runner->chartClock_ + static_cast<std::time_t>(DriverHalfTicks() / 2),
                                   !runner->player_.lastSecondReported(), false));
 }
 
@@ -80,7 +80,15 @@ void Runner::Start(const StartOptions& options) {
     checked_ = 0;
     panelLayout_ = 0;
     pressedKey_ = -1;
-    clockAtStart_ = options.clock ? *options.clock : std::time(nullptr);
+    clockAtStart_ = options.clock ? *options.clock : RtcHostNow();
+    // The chart shows its times on the host's clock face: the moment at which
+    // the host's wall clock reads the device's, so every TZ draws the same.
+    std::tm wall{};
+    chartClock_ = clockAtStart_;
+    if (gmtime_r(&clockAtStart_, &wall) != nullptr) {
+        wall.tm_isdst = -1;
+        if (const std::time_t host = std::mktime(&wall); host != static_cast<std::time_t>(-1)) chartClock_ = host;
+    }
     player_.Start({clockAtStart_, options.seed.has_value(), options.seed.value_or(0), CountShowLcd, this});
     handlerOwner_ = this;
     track_.Clear();

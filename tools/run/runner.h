@@ -174,7 +174,8 @@ private:
     bool progressShown_ = false;
     sound::Track track_;
     RateHistory history_;
-    std::time_t clockAtStart_ = 0;
+    std::time_t clockAtStart_ = 0;  // the device's wall clock (platform/clock.h)
+    std::time_t chartClock_ = 0;    // the same moment as the host's clock counts it
     uint64_t failedExpectations_ = 0;
     int pressedKey_ = -1;
     uint64_t pressedAt_ = 0;
