@@ -326,6 +326,22 @@ Step DemoStep() {
     return step;
 }
 
+Step WalkStep(uint32_t presses, uint32_t seed) {
+    Step step;
+    step.kind = StepKind::Walk;
+    step.presses = presses;
+    step.walkSeed = seed;
+    return step;
+}
+
+// SplitMix64: well mixed from any seed, and the same on every platform.
+uint64_t WalkSource::Next() {
+    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
 StepParse ParseStep(std::string_view command, Step& step, std::string& what) {
     std::string_view rest = command;
     const std::string_view name = TakeWord(rest);
@@ -371,6 +387,19 @@ StepParse ParseStep(std::string_view command, Step& step, std::string& what) {
         step.kind = StepKind::Real;
         return StepParse::Parsed;
     }
+    if (name == "walk") {
+        const std::string usage = "walk needs a number of clicks 1.." + std::to_string(kMaxWalkPresses) +
+                                  " and may take a seed, e.g. walk 200 seed 7";
+        uint32_t presses = 0, seed = 1;
+        if (!ParseUnsigned32(TakeWord(rest), presses) || presses < 1 || presses > kMaxWalkPresses)
+            return bad(usage);
+        if (!rest.empty()) {
+            if (TakeWord(rest) != "seed" || !ParseUnsigned32(TakeWord(rest), seed) || !rest.empty())
+                return bad(usage + " (seed 0..4294967295)");
+        }
+        step = WalkStep(presses, seed);
+        return StepParse::Parsed;
+    }
     if (name == "demo") {
         if (!rest.empty()) return bad("demo takes no arguments (got " + Quote(rest) + ")");
         step.kind = StepKind::Demo;
@@ -390,6 +419,7 @@ std::string FormatStep(const Step& step) {
         return text;
     }
     case StepKind::Demo: return "demo";
+    case StepKind::Walk: return "walk " + std::to_string(step.presses) + " seed " + std::to_string(step.walkSeed);
     }
     return "";
 }

@@ -129,6 +129,7 @@ Op StepOp(script::StepKind kind) {
     case script::StepKind::Wait: return Op::Wait;
     case script::StepKind::Real: return Op::Real;
     case script::StepKind::Demo: return Op::Demo;
+    case script::StepKind::Walk: return Op::Walk;
     }
     return Op::Demo;
 }
@@ -267,7 +268,10 @@ bool Parse(std::string_view text, std::string_view source, std::vector<Command>&
 
 uint64_t PlannedHalfSeconds(const std::vector<Command>& commands) {
     uint64_t total = 0;
-    for (const Command& cmd : commands) total += cmd.op == Op::Wait ? cmd.step.halfSeconds : cmd.within;
+    for (const Command& cmd : commands)
+        total += cmd.op == Op::Wait   ? cmd.step.halfSeconds
+                 : cmd.op == Op::Walk ? uint64_t{cmd.step.presses} * script::kWalkGapMax
+                                      : cmd.within;
     return total;
 }
 

@@ -14,7 +14,7 @@
 namespace geigerrun {
 
 enum class Op {
-    Press, Wait, Real, Demo, Lcd, Png, State, Flash, Echo,
+    Press, Wait, Real, Demo, Walk, Lcd, Png, State, Flash, Echo,
     LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour, Save, Load, Wav, Chart,
     Gif, GifEnd,  // `gif FILE [scale N] [panel]` starts an animation, `gif end` writes it
     Battery, Temperature,  // what the sensors read from then on

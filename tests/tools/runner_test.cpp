@@ -1658,3 +1658,28 @@ TEST(RunnerProgram, MaskedDumpsRowsAndUpdatedExpectations) {
     const std::string large = RunText(runner, "press back; wait 500ms; press back; wait 3.5s; text");
     EXPECT_TRUE(std::regex_search(large, std::regex("\n[0-9]+CPM\n"))) << large;
 }
+
+// A walk is the same clicks and gaps for the same seed, on the one player.
+TEST(RunnerRun, WalkIsRandomClicksTheSameForTheSameSeed) {
+    std::vector<Command> c = ParseOk("walk 40 seed 9; walk 3");
+    ASSERT_EQ(c.size(), 2u);
+    EXPECT_EQ(script::FormatStep(c[0].step), "walk 40 seed 9");
+    EXPECT_EQ(script::FormatStep(c[1].step), "walk 3 seed 1");
+    EXPECT_EQ(PlannedHalfSeconds(c), 43u * script::kWalkGapMax);
+    EXPECT_NE(ParseError("walk 0").find("walk needs a number of clicks"), std::string::npos);
+    EXPECT_NE(ParseError("walk 5 seed").find("seed 0..4294967295"), std::string::npos);
+
+    auto walked = [](const std::string& walk) {
+        Runner runner;
+        runner.Start({FixedClock(), 1u});
+        return std::make_pair(RunText(runner, "press select; wait 4s; " + walk + "; state"), runner.halfTicks());
+    };
+    const auto first = walked("walk 300 seed 5");
+    EXPECT_EQ(walked("walk 300 seed 5"), first);
+    EXPECT_NE(walked("walk 300 seed 6").first, first.first);
+    // Each click is followed by its gap from the seed's source: the walk takes their sum.
+    script::WalkSource source(5);
+    uint64_t gaps = 0;
+    for (int i = 0; i < 300; ++i) gaps += (source.NextKey(), source.NextGap());
+    EXPECT_EQ(first.second, 8u + gaps);
+}

@@ -86,6 +86,9 @@ Commands:
   real N [N ...]   real mode: the next seconds count N, ... (signed 32-bit),
                    then 0 each second once the list runs out
   demo             back to random demo counts
+  walk N [seed S]  N clicks of random keys (1..100000), each followed by a
+                   random 500 ms to 3 s; the same seed (default 1) gives the
+                   same clicks and gaps
   lcd [FILE]       print the LCD (or write it to FILE): 32 lines of 122
                    characters, '#' ink, '.' background, '-' unlit
   text             print the text the LCD shows, one line per text row

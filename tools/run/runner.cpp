@@ -264,7 +264,8 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
             player_.Play(cmd.step);
             break;
         case Op::Real:
-        case Op::Demo: player_.Play(cmd.step); break;
+        case Op::Demo:
+        case Op::Walk: player_.Play(cmd.step); break;
         case Op::Lcd: out << LcdText(presented()); break;
         case Op::State: out << StateJson(DriverHandOvers(), DriverHalfTicks() * 500) << '\n'; break;
         case Op::Echo: out << cmd.text << '\n'; break;
