@@ -1672,7 +1672,8 @@ TEST(RunnerRun, WalkIsRandomClicksTheSameForTheSameSeed) {
     auto walked = [](const std::string& walk) {
         Runner runner;
         runner.Start({FixedClock(), 1u});
-        return std::make_pair(RunText(runner, "press select; wait 4s; " + walk + "; state"), runner.halfTicks());
+        const std::string state = RunText(runner, "press select; wait 4s; " + walk + "; state");
+        return std::make_pair(state, runner.halfTicks());
     };
     const auto first = walked("walk 300 seed 5");
     EXPECT_EQ(walked("walk 300 seed 5"), first);
