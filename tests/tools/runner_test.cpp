@@ -1684,3 +1684,31 @@ TEST(RunnerRun, WalkIsRandomClicksTheSameForTheSameSeed) {
     for (int i = 0; i < 300; ++i) gaps += (source.NextKey(), source.NextGap());
     EXPECT_EQ(first.second, 8u + gaps);
 }
+
+// The coverage report lists the tour's screens, each reached or not with the
+// command that first showed it; a walk reaches more.
+TEST(RunnerProgram, CoverageSaysWhichScreensTheScriptsReachAndAWalkRaisesIt) {
+    TempDir dir;
+    const std::string d = (dir / "").string();
+    std::ofstream(dir / "menu.gsr") << "press select\nwait 4s\npress select\nwait 500ms\n";
+    Exec r = RunBinary("--seed 1 --coverage " + d + "cov.html " + d + "menu.gsr");
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::smatch counts;
+    ASSERT_TRUE(std::regex_search(r.err, counts, std::regex("^screens reached: ([0-9]+) of ([0-9]+)\n"))) << r.err;
+    const std::ifstream json(dir / "cov.json");
+    std::ostringstream text;
+    text << json.rdbuf();
+    // The main menu's first row, first shown by the second press.
+    EXPECT_NE(text.str().find("\"by\": \"" + d + "menu.gsr: line 3\",\n   \"keys\": \"press select; wait 3s; press "
+                              "select; wait 500ms\",\n   \"names\": [\n    \"main-menu--user-option\"\n   ],\n   "
+                              "\"reached\": true,\n   \"screen\": \"menu at 'User Option'\""),
+              std::string::npos) << text.str().substr(0, 3000);
+    EXPECT_NE(Slurp(dir / "cov.html").find("<h1>screens reached: " + counts[1].str()), std::string::npos);
+
+    r = RunBinary("--seed 1 --coverage " + d + "cov.html -e 'walk 3000 seed 2' " + d + "menu.gsr");
+    std::smatch walked;
+    ASSERT_TRUE(std::regex_search(r.err, walked, std::regex("screens reached: ([0-9]+) of ([0-9]+)\n"))) << r.err;
+    EXPECT_GT(std::stoi(walked[1]), std::stoi(counts[1]) + 20);
+    EXPECT_EQ(walked[2], counts[2]);
+    EXPECT_EQ(RunBinary("--coverage - " + d + "menu.gsr").status, 2);
+}

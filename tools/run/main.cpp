@@ -15,6 +15,7 @@
 #include "firmware/dataflash.h"
 #include "geigersim_version.h"
 #include "link/script_language.h"
+#include "tools/run/coverage.h"
 #include "tools/run/files.h"
 #include "tools/run/flash_log.h"
 #include "link/commands/parse.h"
@@ -56,6 +57,11 @@ Options:
                                without its extension; the pictures of an
                                earlier run of the same scripts are removed
                                first
+  --coverage FILE              write an HTML page of the tour's screens (see
+                               tour) saying which the scripts reached and the
+                               command that first did, and the same as JSON
+                               in FILE with its extension .json; prints
+                               "screens reached: N of M"
   --update-expected            rewrite the file of each failing expect lcd
                                with what the LCD shows, keeping its '?'
                                pixels, and list it; the expectation then
@@ -151,7 +157,7 @@ Exit status:
 
 enum Option {
     kClock = 1000, kSeed, kKeepGoing, kDecode, kWriteAddress, kVersion, kJunit, kArtifacts, kMaxVirtual, kServe,
-    kUpdateExpected
+    kUpdateExpected, kCoverage
 };
 
 // One script run as a test case: the -e commands, then the script's.
@@ -217,7 +223,7 @@ int main(int argc, char** argv) {
     std::string decode;
     bool haveDecode = false;
     uint32_t writeAddress = 0;
-    std::string junit, artifacts;
+    std::string junit, artifacts, coverage;
     uint64_t maxVirtual = script::kMaxWaitHalfSeconds;
 
     static const struct option kLong[] = {
@@ -231,6 +237,7 @@ int main(int argc, char** argv) {
         {"write-address", required_argument, nullptr, kWriteAddress},
         {"serve", no_argument, nullptr, kServe},
         {"update-expected", no_argument, nullptr, kUpdateExpected},
+        {"coverage", required_argument, nullptr, kCoverage},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, kVersion},
         {nullptr, 0, nullptr, 0},
@@ -272,6 +279,7 @@ int main(int argc, char** argv) {
         case kKeepGoing: keepGoing = true; break;
         case kServe: serve = true; break;
         case kUpdateExpected: updateExpected = true; break;
+        case kCoverage: coverage = value; break;
         case kJunit: junit = value; break;
         case kArtifacts: artifacts = value; break;
         case kMaxVirtual:
@@ -302,7 +310,7 @@ int main(int argc, char** argv) {
         // Requests come one at a time: nothing to check up front, report or
         // cap, and no script beside them.
         if (!evals.empty() || !scripts.empty() || haveDecode || keepGoing || !junit.empty() ||
-            !artifacts.empty() || maxVirtualGiven || updateExpected)
+            !artifacts.empty() || maxVirtualGiven || updateExpected || !coverage.empty())
             return Fail("--serve takes its commands from standard input: give it only --clock and --seed");
         geigerrun::Runner runner;
         if (!geigerrun::Serve(runner, options, std::cin, std::cout)) return Fail("cannot write the output");
@@ -357,6 +365,10 @@ int main(int argc, char** argv) {
     // Where the results go is checked before anything runs, not found
     // unwritable after a long run.
     if (!junit.empty() && !geigerrun::CanWriteFile(junit, error)) return Fail("--junit: " + error);
+    if (coverage == "-") return Fail("--coverage needs a file: its JSON is written beside it");
+    if (!coverage.empty() && (!geigerrun::CanWriteFile(coverage, error) ||
+                              !geigerrun::CanWriteFile(geigerrun::CoverageJsonPath(coverage), error)))
+        return Fail("--coverage: " + error);
     if (!artifacts.empty()) {
         std::error_code made;
         std::filesystem::create_directories(artifacts, made);
@@ -377,6 +389,8 @@ int main(int argc, char** argv) {
     if (keepGoing) runner.KeepGoing(&std::cerr);
     if (!artifacts.empty()) runner.Artifacts(artifacts);
     if (updateExpected) runner.UpdateExpected(&std::cerr);
+    geigerrun::ScreenLog screens;
+    if (!coverage.empty()) runner.TrackScreens(&screens);
     for (const Case& c : cases) {
         if (!c.error.empty()) {
             Fail(c.error);
@@ -418,5 +432,14 @@ int main(int argc, char** argv) {
         std::cerr << checked - failed << " passed, " << failed << " failed\n";
     if (!junit.empty() && !geigerrun::WriteFileSafely(junit, geigerrun::JUnitXml(results), std::cout, error))
         return Fail(error);
+    if (!coverage.empty()) {
+        runner.TrackScreens(nullptr);
+        std::vector<geigerrun::CoveredScreen> tour;
+        std::string summary;
+        if (!geigerrun::TourScreens(runner, options, tour, error) ||
+            !geigerrun::WriteCoverage(coverage, tour, screens, summary, error))
+            return Fail("--coverage: " + error);
+        std::cerr << summary << '\n';
+    }
     return fault ? 2 : casesFailed > 0 ? 1 : 0;
 }

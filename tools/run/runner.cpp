@@ -16,6 +16,7 @@
 #include "tools/run/report.h"
 #include "link/commands/state_json.h"
 #include "link/commands/text.h"
+#include "tools/run/coverage.h"
 #include "tools/run/tour.h"
 
 namespace geigerrun {
@@ -39,6 +40,7 @@ void Runner::CountShowLcd(void* context) {
     }
     if (runner->animation_ && !runner->animationPaused_ && runner->animationError_.empty())
         runner->animation_->Frame(*runner, runner->animationError_);
+    if (runner->screens_ != nullptr) runner->screens_->Saw(CurrentScreen(), runner->where_);
 }
 
 const LcdPicture& Runner::presented() const {
@@ -239,7 +241,9 @@ bool Runner::RewriteExpected(const Command& cmd, std::ostream& out, std::string&
 }
 
 bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::string& error) {
+    if (screens_ != nullptr && !commands.empty()) screens_->Saw(CurrentScreen(), commands.front().where);
     for (const Command& cmd : commands) {
+        if (screens_ != nullptr) where_ = cmd.where;
         std::string what;
         const Command* drawnFor = drawnFor_;  // a `png ... at-draw` just before this command
         drawnFor_ = nullptr;
@@ -347,6 +351,7 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
                 what = "no gif is being recorded (start one with \"gif FILE\")";
             break;
         }
+        if (screens_ != nullptr) screens_->Saw(CurrentScreen(), cmd.where);
         if (!done) {
             error = cmd.where + ": " + what;
             return false;

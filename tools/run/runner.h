@@ -25,6 +25,8 @@
 
 namespace geigerrun {
 
+class ScreenLog;
+
 struct StartOptions {
     std::optional<std::time_t> clock;  // default: now
     std::optional<uint32_t> seed;      // default: the time, as power-on does
@@ -73,6 +75,9 @@ public:
     // A failing `expect lcd` rewrites its file with the LCD shown (keeping
     // the file's '?' pixels), names it on `list` and holds.
     void UpdateExpected(std::ostream* list) { updateExpected_ = list; }
+    // Every screen shown (at each hand-over and after each command) goes
+    // to `log` with the command that showed it, across runs: `--coverage`.
+    void TrackScreens(ScreenLog* log) { screens_ = log; }
     // Long waits report how far they got on `to` (a terminal), out of `total`
     // 500 ms periods.
     void Progress(std::ostream* to, uint64_t total) {
@@ -170,6 +175,8 @@ private:
     std::string artifacts_;
     std::ostream* progress_ = nullptr;
     std::ostream* updateExpected_ = nullptr;
+    ScreenLog* screens_ = nullptr;
+    std::string where_;  // the command running, for screens_
     uint64_t progressTotal_ = 0;
     bool progressShown_ = false;
     sound::Track track_;
