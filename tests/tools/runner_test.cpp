@@ -1695,6 +1695,7 @@ TEST(RunnerProgram, CoverageSaysWhichScreensTheScriptsReachAndAWalkRaisesIt) {
     EXPECT_EQ(r.status, 0) << r.err;
     std::smatch counts;
     ASSERT_TRUE(std::regex_search(r.err, counts, std::regex("^screens reached: ([0-9]+) of ([0-9]+)\n"))) << r.err;
+    const int reached = std::stoi(counts[1]), screens = std::stoi(counts[2]);
     const std::ifstream json(dir / "cov.json");
     std::ostringstream text;
     text << json.rdbuf();
@@ -1703,12 +1704,12 @@ TEST(RunnerProgram, CoverageSaysWhichScreensTheScriptsReachAndAWalkRaisesIt) {
                               "select; wait 500ms\",\n   \"names\": [\n    \"main-menu--user-option\"\n   ],\n   "
                               "\"reached\": true,\n   \"screen\": \"menu at 'User Option'\""),
               std::string::npos) << text.str().substr(0, 3000);
-    EXPECT_NE(Slurp(dir / "cov.html").find("<h1>screens reached: " + counts[1].str()), std::string::npos);
+    EXPECT_NE(Slurp(dir / "cov.html").find("<h1>screens reached: " + std::to_string(reached)), std::string::npos);
 
     r = RunBinary("--seed 1 --coverage " + d + "cov.html -e 'walk 3000 seed 2' " + d + "menu.gsr");
     std::smatch walked;
     ASSERT_TRUE(std::regex_search(r.err, walked, std::regex("screens reached: ([0-9]+) of ([0-9]+)\n"))) << r.err;
-    EXPECT_GT(std::stoi(walked[1]), std::stoi(counts[1]) + 20);
-    EXPECT_EQ(walked[2], counts[2]);
+    EXPECT_GT(std::stoi(walked[1]), reached + 20);
+    EXPECT_EQ(std::stoi(walked[2]), screens);
     EXPECT_EQ(RunBinary("--coverage - " + d + "menu.gsr").status, 2);
 }
