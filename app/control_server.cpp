@@ -108,7 +108,8 @@ void WindowControlHost::Step(const script::Step& step) {
             break;
         case script::StepKind::Demo: window_.OnMenuCommand(kCmdDemoMode); break;
         case script::StepKind::Real:  // refused by Takes
-        case script::StepKind::Wait: break;
+        case script::StepKind::Wait:
+        case script::StepKind::Walk: break;  // never a Step: the protocol runs it as another command
     }
 }
 

@@ -132,7 +132,7 @@ void HeadlessDevice::NoteSecond(const DriverSecond& second, void* context) {
 }
 
 int RunHeadless(const LaunchOptions& options) {
-    HeadlessDevice device(options.clock ? *options.clock : rtcSnapshot, options.seed.has_value(),
+    HeadlessDevice device(options.clock ? *options.clock : RtcHostNow(), options.seed.has_value(),
                           options.seed.value_or(0));
     StopSignals stop([] { QCoreApplication::quit(); });
     std::string error;

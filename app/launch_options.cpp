@@ -175,8 +175,8 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
                                                  "time at power-on, as geigersim-run --seed does."),
                                   QStringLiteral("N"));
     const QCommandLineOption clock(QStringLiteral("clock"),
-                                   QStringLiteral("Fix the device clock at YYYY-MM-DDTHH:MM:SS (local time) "
-                                                  "instead of the time at start."),
+                                   QStringLiteral("Fix the device clock at YYYY-MM-DDTHH:MM:SS (the device has "
+                                                  "no time zone) instead of the time at start."),
                                    QStringLiteral("TIME"));
     const QCommandLineOption record(QStringLiteral("record"),
                                     QStringLiteral("Record the session from start as a geigersim-run script in "
@@ -290,7 +290,7 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
         const QByteArray text = parser.value(clock).toUtf8();
         std::time_t when = 0;
         if (!RtcParseLocalTime(text.constData(), size_t(text.size()), &when))
-            return Fail(QStringLiteral("bad clock '%1' (use YYYY-MM-DDTHH:MM:SS, local time)")
+            return Fail(QStringLiteral("bad clock '%1' (use YYYY-MM-DDTHH:MM:SS)")
                             .arg(parser.value(clock)));
         parsed.clock = when;
     }

@@ -14,7 +14,7 @@
 // ---- Start ------------------------------------------------------------------
 
 struct DriverStartOptions {
-    std::time_t clock = 0;       // what the clock chip reads, local time
+    std::time_t clock = 0;       // what the clock chip reads (platform/clock.h)
     bool seedFixed = false;      // demo counts from `seed` instead of the time
     uint32_t seed = 0;
     ShowLcdHandler handOver = nullptr;  // the host's side of ShowLcd; may be null

@@ -4,24 +4,31 @@
 
 #include <ctime>
 
-std::time_t rtcSnapshot = std::time(nullptr);
+std::time_t RtcHostNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_r(&now, &local) == nullptr) return now;
+    return now + local.tm_gmtoff;
+}
+
+std::time_t rtcSnapshot = RtcHostNow();
 
 namespace {
 
 bool seedOverridden = false;
 unsigned seedOverride = 0;
 
-// The snapshot in local time. The firmware reads the clock several times a
-// second and the snapshot hardly ever changes, so the conversion is kept
-// until the snapshot does; the host's time zone does not change while the
-// program runs.
+// The snapshot's wall-clock fields. The chip has no time zone: the
+// snapshot counts the wall clock's seconds, read without any. The firmware
+// reads the clock several times a second and the snapshot hardly ever
+// changes, so the conversion is kept until the snapshot does.
 std::tm SnapshotLocal() {
     static bool converted = false;
     static std::time_t convertedWhen = 0;
     static std::tm local{};
     const std::time_t when = rtcSnapshot;
     if (converted && when == convertedWhen) return local;
-    if (localtime_r(&when, &local) == nullptr) {
+    if (gmtime_r(&when, &local) == nullptr) {
         // Out of the host's range: read as midnight, 1 January 2000 rather
         // than as garbage.
         local = std::tm{};
@@ -154,8 +161,8 @@ bool RtcParseLocalTime(const char* text, size_t length, std::time_t* when) {
     t.tm_hour = hour;
     t.tm_min = minute;
     t.tm_sec = second;
-    t.tm_isdst = -1;
-    const std::time_t result = std::mktime(&t);
+    // Read in no time zone: every hour of every day exists on the device.
+    const std::time_t result = timegm(&t);
     if (result == static_cast<std::time_t>(-1)) return false;
     *when = result;
     return true;

@@ -6,22 +6,30 @@
 #include <cstdint>
 #include <ctime>
 
-// The host's time, taken once at start; every clock read returns this moment.
+// The device's wall clock, taken once at start; every clock read returns
+// this moment. The device has no time zone: the value counts the seconds
+// of its wall clock since 1970-01-01T00:00:00 read as if in UTC, so the same
+// value shows the same date and time under every TZ.
 extern std::time_t rtcSnapshot;
+
+// The host's local wall clock now, in that count: the only place the host's
+// time zone enters, when no clock is given.
+std::time_t RtcHostNow();
 
 // Fixes the snapshot (the host does this at start; the runner's --clock too).
 void RtcSetSnapshot(std::time_t when);
 
-uint8_t RtcYear();    // year - 2000, local time
+uint8_t RtcYear();    // year - 2000
 uint8_t RtcMonth();   // 1..12
 uint8_t RtcDay();     // 1..31
 uint8_t RtcHour();    // 0..23
 uint8_t RtcMinute();  // 0..59
 uint8_t RtcSecond();  // 0..59
 
-// "YYYY-MM-DDTHH:MM:SS" (exactly `length` bytes) as local time, the form in
-// which hosts take a fixed clock from their command line. False for any
-// other text and for a date that does not exist.
+// "YYYY-MM-DDTHH:MM:SS" (exactly `length` bytes) as the device's wall
+// clock (see rtcSnapshot), the form in which hosts take a fixed clock from
+// their command line. False for any other text and for a date that does
+// not exist.
 bool RtcParseLocalTime(const char* text, size_t length, std::time_t* when);
 
 // The seed power-on passes to srand: the current time, unless overridden.

@@ -29,14 +29,25 @@ struct Columns {
     uint32_t background[kLcdWidth];  // bit r: LCD row r shows the background
 };
 
+// `large` 2: a unit picture (kUnitPictures), one run of its own.
 struct Run {
     uint8_t x, y, large, n;
     uint16_t ink;  // ink pixels of its glyphs: the weight in overlaps
     uint8_t accepted;
     char codes[kRunMax];
-    int Right() const { return x + n * (large ? kLargeAdvance : kSmallAdvance); }
-    int Bottom() const { return y + (large ? kLargeRows : kSmallRows); }
+    uint8_t width = 0, height = 0;  // a unit picture's size
+    bool attached = false;          // a unit picture read on the line of the digits it follows
+    int Right() const { return x + (large == 2 ? width : n * (large ? kLargeAdvance : kSmallAdvance)); }
+    int Bottom() const { return y + (large == 2 ? height : large ? kLargeRows : kSmallRows); }
 };
+
+// The units the large reading draws as pictures beside its digits, read as
+// the words they show.
+struct UnitPicture {
+    const uint8_t* picture;
+    const char* text;
+};
+const UnitPicture kUnitPictures[] = {{kUnitCpm, "CPM"}, {kUnitUsvh, "uSv/h"}, {kUnitMrh, "mR/h"}};
 
 void ReadColumns(const LcdPicture& picture, Columns& c) {
     for (int x = 0; x < kLcdWidth; ++x) {
@@ -173,6 +184,23 @@ void AddGlyph(Run* runs, int& count, int rowStart, int x, int y, uint8_t large, 
     run.codes[0] = static_cast<char>(code);
 }
 
+// The ink pixels of `picture` when it shows exactly at (x, y), else 0.
+uint16_t PictureAt(const Columns& c, const uint8_t* picture, int x, int y) {
+    const int width = picture[0], height = picture[2];
+    const uint32_t mask = (1u << height) - 1;
+    uint16_t ink = 0;
+    for (int k = 0; k < width; ++k) {
+        uint32_t column = 0;
+        for (int band = 0; band * 8 < height; ++band)
+            column |= static_cast<uint32_t>(picture[4 + band * width + k]) << (band * 8);
+        column &= mask;
+        const uint32_t i = (c.ink[x + k] >> y) & mask, b = (c.background[x + k] >> y) & mask;
+        if (i != column || (i | b) != mask) return 0;
+        ink = static_cast<uint16_t>(ink + std::popcount(column));
+    }
+    return ink;
+}
+
 bool Overlap(const Run& a, const Run& b) {
     return a.x < b.Right() - 1 && b.x < a.Right() - 1 && a.y < b.Bottom() && b.y < a.Bottom();
 }
@@ -214,6 +242,20 @@ uint8_t LcdReadText(const LcdPicture& picture, LcdTextLine* lines, uint8_t maxLi
         }
     }
 
+    for (const UnitPicture& unit : kUnitPictures) {
+        const int width = unit.picture[0], height = unit.picture[2];
+        for (int y = 0; y + height <= kLcdHeight; ++y)
+            for (int x = 0; x + width <= kLcdWidth && count < kMaxRuns; ++x) {
+                const uint16_t ink = PictureAt(columns, unit.picture, x, y);
+                if (ink == 0) continue;
+                Run& run = runs[count++];
+                run = Run{static_cast<uint8_t>(x), static_cast<uint8_t>(y), 2, 0, ink, 0, {}};
+                run.width = static_cast<uint8_t>(width);
+                run.height = static_cast<uint8_t>(height);
+                for (const char* t = unit.text; *t != '\0'; ++t) run.codes[run.n++] = *t;
+            }
+    }
+
     // Heaviest first; a run crossing one already taken is a chance match
     // inside other text or a picture.
     while (true) {
@@ -225,6 +267,17 @@ uint8_t LcdReadText(const LcdPicture& picture, LcdTextLine* lines, uint8_t maxLi
         for (int r = 0; r < count && free; ++r)
             if (runs[r].accepted == 1 && Overlap(runs[r], runs[best])) free = false;
         runs[best].accepted = free ? 1 : 2;
+    }
+
+    // A unit right after large digits reads on their line, as one word with them.
+    for (int p = 0; p < count; ++p) {
+        if (runs[p].accepted != 1 || runs[p].large != 2) continue;
+        for (int r = 0; r < count; ++r)
+            if (runs[r].accepted == 1 && runs[r].large == 1 && runs[r].Right() == runs[p].x &&
+                runs[p].y >= runs[r].y && runs[p].y < runs[r].Bottom()) {
+                runs[p].y = runs[r].y;
+                runs[p].attached = true;
+            }
     }
 
     // Taken runs in reading order, joined per row.
@@ -245,7 +298,7 @@ uint8_t LcdReadText(const LcdPicture& picture, LcdTextLine* lines, uint8_t maxLi
             line = &lines[filled - 1];
             // One space for a gap up to a cell wide, two for anything wider:
             // columns read apart without guessing at pixel distances.
-            int spaces = run.x - lastRight <= kSmallAdvance + 1 ? 1 : 2;
+            int spaces = run.attached ? 0 : run.x - lastRight <= kSmallAdvance + 1 ? 1 : 2;
             while (spaces-- > 0 && line->length < kLcdTextLineMax) {
                 line->glyphX[line->length] = kLcdTextJoin;
                 line->text[line->length++] = ' ';
@@ -255,10 +308,10 @@ uint8_t LcdReadText(const LcdPicture& picture, LcdTextLine* lines, uint8_t maxLi
             line = &lines[filled++];
             line->x = run.x;
             line->y = run.y;
-            line->large = run.large;
+            line->large = run.large != 0 ? 1 : 0;
             line->length = 0;
         }
-        const int advance = run.large ? kLargeAdvance : kSmallAdvance;
+        const int advance = run.large == 2 ? run.width / run.n : run.large ? kLargeAdvance : kSmallAdvance;
         for (int k = 0; k < run.n && line->length < kLcdTextLineMax; ++k) {
             line->glyphX[line->length] = static_cast<uint8_t>(run.x + k * advance);
             line->text[line->length++] = run.codes[k];

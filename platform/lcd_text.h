@@ -18,7 +18,7 @@ constexpr uint8_t kLcdTextLinesMax = 16;
 struct LcdTextLine {
     uint8_t x;      // LCD column of the first glyph's left edge
     uint8_t y;      // LCD row of the glyphs' top
-    uint8_t large;  // 1: digits of the large font
+    uint8_t large;  // 1: digits of the large font (and their unit)
     uint8_t length;
     // Font codes, 0-terminated: printable ASCII where the glyph is that
     // character; 39, 94, 96 and 126..131 are the LCD's own symbols.
@@ -33,8 +33,9 @@ constexpr uint8_t kLcdTextJoin = 255;
 // glyph counts where an LCD cell shows it exactly, with its gap columns
 // clear and no stroke running on above or below it; runs of glyphs on one
 // row are joined by one space where up to a
-// cell lies between them, two where more does. Pictures, lines and graphs
-// give no text.
+// cell lies between them, two where more does. The unit pictures of the
+// large reading read as their words ("CPM", "uSv/h", "mR/h"), joined to the
+// digits they follow ("29CPM"); other pictures, lines and graphs give no text.
 uint8_t LcdReadText(const LcdPicture& picture, LcdTextLine* lines, uint8_t maxLines);
 
 // The code of the small glyph that the cell at (x, y) shows exactly (32

@@ -171,6 +171,7 @@ void ControlSession::Run(const std::string& line) {
         return;
     case Op::Save: Finish(fileAnswer(host_.Save(cmd.text, out, what))); return;
     case Op::Load: Finish(Line(host_.Load(cmd.text, what) ? json{{"ok", true}} : Failure(where + ": " + what))); return;
+    case Op::Walk:
     case Op::LcdFile:
     case Op::Flash:
     case Op::Log:
@@ -187,7 +188,7 @@ void ControlSession::Run(const std::string& line) {
         if (!ok) {
             Finish(Line(Failure(error)));
         } else if (setUp || cmd.op == Op::Gif || cmd.op == Op::GifEnd || cmd.op == Op::Battery ||
-                   cmd.op == Op::Temperature) {
+                   cmd.op == Op::Temperature || cmd.op == Op::Walk) {
             // Nothing to hand back yet: the animation is written at its end.
             Finish(Line({{"ok", true}}));
         } else {

@@ -282,7 +282,7 @@ std::string FormatDuration(uint64_t halfSeconds) {
 
 bool ParseClock(std::string_view text, std::time_t& when, std::string& error) {
     if (!RtcParseLocalTime(text.data(), text.size(), &when)) {
-        error = "bad clock " + Quote(text) + " (use YYYY-MM-DDTHH:MM:SS, local time)";
+        error = "bad clock " + Quote(text) + " (use YYYY-MM-DDTHH:MM:SS)";
         return false;
     }
     error.clear();
@@ -291,7 +291,7 @@ bool ParseClock(std::string_view text, std::time_t& when, std::string& error) {
 
 std::string FormatClock(std::time_t when) {
     std::tm local{};
-    if (localtime_r(&when, &local) == nullptr) return "2000-01-01T00:00:00";
+    if (gmtime_r(&when, &local) == nullptr) return "2000-01-01T00:00:00";
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     return text;
@@ -324,6 +324,22 @@ Step DemoStep() {
     Step step;
     step.kind = StepKind::Demo;
     return step;
+}
+
+Step WalkStep(uint32_t presses, uint32_t seed) {
+    Step step;
+    step.kind = StepKind::Walk;
+    step.presses = presses;
+    step.walkSeed = seed;
+    return step;
+}
+
+// SplitMix64: well mixed from any seed, and the same on every platform.
+uint64_t WalkSource::Next() {
+    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
 }
 
 StepParse ParseStep(std::string_view command, Step& step, std::string& what) {
@@ -371,6 +387,19 @@ StepParse ParseStep(std::string_view command, Step& step, std::string& what) {
         step.kind = StepKind::Real;
         return StepParse::Parsed;
     }
+    if (name == "walk") {
+        const std::string usage = "walk needs a number of clicks 1.." + std::to_string(kMaxWalkPresses) +
+                                  " and may take a seed, e.g. walk 200 seed 7";
+        uint32_t presses = 0, seed = 1;
+        if (!ParseUnsigned32(TakeWord(rest), presses) || presses < 1 || presses > kMaxWalkPresses)
+            return bad(usage);
+        if (!rest.empty()) {
+            if (TakeWord(rest) != "seed" || !ParseUnsigned32(TakeWord(rest), seed) || !rest.empty())
+                return bad(usage + " (seed 0..4294967295)");
+        }
+        step = WalkStep(presses, seed);
+        return StepParse::Parsed;
+    }
     if (name == "demo") {
         if (!rest.empty()) return bad("demo takes no arguments (got " + Quote(rest) + ")");
         step.kind = StepKind::Demo;
@@ -390,6 +419,7 @@ std::string FormatStep(const Step& step) {
         return text;
     }
     case StepKind::Demo: return "demo";
+    case StepKind::Walk: return "walk " + std::to_string(step.presses) + " seed " + std::to_string(step.walkSeed);
     }
     return "";
 }

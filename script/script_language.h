@@ -90,7 +90,8 @@ bool ParseDuration(std::string_view text, uint64_t& halfSeconds, std::string& er
 // "10m", "24h", "7d", the largest unit that states them exactly.
 std::string FormatDuration(uint64_t halfSeconds);
 
-// "YYYY-MM-DDTHH:MM:SS", local time, as --clock takes it.
+// "YYYY-MM-DDTHH:MM:SS", the device's wall clock (no time zone: the same
+// screens under every TZ), as --clock takes it.
 bool ParseClock(std::string_view text, std::time_t& when, std::string& error);
 // The inverse; "2000-01-01T00:00:00" for a time the host cannot show.
 std::string FormatClock(std::time_t when);
@@ -98,12 +99,19 @@ std::string FormatClock(std::time_t when);
 // ---- Device steps ---------------------------------------------------------------
 
 // The commands that drive the device itself, as the window's clicks, timers
-// and count source do: `press KEY [N]`, `wait DURATION`, `real N [N ...]`, `demo`.
-enum class StepKind : uint8_t { Press, Wait, Real, Demo };
+// and count source do: `press KEY [N]`, `wait DURATION`, `real N [N ...]`,
+// `demo`, and `walk N [seed S]`, N random clicks at random gaps.
+enum class StepKind : uint8_t { Press, Wait, Real, Demo, Walk };
 
 // `press KEY N` clicks at most this often in one step: a long menu's walk
 // or a note's letter, not a way to spend time (that is `wait`).
 inline constexpr uint16_t kMaxPressRepeat = 999;
+
+// `walk N`: at most this many clicks, each followed by 1..kWalkGapMax
+// 500 ms periods, so a walk explores menus and editors without ever
+// running for long.
+inline constexpr uint32_t kMaxWalkPresses = 100000;
+inline constexpr uint8_t kWalkGapMax = 6;
 
 struct Step {
     StepKind kind = StepKind::Demo;
@@ -111,6 +119,22 @@ struct Step {
     uint16_t times = 1;           // Press: clicks in a row, 1..kMaxPressRepeat, as that many `press KEY` lines
     uint64_t halfSeconds = 0;     // Wait: 500 ms periods
     std::vector<int32_t> counts;  // Real: one per second tick
+    uint32_t presses = 0;         // Walk: how many clicks
+    uint32_t walkSeed = 1;        // Walk: the same seed, the same clicks and gaps
+};
+
+// The clicks and gaps of a walk, drawn from its seed alone (never from the
+// device's random source, so a walk leaves the demo counts as they were).
+class WalkSource {
+public:
+    explicit WalkSource(uint32_t seed) : state_(seed) {}
+    // The next DeviceKey number, then the 500 ms periods to wait after it.
+    uint8_t NextKey() { return static_cast<uint8_t>(Next() % 4); }
+    uint8_t NextGap() { return static_cast<uint8_t>(1 + Next() % kWalkGapMax); }
+
+private:
+    uint64_t Next();
+    uint64_t state_;
 };
 
 // The step of each kind, for hosts that write scripts.
@@ -118,6 +142,7 @@ Step PressStep(uint8_t key);
 Step WaitStep(uint64_t halfSeconds);
 Step RealStep(std::vector<int32_t> counts);
 Step DemoStep();
+Step WalkStep(uint32_t presses, uint32_t seed);
 
 enum class StepParse : uint8_t { NotAStep, Parsed, Bad };
 // One command (trimmed) into `step`. NotAStep when its first word names no

@@ -21,6 +21,15 @@ void Player::Play(const Step& step) {
     case StepKind::Wait: Wait(step.halfSeconds); break;
     case StepKind::Real: Real(step.counts); break;
     case StepKind::Demo: Demo(); break;
+    case StepKind::Walk: Walk(step.presses, step.walkSeed); break;
+    }
+}
+
+void Player::Walk(uint32_t presses, uint32_t seed) {
+    WalkSource source(seed);
+    for (uint32_t i = 0; i < presses; ++i) {
+        Press(source.NextKey());
+        Wait(source.NextGap());
     }
 }
 

@@ -33,7 +33,7 @@ public:
     // counts pending. Called once per run, before any step.
     void Start(const DriverStartOptions& options);
 
-    // One step, by its kind: Press, Wait, Real or Demo below.
+    // One step, by its kind: Press, Wait, Real, Demo or Walk below.
     void Play(const Step& step);
     // A key click (a DeviceKey number), run to completion.
     void Press(uint8_t key);
@@ -46,6 +46,9 @@ public:
     void Real(const std::vector<int32_t>& counts);
     // Demo mode: random counts again; pending counts are dropped.
     void Demo();
+    // `presses` clicks of random keys, each followed by a random 1..kWalkGapMax
+    // periods, all drawn from `seed` (WalkSource).
+    void Walk(uint32_t presses, uint32_t seed);
 
     // Real counts not yet taken by a second tick.
     size_t pendingRealCounts() const { return realQueue_.size(); }

@@ -50,7 +50,8 @@ void HandOver(void*) { gLayout = DriverPanelLayout(gLayout); }
 extern "C" {
 
 // A fresh device, unpowered, as the window starts it. `clock` is what the
-// clock chip reads (seconds since 1970, the page's local time); with
+// clock chip reads (its wall clock's seconds since 1970, in no time zone,
+// as platform/clock.h counts them); with
 // `seedFixed` the demo counts come from `seed`.
 EMSCRIPTEN_KEEPALIVE void geigersim_start(double clock, int seedFixed, uint32_t seed) {
     gLayout = 0;
@@ -88,8 +89,8 @@ EMSCRIPTEN_KEEPALIVE double geigersim_parse_seed(const char* text) {
     return script::ParseUnsigned32(text, seed) ? seed : -1.0;
 }
 
-// "YYYY-MM-DDTHH:MM:SS" as local time in seconds since 1970, as --clock
-// takes it; NaN with geigersim_message() saying why.
+// "YYYY-MM-DDTHH:MM:SS" as the device's wall clock (no time zone), as
+// --clock takes it; NaN with geigersim_message() saying why.
 EMSCRIPTEN_KEEPALIVE double geigersim_parse_clock(const char* text) {
     std::time_t when = 0;
     gMessage.clear();

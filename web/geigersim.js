@@ -274,7 +274,8 @@
     const device = new Device(container, core, options.keyboard);
     const problems = [];
     const message = () => core.UTF8ToString(core._geigersim_message());
-    let clock = Math.floor(Date.now() / 1000);
+    // The device has no time zone: "now" is the visitor's wall clock.
+    let clock = Math.floor(Date.now() / 1000) - new Date().getTimezoneOffset() * 60;
     if (options.clock) {
       const parsed = core.ccall('geigersim_parse_clock', 'number', ['string'], [options.clock]);
       if (Number.isNaN(parsed)) problems.push('clock: ' + message());

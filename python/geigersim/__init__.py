@@ -14,6 +14,8 @@ Only the standard library is used.
 import base64
 import json
 import os
+import queue
+import re
 import shutil
 import socket
 import subprocess
@@ -75,6 +77,18 @@ def _duration(value):
     return _word(value, "duration")
 
 
+_UNITS = {"ms": 0.001, "s": 1, "m": 60, "h": 3600, "d": 86400}
+
+
+def _seconds(value):
+    """How long a duration lasts, for a timeout: 0 when it cannot be told
+    (the simulator then refuses it with its own message)."""
+    if isinstance(value, (int, float)) and not isinstance(value, bool):
+        return max(float(value), 0.0)
+    match = re.fullmatch(r"(\d+(?:\.\d+)?)(ms|s|m|h|d)", str(value))
+    return float(match.group(1)) * _UNITS[match.group(2)] if match else 0.0
+
+
 def _find_program(program):
     if program:
         return str(program)
@@ -93,12 +107,18 @@ class Device:
     (the program from ``program``, else $GEIGERSIM_RUN, else PATH) with a
     fresh device; seed and clock are as --seed and --clock.
     Device(control=PATH) drives a running window through its socket.
+    Every call waits at most ``timeout`` seconds for its answer (a window's
+    waits get their own length on top) and then raises TimeoutError.
     """
 
-    def __init__(self, seed=None, clock=None, *, program=None, control=None):
+    def __init__(self, seed=None, clock=None, *, program=None, control=None, timeout=30):
         self._process = None
         self._socket = None
         self._errors = []
+        self._closed = False
+        self._broken = None  # why the session can take no more requests
+        self._answers = queue.Queue()
+        self.timeout = timeout
         if control is not None:
             if seed is not None or clock is not None:
                 raise ValueError("seed and clock set up a new device; a window runs its own")
@@ -110,6 +130,7 @@ class Device:
                 raise GeigersimError(f"cannot connect to {os.fspath(control)!r}: {e.strerror or e}") from None
             self._in = self._socket.makefile("r", encoding="utf-8", newline="\n")
             self._out = self._socket.makefile("w", encoding="utf-8", errors="surrogateescape", newline="\n")
+            self._start_reader()
             return
         command = [_find_program(program), "--serve"]
         if seed is not None:
@@ -123,6 +144,7 @@ class Device:
         except OSError as e:
             raise GeigersimError(f"cannot start {command[0]!r}: {e.strerror or e}") from None
         self._in, self._out = self._process.stdout, self._process.stdin
+        self._start_reader()
         # Kept for the message if it ends; drained so it can never block.
         self._drainer = threading.Thread(target=self._drain, daemon=True)
         self._drainer.start()
@@ -132,26 +154,52 @@ class Device:
             self.close()
             raise
 
+    def _start_reader(self):
+        # Answers are read on a thread of their own, so a call can stop waiting.
+        def read():
+            try:
+                for line in self._in:
+                    self._answers.put(line)
+            except (OSError, ValueError):
+                pass
+            self._answers.put("")
+        threading.Thread(target=read, daemon=True).start()
+
     def _drain(self):
         for line in self._process.stderr:
             self._errors = (self._errors + [line.rstrip("\n")])[-20:]
 
     # ---- The protocol --------------------------------------------------------
 
-    def command(self, line):
+    def command(self, line, timeout=None):
         """Sends one request line of the command language and returns its
         answer as a dict. A failed expectation raises AssertionError, any
-        other refusal GeigersimError, each with the simulator's message."""
+        other refusal GeigersimError, each with the simulator's message; no
+        answer within `timeout` seconds (default: the device's) raises
+        TimeoutError, after which the device takes no more requests."""
+        __tracebackhide__ = True
         if "\n" in line or "\r" in line:
             raise ValueError("one command a line: no new line in it")
+        if self._closed:
+            raise GeigersimError(f"{line!r}: this Device was closed")
+        if self._broken:
+            raise GeigersimError(f"{line!r}: {self._broken}")
+        limit = self.timeout if timeout is None else timeout
         try:
             self._out.write(line + "\n")
             self._out.flush()
-            answer = self._in.readline()
+            answer = self._answers.get(timeout=limit)
         except (OSError, ValueError):
             answer = ""
+        except queue.Empty:
+            self._broken = (f"{self._who()} gave no answer to {line!r} within {limit:g} s"
+                            + ("; it was stopped" if self._process is not None else ""))
+            if self._process is not None:
+                self._process.kill()
+            raise TimeoutError(self._broken) from None
         if not answer:
-            raise GeigersimError(self._ended())
+            self._broken = self._ended()
+            raise GeigersimError(f"{line!r}: {self._broken}")
         answer = json.loads(answer)
         if not answer.get("ok"):
             if answer.get("expectation"):
@@ -159,9 +207,12 @@ class Device:
             raise GeigersimError(answer["error"])
         return answer
 
+    def _who(self):
+        return "the window" if self._process is None else "geigersim-run"
+
     def _ended(self):
         if self._process is None:
-            return "the window closed the control connection"
+            return "the window ended the control connection (it closed or quit)"
         status = self._process.wait()
         self._drainer.join(timeout=5)  # what it said last
         said = "; ".join(self._errors)
@@ -169,6 +220,7 @@ class Device:
 
     def close(self):
         """Ends the session (and the child)."""
+        self._closed = True
         if self._process is not None:
             for step in (lambda: self._out.write("quit\n"), self._out.flush, self._out.close):
                 try:
@@ -185,6 +237,10 @@ class Device:
             self._process.stderr.close()
             self._process = None
         elif self._socket is not None:
+            try:
+                self._socket.shutdown(socket.SHUT_RDWR)  # wakes the reader
+            except OSError:
+                pass
             for f in (self._out, self._in, self._socket):
                 try:
                     f.close()
@@ -210,7 +266,12 @@ class Device:
     def wait(self, duration):
         """Lets time pass: "500ms", "3.5s", "10m", "24h", "7d", or seconds as
         a number (a multiple of 0.5 s). The window waits in real time."""
-        self.command(f"wait {_duration(duration)}")
+        __tracebackhide__ = True
+        self.command(f"wait {_duration(duration)}", timeout=self._timeout_for(duration))
+
+    def _timeout_for(self, duration):
+        # A window waits in real time: the wait's own length comes on top.
+        return self.timeout + (_seconds(duration) if self._process is None and duration is not None else 0)
 
     def real(self, *counts):
         """Real mode, the next seconds counting `counts` (numbers or one list)."""
@@ -254,20 +315,48 @@ class Device:
     # ---- Expectations: AssertionError with the simulator's message ---------------
 
     def _expect(self, what, within):
-        if within is None:
-            self.command(f"expect {what}")
-        else:
-            self.command(f"wait until {what} within {_duration(within)}")
+        __tracebackhide__ = True
+        try:
+            if within is None:
+                self.command(f"expect {what}")
+            else:
+                self.command(f"wait until {what} within {_duration(within)}", timeout=self._timeout_for(within))
+        except AssertionError as failed:
+            # Raised afresh here, so the traceback shows the test's line and this one only.
+            raise AssertionError(str(failed)) from None
 
     def expect_text(self, x, y, text, within=None):
         """The small font's cells from LCD pixel (x, y) show `text`; with
         `within` (a duration) time passes until they do, up to that long."""
+        __tracebackhide__ = True
         self._expect(f"text {int(x)} {int(y)} {_text(text)}", within)
 
+    def expect_row(self, y, text, within=None):
+        """The text row whose top is LCD row `y` reads `text`, the whole row
+        as text() gives it."""
+        __tracebackhide__ = True
+        self._expect(f"row {int(y)} {_text(text)}", within)
+
+    def expect_contains(self, text, within=None):
+        """Some text row of the LCD holds `text`."""
+        __tracebackhide__ = True
+        self._expect(f"screen contains {_text(text)}", within)
+
     def expect_lcd(self, path, within=None):
-        """The LCD equals the dump in `path` (as lcd FILE writes it)."""
+        """The LCD equals the dump in `path` (as lcd FILE writes it; '?' is any pixel)."""
+        __tracebackhide__ = True
         self._expect(f"lcd {_word(os.fspath(path), 'path')}", within)
 
-    def expect(self, field, op, value, within=None):
-        """A field of state compares so: op is ==, !=, <, <=, >, >= or ~=."""
+    def expect(self, field, op, value, tolerance=None, within=None):
+        """A field of state compares so: op is ==, !=, <, <=, >, >= or ~=
+        (relative, 1e-6). With `tolerance` (op == or ~=) the number is
+        within that much of `value`, an absolute tolerance."""
+        __tracebackhide__ = True
+        if tolerance is not None:
+            if op not in ("==", "~="):
+                raise ValueError(f"a tolerance goes with == or ~=, not {op!r}")
+            if isinstance(tolerance, bool) or not isinstance(tolerance, (int, float)) or tolerance < 0:
+                raise ValueError(f"tolerance must be a number 0 or more, not {tolerance!r}")
+            self._expect(f"{_word(field, 'field')} ~= {_value(value)} +- {json.dumps(tolerance)}", within)
+            return
         self._expect(f"{_word(field, 'field')} {_word(op, 'operator')} {_value(value)}", within)

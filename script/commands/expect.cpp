@@ -77,6 +77,22 @@ std::string Bytes(const std::string& utf8) {
     return out;
 }
 
+std::string Number(double v) {
+    std::ostringstream text;
+    text << v;
+    return text.str();
+}
+
+// A text argument: in matching quotes, or bare; an opening quote without its
+// close is a typo, not a text that starts with a quote.
+bool TextArgument(std::string_view s, std::string& bytes, std::string& what) {
+    if (!s.empty() && (s.front() == '"' || s.front() == '\'') && (s.size() < 2 || s.back() != s.front())) {
+        what = "unbalanced quote in " + Quote(s) + " (end the text with " + std::string(1, s.front()) + ")";
+        return false;
+    }
+    return script::UnescapeText(script::Unquote(s), bytes, what);
+}
+
 bool ParseField(std::string_view name, std::string_view rest, Command& cmd, std::string& what) {
     const auto field = Fields().find(name);
     if (field == Fields().end()) {
@@ -112,7 +128,7 @@ bool ParseField(std::string_view name, std::string_view rest, Command& cmd, std:
             return true;
         }
         cmd.valueKind = kText;
-        return script::UnescapeText(script::Unquote(rest), cmd.value, what);
+        return TextArgument(rest, cmd.value, what);
     case kList: {
         if (!equality) {
             what = std::string(name) + " is a list: use == or !=";
@@ -129,13 +145,25 @@ bool ParseField(std::string_view name, std::string_view rest, Command& cmd, std:
     }
     case kNumber: {
         if (found->compare == Compare::Near) {
-            // VALUE [TOLERANCE], both numbers; the tolerance is relative to VALUE.
-            const std::string_view value = TakeWord(rest);
+            // VALUE [TOLERANCE], relative to VALUE; or VALUE ± DELTA (or +-), absolute.
+            std::string_view value = rest, tolerance;
+            size_t sign = rest.find("\xC2\xB1"), signLength = 2;
+            if (sign == std::string_view::npos) sign = rest.find("+-");
+            if (sign != std::string_view::npos) {
+                cmd.absolute = true;
+                value = script::Trim(rest.substr(0, sign), script::kBlanks);
+                tolerance = script::Trim(rest.substr(sign + signLength), script::kBlanks);
+            } else {
+                value = TakeWord(rest);
+                tolerance = rest;
+            }
             const nlohmann::json v = nlohmann::json::parse(value, nullptr, false);
-            const nlohmann::json t = rest.empty() ? nlohmann::json(1e-6) : nlohmann::json::parse(rest, nullptr, false);
+            const nlohmann::json t = tolerance.empty() && !cmd.absolute ? nlohmann::json(1e-6)
+                                                                        : nlohmann::json::parse(tolerance, nullptr, false);
             if (!v.is_number() || !t.is_number() || t.get<double>() < 0) {
-                what = "bad value " + Quote(std::string(value) + (rest.empty() ? "" : " ") + std::string(rest)) +
-                       " for " + std::string(name) + " ~= (use a number and an optional tolerance, e.g. 0.005 1e-3)";
+                what = "bad value " + Quote(rest) + " for " + std::string(name) +
+                       " ~= (use a number and an optional relative tolerance, e.g. 0.005 1e-3, or an absolute "
+                       "one, e.g. 0 +- 5)";
                 return false;
             }
             cmd.valueKind = kNumber;
@@ -161,7 +189,7 @@ bool Holds(const Command& cmd, const nlohmann::json& got, const nlohmann::json& 
     case Compare::Near: {
         if (!got.is_number()) return false;
         const double g = got.get<double>(), w = want.get<double>();
-        return std::fabs(g - w) <= cmd.tolerance * std::fabs(w);
+        return std::fabs(g - w) <= (cmd.absolute ? cmd.tolerance : cmd.tolerance * std::fabs(w));
     }
     case Compare::Equal: return got == want;
     case Compare::NotEqual: return got != want;
@@ -173,13 +201,110 @@ bool Holds(const Command& cmd, const nlohmann::json& got, const nlohmann::json& 
     return false;
 }
 
+// The text rows as `text` reads them, top to bottom.
+struct Rows {
+    LcdTextLine lines[kLcdTextLinesMax];
+    uint8_t count = 0;
+    explicit Rows(const LcdPicture& picture) : count(LcdReadText(picture, lines, kLcdTextLinesMax)) {}
+    std::string_view Text(uint8_t i) const { return std::string_view(lines[i].text, lines[i].length); }
+    // The first row at LCD row `y`, or -1.
+    int At(uint8_t y) const {
+        for (uint8_t i = 0; i < count; ++i)
+            if (lines[i].y == y) return i;
+        return -1;
+    }
+    // Where `bytes` stands on the LCD, "X,Y", or "" when no row reads it.
+    std::string Find(std::string_view bytes) const {
+        for (uint8_t i = 0; i < count; ++i)
+            for (size_t at = Text(i).find(bytes); at != std::string_view::npos; at = Text(i).find(bytes, at + 1))
+                if (lines[i].glyphX[at] != kLcdTextJoin)
+                    return std::to_string(lines[i].glyphX[at]) + "," + std::to_string(lines[i].y);
+        return "";
+    }
+    // Every row, for a message: 'CPM: 12' / 'AUTO'.
+    std::string All() const {
+        std::string out;
+        for (uint8_t i = 0; i < count; ++i) out += (i > 0 ? " / '" : "'") + EscapeCodes(Text(i)) + "'";
+        return out.empty() ? "no text" : out;
+    }
+};
+
+// What row `y` reads, for a message.
+std::string RowReads(const Rows& rows, uint8_t y) {
+    const int row = rows.At(y);
+    return "row " + std::to_string(y) + (row < 0 ? " shows no text" : " reads '" + EscapeCodes(rows.Text(static_cast<uint8_t>(row))) + "'");
+}
+
+// Where else the expected text shows, if it does.
+std::string FoundAt(const Rows& rows, const std::string& text) {
+    const std::string at = rows.Find(text);
+    return at.empty() ? "; it is nowhere on the LCD" : "; it shows at " + at;
+}
+
+bool CheckText(const Command& cmd, const LcdPicture& presented, std::string& message) {
+    const std::string want = "'" + EscapeCodes(cmd.text) + "'";
+    const Rows rows(presented);
+    if (cmd.textCheck == TextCheck::Row) {
+        const int row = rows.At(cmd.y);
+        if (row >= 0 && rows.Text(static_cast<uint8_t>(row)) == cmd.text) return true;
+        message = "expected row " + std::to_string(cmd.y) + " to read " + want + ", " + RowReads(rows, cmd.y) +
+                  (cmd.text.empty() ? "" : FoundAt(rows, cmd.text));
+        return false;
+    }
+    if (cmd.textCheck == TextCheck::Contains) {
+        if (!rows.Find(cmd.text).empty()) return true;
+        message = "expected the LCD to show " + want + " somewhere, it reads " + rows.All();
+        return false;
+    }
+    // Read as `text` reads the LCD, so a line it prints passes at its place.
+    const std::string got = CellsBytes(presented, cmd.x, cmd.y, cmd.text.size());
+    bool same = true;
+    for (size_t i = 0; i < cmd.text.size() && same; ++i) {
+        const auto cx = static_cast<uint8_t>(cmd.x + 6 * i), code = static_cast<uint8_t>(cmd.text[i]);
+        // A code drawn blank matches a blank cell as the space does.
+        same = got[i] == cmd.text[i] || (got[i] == ' ' && LcdCellShows(presented, cx, cmd.y, ' ') &&
+                                         LcdCellShows(presented, cx, cmd.y, code));
+    }
+    if (same) return true;
+    message = "expected " + want + " at " + std::to_string(cmd.x) + "," + std::to_string(cmd.y) + ", got '" +
+              EscapeCodes(got) + "'; " + RowReads(rows, cmd.y) + FoundAt(rows, cmd.text);
+    return false;
+}
+
 }  // namespace
 
 bool ParseExpect(std::string_view rest, Command& cmd, std::string& what) {
     std::string_view kind = TakeWord(rest);
     if (kind.empty()) {
-        what = "expect needs what to check: text X Y TEXT, lcd FILE, or FIELD OP VALUE";
+        what = "expect needs what to check: text X Y TEXT, row Y TEXT, screen contains TEXT, lcd FILE, or FIELD "
+               "OP VALUE";
         return false;
+    }
+    if (kind == "row") {
+        uint32_t y = 0;
+        if (!script::ParseUnsigned32(TakeWord(rest), y) || y >= kLcdHeight) {
+            what = "expect row needs the LCD row Y of the text's top (0..31) and the text, e.g. expect row 0 CPM:";
+            return false;
+        }
+        if (!TextArgument(rest, cmd.text, what)) return false;
+        cmd.op = Op::ExpectText;
+        cmd.textCheck = TextCheck::Row;
+        cmd.y = static_cast<uint8_t>(y);
+        return true;
+    }
+    if (kind == "screen") {
+        if (TakeWord(rest) != "contains" || rest.empty()) {
+            what = "expect screen needs contains and a text, e.g. expect screen contains CPM";
+            return false;
+        }
+        if (!TextArgument(rest, cmd.text, what)) return false;
+        if (cmd.text.empty()) {
+            what = "expect screen contains needs a text";
+            return false;
+        }
+        cmd.op = Op::ExpectText;
+        cmd.textCheck = TextCheck::Contains;
+        return true;
     }
     if (kind == "text") {
         std::string_view xs = TakeWord(rest), ys = TakeWord(rest);
@@ -188,7 +313,7 @@ bool ParseExpect(std::string_view rest, Command& cmd, std::string& what) {
             what = "expect text needs a cell X Y (0..121, 0..31) and the text, e.g. expect text 0 12 CPM:";
             return false;
         }
-        if (!script::UnescapeText(script::Unquote(rest), cmd.text, what)) return false;
+        if (!TextArgument(rest, cmd.text, what)) return false;
         if (cmd.text.empty()) {
             what = "expect text needs the text after X Y";
             return false;
@@ -229,31 +354,18 @@ bool ParseExpect(std::string_view rest, Command& cmd, std::string& what) {
 
 bool CheckExpectation(const Command& cmd, const LcdPicture& presented, std::string& message) {
     switch (cmd.op) {
-    case Op::ExpectText: {
-        // Read as `text` reads the LCD, so a line it prints passes at its place.
-        const std::string got = CellsBytes(presented, cmd.x, cmd.y, cmd.text.size());
-        bool same = true;
-        for (size_t i = 0; i < cmd.text.size() && same; ++i) {
-            const auto cx = static_cast<uint8_t>(cmd.x + 6 * i), want = static_cast<uint8_t>(cmd.text[i]);
-            // A code drawn blank matches a blank cell as the space does.
-            same = got[i] == cmd.text[i] || (got[i] == ' ' && LcdCellShows(presented, cx, cmd.y, ' ') &&
-                                             LcdCellShows(presented, cx, cmd.y, want));
-        }
-        if (same) return true;
-        message = "expected '" + EscapeCodes(cmd.text) + "' at " + std::to_string(cmd.x) + "," +
-                  std::to_string(cmd.y) + ", got '" + EscapeCodes(got) + "'";
-        return false;
-    }
+    case Op::ExpectText: return CheckText(cmd, presented, message);
     case Op::ExpectLcd: {
+        // '?' in the dump stands for any pixel.
         const std::string got = LcdText(presented);
-        if (got == cmd.dump) return true;
         std::string marked = got;
         size_t differing = 0;
         for (size_t i = 0; i < got.size(); ++i) {
-            if (got[i] == cmd.dump[i]) continue;
+            if (got[i] == cmd.dump[i] || cmd.dump[i] == '?') continue;
             ++differing;
             marked[i] = got[i] == '#' ? '+' : cmd.dump[i] == '#' ? 'o' : '?';
         }
+        if (differing == 0) return true;
         message = "expected the LCD in " + Quote(cmd.file) + ", got " + std::to_string(differing) +
                   " differing pixels ('+' ink not expected, 'o' ink missing, '?' lit/unlit):\n" + marked;
         if (!message.empty() && message.back() == '\n') message.pop_back();
@@ -286,9 +398,14 @@ bool CheckExpectation(const Command& cmd, const LcdPicture& presented, std::stri
             break;
         }
         if (cmd.compare == Compare::Near) {
-            std::ostringstream tolerance;
-            tolerance << cmd.tolerance;
-            shownWant += " (within " + tolerance.str() + " of it)";
+            const double w = want.get<double>();
+            if (cmd.absolute)
+                shownWant += " +- " + Number(cmd.tolerance);
+            else
+                // Against 0 a relative tolerance is no tolerance: say how to write an absolute one.
+                shownWant += " (relative tolerance " + Number(cmd.tolerance) + ": within " +
+                             Number(cmd.tolerance * std::fabs(w)) + " of it" +
+                             (w == 0 ? "; write ~= 0 +- DELTA for an absolute one)" : ")");
         }
         message = "expected " + cmd.text + " " + std::string(OpName(cmd.compare)) + " " + shownWant + ", got " +
                   shownGot;

@@ -30,8 +30,8 @@ bool ParseLcdDump(std::string_view text, std::string& dump, std::string& what) {
             what = "more than " + std::to_string(kLcdHeight) + " lines";
             return false;
         }
-        if (line.size() != static_cast<size_t>(kLcdWidth) || line.find_first_not_of("#.-") != std::string_view::npos) {
-            what = "line " + std::to_string(lines) + " is not 122 of '#', '.', '-'";
+        if (line.size() != static_cast<size_t>(kLcdWidth) || line.find_first_not_of("#.-?") != std::string_view::npos) {
+            what = "line " + std::to_string(lines) + " is not 122 of '#', '.', '-', '?'";
             return false;
         }
         dump.append(line);

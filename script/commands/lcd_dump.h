@@ -12,8 +12,8 @@ namespace geigerrun {
 // '.' background, '-' anything else, read from each LCD pixel's top-left
 // screen pixel.
 std::string LcdText(const LcdPicture& picture);
-// An `lcd` dump read back (lines may end in "\r\n"); false with `what` set
-// when it is not one.
+// An `lcd` dump read back (lines may end in "\r\n"), where '?' may stand
+// for any pixel; false with `what` set when it is not one.
 bool ParseLcdDump(std::string_view text, std::string& dump, std::string& what);
 
 }  // namespace geigerrun

@@ -129,6 +129,7 @@ Op StepOp(script::StepKind kind) {
     case script::StepKind::Wait: return Op::Wait;
     case script::StepKind::Real: return Op::Real;
     case script::StepKind::Demo: return Op::Demo;
+    case script::StepKind::Walk: return Op::Walk;
     }
     return Op::Demo;
 }
@@ -240,6 +241,8 @@ bool PanelAvailable() {
 
 bool Parse(std::string_view text, std::string_view source, std::vector<Command>& out,
            std::string& error) {
+    // Editors on some systems start a UTF-8 file with a byte-order mark.
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     bool setUp = true;  // only clock and seed so far
     for (const script::CommandText& command : script::SplitCommands(text, source)) {
         Command cmd;
@@ -265,7 +268,10 @@ bool Parse(std::string_view text, std::string_view source, std::vector<Command>&
 
 uint64_t PlannedHalfSeconds(const std::vector<Command>& commands) {
     uint64_t total = 0;
-    for (const Command& cmd : commands) total += cmd.op == Op::Wait ? cmd.step.halfSeconds : cmd.within;
+    for (const Command& cmd : commands)
+        total += cmd.op == Op::Wait   ? cmd.step.halfSeconds
+                 : cmd.op == Op::Walk ? uint64_t{cmd.step.presses} * script::kWalkGapMax
+                                      : cmd.within;
     return total;
 }
 

@@ -14,7 +14,7 @@
 namespace geigerrun {
 
 enum class Op {
-    Press, Wait, Real, Demo, Lcd, Png, State, Flash, Echo,
+    Press, Wait, Real, Demo, Walk, Lcd, Png, State, Flash, Echo,
     LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour, Save, Load, Wav, Chart,
     Gif, GifEnd,  // `gif FILE [scale N] [panel]` starts an animation, `gif end` writes it
     Battery, Temperature,  // what the sensors read from then on
@@ -22,8 +22,12 @@ enum class Op {
 };
 
 // How `expect FIELD OP VALUE` compares; texts take only Equal and NotEqual.
-// Near (~=) is for numbers, within a relative tolerance.
+// Near (~=) is for numbers, within a relative or an absolute tolerance.
 enum class Compare { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual, Near };
+
+// What an ExpectText reads: the cells from X, Y (`expect text`), the whole
+// text row at Y (`expect row`), or anywhere on the LCD (`expect screen contains`).
+enum class TextCheck : uint8_t { Cells, Row, Contains };
 
 struct Command {
     Op op = Op::Echo;
@@ -32,8 +36,9 @@ struct Command {
     uint32_t position = 0;        // that line, or that command's place in its string
     script::Step step;            // Press, Wait, Real, Demo
     std::string text;             // Echo text; file name; ExpectText's bytes; ExpectField's name
-    // ExpectText: the cell of the first glyph.
+    // ExpectText: the cell of the first glyph (Row: y only), and what is read.
     uint8_t x = 0, y = 0;
+    TextCheck textCheck = TextCheck::Cells;
     // Png, Tour and Gif: nearest-neighbour scale 1..8, and the whole front panel.
     uint8_t scale = 1;
     bool panel = false;
@@ -53,7 +58,8 @@ struct Command {
     Compare compare = Compare::Equal;
     uint8_t valueKind = 0;  // number, text, null, list
     std::string value;
-    double tolerance = 1e-6;  // Near: relative to VALUE
+    double tolerance = 1e-6;  // Near: relative to VALUE, or with `absolute` in VALUE's unit
+    bool absolute = false;
     // `wait until EXPECTATION within DURATION`: the expectation above,
     // given up to this many 500 ms periods to hold; 0 for a plain expect.
     uint64_t within = 0;

@@ -61,8 +61,9 @@ stop_broker() { kill "$bpid"; wait "$bpid" 2>/dev/null; bpid=; }
 # The process under test: the window on the offscreen platform, powered on
 # by the "Restart" switch. (The headless logger takes the same options.)
 start_publisher() {
-  QT_QPA_PLATFORM=offscreen "$binary" --Restart --mute --port "$work/counter" --log-counts "$work/c.csv" \
-    --mqtt "$url" --mqtt-auth "$work/auth" --mqtt-id e2e 2>"$work/publisher.err" &
+  # As a service runs it: no window, no display.
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$binary" --headless --port "$work/counter" \
+    --log-counts "$work/c.csv" --mqtt "$url" --mqtt-auth "$work/auth" --mqtt-id e2e 2>"$work/publisher.err" &
   pid=$!
 }
 

@@ -18,14 +18,14 @@ inline int showLcdCalls = 0;
 inline void CountShowLcd(void*) { ++showLcdCalls; }
 
 // Program start: record at load, window initialised, device unpowered.
-// The clock reads `when` (default 2026-03-07 09:05:30 local time) and the
+// The clock reads `when` (default 2026-03-07 09:05:30) and the
 // demo counts use `seed`.
 inline void Start(std::time_t when = 0, unsigned seed = 1) {
     if (when == 0) {
         std::tm t{};
         t.tm_year = 126; t.tm_mon = 2; t.tm_mday = 7;
-        t.tm_hour = 9; t.tm_min = 5; t.tm_sec = 30; t.tm_isdst = -1;
-        when = std::mktime(&t);
+        t.tm_hour = 9; t.tm_min = 5; t.tm_sec = 30;
+        when = timegm(&t);
     }
     showLcdCalls = 0;
     DriverStart({when, true, seed, CountShowLcd, nullptr});

@@ -19,8 +19,8 @@ void BootToRunning() {
 
 std::time_t Year2000() {
     std::tm t{};
-    t.tm_year = 100; t.tm_mon = 5; t.tm_mday = 1; t.tm_hour = 12; t.tm_isdst = -1;
-    return std::mktime(&t);
+    t.tm_year = 100; t.tm_mon = 5; t.tm_mday = 1; t.tm_hour = 12;
+    return timegm(&t);
 }
 
 }  // namespace

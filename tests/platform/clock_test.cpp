@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 #include <ctime>
 
 namespace {
 
+// The device's wall clock counts as if in UTC (platform/clock.h).
 std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
     std::tm t{};
     t.tm_year = year - 1900;
@@ -15,8 +17,7 @@ std::time_t LocalTime(int year, int month, int day, int hour, int minute, int se
     t.tm_hour = hour;
     t.tm_min = minute;
     t.tm_sec = second;
-    t.tm_isdst = -1;
-    return std::mktime(&t);
+    return timegm(&t);
 }
 
 // Each test may move the snapshot; the one taken at program start is put
@@ -32,7 +33,7 @@ protected:
 };
 
 TEST_F(ClockTest, SnapshotIsTakenAtProgramStart) {
-    const std::time_t now = std::time(nullptr);
+    const std::time_t now = RtcHostNow();
     EXPECT_GT(rtcSnapshot, 0);
     EXPECT_LE(rtcSnapshot, now);
     EXPECT_GT(rtcSnapshot, now - 600);
@@ -55,6 +56,35 @@ TEST_F(ClockTest, FieldsOfAFixedSnapshotNeverAdvance) {
     EXPECT_EQ(RtcDay(), 2);
     EXPECT_EQ(RtcHour(), 0);
     EXPECT_EQ(RtcSecond(), 7);
+}
+
+// A test, a snapshot and a recording must not depend on the machine's zone:
+// the same text reads the same fields under every TZ, the hour that a
+// daylight-saving change skips included.
+TEST_F(ClockTest, AClockReadsTheSameUnderEveryTimeZone) {
+    const char* saved = std::getenv("TZ");
+    const std::string before = saved != nullptr ? saved : "";
+    for (const char* zone : {"UTC", "Asia/Tokyo", "America/New_York"}) {
+        setenv("TZ", zone, 1);
+        tzset();
+        std::time_t when = 0;
+        ASSERT_TRUE(RtcParseLocalTime("2026-03-08T02:30:00", 19, &when)) << zone;
+        EXPECT_EQ(when, LocalTime(2026, 3, 8, 2, 30, 0)) << zone;
+        RtcSetSnapshot(when);
+        EXPECT_EQ(RtcHour(), 2) << zone;
+        EXPECT_EQ(RtcMinute(), 30) << zone;
+        EXPECT_EQ(RtcDay(), 8) << zone;
+        // Now, with no clock given, is the host's wall clock.
+        std::tm local{};
+        const std::time_t now = std::time(nullptr);
+        localtime_r(&now, &local);
+        EXPECT_LE(std::abs(RtcHostNow() - (now + local.tm_gmtoff)), 1) << zone;
+    }
+    if (saved != nullptr)
+        setenv("TZ", before.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
 }
 
 TEST_F(ClockTest, SeedOverrideAndTimeSeed) {

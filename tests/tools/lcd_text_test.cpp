@@ -140,11 +140,12 @@ TEST(LcdText, ReadsDrawnTextBesidePicturesLinesAndLargeDigits) {
     LcdLine(0, 7, 121, 7);  // the status rule: no row of '-'
     LcdPutText(0, 0, "CPM: 10");
     LcdPutText(62, 0, "AUTO");
-    LcdDrawImage(kUnitCpm, 80, 12);  // a picture of letters
     LcdPutLargeText(10, 9, "4.2");
-    LcdPutText(50, 25, "a \\b");
+    LcdDrawImage(kUnitCpm, 43, 15);        // the unit right after the digits reads with them, as shown
+    LcdDrawImage(kDegreesCelsius, 98, 8);  // any other picture gives no text
+    LcdPutText(78, 25, "a \\b");
     LcdFillRect(118, 10, 3, 20, 1);  // a graph bar
-    EXPECT_EQ(Lines(SurfacePicture()), "CPM: 10  AUTO\n4.2\na \\b\n");
+    EXPECT_EQ(Lines(SurfacePicture()), "CPM: 10  AUTO\n4.2CPM\na \\b\n");
 
     // The unlit picture shows nothing.
     LcdSurfaceCreate();

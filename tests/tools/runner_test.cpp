@@ -327,7 +327,7 @@ TEST(RunnerParse, ClockAndNumbers) {
     std::string error;
     ASSERT_TRUE(ParseClock("2026-03-07T09:05:30", when, error)) << error;
     std::tm t{};
-    localtime_r(&when, &t);
+    gmtime_r(&when, &t);
     EXPECT_EQ(t.tm_year, 126);
     EXPECT_EQ(t.tm_mon, 2);
     EXPECT_EQ(t.tm_mday, 7);
@@ -1060,7 +1060,7 @@ TEST(RunnerRun, TourOnlyKeepsTheNumbersAndNamesTheClockAndSeedItUsed) {
     EXPECT_EQ(Attributes(Slurp(dir / "c/index.html"), "src").size(), 0u);
 }
 
-// The clock the tours and their tests run on, local time.
+// The clock the tours and their tests run on.
 std::time_t Morning() {
     std::time_t when = 0;
     std::string error;
@@ -1239,9 +1239,16 @@ TEST(RunnerRun, WaitUntilStepsTimeAndNearComparesFloats) {
     fw.doseRate = 0.005f;  // 0.00499999989 as printed
     EXPECT_TRUE(runner.Run(ParseOk("expect doseRate ~= 0.005; expect doseRate ~= 0.0051 0.05"), out, error)) << error;
     EXPECT_FALSE(runner.Run(ParseOk("expect doseRate ~= 0.0051"), out, error));
-    EXPECT_NE(error.find("(within 1e-06 of it)"), std::string::npos) << error;
-    EXPECT_EQ(runner.checkedExpectations(), 5u);
-    EXPECT_EQ(runner.failedExpectations(), 2u);
+    EXPECT_NE(error.find("(relative tolerance 1e-06: within 5.1e-09 of it)"), std::string::npos) << error;
+    // Against 0 a relative tolerance is none; an absolute one is written with +- or the sign.
+    EXPECT_FALSE(runner.Run(ParseOk("expect doseRate ~= 0 5"), out, error));
+    EXPECT_NE(error.find("write ~= 0 +- DELTA for an absolute one"), std::string::npos) << error;
+    EXPECT_TRUE(runner.Run(ParseOk("expect doseRate ~= 0 +- 0.01; expect doseRate ~= 0.004 \xC2\xB1 0.002"), out,
+                           error)) << error;
+    EXPECT_FALSE(runner.Run(ParseOk("expect doseRate ~= 0 +-0.001"), out, error));
+    EXPECT_NE(error.find("expected doseRate ~= 0 +- 0.001, got"), std::string::npos) << error;
+    EXPECT_EQ(runner.checkedExpectations(), 9u);
+    EXPECT_EQ(runner.failedExpectations(), 4u);
 }
 
 namespace {
@@ -1269,15 +1276,33 @@ TEST(RunnerProgram, AFolderOfScriptsGivesJUnitAndPictures) {
                                        "wait until text 0 0 CPM: within 10s\nexpect uiMode == 0\n";
     std::ofstream(dir / "text.gsr") << "press select\nwait 3.5s\nexpect text 0 0 \"<&'\"\nexpect uiMode == 0\n";
     std::ofstream(dir / "lcd.gsr") << "press select\nwait 60s\n\nexpect lcd " << d << "reading.txt\n";
-    const std::string scripts = d + "pass.gsr " + d + "text.gsr " + d + "lcd.gsr";
-    Exec r = RunBinary("--seed 1 --junit " + d + "r.xml --artifacts " + d + "art " + scripts);
-    EXPECT_EQ(r.status, 1) << r.err;
+    // A script that does not parse, and one of the same name in another folder.
+    std::ofstream(dir / "bad.gsr") << "\xEF\xBB\xBFpress select\nexpect text 0 0 \"CPM:\n";
+    fs::create_directories(dir / "b");
+    std::ofstream(dir / "b/text.gsr") << "press select\nwait 3.5s\nexpect uiMode == 3\n";
+    // Artifacts are named by the script's path.
+    std::string label = d.substr(1);
+    std::replace(label.begin(), label.end(), '/', '-');
+    fs::create_directories(dir / "art");
+    std::ofstream(dir / ("art/" + label + "text-9-actual.png")) << "stale";
+    std::ofstream(dir / "art/other-9-actual.png") << "kept";
+    const std::string scripts = d + "pass.gsr " + d + "text.gsr " + d + "lcd.gsr " + d + "bad.gsr " + d + "b/text.gsr";
+    // Where the results go is checked before anything runs.
+    Exec r = RunBinary("--junit " + d + "none/r.xml -e 'echo ran' " + scripts);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("--junit: cannot write '" + d + "none/r.xml': no directory"), std::string::npos) << r.err;
+    r = RunBinary("--seed 1 --junit " + d + "r.xml --artifacts " + d + "art " + scripts);
+    EXPECT_EQ(r.status, 2) << r.err;
     EXPECT_NE(r.err.find("geigersim-run: " + d + "text.gsr: line 3: expected '<&\\x27'"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("\n1 passed, 2 failed\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("geigersim-run: " + d + "bad.gsr: line 2: unbalanced quote"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("\n1 passed, 4 failed\n"), std::string::npos) << r.err;
 
     std::ifstream xmlFile(dir / "r.xml");
     const std::string xml(std::istreambuf_iterator<char>(xmlFile), {});
-    EXPECT_NE(xml.find("<testsuite name=\"geigersim-run\" tests=\"3\" failures=\"2\" errors=\"0\""),
+    EXPECT_NE(xml.find("<testsuite name=\"geigersim-run\" tests=\"5\" failures=\"3\" errors=\"1\""),
+              std::string::npos) << xml;
+    EXPECT_NE(xml.find("<error type=\"script\" message=\"" + d + "bad.gsr: line 2: unbalanced quote"),
               std::string::npos) << xml;
     EXPECT_NE(xml.find("<testcase name=\"" + d + "pass.gsr\" classname=\"geigersim-run\" time=\""),
               std::string::npos);
@@ -1285,13 +1310,16 @@ TEST(RunnerProgram, AFolderOfScriptsGivesJUnitAndPictures) {
               std::string::npos) << xml;
     EXPECT_EQ(std::count(xml.begin(), xml.end(), '<') - std::count(xml.begin(), xml.end(), '>'), 0);
 
-    EXPECT_EQ(PngPixels(d + "art/text-3-actual.png").size(), 244u * 64u);
-    EXPECT_FALSE(fs::exists(dir / "art/text-3-diff.png"));
-    const std::vector<uint32_t> diff = PngPixels(d + "art/lcd-4-diff.png");
+    EXPECT_EQ(PngPixels(d + "art/" + label + "text-3-actual.png").size(), 244u * 64u);
+    EXPECT_EQ(PngPixels(d + "art/" + label + "b-text-3-actual.png").size(), 244u * 64u);
+    EXPECT_FALSE(fs::exists(dir / ("art/" + label + "text-3-diff.png")));
+    EXPECT_FALSE(fs::exists(dir / ("art/" + label + "text-9-actual.png")));  // an earlier run's
+    EXPECT_TRUE(fs::exists(dir / "art/other-9-actual.png"));
+    const std::vector<uint32_t> diff = PngPixels(d + "art/" + label + "lcd-4-diff.png");
     ASSERT_EQ(diff.size(), 244u * 64u);
     EXPECT_GT(std::count(diff.begin(), diff.end(), 0xD02020u), 0);  // the graph, not in the dump
     EXPECT_GT(std::count(diff.begin(), diff.end(), 0x2060E0u), 0);  // the dump's digit, gone
-    EXPECT_EQ(PngPixels(d + "art/lcd-4-expected.png").size(), 244u * 64u);
+    EXPECT_EQ(PngPixels(d + "art/" + label + "lcd-4-expected.png").size(), 244u * 64u);
 
     // One script counts its expectations; a run past the cap runs nothing.
     r = RunBinary("--seed 1 " + d + "pass.gsr");
@@ -1584,4 +1612,104 @@ TEST(GifWriter, ManyColoursQuantisedReservedOnesExactNewOnesInTheirOwnPalette) {
             worst = std::max(worst, std::abs(int(got >> shift & 0xFF) - int(want >> shift & 0xFF)));
     }
     EXPECT_LE(worst, 40);  // a median cut of 4096 colours into 254 is off by 36 at most
+}
+
+// A golden dump with the clock and the counts masked passes as they change;
+// --update-expected rewrites a failing one keeping its mask; a failed text
+// expectation says what its row reads and where the text does show.
+TEST(RunnerProgram, MaskedDumpsRowsAndUpdatedExpectations) {
+    TempDir dir;
+    const std::string d = (dir / "").string();
+    ASSERT_EQ(RunBinary("--seed 1 --clock 2026-03-07T09:05:30 -e 'press select; wait 4s; lcd " + d + "a.txt'").status, 0);
+    std::ifstream in(dir / "a.txt");
+    std::string dump(std::istreambuf_iterator<char>(in), {});
+    for (size_t y = 0; y < 32; ++y)  // the whole top row of text and the reading below it
+        for (size_t x = 0; x < 122; ++x) dump[y * 123 + x] = y < 8 || y > 9 ? '?' : dump[y * 123 + x];
+    std::ofstream(dir / "masked.txt") << dump;
+    const std::string other = "--seed 7 --clock 2027-01-02T03:04:05 -e 'press select; wait 90s; expect lcd ";
+    Exec r = RunBinary(other + d + "masked.txt'");
+    EXPECT_EQ(r.status, 0) << r.err;
+
+    dump[9 * 123 + 5] = dump[9 * 123 + 5] == '#' ? '.' : '#';  // one pixel that now differs
+    std::ofstream(dir / "masked.txt") << dump;
+    EXPECT_EQ(RunBinary(other + d + "masked.txt'").status, 1);
+    r = RunBinary("--update-expected " + other + d + "masked.txt'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "geigersim-run: -e 1, command 3: rewrote " + d + "masked.txt\n1 passed, 0 failed\n");
+    std::ifstream rewritten(dir / "masked.txt");
+    const std::string now(std::istreambuf_iterator<char>(rewritten), {});
+    EXPECT_EQ(std::count(now.begin(), now.end(), '?'), std::count(dump.begin(), dump.end(), '?'));
+    EXPECT_EQ(RunBinary(other + d + "masked.txt'").status, 0);
+
+    Runner runner;
+    runner.Start({FixedClock(), 1u});
+    std::ostringstream out;
+    std::string error;
+    EXPECT_TRUE(runner.Run(ParseOk("press select; wait 4s; expect row 0 \"CPM: 1  AUTO  \\x27\\x5E\\x60\"; "
+                                   "expect screen contains AUTO"), out, error)) << error;
+    EXPECT_FALSE(runner.Run(ParseOk("expect text 38 0 AUTO"), out, error));
+    EXPECT_NE(error.find("row 0 reads 'CPM: 1  AUTO  \\x27\\x5E\\x60'; it shows at 62,0"), std::string::npos)
+        << error;
+    EXPECT_FALSE(runner.Run(ParseOk("expect row 12 CPM"), out, error));
+    EXPECT_NE(error.find("row 12 shows no text"), std::string::npos) << error;
+    EXPECT_FALSE(runner.Run(ParseOk("expect screen contains uSv"), out, error));
+    EXPECT_NE(error.find("it reads 'CPM: 1  AUTO"), std::string::npos) << error;
+    // The large reading shows its unit as a picture: read as shown.
+    const std::string large = RunText(runner, "press back; wait 500ms; press back; wait 3.5s; text");
+    EXPECT_TRUE(std::regex_search(large, std::regex("\n[0-9]+CPM\n"))) << large;
+}
+
+// A walk is the same clicks and gaps for the same seed, on the one player.
+TEST(RunnerRun, WalkIsRandomClicksTheSameForTheSameSeed) {
+    std::vector<Command> c = ParseOk("walk 40 seed 9; walk 3");
+    ASSERT_EQ(c.size(), 2u);
+    EXPECT_EQ(script::FormatStep(c[0].step), "walk 40 seed 9");
+    EXPECT_EQ(script::FormatStep(c[1].step), "walk 3 seed 1");
+    EXPECT_EQ(PlannedHalfSeconds(c), 43u * script::kWalkGapMax);
+    EXPECT_NE(ParseError("walk 0").find("walk needs a number of clicks"), std::string::npos);
+    EXPECT_NE(ParseError("walk 5 seed").find("seed 0..4294967295"), std::string::npos);
+
+    auto walked = [](const std::string& walk) {
+        Runner runner;
+        runner.Start({FixedClock(), 1u});
+        const std::string state = RunText(runner, "press select; wait 4s; " + walk + "; state");
+        return std::make_pair(state, runner.halfTicks());
+    };
+    const auto first = walked("walk 300 seed 5");
+    EXPECT_EQ(walked("walk 300 seed 5"), first);
+    EXPECT_NE(walked("walk 300 seed 6").first, first.first);
+    // Each click is followed by its gap from the seed's source: the walk takes their sum.
+    script::WalkSource source(5);
+    uint64_t gaps = 0;
+    for (int i = 0; i < 300; ++i) gaps += (source.NextKey(), source.NextGap());
+    EXPECT_EQ(first.second, 8u + gaps);
+}
+
+// The coverage report lists the tour's screens, each reached or not with the
+// command that first showed it; a walk reaches more.
+TEST(RunnerProgram, CoverageSaysWhichScreensTheScriptsReachAndAWalkRaisesIt) {
+    TempDir dir;
+    const std::string d = (dir / "").string();
+    std::ofstream(dir / "menu.gsr") << "press select\nwait 4s\npress select\nwait 500ms\n";
+    Exec r = RunBinary("--seed 1 --coverage " + d + "cov.html " + d + "menu.gsr");
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::smatch counts;
+    ASSERT_TRUE(std::regex_search(r.err, counts, std::regex("^screens reached: ([0-9]+) of ([0-9]+)\n"))) << r.err;
+    const int reached = std::stoi(counts[1]), screens = std::stoi(counts[2]);
+    const std::ifstream json(dir / "cov.json");
+    std::ostringstream text;
+    text << json.rdbuf();
+    // The main menu's first row, first shown by the second press.
+    EXPECT_NE(text.str().find("\"by\": \"" + d + "menu.gsr: line 3\",\n   \"keys\": \"press select; wait 3s; press "
+                              "select; wait 500ms\",\n   \"names\": [\n    \"main-menu--user-option\"\n   ],\n   "
+                              "\"reached\": true,\n   \"screen\": \"menu at 'User Option'\""),
+              std::string::npos) << text.str().substr(0, 3000);
+    EXPECT_NE(Slurp(dir / "cov.html").find("<h1>screens reached: " + std::to_string(reached)), std::string::npos);
+
+    r = RunBinary("--seed 1 --coverage " + d + "cov.html -e 'walk 3000 seed 2' " + d + "menu.gsr");
+    std::smatch walked;
+    ASSERT_TRUE(std::regex_search(r.err, walked, std::regex("screens reached: ([0-9]+) of ([0-9]+)\n"))) << r.err;
+    EXPECT_GT(std::stoi(walked[1]), reached + 20);
+    EXPECT_EQ(std::stoi(walked[2]), screens);
+    EXPECT_EQ(RunBinary("--coverage - " + d + "menu.gsr").status, 2);
 }

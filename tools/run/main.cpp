@@ -16,6 +16,7 @@
 #include "geigersim_version.h"
 #include "script/commands/parse.h"
 #include "script/script_language.h"
+#include "tools/run/coverage.h"
 #include "tools/run/files.h"
 #include "tools/run/flash_log.h"
 #include "tools/run/report.h"
@@ -36,10 +37,13 @@ Commands come from the -e strings (in order), then from SCRIPT, or from
 standard input when SCRIPT is "-"; several scripts run as test cases, each
 from a fresh device. Commands are separated by new lines or ';';
 '#' starts a comment that runs to the end of the line. The whole input is
-checked before anything runs.
+checked before anything runs: a script that is bad runs nothing and is
+reported as an error of its test case, and the other scripts still run.
 
 Options:
-  --clock YYYY-MM-DDTHH:MM:SS  fix the device clock (local time; default: now)
+  --clock YYYY-MM-DDTHH:MM:SS  fix the device clock (default: now, read from
+                               the host's local time); the device has no
+                               time zone, so it shows the same under any TZ
   --seed N                     seed the demo counts with N (0..4294967295)
                                instead of the time at power-on
   -e 'CMD; CMD; ...'           commands to run (may be given several times)
@@ -48,7 +52,20 @@ Options:
   --junit FILE                 write a JUnit XML report: a testcase per script
   --artifacts DIR              write the LCD of each failed expectation as
                                SCRIPT-LINE-actual.png (expect lcd: also
-                               -expected.png and -diff.png)
+                               -expected.png and -diff.png), SCRIPT being
+                               the script's path with '/' as '-' and
+                               without its extension; the pictures of an
+                               earlier run of the same scripts are removed
+                               first
+  --coverage FILE              write an HTML page of the tour's screens (see
+                               tour) saying which the scripts reached and the
+                               command that first did, and the same as JSON
+                               in FILE with its extension .json; prints
+                               "screens reached: N of M"
+  --update-expected            rewrite the file of each failing expect lcd
+                               with what the LCD shows, keeping its '?'
+                               pixels, and list it; the expectation then
+                               holds
   --max-virtual DURATION       refuse a script whose waits may pass DURATION
                                (default 1000d)
   --decode FLASHFILE           print a `flash` dump's records as CSV, as `log`
@@ -75,6 +92,9 @@ Commands:
   real N [N ...]   real mode: the next seconds count N, ... (signed 32-bit),
                    then 0 each second once the list runs out
   demo             back to random demo counts
+  walk N [seed S]  N clicks of random keys (1..100000), each followed by a
+                   random 500 ms to 3 s; the same seed (default 1) gives the
+                   same clicks and gaps
   lcd [FILE]       print the LCD (or write it to FILE): 32 lines of 122
                    characters, '#' ink, '.' background, '-' unlit
   text             print the text the LCD shows, one line per text row
@@ -110,11 +130,17 @@ Commands:
   echo TEXT        print TEXT
   expect text X Y TEXT  the small font's cells from LCD pixel X, Y
                         show TEXT (\xNN for a symbol, \\ for a backslash)
-  expect lcd FILE  the LCD equals the dump in FILE (as lcd FILE writes it)
+  expect row Y TEXT     the text row whose top is LCD row Y reads TEXT, the
+                        whole row as text prints it
+  expect screen contains TEXT  a text row of the LCD holds TEXT
+  expect lcd FILE  the LCD equals the dump in FILE (as lcd FILE writes it);
+                   a '?' in the dump stands for any pixel
   expect FIELD OP VALUE  a field of state compares so; OP is ==, !=,
                          <, <=, >, >= (texts: == and != only)
   expect FIELD ~= VALUE [TOLERANCE]  a number within a relative tolerance
                          (default 1e-6)
+  expect FIELD ~= VALUE +- DELTA  a number within DELTA of VALUE, an
+                         absolute tolerance (also VALUE ± DELTA)
   wait until EXPECTATION within DURATION  advance 500 ms at a time until
                          the expectation (what expect takes) holds
 
@@ -124,12 +150,14 @@ window opens. FILE may be "-" for standard output.
 Exit status:
   0   success
   1   an expectation failed
-  2   a bad option, command, script or file (nothing is run when any command
-      is bad; a file that cannot be written stops the run)
+  2   a bad option, command, script or file (a bad option or -e command
+      runs nothing; a bad script is not run, the others are; a file that
+      cannot be written stops the run)
 )";
 
 enum Option {
-    kClock = 1000, kSeed, kKeepGoing, kDecode, kWriteAddress, kVersion, kJunit, kArtifacts, kMaxVirtual, kServe
+    kClock = 1000, kSeed, kKeepGoing, kDecode, kWriteAddress, kVersion, kJunit, kArtifacts, kMaxVirtual, kServe,
+    kUpdateExpected, kCoverage
 };
 
 // One script run as a test case: the -e commands, then the script's.
@@ -137,6 +165,7 @@ struct Case {
     std::string name;
     std::vector<geigerrun::Command> commands;
     geigerrun::StartOptions options;
+    std::string error;  // why the script cannot run: it was unreadable or bad
 };
 
 int Fail(const std::string& message) {
@@ -189,12 +218,12 @@ int main(int argc, char** argv) {
 
     geigerrun::StartOptions options;
     std::vector<std::string> evals;
-    bool keepGoing = false, haveAddress = false, serve = false;
+    bool keepGoing = false, haveAddress = false, serve = false, updateExpected = false;
     bool maxVirtualGiven = false;
     std::string decode;
     bool haveDecode = false;
     uint32_t writeAddress = 0;
-    std::string junit, artifacts;
+    std::string junit, artifacts, coverage;
     uint64_t maxVirtual = script::kMaxWaitHalfSeconds;
 
     static const struct option kLong[] = {
@@ -207,6 +236,8 @@ int main(int argc, char** argv) {
         {"decode", required_argument, nullptr, kDecode},
         {"write-address", required_argument, nullptr, kWriteAddress},
         {"serve", no_argument, nullptr, kServe},
+        {"update-expected", no_argument, nullptr, kUpdateExpected},
+        {"coverage", required_argument, nullptr, kCoverage},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, kVersion},
         {nullptr, 0, nullptr, 0},
@@ -247,6 +278,8 @@ int main(int argc, char** argv) {
         case 'e': evals.push_back(value); break;
         case kKeepGoing: keepGoing = true; break;
         case kServe: serve = true; break;
+        case kUpdateExpected: updateExpected = true; break;
+        case kCoverage: coverage = value; break;
         case kJunit: junit = value; break;
         case kArtifacts: artifacts = value; break;
         case kMaxVirtual:
@@ -277,7 +310,7 @@ int main(int argc, char** argv) {
         // Requests come one at a time: nothing to check up front, report or
         // cap, and no script beside them.
         if (!evals.empty() || !scripts.empty() || haveDecode || keepGoing || !junit.empty() ||
-            !artifacts.empty() || maxVirtualGiven)
+            !artifacts.empty() || maxVirtualGiven || updateExpected || !coverage.empty())
             return Fail("--serve takes its commands from standard input: give it only --clock and --seed");
         geigerrun::Runner runner;
         if (!geigerrun::Serve(runner, options, std::cin, std::cout)) return Fail("cannot write the output");
@@ -296,28 +329,32 @@ int main(int argc, char** argv) {
         for (size_t i = first; i < evalCommands.size(); ++i) evalCommands[i].label = "e" + std::to_string(k + 1);
     }
 
-    // Every script is read and checked before any runs.
+    // Every script is read and checked before any runs; one that cannot run
+    // is still a test case, with its error, so a report is always complete.
     std::vector<Case> cases;
-    if (scripts.empty()) cases.push_back({"-e", evalCommands, options});
-    for (const std::string& script : scripts) {
+    if (scripts.empty()) cases.push_back({"-e", evalCommands, options, {}});
+    const std::vector<std::string> labels = geigerrun::ArtifactLabels(scripts);
+    for (size_t s = 0; s < scripts.size(); ++s) {
+        const std::string& script = scripts[s];
         std::string text;
+        Case c{script, evalCommands, options, {}};
         if (script == "-") {
-            if (!geigerrun::ReadAllBytes(stdin, text, error)) return Fail("cannot read standard input: " + error);
+            if (!geigerrun::ReadAllBytes(stdin, text, error)) c.error = "cannot read standard input: " + error;
         } else if (!geigerrun::ReadFileBytes(script, text, error)) {
-            return Fail("cannot read script " + Quote(script) + ": " + error);
+            c.error = "cannot read script " + Quote(script) + ": " + error;
         }
-        Case c{script, evalCommands, options};
         const size_t first = c.commands.size();
-        if (!geigerrun::Parse(text, "", c.commands, error))
-            return Fail(script == "-" ? error : script + ": " + error);
+        if (c.error.empty() && !geigerrun::Parse(text, "", c.commands, error))
+            c.error = script == "-" ? error : script + ": " + error;
         for (size_t i = first; i < c.commands.size(); ++i) {
             geigerrun::Command& cmd = c.commands[i];
-            cmd.label = script == "-" ? "stdin" : geigerrun::ArtifactLabel(script);
+            cmd.label = labels[s];
             if (script != "-") cmd.where = script + ": " + cmd.where;
         }
         cases.push_back(std::move(c));
     }
     for (Case& c : cases) {
+        if (!c.error.empty()) continue;
         // A script's own set-up, where the command line leaves it open.
         c.options = geigerrun::WithSetUp(c.commands, options);
         if (geigerrun::PlannedHalfSeconds(c.commands) > maxVirtual)
@@ -325,10 +362,23 @@ int main(int argc, char** argv) {
                         std::to_string(geigerrun::PlannedHalfSeconds(c.commands) / 2) +
                         " s of virtual time, more than --max-virtual " + script::FormatDuration(maxVirtual));
     }
+    // Where the results go is checked before anything runs, not found
+    // unwritable after a long run.
+    if (!junit.empty() && !geigerrun::CanWriteFile(junit, error)) return Fail("--junit: " + error);
+    if (coverage == "-") return Fail("--coverage needs a file: its JSON is written beside it");
+    if (!coverage.empty() && (!geigerrun::CanWriteFile(coverage, error) ||
+                              !geigerrun::CanWriteFile(geigerrun::CoverageJsonPath(coverage), error)))
+        return Fail("--coverage: " + error);
     if (!artifacts.empty()) {
         std::error_code made;
         std::filesystem::create_directories(artifacts, made);
         if (made) return Fail("cannot make " + Quote(artifacts) + ": " + made.message());
+        if (access(artifacts.c_str(), W_OK | X_OK) != 0)
+            return Fail("--artifacts: cannot write in " + Quote(artifacts) + ": " + std::strerror(errno));
+        std::vector<std::string> used;
+        for (const Case& c : cases)
+            for (const geigerrun::Command& cmd : c.commands) used.push_back(cmd.label);
+        if (!geigerrun::RemoveArtifacts(artifacts, used, error)) return Fail(error);
     }
 
     std::vector<geigerrun::CaseResult> results;
@@ -338,11 +388,20 @@ int main(int argc, char** argv) {
     runner.SetCommandLine(geigerrun::ShellLine(std::vector<std::string>(argv, argv + argc)));
     if (keepGoing) runner.KeepGoing(&std::cerr);
     if (!artifacts.empty()) runner.Artifacts(artifacts);
+    if (updateExpected) runner.UpdateExpected(&std::cerr);
+    geigerrun::ScreenLog screens;
+    if (!coverage.empty()) runner.TrackScreens(&screens);
     for (const Case& c : cases) {
+        if (!c.error.empty()) {
+            Fail(c.error);
+            results.push_back({c.name, 0, {}, c.error, "script"});
+            fault = true;
+            continue;
+        }
         if (isatty(STDERR_FILENO)) runner.Progress(&std::cerr, geigerrun::PlannedHalfSeconds(c.commands));
         const std::clock_t began = std::clock();
         runner.Start(c.options);
-        geigerrun::CaseResult result{c.name, 0, {}, {}};
+        geigerrun::CaseResult result{c.name, 0, {}, {}, "fault"};
         bool ok = runner.Run(c.commands, std::cout, error);
         // The end of the run writes a gif left open.
         std::string unwritten;
@@ -373,5 +432,14 @@ int main(int argc, char** argv) {
         std::cerr << checked - failed << " passed, " << failed << " failed\n";
     if (!junit.empty() && !geigerrun::WriteFileSafely(junit, geigerrun::JUnitXml(results), std::cout, error))
         return Fail(error);
+    if (!coverage.empty()) {
+        runner.TrackScreens(nullptr);
+        std::vector<geigerrun::CoveredScreen> tour;
+        std::string summary;
+        if (!geigerrun::TourScreens(runner, options, tour, error) ||
+            !geigerrun::WriteCoverage(coverage, tour, screens, summary, error))
+            return Fail("--coverage: " + error);
+        std::cerr << summary << '\n';
+    }
     return fault ? 2 : casesFailed > 0 ? 1 : 0;
 }

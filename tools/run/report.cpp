@@ -1,7 +1,14 @@
 // The JUnit report and the failure pictures.
 #include "tools/run/report.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <regex>
+#include <set>
 #include <sstream>
 
 #include "platform/lcd.h"
@@ -17,7 +24,12 @@ namespace {
 constexpr uint32_t kExtraInk = 0xD02020;
 constexpr uint32_t kMissingInk = 0x2060E0;
 
-uint32_t DumpColour(char c) { return c == '#' ? kLcdInk : c == '.' ? kLcdBackground : kLcdUnlit; }
+// A dump's '?' (any pixel) shows in a grey that neither ink nor background has.
+constexpr uint32_t kAnyPixel = 0xB0B0B0;
+
+uint32_t DumpColour(char c) {
+    return c == '#' ? kLcdInk : c == '.' ? kLcdBackground : c == '?' ? kAnyPixel : kLcdUnlit;
+}
 
 // A 122 x 32 picture of dump characters, two screen pixels per LCD pixel as the LCD shows.
 bool WriteDumpPng(const std::string& path, const std::string& got, const std::string& want, bool diff,
@@ -27,7 +39,7 @@ bool WriteDumpPng(const std::string& path, const std::string& got, const std::st
         for (int x = 0; x < kLcdWidth; ++x) {
             const size_t i = static_cast<size_t>(y) * (kLcdWidth + 1) + static_cast<size_t>(x);
             uint32_t colour = DumpColour(diff ? got[i] : want[i]);
-            if (diff && got[i] == '#' && want[i] != '#') colour = kExtraInk;
+            if (diff && got[i] == '#' && want[i] != '#' && want[i] != '?') colour = kExtraInk;
             if (diff && got[i] != '#' && want[i] == '#') colour = kMissingInk;
             pixels[static_cast<size_t>(y) * kLcdWidth + static_cast<size_t>(x)] = colour;
         }
@@ -93,7 +105,7 @@ std::string JUnitXml(const std::vector<CaseResult>& cases) {
                    "\">" + XmlEscape(message) + "</failure>\n";
         }
         if (!c.fault.empty())
-            xml += "      <error type=\"fault\" message=\"" + XmlEscape(c.fault) + "\">" + XmlEscape(c.fault) +
+            xml += "      <error type=\"" + c.faultType + "\" message=\"" + XmlEscape(c.fault) + "\">" + XmlEscape(c.fault) +
                    "</error>\n";
         xml += "    </testcase>\n";
     }
@@ -101,10 +113,66 @@ std::string JUnitXml(const std::vector<CaseResult>& cases) {
     return xml;
 }
 
-std::string ArtifactLabel(const std::string& path) {
-    std::string name = path.substr(path.find_last_of('/') + 1);
-    if (const size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.resize(dot);
-    return name.empty() ? "script" : name;
+std::vector<std::string> ArtifactLabels(const std::vector<std::string>& paths) {
+    std::vector<std::string> labels;
+    std::set<std::string> taken;
+    for (const std::string& path : paths) {
+        std::string name = path;
+        if (path == "-") name = "stdin";
+        while (name.starts_with("./")) name.erase(0, 2);
+        while (name.starts_with("/")) name.erase(0, 1);
+        const size_t slash = name.find_last_of('/');
+        if (const size_t dot = name.rfind('.');
+            dot != std::string::npos && (slash == std::string::npos || dot > slash + 1))
+            name.resize(dot);
+        for (char& c : name)
+            if (c == '/') c = '-';
+        if (name.empty()) name = "script";
+        std::string label = name;
+        for (int n = 2; !taken.insert(label).second; ++n) label = name + "-" + std::to_string(n);
+        labels.push_back(label);
+    }
+    return labels;
+}
+
+bool RemoveArtifacts(const std::string& dir, const std::vector<std::string>& labels, std::string& error) {
+    const std::set<std::string> wanted(labels.begin(), labels.end());
+    std::error_code failed;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, failed)) {
+        // LABEL-LINE-KIND.png, the label itself possibly holding '-'.
+        const std::string name = entry.path().filename().string();
+        static const std::regex kPicture("(.+)-[0-9]+-(actual|expected|diff)\\.png");
+        std::smatch match;
+        if (!std::regex_match(name, match, kPicture) || wanted.count(match[1].str()) == 0) continue;
+        if (!std::filesystem::remove(entry.path(), failed)) break;
+    }
+    if (failed) {
+        error = "cannot clear the earlier pictures in " + script::Quote(dir) + ": " + failed.message();
+        return false;
+    }
+    return true;
+}
+
+bool CanWriteFile(const std::string& path, std::string& error) {
+    if (path == "-") return true;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path target(path);
+    if (fs::is_directory(target, ec)) {
+        error = script::Quote(path) + " is a directory";
+        return false;
+    }
+    const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    if (!fs::is_directory(parent, ec)) {
+        error = "cannot write " + script::Quote(path) + ": no directory " + script::Quote(parent.string());
+        return false;
+    }
+    // The file is written beside itself and renamed over, so the folder must take a new file.
+    if (access(parent.c_str(), W_OK | X_OK) != 0 || (fs::exists(target, ec) && access(path.c_str(), W_OK) != 0)) {
+        error = "cannot write " + script::Quote(path) + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
 }
 
 bool Runner::WriteArtifacts(const Command& cmd, std::string& error) const {

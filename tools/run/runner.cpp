@@ -18,6 +18,9 @@
 #include "tools/run/flash_log.h"
 #include "tools/run/panel.h"
 #include "tools/run/report.h"
+#include "script/commands/state_json.h"
+#include "script/commands/text.h"
+#include "tools/run/coverage.h"
 #include "tools/run/tour.h"
 
 namespace geigerrun {
@@ -41,6 +44,7 @@ void Runner::CountShowLcd(void* context) {
     }
     if (runner->animation_ && !runner->animationPaused_ && runner->animationError_.empty())
         runner->animation_->Frame(*runner, runner->animationError_);
+    if (runner->screens_ != nullptr) runner->screens_->Saw(CurrentScreen(), runner->where_);
 }
 
 const LcdPicture& Runner::presented() const {
@@ -55,7 +59,7 @@ const LcdPicture& Runner::presented() const {
 void Runner::NoteSecond(const DriverSecond& second, void* context) {
     Runner* runner = static_cast<Runner*>(context);
     runner->track_.Add(sound::FromDriverSecond(second));
-    runner->history_.Add(SampleOf(second, runner->clockAtStart_ + static_cast<std::time_t>(DriverHalfTicks() / 2),
+    runner->history_.Add(SampleOf(second, runner->chartClock_ + static_cast<std::time_t>(DriverHalfTicks() / 2),
                                   !runner->player_.lastSecondReported(), false));
 }
 
@@ -82,7 +86,15 @@ void Runner::Start(const StartOptions& options) {
     checked_ = 0;
     panelLayout_ = 0;
     pressedKey_ = -1;
-    clockAtStart_ = options.clock ? *options.clock : std::time(nullptr);
+    clockAtStart_ = options.clock ? *options.clock : RtcHostNow();
+    // The chart shows its times on the host's clock face: the moment at which
+    // the host's wall clock reads the device's, so every TZ draws the same.
+    std::tm wall{};
+    chartClock_ = clockAtStart_;
+    if (gmtime_r(&clockAtStart_, &wall) != nullptr) {
+        wall.tm_isdst = -1;
+        if (const std::time_t host = std::mktime(&wall); host != static_cast<std::time_t>(-1)) chartClock_ = host;
+    }
     player_.Start({clockAtStart_, options.seed.has_value(), options.seed.value_or(0), CountShowLcd, this});
     handlerOwner_ = this;
     track_.Clear();
@@ -222,8 +234,20 @@ bool Runner::Expect(const Command& cmd, std::string& message) {
     return false;
 }
 
+bool Runner::RewriteExpected(const Command& cmd, std::ostream& out, std::string& error) const {
+    std::string dump = LcdText(presented());
+    for (size_t i = 0; i < dump.size() && i < cmd.dump.size(); ++i)
+        if (cmd.dump[i] == '?') dump[i] = '?';
+    if (!WriteFileSafely(cmd.file, dump, out, error)) return false;
+    out.flush();
+    *updateExpected_ << "geigersim-run: " << cmd.where << ": rewrote " << cmd.file << std::endl;
+    return true;
+}
+
 bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::string& error) {
+    if (screens_ != nullptr && !commands.empty()) screens_->Saw(CurrentScreen(), commands.front().where);
     for (const Command& cmd : commands) {
+        if (screens_ != nullptr) where_ = cmd.where;
         std::string what;
         const Command* drawnFor = drawnFor_;  // a `png ... at-draw` just before this command
         drawnFor_ = nullptr;
@@ -248,7 +272,8 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
             player_.Play(cmd.step);
             break;
         case Op::Real:
-        case Op::Demo: player_.Play(cmd.step); break;
+        case Op::Demo:
+        case Op::Walk: player_.Play(cmd.step); break;
         case Op::Lcd: out << LcdText(presented()); break;
         case Op::State: out << StateJson(DriverHandOvers(), DriverHalfTicks() * 500) << '\n'; break;
         case Op::Echo: out << cmd.text << '\n'; break;
@@ -271,6 +296,10 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         case Op::ExpectLcd:
         case Op::ExpectField:
             if (!Expect(cmd, what)) {
+                if (cmd.op == Op::ExpectLcd && updateExpected_ != nullptr) {
+                    done = RewriteExpected(cmd, out, what);
+                    break;
+                }
                 failures_.push_back({cmd.where, what});
                 std::string why;
                 if (!WriteArtifacts(cmd, why)) {
@@ -326,6 +355,7 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
                 what = "no gif is being recorded (start one with \"gif FILE\")";
             break;
         }
+        if (screens_ != nullptr) screens_->Saw(CurrentScreen(), cmd.where);
         if (!done) {
             error = cmd.where + ": " + what;
             return false;

@@ -26,6 +26,8 @@
 
 namespace geigerrun {
 
+class ScreenLog;
+
 struct StartOptions {
     std::optional<std::time_t> clock;  // default: now
     std::optional<uint32_t> seed;      // default: the time, as power-on does
@@ -71,6 +73,12 @@ public:
     // Pictures of each failed expectation go into `dir` (made by the caller):
     // LABEL-POSITION-actual.png, and for `expect lcd` -expected and -diff.
     void Artifacts(std::string dir) { artifacts_ = std::move(dir); }
+    // A failing `expect lcd` rewrites its file with the LCD shown (keeping
+    // the file's '?' pixels), names it on `list` and holds.
+    void UpdateExpected(std::ostream* list) { updateExpected_ = list; }
+    // Every screen shown (at each hand-over and after each command) goes
+    // to `log` with the command that showed it, across runs: `--coverage`.
+    void TrackScreens(ScreenLog* log) { screens_ = log; }
     // Long waits report how far they got on `to` (a terminal), out of `total`
     // 500 ms periods.
     void Progress(std::ostream* to, uint64_t total) {
@@ -140,6 +148,8 @@ private:
     bool Expect(const Command& cmd, std::string& message);
     // The pictures of a failed expectation, when asked for.
     bool WriteArtifacts(const Command& cmd, std::string& error) const;
+    // `--update-expected`: the file of a failing `expect lcd` rewritten.
+    bool RewriteExpected(const Command& cmd, std::ostream& out, std::string& error) const;
     static void NoteSecond(const DriverSecond& second, void* context);
 
     static inline Runner* handlerOwner_ = nullptr;
@@ -165,11 +175,15 @@ private:
     uint64_t checked_ = 0;
     std::string artifacts_;
     std::ostream* progress_ = nullptr;
+    std::ostream* updateExpected_ = nullptr;
+    ScreenLog* screens_ = nullptr;
+    std::string where_;  // the command running, for screens_
     uint64_t progressTotal_ = 0;
     bool progressShown_ = false;
     sound::Track track_;
     RateHistory history_;
-    std::time_t clockAtStart_ = 0;
+    std::time_t clockAtStart_ = 0;  // the device's wall clock (platform/clock.h)
+    std::time_t chartClock_ = 0;    // the same moment as the host's clock counts it
     uint64_t failedExpectations_ = 0;
     int pressedKey_ = -1;
     uint64_t pressedAt_ = 0;

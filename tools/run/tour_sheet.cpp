@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 
 #include "geigersim_version.h"
+#include "platform/clock.h"
 #include "script/commands/parse.h"
 #include "script/script_language.h"
 #include "tools/run/files.h"
@@ -180,7 +181,7 @@ private:
     void FixStart() {
         StartOptions fixed = given_;
         const std::time_t now = std::time(nullptr);
-        if (!fixed.clock) fixed.clock = now;
+        if (!fixed.clock) fixed.clock = RtcHostNow();
         if (!fixed.seed) fixed.seed = static_cast<uint32_t>(now);
         runner_.Start(fixed);
     }
@@ -262,7 +263,7 @@ private:
         std::string html = "<dl class=\"made\">\n<dt>Program</dt><dd>geigersim-run " GEIGERSIM_VERSION "</dd>\n";
         html += "<dt>Clock</dt><dd><code>--clock " + clock + "</code> " +
                 (given_.clock ? "as the run gave it" : "(the run gave none: the time the tour began)") +
-                "; local time, read as the device's clock</dd>\n";
+                "; the device's clock, which has no time zone</dd>\n";
         html += "<dt>Seed</dt><dd><code>--seed " + seed + "</code> " +
                 (given_.seed ? "as the run gave it"
                              : "(the run gave none: the time the tour began, as power-on takes it)") +
