@@ -10,6 +10,7 @@
 #include "app/key_commands.h"
 #include "app/link_panel.h"
 #include "firmware/driver.h"
+#include "link/bounded_read.h"
 #include "link/remote_control.h"
 
 FrontPanelDialog::FrontPanelDialog(int zoomPercent)
@@ -20,6 +21,9 @@ FrontPanelDialog::FrontPanelDialog(int zoomPercent)
     SetLinkHost(this);
     SetMessageBoxParent(this);
     portSettings = PortSettings{};
+    // Its thread answers the panel and every control client: a file read
+    // here (a state, a dump) must never wait for a pipe's writer or a device.
+    RefuseSpecialFiles(true);
 }
 
 FrontPanelDialog::~FrontPanelDialog() {

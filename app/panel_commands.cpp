@@ -25,6 +25,7 @@
 #include "firmware/state.h"
 #include "geigersim_version.h"
 #include "link/about_dialog.h"
+#include "link/bounded_read.h"
 #include "link/count_log.h"
 #include "link/remote_control.h"
 #include "link/modal_runner.h"
@@ -277,18 +278,13 @@ bool PanelCommands::WriteState(const QString& path, QString& why) {
 }
 
 bool PanelCommands::ReadState(const QString& path, QString& why) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        why = file.errorString();
+    // No further than a snapshot can be, and never a pipe or a device.
+    std::string data, reason;
+    if (!ReadBounded(QFile::encodeName(path).toStdString(), SnapshotFile(), data, reason)) {
+        why = QString::fromStdString(reason);
         return false;
     }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        why = file.errorString();
-        return false;
-    }
-    const std::string_view bytes(data.constData(), size_t(data.size()));
-    std::string reason;
+    const std::string_view bytes = data;
     // Checked before anything changes: a refused file leaves real mode and
     // a recording running.
     if (!SnapshotReadable(bytes, reason)) {

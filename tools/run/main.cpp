@@ -14,6 +14,7 @@
 
 #include "firmware/dataflash.h"
 #include "geigersim_version.h"
+#include "link/bounded_read.h"
 #include "link/script_language.h"
 #include "tools/run/files.h"
 #include "tools/run/flash_log.h"
@@ -165,7 +166,7 @@ bool ParseAddress(const std::string& text, uint32_t& address) {
 int Decode(const std::string& path, bool haveAddress, uint32_t address) {
     using script::Quote;
     std::string bytes, error;
-    if (!geigerrun::ReadFileBytes(path, bytes, error)) return Fail("cannot read " + Quote(path) + ": " + error);
+    if (!ReadBounded(path, kFlashDumpFile, bytes, error)) return Fail("cannot read " + Quote(path) + ": " + error);
     if (bytes.size() != kFlashAreaSize)
         return Fail(Quote(path) + " is not a flash dump: " + std::to_string(bytes.size()) +
                     " bytes, not 65,536");
@@ -302,8 +303,9 @@ int main(int argc, char** argv) {
     for (const std::string& script : scripts) {
         std::string text;
         if (script == "-") {
-            if (!geigerrun::ReadAllBytes(stdin, text, error)) return Fail("cannot read standard input: " + error);
-        } else if (!geigerrun::ReadFileBytes(script, text, error)) {
+            if (!ReadBoundedFrom(STDIN_FILENO, kScriptFile, text, error))
+                return Fail("cannot read standard input: " + error);
+        } else if (!ReadBounded(script, kScriptFile, text, error)) {
             return Fail("cannot read script " + Quote(script) + ": " + error);
         }
         Case c{script, evalCommands, options};

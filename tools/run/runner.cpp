@@ -8,6 +8,7 @@
 #include "firmware/state.h"
 #include "platform/clock.h"
 #include "platform/show_lcd.h"
+#include "link/bounded_read.h"
 #include "link/commands/expect.h"
 #include "tools/run/files.h"
 #include "tools/run/flash_log.h"
@@ -170,7 +171,7 @@ bool Runner::Save(const std::string& path, std::ostream& out, std::string& error
 
 bool Runner::Load(const std::string& path, std::string& error) {
     std::string bytes, why;
-    if (!ReadFileBytes(path, bytes, why) || !player_.Load(bytes, *handedOver_, why)) {
+    if (!ReadBounded(path, SnapshotFile(), bytes, why) || !player_.Load(bytes, *handedOver_, why)) {
         error = "cannot load " + script::Quote(path) + ": " + why;
         return false;
     }
