@@ -48,5 +48,6 @@ private:
     void Accept();
 
     WindowControlHost host_;
+    int clients_ = 0;  // before the server: its sockets' clients count down as it goes
     QLocalServer server_;
 };
