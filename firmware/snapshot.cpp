@@ -26,7 +26,8 @@ MenuItem* const kTables[] = {MainMenu,      UserOptionMenu, AlarmMenu,     Displ
                              OthersMenu,    BatteryMenu,    AboutMenu};
 constexpr uint16_t kTableCount = sizeof kTables / sizeof kTables[0];
 
-// What the key table holds outside the menu rows' own handlers.
+// What the key table holds outside the menu rows' own handlers. TogglePower
+// first: the check of a loaded key table names it by its place.
 const Handler kKeyHandlers[] = {
     TogglePower,     OpenMainMenu,     ReadingBack,     ReadingTextUp,   ReadingTextDown, ReadingTimedUp,
     ReadingTimedDown, MenuBack,        MenuUp,          MenuDown,        MenuSelect,      NoteKeyBack,
@@ -457,6 +458,24 @@ bool CheckRecord(const FirmwareState& r, const Names& names, const uint8_t* mark
     for (uint32_t k = 0; k < 4; ++k)
         if (r.keyTable[k].key != k)
             return Refuse(why, "%s binds key %lld, not its own", "keyTable", r.keyTable[k].key);
+
+    // Power-on starts the boot, which then runs on: no screen but the
+    // reading one before it (power-on leaves the menu cursor where it was),
+    // and no way back to off after it.
+    if (r.bootState > 0 && r.powered == 0)
+        return Refuse(why, "%s is %lld with the device off (powered 0)", "bootState", r.bootState);
+    if (r.bootState == 0 && r.uiMode != Reading)
+        return Refuse(why, "%s is %lld before the device has started (bootState 0)", "uiMode", r.uiMode);
+    // Before power-on only Select is bound, to the power toggle; power-on
+    // binds all four keys anew, and the toggle is never bound again.
+    constexpr uint16_t kTogglePowerName = 0;  // TogglePower's place in kKeyHandlers
+    for (uint16_t k = 0; k < 4; ++k) {
+        const uint16_t before = k == KeySelect ? kTogglePowerName : kNone;
+        if (r.bootState == 0 ? names.keys[k] != before : names.keys[k] == kTogglePowerName)
+            return Refuse(why, r.bootState == 0 ? "%s binds key %lld otherwise than before power-on (bootState 0)"
+                                                : "%s binds key %lld to the power toggle after power-on",
+                          "keyTable", k);
+    }
 
     // The menu shown and its cursor: a table in every mode but the reading
     // screens, the cursor on one of its rows and at most two below the top.
