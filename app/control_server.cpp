@@ -27,7 +27,7 @@ namespace {
 // it is not reading, and the window's memory is not its queue. Far above
 // the largest answer (the whole panel as a PNG at scale 8, in base64:
 // under 1 MB).
-constexpr qint64 kMaxUnreadBytes = qint64{8} << 20;
+constexpr qint64 kMaxUnreadBytes = qint64{4} << 20;
 // A socket's path is at most this many bytes (sockaddr_un's 108 with its 0).
 constexpr qsizetype kMaxSocketPathBytes = sizeof(sockaddr_un::sun_path) - 1;
 // Clients at once; one more is answered so and closed.
