@@ -618,6 +618,8 @@ bool SnapshotLoad(const uint8_t* bytes, size_t size, SnapshotHostPart& host, int
     return true;
 }
 
+uint32_t SnapshotChecksum(const uint8_t* payload, size_t size) { return Crc32(payload, size); }
+
 void SnapshotProgramVersion(const uint8_t* bytes, size_t size, char (&version)[17]) {
     std::memset(version, 0, sizeof version);
     if (size >= kSnapshotHeaderSize && std::memcmp(bytes, kMagic, sizeof kMagic) == 0)

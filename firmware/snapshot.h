@@ -52,5 +52,8 @@ bool SnapshotCheck(const uint8_t* bytes, size_t size, uint32_t* realQueued, cons
 bool SnapshotLoad(const uint8_t* bytes, size_t size, SnapshotHostPart& host, int32_t* realOut,
                   uint32_t realCapacity, const char** why);
 
+// The checksum a snapshot's header holds for its payload (CRC-32, as zlib's).
+uint32_t SnapshotChecksum(const uint8_t* payload, size_t size);
+
 // The program version a snapshot was written by (empty when not a snapshot).
 void SnapshotProgramVersion(const uint8_t* bytes, size_t size, char (&version)[17]);

@@ -26,11 +26,11 @@ const char* KindOf(mode_t mode) {
     return "not a file";
 }
 
-// "12345678" as "12,345,678", as the messages write byte counts.
-std::string Grouped(size_t n) {
-    std::string digits = std::to_string(n);
+// "too large for a snapshot (more than 33,694,169 bytes)".
+std::string TooLarge(const FileKind& kind) {
+    std::string digits = std::to_string(kind.maxBytes);
     for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, ',');
-    return digits;
+    return std::string("too large for ") + kind.name + " (more than " + digits + " bytes)";
 }
 
 }  // namespace
@@ -62,7 +62,7 @@ bool ReadBoundedFrom(int fd, const FileKind& kind, std::string& bytes, std::stri
         if (n == 0) return true;
         bytes.append(buffer, static_cast<size_t>(n));
     }
-    why = std::string("too large for ") + kind.name + " (more than " + Grouped(kind.maxBytes) + " bytes)";
+    why = TooLarge(kind);
     bytes.clear();
     bytes.shrink_to_fit();
     return false;
@@ -87,7 +87,7 @@ bool ReadBounded(const std::string& path, const FileKind& kind, std::string& byt
         ok = false;
     } else if (S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) > kind.maxBytes) {
         // Known at once for a regular file; others tell only by reading.
-        why = std::string("too large for ") + kind.name + " (more than " + Grouped(kind.maxBytes) + " bytes)";
+        why = TooLarge(kind);
         ok = false;
     } else {
         ok = ReadBoundedFrom(fd, kind, bytes, why);
