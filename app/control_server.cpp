@@ -3,6 +3,7 @@
 #include "app/control_server.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QPointer>
@@ -10,17 +11,27 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "app/front_panel_dialog.h"
 #include "app/popup_menu.h"
+#include "core/bounded_read.h"
 #include "media/panel_render.h"
 
 namespace {
 
-// A request line longer than this is no command of the language: the
-// client is cut off rather than the window's memory filled.
-constexpr qsizetype kMaxRequestBytes = 1 << 20;
+// Answers a client has not read past this are dropped with the client:
+// it is not reading, and the window's memory is not its queue. Far above
+// the largest answer (the whole panel as a PNG at scale 8, in base64:
+// under 1 MB).
+constexpr qint64 kMaxUnreadBytes = qint64{4} << 20;
+// A socket's path is at most this many bytes (sockaddr_un's 108 with its 0).
+constexpr qsizetype kMaxSocketPathBytes = sizeof(sockaddr_un::sun_path) - 1;
+// Clients at once; one more is answered so and closed.
+constexpr int kMaxClients = 32;
 // QTimer counts in int milliseconds: longer waits go in slices of an hour.
 constexpr qint64 kWaitSliceMs = 3'600'000;
 
@@ -36,11 +47,16 @@ void WaitFor(QObject* context, qint64 ms, std::function<void()> done) {
                        });
 }
 
-// What a file write or `-` gives: the runner's rules and messages.
+// What a file write or `-` gives: the runner's rules and messages, except
+// that a pipe or a device is refused rather than waited on.
 bool WriteBytes(const std::string& path, const QByteArray& bytes, std::ostream& out, std::string& error) {
     if (path == "-") {
         out.write(bytes.constData(), std::streamsize(bytes.size()));
         return true;
+    }
+    if (const char* kind = NotRegularFile(path)) {
+        error = "cannot write " + script::Quote(path) + ": not a regular file (" + kind + "); use - for the bytes";
+        return false;
     }
     QSaveFile file(QString::fromStdString(path));
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) return true;
@@ -49,19 +65,43 @@ bool WriteBytes(const std::string& path, const QByteArray& bytes, std::ostream& 
 }
 
 // One client: its session and the bytes of a request line not yet complete.
+// Everything is taken as it comes, never waited for: a client that sends
+// half a line, or nothing, or reads nothing, holds up no one else. Lines
+// are taken one request per turn of the event loop, so the panel and the
+// other clients get theirs between any two, and only once the last is
+// answered, so a client that sends many behind a `wait` leaves them in its
+// socket rather than in the window's memory.
 class Client : public QObject {
 public:
-    Client(QLocalSocket* socket, geigerrun::ControlHost& host, const std::function<void()>& quit)
-        : QObject(socket), socket_(socket), session_(host), quit_(quit) {
+    Client(QLocalSocket* socket, geigerrun::ControlHost& host, int& clients, const std::function<void()>& quit)
+        : QObject(socket), socket_(socket), session_(host), clients_(clients), quit_(quit) {
+        ++clients_;
+        // Qt's own buffer stops taking bytes past a line's worth; the rest
+        // waits in the socket until the session is ready for it.
+        socket->setReadBufferSize(kReadChunk);
         connect(socket, &QLocalSocket::readyRead, this, [this] { Read(); });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     }
+    ~Client() override { --clients_; }
 
 private:
+    static constexpr qint64 kReadChunk = 64 * 1024;
+
     void Read() {
-        buffer_ += socket_->readAll();
-        qsizetype end;
-        while (!session_.finished() && (end = buffer_.indexOf('\n')) >= 0) {
+        reading_ = true;
+        while (!session_.finished() && !session_.busy() && socket_->state() == QLocalSocket::ConnectedState) {
+            const qsizetype end = buffer_.indexOf('\n');
+            const qsizetype length = end < 0 ? buffer_.size() : end;
+            if (size_t(length) > geigerrun::kMaxRequestLineBytes) {
+                Drop();
+                break;
+            }
+            if (end < 0) {
+                const QByteArray more = socket_->read(kReadChunk);
+                if (more.isEmpty()) break;
+                buffer_ += more;
+                continue;
+            }
             QByteArray line = buffer_.left(end);
             buffer_.remove(0, end + 1);
             if (line.endsWith('\r')) line.chop(1);
@@ -69,27 +109,47 @@ private:
             QPointer<QLocalSocket> socket = socket_;
             session_.Request(std::string_view(line.constData(), size_t(line.size())),
                              [socket, this](const std::string& answer) {
-                                 if (socket.isNull()) return;
-                                 socket->write(answer.data(), qint64(answer.size()));
-                                 socket->write("\n", 1);
-                                 socket->flush();
-                                 if (session_.finished() && !session_.busy()) {
-                                     socket->disconnectFromServer();
-                                     if (quit_) quit_();
-                                 }
+                                 if (!socket.isNull()) Answer(answer);
                              });
+            // The next request, if any, on the next turn; after a wait, its answer calls again.
+            if (!session_.busy()) QTimer::singleShot(0, this, [this] { Read(); });
+            break;
         }
-        if (buffer_.size() > kMaxRequestBytes) {
-            socket_->write("{\"ok\":false,\"error\":\"request line too long\"}\n");
+        reading_ = false;
+    }
+
+    void Answer(const std::string& answer) {
+        if (socket_->bytesToWrite() > kMaxUnreadBytes) {
+            // It reads nothing: gone, and this with it.
+            socket_->abort();
+            socket_->deleteLater();
+            return;
+        }
+        socket_->write(answer.data(), qint64(answer.size()));
+        socket_->write("\n", 1);
+        socket_->flush();
+        if (session_.finished() && !session_.busy()) {
             socket_->disconnectFromServer();
-            buffer_.clear();
+            if (quit_) quit_();
+        } else if (!reading_) {
+            // An answer after a wait: the lines sent meanwhile are still to
+            // be taken, and no new bytes may come to say so.
+            QTimer::singleShot(0, this, [this] { Read(); });
         }
+    }
+
+    void Drop() {
+        buffer_.clear();
+        socket_->write("{\"ok\":false,\"error\":\"request line too long (more than 1 MiB)\"}\n");
+        socket_->disconnectFromServer();
     }
 
     QLocalSocket* socket_;
     geigerrun::ControlSession session_;
-    const std::function<void()>& quit_;
     QByteArray buffer_;
+    int& clients_;
+    const std::function<void()>& quit_;
+    bool reading_ = false;  // Read() is taking a line: it calls again itself
 };
 
 }  // namespace
@@ -166,8 +226,27 @@ ControlServer::~ControlServer() { server_.close(); }
 bool ControlServer::Listen(const QString& path, QString& error) {
     // A name without a slash would go to the temporary folder: the path is the user's.
     const QString full = QFileInfo(path).absoluteFilePath();
-    const QByteArray local = full.toLocal8Bit();
+    const QByteArray local = QFile::encodeName(full);
+    // Named before Qt tries, whose own word for all of these is "Name error".
+    if (local.size() > kMaxSocketPathBytes) {
+        error = QStringLiteral("cannot listen on %1: path too long (%2 bytes; at most %3)")
+                    .arg(path)
+                    .arg(local.size())
+                    .arg(kMaxSocketPathBytes);
+        return false;
+    }
+    const QString folder = QFileInfo(full).absolutePath();
     struct stat st;
+    const bool found = ::stat(QFile::encodeName(folder).constData(), &st) == 0;
+    const bool denied = !found && errno == EACCES;
+    if (!denied && (!found || !S_ISDIR(st.st_mode))) {
+        error = QStringLiteral("cannot listen on %1: no such folder (%2)").arg(path, folder);
+        return false;
+    }
+    if (denied || ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0) {
+        error = QStringLiteral("cannot listen on %1: permission denied (%2)").arg(path, folder);
+        return false;
+    }
     if (::lstat(local.constData(), &st) == 0) {
         if (!S_ISSOCK(st.st_mode)) {
             error = QStringLiteral("%1 exists and is not a socket").arg(path);
@@ -195,5 +274,13 @@ bool ControlServer::Listen(const QString& path, QString& error) {
 }
 
 void ControlServer::Accept() {
-    while (QLocalSocket* socket = server_.nextPendingConnection()) new Client(socket, host_, quit_);
+    while (QLocalSocket* socket = server_.nextPendingConnection()) {
+        if (clients_ >= kMaxClients) {
+            socket->write("{\"ok\":false,\"error\":\"too many clients at once\"}\n");
+            socket->disconnectFromServer();
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            continue;
+        }
+        new Client(socket, host_, clients_, quit_);
+    }
 }

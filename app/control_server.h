@@ -2,6 +2,7 @@
 // on a Unix-domain socket, against the live window. One session per client;
 // clients come one after the other or together, each answered in order.
 // `wait` is answered after that much real time while the window runs on.
+// Nothing a client does can block the window or fill its memory.
 #pragma once
 
 #include <QLocalServer>
@@ -44,9 +45,11 @@ public:
     // Runs once a client's `quit` is answered: the headless device ends then.
     void SetQuitHandler(std::function<void()> quit) { quit_ = std::move(quit); }
 
-    // Listens at `path`, mode 0600. Refused with `error` set when `path`
-    // exists and is no socket, or a program listens on it; a socket file
-    // nobody listens on is left over from an earlier run and is replaced.
+    // Listens at `path`, mode 0600. Refused with `error` naming the cause
+    // when `path` is longer than a socket's address holds, its folder is
+    // missing or not the user's to write, it exists and is no socket, or a
+    // program listens on it; a socket file nobody listens on is left over
+    // from an earlier run and is replaced.
     bool Listen(const QString& path, QString& error);
     QString path() const { return server_.fullServerName(); }
 
@@ -56,5 +59,6 @@ private:
     std::unique_ptr<WindowControlHost> window_;
     geigerrun::ControlHost& host_;
     std::function<void()> quit_;
+    int clients_ = 0;  // before the server: its sockets' clients count down as it goes
     QLocalServer server_;
 };

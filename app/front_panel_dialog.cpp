@@ -9,6 +9,7 @@
 #include "app/host_state.h"
 #include "app/key_commands.h"
 #include "app/link_panel.h"
+#include "core/bounded_read.h"
 #include "core/driver.h"
 #include "serial/remote_control.h"
 
@@ -20,6 +21,9 @@ FrontPanelDialog::FrontPanelDialog(int zoomPercent)
     SetLinkHost(this);
     SetMessageBoxParent(this);
     portSettings = PortSettings{};
+    // Its thread answers the panel and every control client: a file read
+    // here (a state, a dump) must never wait for a pipe's writer or a device.
+    RefuseSpecialFiles(true);
 }
 
 FrontPanelDialog::~FrontPanelDialog() {

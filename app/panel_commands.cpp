@@ -25,6 +25,15 @@
 #include "core/snapshot_bytes.h"
 #include "firmware/state.h"
 #include "geigersim_version.h"
+#include "core/bounded_read.h"
+#include "core/snapshot_bytes.h"
+#include "serial/about_dialog.h"
+#include "serial/count_log.h"
+#include "serial/modal_runner.h"
+#include "serial/port_settings_dialog.h"
+#include "serial/real_mode.h"
+#include "serial/remote_control.h"
+#include "serial/serial_port_info.h"
 #include "platform/clock.h"
 #include "serial/about_dialog.h"
 #include "serial/count_log.h"
@@ -277,18 +286,13 @@ bool PanelCommands::WriteState(const QString& path, QString& why) {
 }
 
 bool PanelCommands::ReadState(const QString& path, QString& why) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        why = file.errorString();
+    // No further than a snapshot can be, and never a pipe or a device.
+    std::string data, reason;
+    if (!ReadBounded(QFile::encodeName(path).toStdString(), SnapshotFile(), data, reason)) {
+        why = QString::fromStdString(reason);
         return false;
     }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        why = file.errorString();
-        return false;
-    }
-    const std::string_view bytes(data.constData(), size_t(data.size()));
-    std::string reason;
+    const std::string_view bytes = data;
     // Checked before anything changes: a refused file leaves real mode and
     // a recording running.
     if (!SnapshotReadable(bytes, reason)) {

@@ -18,6 +18,10 @@
 
 constexpr uint16_t kSnapshotFormat = 1;
 constexpr size_t kSnapshotHeaderSize = 8 + 2 + 16 + 4 + 4;
+// The most real counts a snapshot may queue: a `real` list filling the
+// largest script the runner reads (16 MiB, two bytes a count) queues fewer;
+// the window's serial queue holds a handful.
+constexpr uint32_t kSnapshotMaxQueued = uint32_t{1} << 23;
 
 // What a host keeps beside the device.
 struct SnapshotHostPart {
@@ -36,8 +40,10 @@ size_t SnapshotWrite(const SnapshotHostPart& host, const char* programVersion, u
                      const char** why);
 
 // Checks a snapshot without changing anything: length, magic, format,
-// checksum and every stored name. On success tells how many real counts it
-// queues. False with `why` set to a short reason.
+// checksum, every stored name, and every field within what the device's
+// keys could have made it. On success tells how many real counts it
+// queues. False with `why` set to a short reason, naming the field when one
+// is out of range ("uiMode is 200, not 0..5"; valid until the next check).
 bool SnapshotCheck(const uint8_t* bytes, size_t size, uint32_t* realQueued, const char** why);
 
 // Puts the device back as `bytes` holds it (checked first; nothing changes
@@ -45,6 +51,9 @@ bool SnapshotCheck(const uint8_t* bytes, size_t size, uint32_t* realQueued, cons
 // queued counts land in `host` (realQueue then points into `realOut`).
 bool SnapshotLoad(const uint8_t* bytes, size_t size, SnapshotHostPart& host, int32_t* realOut,
                   uint32_t realCapacity, const char** why);
+
+// The checksum a snapshot's header holds for its payload (CRC-32, as zlib's).
+uint32_t SnapshotChecksum(const uint8_t* payload, size_t size);
 
 // The program version a snapshot was written by (empty when not a snapshot).
 void SnapshotProgramVersion(const uint8_t* bytes, size_t size, char (&version)[17]);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "core/bounded_read.h"
 #include "mqtt/mqtt_publisher.h"
 #include "script/script_language.h"
 
@@ -117,34 +118,16 @@ bool ParseMqttUrl(std::string_view url, MqttSettings& settings, std::string& err
 
 bool ReadMqttAuth(const std::string& path, MqttSettings& settings, std::string& error) {
     const std::string where = "--mqtt-auth " + script::Quote(path);
-    // Non-blocking, so that a FIFO does not wait here for a writer.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        error = where + ": " + std::strerror(errno);
+    // Refused rather than waited on: a FIFO would hold the start for a writer.
+    if (const char* kind = NotRegularFile(path)) {
+        error = where + ": not a regular file (" + kind + ")";
         return false;
     }
-    struct stat info {};
-    std::string text;
-    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (!ok) error = where + ": not a regular file";
-    while (ok) {
-        char buffer[1024];
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = where + ": " + std::strerror(errno);
-            ok = false;
-        } else if (n == 0) {
-            break;
-        } else if (text.size() + static_cast<size_t>(n) > kMqttAuthMaxBytes) {
-            error = where + ": longer than " + std::to_string(kMqttAuthMaxBytes) + " bytes; it holds a user name and a password";
-            ok = false;
-        } else {
-            text.append(buffer, static_cast<size_t>(n));
-        }
+    std::string text, why;
+    if (!ReadBounded(path, kMqttAuthFile, text, why)) {
+        error = where + ": " + why;
+        return false;
     }
-    close(fd);
-    if (!ok) return false;
     std::vector<std::string> lines;
     for (size_t start = 0; start < text.size() && lines.size() < 3;) {
         size_t end = text.find('\n', start);

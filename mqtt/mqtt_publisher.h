@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/bounded_read.h"
 #include "media/rate_history.h"
 
 struct mosquitto;
@@ -32,7 +33,7 @@ struct MqttSettings {
 };
 
 // The login file holds at most this much: a user name line and a password line.
-constexpr size_t kMqttAuthMaxBytes = 4096;
+inline constexpr FileKind kMqttAuthFile{4096, "a login file (a user name and a password)"};
 
 // Each fills `settings` or says what is wrong, prefixed by the option.
 bool ParseMqttUrl(std::string_view url, MqttSettings& settings, std::string& error);

@@ -30,6 +30,11 @@
 
 namespace geigerrun {
 
+// The longest request line a host takes (1 MiB): no command of the
+// language comes near it, so a longer one is junk, and is refused before it
+// fills memory.
+inline constexpr size_t kMaxRequestLineBytes = size_t{1} << 20;
+
 // What the protocol needs from the device's host. Errors are the host's
 // "<what>" without the request's place; the session puts that in front.
 class ControlHost {

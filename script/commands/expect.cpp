@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -334,18 +333,7 @@ bool ParseExpect(std::string_view rest, Command& cmd, std::string& what) {
             return false;
         }
         cmd.file = std::string(rest);
-        std::ifstream in(cmd.file, std::ios::binary);
-        std::ostringstream content;
-        if (in) content << in.rdbuf();
-        if (!in || in.bad()) {
-            what = "cannot read " + Quote(cmd.file) + ": " + std::strerror(errno);
-            return false;
-        }
-        std::string why;
-        if (!ParseLcdDump(content.str(), cmd.dump, why)) {
-            what = Quote(cmd.file) + " is not an lcd dump: " + why;
-            return false;
-        }
+        if (!ReadLcdDump(cmd.file, cmd.dump, what)) return false;
         cmd.op = Op::ExpectLcd;
         return true;
     }

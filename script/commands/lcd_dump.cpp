@@ -2,6 +2,9 @@
 // `expect lcd`.
 #include "script/commands/lcd_dump.h"
 
+#include "core/bounded_read.h"
+#include "script/script_language.h"
+
 namespace geigerrun {
 
 std::string LcdText(const LcdPicture& picture) {
@@ -39,6 +42,19 @@ bool ParseLcdDump(std::string_view text, std::string& dump, std::string& what) {
     }
     if (lines != kLcdHeight) {
         what = std::to_string(lines) + " lines, not " + std::to_string(kLcdHeight);
+        return false;
+    }
+    return true;
+}
+
+bool ReadLcdDump(const std::string& path, std::string& dump, std::string& what) {
+    std::string text, why;
+    if (!ReadBounded(path, kLcdDumpFile, text, why)) {
+        what = "cannot read " + script::Quote(path) + ": " + why;
+        return false;
+    }
+    if (!ParseLcdDump(text, dump, why)) {
+        what = script::Quote(path) + " is not an lcd dump: " + why;
         return false;
     }
     return true;

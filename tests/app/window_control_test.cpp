@@ -8,6 +8,7 @@
 #include <QtTest>
 #include <functional>
 #include <sstream>
+#include <sys/stat.h>
 
 #include "app/control_server.h"
 #include "app/front_panel_dialog.h"
@@ -17,6 +18,7 @@
 #include "app/offscreen_surface.h"
 #include "core/presentation.h"
 #include "firmware/state.h"
+#include "core/bounded_read.h"
 #include "media/panel_render.h"
 #include "platform/clock.h"
 #include "tools/run/runner.h"
@@ -156,8 +158,15 @@ private slots:
         // Real mode stays while the file is refused.
         realMode = 1;
         QVERIFY(dialog.SaveState(Path("before.gsst")));
+        // Nobody ever writes the pipe: the window refuses it rather than wait.
+        QVERIFY(::mkfifo(Path("pipe.gsst").toLocal8Bit().constData(), 0600) == 0);
+        QFile huge(Path("huge.gsst"));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(SnapshotFile().maxBytes) + 1));
+        huge.close();
         for (auto [name, reason] : {std::pair{"damaged.gsst", "damaged"}, {"short.gsst", "cut short"},
-                                    {"other.gsst", "another snapshot format"}, {"missing.gsst", "No such file"}}) {
+                                    {"other.gsst", "another snapshot format"}, {"missing.gsst", "No such file"},
+                                    {"pipe.gsst", "not a regular file (a named pipe)"},
+                                    {"huge.gsst", "too large for a snapshot"}}) {
             QString error;
             QVERIFY(!dialog.LoadState(Path(name), error));
             QVERIFY2(error.contains(Path(name)) && error.contains(QString::fromLatin1(reason)), qPrintable(error));

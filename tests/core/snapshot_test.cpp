@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include "firmware/dataflash.h"
@@ -92,6 +96,49 @@ TEST(Snapshot, DamagedOrForeignSnapshotsAreRefusedAndChangeNothing) {
     bytes = good;
     bytes.push_back(0);
     refused(bytes, "after its end");
+}
+
+// A snapshot with a right checksum and wrong contents is refused by the
+// field's name, before anything changes: each row sets one field of a
+// device in the menus to what no key could make it, saves and loads.
+TEST(Snapshot, FieldsOutsideWhatTheKeysReachAreRefusedByName) {
+    struct Row {
+        const char* field;
+        void (*spoil)();
+    };
+    const Row rows[] = {
+        {"uiMode is 200", [] { fw.uiMode = 200; }},
+        {"displayMode is 9", [] { fw.displayMode = 9; }},
+        {"contrast is 99", [] { fw.contrast = 99; }},
+        {"saveMode is 6", [] { fw.saveMode = 6; }},
+        {"uptimeMinutes is 60", [] { fw.uptimeMinutes = 60; }},
+        {"flashWriteHigh is 16", [] { fw.flashWriteHigh = 16; }},
+        {"baudCode is 7", [] { fw.baudCode = 7; }},
+        {"alarmLevelUsv is nan", [] { fw.alarmLevelUsv = std::numeric_limits<float>::quiet_NaN(); }},
+        {"keyTable", [] { fw.keyTable[KeyUp].key = KeyDown; }},
+        {"menuTable names a menu on the reading screens", [] { fw.uiMode = Reading; }},
+        {"menuCursor is 9, past the menu's last row 7", [] { fw.menuCursor = fw.menuTop = 9; }},
+        {"menuTop is 0, not within two rows above the cursor 5", [] { fw.menuCursor = 5; }},
+        {"note is 30 characters long", [] { fw.note[0] = 30; }},
+        {"note is not ended", [] { fw.note[0] = 2, fw.note[1] = fw.note[2] = fw.note[3] = 'A'; }},
+        {"noteText is not ended", [] { std::fill(std::begin(fw.noteText), std::end(fw.noteText), 'A'); }},
+        {"chosen of row", [] { AlarmMenu[1].chosen = 2; }},
+    };
+    for (const Row& row : rows) {
+        harness::Boot(0, 3);
+        harness::Press(KeySelect);  // the main menu
+        const std::vector<uint8_t> before = Take();
+        row.spoil();
+        std::vector<uint8_t> spoiled = Take();
+        SnapshotHostPart host;
+        int32_t real[1];
+        const char* why = "";
+        ASSERT_TRUE(SnapshotLoad(before.data(), before.size(), host, real, 1, &why)) << why;
+        EXPECT_FALSE(SnapshotCheck(spoiled.data(), spoiled.size(), nullptr, &why)) << row.field;
+        EXPECT_FALSE(SnapshotLoad(spoiled.data(), spoiled.size(), host, real, 1, &why)) << row.field;
+        EXPECT_NE(std::string(why).find(row.field), std::string::npos) << why;
+        EXPECT_EQ(Take(), before) << row.field << ": nothing changes";
+    }
 }
 
 }  // namespace

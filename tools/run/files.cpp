@@ -215,26 +215,4 @@ bool WriteFlash(const std::string& path, std::string& error, std::ostream& out) 
                            out, error);
 }
 
-bool ReadAllBytes(std::FILE* file, std::string& text, std::string& error) {
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-    if (std::ferror(file)) {
-        error = std::strerror(errno);
-        return false;
-    }
-    return true;
-}
-
-bool ReadFileBytes(const std::string& path, std::string& text, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        error = std::strerror(errno);
-        return false;
-    }
-    const bool ok = ReadAllBytes(file, text, error);
-    std::fclose(file);
-    return ok;
-}
-
 }  // namespace geigerrun

@@ -26,11 +26,6 @@ bool EncodePng(const uint32_t* pixels, int width, int height, int stride, int sc
                std::string& error, bool alpha = false);
 
 // The 65,536-byte DataFlash write area, through WriteFileSafely ("-": `out`).
-// All of an open file, or of a named one; false with `error` set to the
-// system's reason.
-bool ReadAllBytes(std::FILE* file, std::string& text, std::string& error);
-bool ReadFileBytes(const std::string& path, std::string& text, std::string& error);
-
 bool WriteFlash(const std::string& path, std::string& error, std::ostream& out = std::cout);
 
 }  // namespace geigerrun

@@ -14,6 +14,7 @@
 
 #include "firmware/dataflash.h"
 #include "geigersim_version.h"
+#include "core/bounded_read.h"
 #include "script/commands/parse.h"
 #include "script/script_language.h"
 #include "tools/run/coverage.h"
@@ -194,7 +195,7 @@ bool ParseAddress(const std::string& text, uint32_t& address) {
 int Decode(const std::string& path, bool haveAddress, uint32_t address) {
     using script::Quote;
     std::string bytes, error;
-    if (!geigerrun::ReadFileBytes(path, bytes, error)) return Fail("cannot read " + Quote(path) + ": " + error);
+    if (!ReadBounded(path, kFlashDumpFile, bytes, error)) return Fail("cannot read " + Quote(path) + ": " + error);
     if (bytes.size() != kFlashAreaSize)
         return Fail(Quote(path) + " is not a flash dump: " + std::to_string(bytes.size()) +
                     " bytes, not 65,536");
@@ -339,8 +340,9 @@ int main(int argc, char** argv) {
         std::string text;
         Case c{script, evalCommands, options, {}};
         if (script == "-") {
-            if (!geigerrun::ReadAllBytes(stdin, text, error)) c.error = "cannot read standard input: " + error;
-        } else if (!geigerrun::ReadFileBytes(script, text, error)) {
+            if (!ReadBoundedFrom(STDIN_FILENO, kScriptFile, text, error))
+                c.error = "cannot read standard input: " + error;
+        } else if (!ReadBounded(script, kScriptFile, text, error)) {
             c.error = "cannot read script " + Quote(script) + ": " + error;
         }
         const size_t first = c.commands.size();

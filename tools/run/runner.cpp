@@ -10,6 +10,7 @@
 #include "firmware/state.h"
 #include "platform/clock.h"
 #include "platform/show_lcd.h"
+#include "core/bounded_read.h"
 #include "script/commands/expect.h"
 #include "script/commands/lcd_dump.h"
 #include "script/commands/state_json.h"
@@ -184,7 +185,7 @@ bool Runner::Save(const std::string& path, std::ostream& out, std::string& error
 
 bool Runner::Load(const std::string& path, std::string& error) {
     std::string bytes, why;
-    if (!ReadFileBytes(path, bytes, why) || !player_.Load(bytes, *handedOver_, why)) {
+    if (!ReadBounded(path, SnapshotFile(), bytes, why) || !player_.Load(bytes, *handedOver_, why)) {
         error = "cannot load " + script::Quote(path) + ": " + why;
         return false;
     }

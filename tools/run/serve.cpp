@@ -65,15 +65,40 @@ private:
     StartOptions options_;
 };
 
+// The next line of `in` without its new line, at most kMaxRequestLineBytes
+// of it kept: `tooLong` tells a longer one, whose rest is passed over.
+bool NextLine(std::istream& in, std::string& line, bool& tooLong) {
+    line.clear();
+    tooLong = false;
+    std::streambuf* buffer = in.rdbuf();
+    for (int c; (c = buffer->sbumpc()) != std::char_traits<char>::eof();) {
+        if (c == '\n') return true;
+        if (line.size() < kMaxRequestLineBytes) {
+            line += static_cast<char>(c);
+        } else {
+            tooLong = true;
+        }
+    }
+    in.setstate(std::ios::eofbit);
+    return !line.empty() || tooLong;
+}
+
 }  // namespace
 
 bool Serve(Runner& runner, const StartOptions& options, std::istream& in, std::ostream& out) {
     runner.Start(options);
     RunnerHost host(runner, options);
     ControlSession session(host);
-    for (std::string line; !session.finished() && std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        session.Request(line, [&out](const std::string& answer) { out << answer << '\n' << std::flush; });
+    std::string line;
+    bool tooLong = false;
+    while (!session.finished() && NextLine(in, line, tooLong)) {
+        if (tooLong) {
+            // Memory stays flat whatever comes; the session goes on with the next line.
+            out << R"json({"ok":false,"error":"request line too long (more than 1 MiB)"})json" << '\n' << std::flush;
+        } else {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            session.Request(line, [&out](const std::string& answer) { out << answer << '\n' << std::flush; });
+        }
         if (!out) return false;
     }
     return true;
