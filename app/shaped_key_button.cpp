@@ -7,9 +7,9 @@
 
 #include "media/panel_render.h"
 
-ShapedKeyButton::ShapedKeyButton(int commandId, const QRect& box, QWidget* parent,
+ShapedKeyButton::ShapedKeyButton(int drawnKey, const QRect& box, QWidget* parent,
                                  PictureSource source)
-    : QAbstractButton(parent), commandId_(commandId), source_(std::move(source)),
+    : QAbstractButton(parent), drawnKey_(drawnKey), source_(std::move(source)),
       shape_(EllipseRegion(box.size())) {
     setGeometry(box);
     setMask(shape_);  // clicks outside the circle reach the panel beneath

@@ -15,7 +15,7 @@
 #include "../serial/pty_device.h"
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
-#include "app/key_commands.h"
+#include "firmware/state.h"
 #include "app/offscreen_surface.h"
 #include "app/popup_menu.h"
 #include "app/shaped_key_button.h"
@@ -127,14 +127,12 @@ private slots:
         QCOMPARE(portSettings.portIndex, 2);
         QCOMPARE(portSettings.rateIndex, 11);
         // The frame starts unlit grey, the LCD shows the freshly created surface.
-        QVERIFY(dlg.frameSurface() != nullptr);
-        QCOMPARE(dlg.frameSurface()->image().size(), QSize(256, 72));
-        QCOMPARE(dlg.frameSurface()->image().pixel(255, 71), kUnlit);
+        QCOMPARE(dlg.CurrentScene().frameColour, kUnlit);
         QCOMPARE(dlg.presentedLcd(), CopyLcdSurface());
         for (int i = 0; i < 4; ++i) {
-            const KeySetEntry& e = kNormalKeySet[i];
+            const DriverPanelKey& e = DriverPanelKeys(0)[i];
             QCOMPARE(dlg.normalKey(i)->geometry(), QRect(e.x, e.y, 35, 35));
-            QCOMPARE(dlg.normalKey(i)->commandId(), e.commandId);
+            QCOMPARE(dlg.normalKey(i)->drawnKey(), int(e.drawnKey));
             QVERIFY(dlg.normalKey(i)->isVisibleTo(&dlg));
             QVERIFY(dlg.turnedKey(i) == nullptr);
         }
@@ -164,7 +162,7 @@ private slots:
         QVERIFY(!dlg.mask().isEmpty());
         std::array<ShapedKeyButton*, 4> turned;
         for (int i = 0; i < 4; ++i) {
-            const KeySetEntry& e = kTurnedKeySet[i];
+            const DriverPanelKey& e = DriverPanelKeys(1)[i];
             turned[i] = dlg.turnedKey(i);
             QVERIFY(turned[i] != nullptr);
             QCOMPARE(turned[i]->geometry(), QRect(e.x, e.y, 45, 45));
@@ -298,7 +296,7 @@ private slots:
         QCOMPARE(dlg.size(), QSize(1056, 626));
         QCOMPARE(dlg.mask(), ScaledRegion(shape, 2.0));
         for (int i = 0; i < 4; ++i) {
-            const KeySetEntry& e = kNormalKeySet[i];
+            const DriverPanelKey& e = DriverPanelKeys(0)[i];
             QCOMPARE(dlg.normalKey(i)->geometry(), QRect(2 * e.x, 2 * e.y, 70, 70));
         }
         QVERIFY(dlg.normalKey(0)->toolTip().contains(QStringLiteral("Backspace")));
@@ -368,7 +366,8 @@ private slots:
         // The keys draw the same sharp picture in place, not a doubled one.
         QVERIFY(dlg.normalKey(0)->picturesTaken());
         QCOMPARE(dlg.normalKey(0)->normalPicture().devicePixelRatio(), ratio);
-        for (const KeySetEntry& e : kNormalKeySet) {
+        for (int i = 0; i < 4; ++i) {
+            const DriverPanelKey& e = DriverPanelKeys(0)[i];
             const QRect face = ScaledPanelRect(QRect(e.x + 8, e.y + 8, 19, 19), ratio);
             QCOMPARE(shown.copy(face), artwork.copy(face).convertToFormat(shown.format()));
         }
@@ -478,13 +477,12 @@ private slots:
         LcdSetScreenPixel(5, 3, kLcdInk);
         fw.bootState = 2;  // running: the frame keeps its colour
         ShowLcd();
-        QCOMPARE(dlg.frameSurface()->image().pixel(0, 0), kUnlit);
+        QCOMPARE(dlg.CurrentScene().frameColour, kUnlit);
         QCOMPARE(dlg.presentedLcd().pixel(5, 3), kInk);
 
         fw.bootState = 0;  // not started: every hand-over paints the frame
         ShowLcd();
-        QCOMPARE(dlg.frameSurface()->image().pixel(0, 0), kBackground);
-        QCOMPARE(dlg.frameSurface()->image().pixel(255, 71), kBackground);
+        QCOMPARE(dlg.CurrentScene().frameColour, kBackground);
 
         const QImage shown = dlg.grab().toImage();
         QCOMPARE(shown.pixel(79 + 5, 78 + 3), kInk);
@@ -503,7 +501,7 @@ private slots:
         ShowLcd();
         QCOMPARE(dlg.presentedLcd().pixel(243, 63), kInk);
         QCOMPARE(dlg.presentedLcd().pixel(0, 0), kBackground);
-        QCOMPARE(dlg.frameSurface()->image().pixel(0, 0), kUnlit);  // not painted
+        QCOMPARE(dlg.CurrentScene().frameColour, kUnlit);  // not painted
 
         // The firmware draws on without handing over: a repaint still shows
         // the last hand-over, turned, never the unturned surface.
@@ -630,7 +628,7 @@ private slots:
             if (w->isVisible() && w->windowTitle() == QStringLiteral("Chart of the rate")) chart = w;
         QVERIFY(chart != nullptr);
         QVERIFY(!chart->isModal());
-        dlg.OnKeyCommand(kCmdSelectPower);
+        dlg.ClickKey(KeySelect);
         for (int i = 0; i < 20; ++i) dlg.HalfSecondEvent();
         const std::vector<RateSample> samples = dlg.rateHost().history().Last(60);
         QVERIFY(!samples.empty());
