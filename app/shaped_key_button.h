@@ -27,7 +27,8 @@ public:
     const QPixmap& normalPicture() const { return normal_; }
     const QPixmap& pressedPicture() const { return pressed_; }
 
-    // True when pixel p (button coordinates) lies in the ellipse inscribed in size.
+    // True when pixel p (button coordinates) lies in the ellipse inscribed in
+    // size: the key's drawn shape. Clicks go by the core's point test.
     static bool InsideEllipse(QSize size, QPoint p);
     // The inscribed ellipse as a region, pixel for pixel the same as InsideEllipse.
     static QRegion EllipseRegion(QSize size);
