@@ -27,6 +27,7 @@
 #include "firmware/dataflash.h"
 #include "firmware/state.h"
 #include "geigersim_version.h"
+#include "media/decoded_gif.h"
 #include "media/gif_writer.h"
 #include "platform/clock.h"
 #include "platform/lcd.h"
@@ -1283,51 +1284,6 @@ std::vector<uint32_t> ReadArgb(const std::string& file, uint32_t& width, uint32_
     return pixels;
 }
 
-// A GIF decoded by giflib: the frames' delays, whether it loops, and the
-// last frame as shown (0xRRGGBB, what earlier frames left where it is see-through).
-struct DecodedGif {
-    std::vector<int> delays;
-    bool loops = false;
-    int width = 0, height = 0;
-    std::vector<uint32_t> last;
-};
-
-DecodedGif DecodeGif(const std::string& file) {
-    DecodedGif out;
-    int status = 0;
-    GifFileType* gif = DGifOpenFileName(file.c_str(), &status);
-    if (gif == nullptr || DGifSlurp(gif) != GIF_OK) {
-        ADD_FAILURE() << file << ": " << GifErrorString(gif ? gif->Error : status);
-        if (gif) DGifCloseFile(gif, &status);
-        return out;
-    }
-    out.width = gif->SWidth;
-    out.height = gif->SHeight;
-    out.last.assign(size_t(out.width) * size_t(out.height), 0);
-    for (int i = 0; i < gif->ImageCount; ++i) {
-        const SavedImage& frame = gif->SavedImages[i];
-        for (int e = 0; e < frame.ExtensionBlockCount; ++e)
-            if (frame.ExtensionBlocks[e].Function == APPLICATION_EXT_FUNC_CODE &&
-                std::memcmp(frame.ExtensionBlocks[e].Bytes, "NETSCAPE2.0", 11) == 0)
-                out.loops = true;
-        GraphicsControlBlock control{};
-        DGifSavedExtensionToGCB(gif, i, &control);
-        out.delays.push_back(control.DelayTime);
-        const ColorMapObject* map = frame.ImageDesc.ColorMap ? frame.ImageDesc.ColorMap : gif->SColorMap;
-        const GifImageDesc& d = frame.ImageDesc;
-        for (int y = 0; y < d.Height; ++y)
-            for (int x = 0; x < d.Width; ++x) {
-                const int index = frame.RasterBits[y * d.Width + x];
-                if (index == control.TransparentColor) continue;
-                const GifColorType c = map->Colors[index];
-                out.last[size_t(d.Top + y) * size_t(out.width) + size_t(d.Left + x)] =
-                    uint32_t(c.Red) << 16 | uint32_t(c.Green) << 8 | c.Blue;
-            }
-    }
-    DGifCloseFile(gif, &status);
-    return out;
-}
-
 }  // namespace
 
 TEST(RunnerGif, FramesAtHandOversTimedByVirtualTimeWithLongWaitsShortened) {
@@ -1406,36 +1362,3 @@ TEST(RunnerProgram, PanelPicturesAreSeeThroughAroundTheCaseAndShowThePressedKey)
     EXPECT_EQ(differsFromBefore, 0);
 }
 
-TEST(GifWriter, ManyColoursQuantisedReservedOnesExactNewOnesInTheirOwnPalette) {
-    constexpr int kSide = 64;
-    std::vector<uint32_t> frame(kSide * kSide);
-    for (int i = 0; i < kSide * kSide; ++i)  // 4096 colours, more than a palette holds
-        frame[size_t(i)] = 0xFF000000u | uint32_t(i % 64 * 4) << 16 | uint32_t(i / 64 * 4) << 8 | 0x80u;
-    for (int i = 0; i < kSide; ++i) frame[size_t(i)] = 0xFF000000u | kLcdInk;
-    gif::Writer writer(kSide, kSide, {kLcdInk}, 0);
-    std::string error, bytes;
-    ASSERT_TRUE(writer.Add(frame.data(), kSide, error)) << error;
-    writer.Hold(10);
-    for (int i = 0; i < 20; ++i) frame[size_t(kSide * 10 + i)] = 0xFF000000u | (0x123456u + uint32_t(i) * 0x010101u);
-    ASSERT_TRUE(writer.Add(frame.data(), kSide, error)) << error;
-    writer.Hold(20);
-    ASSERT_TRUE(writer.Add(frame.data(), kSide, error)) << error;  // the same: only longer
-    writer.Hold(5);
-    ASSERT_TRUE(writer.Finish(bytes, error)) << error;
-    TempDir dir;
-    std::ofstream(dir / "q.gif", std::ios::binary) << bytes;
-    const DecodedGif g = DecodeGif((dir / "q.gif").string());
-    EXPECT_EQ(g.delays, (std::vector<int>{10, 25}));
-    ASSERT_EQ(g.last.size(), frame.size());
-    int worst = 0;  // the most a channel of the quantised rest is off
-    for (size_t i = 0; i < frame.size(); ++i) {
-        const uint32_t want = frame[i] & 0xFFFFFFu, got = g.last[i];
-        if (i < kSide || (i >= kSide * 10 && i < kSide * 10 + 20)) {
-            EXPECT_EQ(got, want) << "pixel " << i;  // reserved, or changed within a palette's room
-            continue;
-        }
-        for (int shift : {16, 8, 0})
-            worst = std::max(worst, std::abs(int(got >> shift & 0xFF) - int(want >> shift & 0xFF)));
-    }
-    EXPECT_LE(worst, 40);  // a median cut of 4096 colours into 254 is off by 36 at most
-}
