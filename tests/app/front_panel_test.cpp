@@ -27,6 +27,7 @@
 #include "firmware/state.h"
 #include "media/panel_render.h"
 #include "menu_probe.h"
+#include "recorded_messages.h"
 #include "platform/lcd.h"
 #include "platform/show_lcd.h"
 #include "serial/real_mode.h"
@@ -35,12 +36,6 @@
 
 namespace {
 
-struct Message {
-    QString text;
-    QString caption;
-};
-QList<Message> messages;
-void RecordMessage(const QString& text, const QString& caption) { messages.append({text, caption}); }
 
 constexpr QRgb kInk = 0xFF2D2D2D;
 constexpr QRgb kBackground = 0xFFAAAAAA;
