@@ -34,5 +34,5 @@ QImage LcdImageOf(const LcdBits& surface);
 // The same of the surface as it is now.
 QImage CopyLcdSurface();
 
-// TurnLcdPicture, with the rest of the LCD's presentation.
+// The rest of the LCD's presentation.
 #include "media/panel_render.h"
