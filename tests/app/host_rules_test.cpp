@@ -214,21 +214,6 @@ private slots:
                     QCOMPARE(shape.contains(QPoint(x, y)), ShapedKeyButton::InsideEllipse(size, {x, y}));
         }
     }
-
-    void surfaceFillIsClipped() {
-        OffscreenSurface surface(73, 73, 256, 72, qRgb(192, 192, 192));
-        QCOMPARE(surface.image().size(), QSize(256, 72));
-        QCOMPARE(surface.image().pixel(255, 71), qRgb(192, 192, 192));
-        surface.Fill(0, 0, 256, 80, qRgb(140, 140, 140));  // 80 rows: the last 8 fall away
-        for (QPoint p : {QPoint(0, 0), QPoint(255, 71), QPoint(128, 36)})
-            QCOMPARE(surface.image().pixel(p), qRgb(140, 140, 140));
-        surface.Fill(-5, -5, 3, 2, qRgb(170, 170, 170));
-        QCOMPARE(surface.image().pixel(2, 1), qRgb(170, 170, 170));
-        QCOMPARE(surface.image().pixel(3, 1), qRgb(140, 140, 140));
-        QCOMPARE(surface.image().pixel(2, 2), qRgb(140, 140, 140));
-        surface.Fill(10, 10, 5, 5, qRgb(0, 0, 0));  // inverted: nothing
-        QCOMPARE(surface.image().pixel(7, 7), qRgb(140, 140, 140));
-    }
 };
 
 QTEST_APPLESS_MAIN(HostRulesTest)
