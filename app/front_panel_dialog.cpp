@@ -7,17 +7,17 @@
 #include <QMouseEvent>
 
 #include "app/host_state.h"
-#include "app/key_commands.h"
 #include "app/link_panel.h"
 #include "core/bounded_read.h"
 #include "core/driver.h"
+#include "core/panel.h"
 #include "serial/remote_control.h"
 
-FrontPanelDialog::FrontPanelDialog(int zoomPercent)
-    : PanelView(zoomPercent), device_(*this, ShowLcdOnPanel, this), rate_(*this),
+FrontPanelDialog::FrontPanelDialog(int zoomPercent, const DeviceStart& start)
+    : PanelView(zoomPercent), device_(start, ShowLcdOnPanel, this, [this] { ShowAll(); }), rate_(*this),
       commands_(*this, device_, rate_) {
     device_.Start();
-    TakeStartPicture();
+    ShowAll();
     SetLinkHost(this);
     SetMessageBoxParent(this);
     portSettings = PortSettings{};
@@ -57,19 +57,35 @@ void FrontPanelDialog::mousePressEvent(QMouseEvent* event) {
     PanelView::mousePressEvent(event);
 }
 
+uint8_t FrontPanelDialog::powerKeySeen() const { return DriverPowerKeySeen() ? 1 : 0; }
+
+namespace {
+
+// Qt's key codes by the core's neutral names (kDriverKeyboardKeys).
+const char* KeyName(int key) {
+    switch (key) {
+        case Qt::Key_Left: return "Left";
+        case Qt::Key_Backspace: return "Backspace";
+        case Qt::Key_Up: return "Up";
+        case Qt::Key_Down: return "Down";
+        case Qt::Key_Right: return "Right";
+        case Qt::Key_Space: return "Space";
+        default: return nullptr;
+    }
+}
+
+}  // namespace
+
 void FrontPanelDialog::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter: done(QDialog::Accepted); return;
         case Qt::Key_Escape: done(QDialog::Rejected); return;
-        case Qt::Key_Left:
-        case Qt::Key_Backspace: OnKeyCommand(kCmdKeyboardBack); return;
-        case Qt::Key_Up: OnKeyCommand(kCmdKeyboardUp); return;
-        case Qt::Key_Down: OnKeyCommand(kCmdKeyboardDown); return;
-        case Qt::Key_Right:
-        case Qt::Key_Space: OnKeyCommand(kCmdKeyboardSelectPower); return;
-        default: QDialog::keyPressEvent(event); return;
+        default: break;
     }
+    const int drawn = DriverKeyboardKeyFor(KeyName(event->key()));
+    if (drawn < 0) QDialog::keyPressEvent(event);
+    else PressKeyboard(static_cast<uint8_t>(drawn));
 }
 
 void ShowLcdOnPanel(void* context) {

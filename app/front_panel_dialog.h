@@ -13,11 +13,12 @@
 
 class FrontPanelDialog : public PanelView, public LinkHost {
 public:
-    // At `zoomPercent` (100, 150, 200 or 300).
-    explicit FrontPanelDialog(int zoomPercent = 100);
+    // At `zoomPercent` (100, 150, 200 or 300), the device started with
+    // `start`'s clock and seed.
+    explicit FrontPanelDialog(int zoomPercent = 100, const DeviceStart& start = {});
     ~FrontPanelDialog() override;
 
-    // 0 the upright layout, 1 the layout turned by 180 degrees.
+    // Real mode's reports: 0 the upright layout, 1 the layout turned by 180 degrees.
     void SetLayout(int turned) override { PanelView::SetLayout(turned); }
 
     // The device link's view of the window: the report timer (1000 ms,
@@ -29,7 +30,8 @@ public:
     void ShowDetailedMessage(const char* text, const char* caption, const char* informative) override;
     bool reportTimerActive() const { return device_.reportTimerActive(); }
 
-    void OnKeyCommand(int commandId) override { device_.OnKeyCommand(commandId); }
+    void ClickKey(uint8_t drawnKey) override { device_.ClickKey(drawnKey); }
+    void PressKeyboard(uint8_t drawnKey) override { device_.PressKeyboard(drawnKey); }
     void PressAsClick(uint8_t key) { device_.PressAsClick(key); }
     // The device as snapshot bytes (the control socket's `save -`).
     std::string StateBytes() const { return device_.SaveState(); }
@@ -38,13 +40,13 @@ public:
     void OnMenuCommand(int commandId) { commands_.OnMenuCommand(commandId); }
     std::unique_ptr<QMenu> BuildMenu() { return commands_.BuildMenu(); }
     // The LCD hand-over (what ShowLcd does while this window exists).
-    void HandOverLcd() { device_.HandOver(); }
+    void HandOverLcd() { ShowHandOver(); }
     // One event of the 500 ms timer.
     void HalfSecondEvent() { device_.HalfSecondEvent(); }
     // The "Restart" switch: Select/Power is pressed at the first 500 ms event.
     void RequestRestart() { device_.RequestRestart(); }
     uint8_t restartRequested() const { return device_.restartRequested(); }
-    uint8_t powerKeySeen() const { return device_.powerKeySeen(); }
+    uint8_t powerKeySeen() const;
 
     bool StartRecording(const QString& path) { return commands_.StartRecording(path); }
     void StopRecording() { commands_.StopRecording(); }

@@ -41,7 +41,7 @@ public:
         if (step.kind == script::StepKind::Demo) ChooseDemoMode();
         if (step.kind != script::StepKind::Press) return;
         for (uint16_t i = 0; i < step.times; ++i) {
-            const DriverPanelClick click = DriverClickPanelKey(DriverKeyForDrawn(step.key));
+            const DriverPanelClick click = DriverClickForKey(step.key);
             if (click.sendToCounter) SendKeyCommand(click.key);
         }
     }
@@ -49,7 +49,7 @@ public:
         QTimer::singleShot(std::chrono::milliseconds(halfSeconds * 500), Qt::PreciseTimer, &device_, std::move(done));
     }
     const LcdPicture& Presented() const override {
-        DriverPresentedLcd(device_.layout(), presented_);
+        DriverPresentedLcd(DriverLayout(), presented_);
         return presented_;
     }
     bool WritePicture(const std::string&, int, bool, std::ostream&, std::string& error) override {
@@ -165,7 +165,7 @@ int RunHeadless(const LaunchOptions& options) {
         mqtt = std::make_unique<MqttHost>(options.mqtt);
         device.AddSecondListener([&](const DriverSecond& second) {
             const bool lost = CurrentLinkState(LinkClockMs()) == LinkState::Lost;
-            history.Add(SampleOf(second, std::time(nullptr), lost, second.realMode && device.layout() != 0));
+            history.Add(SampleOf(second, std::time(nullptr), lost, second.realMode && DriverLayout() != 0));
             mqtt->NoteSecond(history.Newest(), CurrentLinkStatus().path);
         });
     }

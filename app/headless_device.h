@@ -15,6 +15,7 @@
 
 #include "app/alarm_notice.h"
 #include "core/driver.h"
+#include "core/panel.h"
 #include "serial/link_host.h"
 
 struct LaunchOptions;
@@ -35,12 +36,11 @@ public:
     // standard error.
     void StartReportTimer() override { reportTimer_ = true; }
     void StopReportTimer() override { reportTimer_ = false; }
-    void SetLayout(int turned) override { layout_ = uint8_t(turned != 0); }
+    void SetLayout(int turned) override { DriverSetLayout(uint8_t(turned != 0)); }
     void ShowMessage(const char* text, const char* caption) override;
     void ShowNotice(const char* text) override;
     void ShowDetailedMessage(const char* text, const char* caption, const char* informative) override;
 
-    uint8_t layout() const { return layout_; }
 
 private:
     void HalfSecondEvent();
@@ -50,7 +50,6 @@ private:
     QTimer watch_;
     bool reportTimer_ = false;
     bool powerPressed_ = false;
-    uint8_t layout_ = 0;
     AlarmNotice alarm_;
     std::vector<std::function<void(const DriverSecond&)>> listeners_;
 };

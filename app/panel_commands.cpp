@@ -18,11 +18,11 @@
 #include "app/device_host.h"
 #include "app/gif_recorder.h"
 #include "app/host_state.h"
-#include "app/key_commands.h"
 #include "app/link_panel.h"
 #include "app/panel_view.h"
 #include "app/popup_menu.h"
 #include "core/snapshot_bytes.h"
+#include "core/presentation.h"
 #include "firmware/state.h"
 #include "geigersim_version.h"
 #include "core/bounded_read.h"
@@ -108,7 +108,8 @@ void PanelCommands::OnMenuCommand(int commandId) {
         default: break;
     }
     // Back in demo mode, a swivelled device turns the panel at once.
-    device_.ApplySwivel();
+    DriverApplySwivel();
+    panel_.ShowHandOver();
     panel_.linkPanel()->KeepWatching();
 }
 
@@ -142,9 +143,11 @@ void PanelCommands::OtherPort() {
 void PanelCommands::About() {
     AboutDialog dialog(&panel_);
     QString keys = QStringLiteral("Keyboard:");
-    for (const KeyShortcut& shortcut : kKeyShortcuts)
-        keys += QStringLiteral("\n    %1 \u2014 %2")
-                    .arg(QString::fromUtf8(shortcut.keyboard), QString::fromUtf8(shortcut.name));
+    for (uint8_t key = KeyBack; key <= KeySelect; ++key) {
+        // "Back \u2014 Left arrow or Backspace" the other way round.
+        const QStringList tip = PanelView::KeyTip(key).split(QStringLiteral(" \u2014 "));
+        keys += QStringLiteral("\n    %1 \u2014 %2").arg(tip.value(1), tip.value(0));
+    }
     keys += QStringLiteral("\nRight-click the panel for the menu; drag it to move it.");
     dialog.AddNote(keys);
     RunModal(dialog);
@@ -225,14 +228,14 @@ bool PanelCommands::StartRecording(const QString& path) {
         SayRecordingNeedsDemoMode();
         return false;
     }
-    device_.ReturnToStartState();
     // Power-on seeds the demo counts; a fixed seed is what makes the session
     // repeatable, so one is fixed even when the command line gave none.
     const unsigned seed = RandomSeedNow();
-    RandomSetSeedOverride(true, seed);
+    device_.FixSeed(seed);
+    device_.ReturnToStartState();
     SessionHeader header;
     header.version = GEIGERSIM_VERSION;
-    header.clock = rtcSnapshot;
+    header.clock = device_.startClock();
     header.seed = seed;
     header.fileName = QFile::encodeName(path).toStdString();
     return device_.recorder().Start(path, header);

@@ -8,12 +8,12 @@
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStringList>
 #include <QSvgRenderer>
 #include <QTimer>
 #include <QWindow>
 #include <cstring>
 
-#include "app/key_commands.h"
 #include "app/launch_options.h"
 #include "app/lcd_voice.h"
 #include "app/link_panel.h"
@@ -26,7 +26,8 @@
 
 namespace {
 
-constexpr QRgb kSurfaceCreateGrey = qRgb(192, 192, 192);
+// The panel keys' names, as drawn (KeyBack..KeySelect).
+constexpr const char* kKeyNames[4] = {"Back", "Up", "Down", "Select/Power"};
 
 QIcon LoadIcon() {
     QSvgRenderer renderer(QStringLiteral(GEIGERSIM_QRC_PREFIX "icon.svg"));
@@ -45,6 +46,17 @@ QIcon LoadIcon() {
 }
 
 }  // namespace
+
+QString PanelView::KeyTip(uint8_t drawnKey) {
+    QStringList keys;
+    for (const DriverKeyboardKey& k : kDriverKeyboardKeys) {
+        if (k.drawnKey != drawnKey) continue;
+        const QString name = QString::fromLatin1(k.name);
+        keys << (name == QLatin1String("Backspace") || name == QLatin1String("Space") ? name
+                                                                                     : name + QStringLiteral(" arrow"));
+    }
+    return QStringLiteral("%1 \u2014 %2").arg(QString::fromLatin1(kKeyNames[drawnKey & 3]), keys.join(QStringLiteral(" or ")));
+}
 
 const QString& PanelView::StartHintText() {
     static const QString text = QString::fromLatin1(kDriverStartHint);
@@ -74,11 +86,6 @@ PanelView::PanelView(int zoomPercent) : QDialog(nullptr) {
 
     CreateKeySet(false);
 
-    const QRect frameArea = PanelFrameRect(0);
-    frame_ = std::make_unique<OffscreenSurface>(frameArea.x(), frameArea.y(), frameArea.width(),
-                                                frameArea.height(), kSurfaceCreateGrey);
-    frame_->Fill(0, 0, frameArea.width(), 80, kFrameUnlitGrey);
-
     linkPanel_ = new LinkPanel(this, [this] { return ZoomFactor(zoomPercent_); }, [this] { return int(layoutTurned_); });
     voice_ = new LcdVoice(this);
     voice_->setGeometry(LcdCover());
@@ -96,11 +103,10 @@ const QWidget* PanelView::lcdAccessible() const { return voice_; }
 void PanelView::ChooseHintFont() { hintFont_ = StartHintFont(font()); }
 
 void PanelView::CreateKeySet(bool turned) {
-    const KeySetEntry* entries = turned ? kTurnedKeySet : kNormalKeySet;
     auto& keys = turned ? turnedKeys_ : normalKeys_;
     for (int i = 0; i < 4; ++i) {
-        const KeySetEntry& e = entries[i];
-        auto* key = new ShapedKeyButton(e.commandId, QRect(e.x, e.y, e.size, e.size), this,
+        const DriverPanelKey& e = DriverPanelKeys(turned ? 1 : 0)[i];
+        auto* key = new ShapedKeyButton(e.drawnKey, QRect(e.x, e.y, e.size, e.size), this,
                                         [this](const QRect& area) {
                                             EnsurePicture();
                                             // The device pixels the key covers on screen.
@@ -110,11 +116,9 @@ void PanelView::CreateKeySet(bool turned) {
                                             return part;
                                         });
         if (zoomPercent_ != 100) key->SetBox(ZoomedRect(key->geometry()), ZoomFactor(zoomPercent_));
-        if (const KeyShortcut* shortcut = PanelKeyShortcut(e.commandId))
-            key->setToolTip(QStringLiteral("%1 \u2014 %2")
-                                .arg(QString::fromUtf8(shortcut->name), QString::fromUtf8(shortcut->keyboard)));
-        const int id = e.commandId;
-        connect(key, &QAbstractButton::clicked, this, [this, id] { OnKeyCommand(id); });
+        key->setToolTip(KeyTip(e.drawnKey));
+        const uint8_t drawn = e.drawnKey;
+        connect(key, &QAbstractButton::clicked, this, [this, drawn] { ClickKey(drawn); });
         connect(key, &QAbstractButton::pressed, this, [this] {
             if (pictureObserver_) pictureObserver_();
         });
@@ -157,11 +161,10 @@ void PanelView::SetZoom(int percent) {
 void PanelView::PlaceKeys() {
     const double zoom = ZoomFactor(zoomPercent_);
     for (bool turned : {false, true}) {
-        const KeySetEntry* entries = turned ? kTurnedKeySet : kNormalKeySet;
         const auto& keys = turned ? turnedKeys_ : normalKeys_;
         for (int i = 0; i < 4; ++i) {
             if (keys[i] == nullptr) continue;
-            const KeySetEntry& e = entries[i];
+            const DriverPanelKey& e = DriverPanelKeys(turned ? 1 : 0)[i];
             keys[i]->SetBox(ZoomedRect(QRect(e.x, e.y, e.size, e.size)), zoom);
         }
     }
@@ -192,13 +195,24 @@ void PanelView::EnsurePicture() {
 }
 
 void PanelView::SetLayout(int turned) {
-    turned = turned != 0 ? 1 : 0;
+    DriverSetLayout(static_cast<uint8_t>(turned));
+    ShowHandOver();
+}
+
+uint8_t PanelView::layoutTurned() const { return DriverLayout(); }
+
+uint8_t PanelView::startHint() const { return DriverStartHintPending() ? 1 : 0; }
+
+const LcdBits& PanelView::handedOverBits() const { return DriverHandedOverBits(); }
+
+void PanelView::ShowLayout() {
+    const uint8_t turned = DriverLayout();
     lcdRect_ = turned ? kTurnedLcdRect : kNormalLcdRect;
     if (layoutTurned_ == turned) return;
     // Set before the skin: the repaint inside ApplySkin must find the new
     // layout already chosen.
-    layoutTurned_ = uint8_t(turned);
-    Present();
+    layoutTurned_ = turned;
+    Follow();
     if (turned) {
         ApplySkin(kBitmap163, kRegion143);
         for (int i = 0; i < 4; ++i) {
@@ -219,11 +233,14 @@ void PanelView::SetLayout(int turned) {
 }
 
 PanelScene PanelView::CurrentScene() const {
+    const DriverPanelScene core = DriverScene();
     PanelScene scene;
-    scene.layout = layoutTurned_;
+    scene.layout = layoutTurned_;  // the skin shown
     scene.lcd = presented_;
-    scene.frameColour = frame_->image().pixel(0, 0);
+    scene.frameColour = 0xFF000000u | core.frameColour;
+    scene.hint = DriverStartHintShown(layoutTurned_);
     scene.lamp = alarmLamp_ ? PanelLamp::Red : linkPanel_->lamp();
+    // The key the mouse holds down; the window's keys draw themselves.
     const auto& keys = layoutTurned_ ? turnedKeys_ : normalKeys_;
     for (int i = 0; i < 4; ++i)
         if (keys[i] != nullptr && keys[i]->isDown()) scene.pressedKey = DriverPanelKeys(layoutTurned_)[i].drawnKey;
@@ -236,67 +253,41 @@ void PanelView::SetAlarmLamp(bool lit) {
     update();
 }
 
-void PanelView::Present() {
-    presentedTurned_ = DriverLcdReadsTurned(layoutTurned_);
-    presented_ = presentedTurned_ ? TurnLcdPicture(handedOver_) : handedOver_;
+QRect PanelView::Follow() {
+    QRect area;
+    if (DriverHandedOverSerial() != shownSerial_) {
+        shownSerial_ = DriverHandedOverSerial();
+        handedOver_ = LcdImageOf(DriverHandedOverBits());
+        voice_->Hear(DriverHandedOverBits());
+        presentedTurned_ = DriverLcdReadsTurned(layoutTurned_);
+        presented_ = PresentedLcdImage(DriverHandedOverBits());
+        area = LcdCover();
+    } else if (DriverLcdReadsTurned(layoutTurned_) != presentedTurned_) {
+        presentedTurned_ = DriverLcdReadsTurned(layoutTurned_);
+        presented_ = PresentedLcdImage(DriverHandedOverBits());
+        area = LcdCover();
+    }
+    if (DriverFrameColour() != frameColour_) {
+        frameColour_ = DriverFrameColour();
+        area |= LogicalCover(ScaledFrameRect(layoutTurned_, DeviceScale()), devicePixelRatioF());
+    }
+    return area;
 }
 
-void PanelView::TakeStartPicture() {
-    handedOverBits_ = LcdSurface;
-    handedOver_ = LcdImageOf(handedOverBits_);
-    voice_->Hear(handedOverBits_);
-    Present();
-}
-
-void PanelView::ShowStartState() {
-    startHint_ = 1;
-    if (layoutTurned_ != 0) SetLayout(0);
-    frame_->Fill(0, 0, frame_->width(), 80, kFrameUnlitGrey);
-    TakeStartPicture();
-    RepaintNow(rect());
-}
-
-void PanelView::EndStartHint() {
-    if (startHint_ == 0) return;
-    startHint_ = 0;
-    RepaintNow(rect());
-}
-
-void PanelView::ShowLoaded(const LcdBits& picture, uint8_t layout, bool hint) {
-    startHint_ = hint ? 1 : 0;
-    handedOverBits_ = picture;
-    handedOver_ = LcdImageOf(handedOverBits_);
-    voice_->Hear(handedOverBits_);
-    SetLayout(layout);
-    Present();
+void PanelView::ShowAll() {
+    ShowLayout();
+    Follow();
     voice_->setGeometry(LcdCover());
-    // As at a hand-over: turned over the upright panel's keys the frame stays as it is.
-    if (!presentedTurned_) frame_->Fill(0, 0, frame_->width(), 80, DriverFrameLit() ? kFrameLitGrey : kFrameUnlitGrey);
     RepaintNow(rect());
 }
 
 void PanelView::ShowHandOver() {
+    ShowLayout();
     // The LCD speaks through an empty child laid over it.
     voice_->setGeometry(LcdCover());
     // Between two seconds the device mostly hands over what it showed
     // already: only a new picture is copied, read out and repainted.
-    QRect area;
-    if (std::memcmp(&handedOverBits_, &LcdSurface, sizeof(LcdBits)) != 0) {
-        handedOverBits_ = LcdSurface;
-        handedOver_ = LcdImageOf(handedOverBits_);
-        voice_->Hear(handedOverBits_);
-        Present();
-        area = LcdCover();
-    } else if (DriverLcdReadsTurned(layoutTurned_) != presentedTurned_) {
-        Present();
-        area = LcdCover();
-    }
-    // Turned, the picture lies over the keys of the upright panel: the frame
-    // is left as it is.
-    if (!presentedTurned_ && DriverFrameLit() && frame_->image().pixel(0, 0) != kFrameLitGrey) {
-        frame_->Fill(0, 0, frame_->width(), 80, kFrameLitGrey);
-        area = LogicalCover(ScaledFrameRect(layoutTurned_, DeviceScale()), devicePixelRatioF());
-    }
+    const QRect area = Follow();
     if (area.isEmpty()) return;
     RepaintNow(area);
     if (pictureObserver_) pictureObserver_();
@@ -347,11 +338,9 @@ void PanelView::paintEvent(QPaintEvent*) {
     PaintPanelOverlay(painter, CurrentScene(), DeviceScale());
     painter.restore();
 
-    // The hint points left at the upright panel's power key; on the turned
-    // panel that spot is the LCD, so there it waits until the panel is upright.
-    // It is laid out at 100 % and drawn scaled, so its text stays sharp.
+    // The hint is laid out at 100 % and drawn scaled, so its text stays sharp.
     painter.scale(zoom, zoom);
-    if (startHint_ == 1 && layoutTurned_ == 0) PaintStartHint(painter, hintFont_);
+    if (DriverStartHintShown(layoutTurned_)) PaintStartHint(painter, hintFont_);
     inPaint_ = false;
 }
 

@@ -1,7 +1,7 @@
-// The front panel as a window: its chrome, skin and layout, zoom, the keys'
-// places, the LCD as handed over with its frame, the start hint, painting
-// and dragging. It shows what the device host hands it and reports key
-// clicks; it drives nothing itself.
+// The front panel as a window: its chrome, skin, zoom, the keys' places,
+// painting and dragging. It paints what the host core presents (layout,
+// LCD, frame, start hint) and reports the drawn key of a click; it drives
+// nothing itself.
 #pragma once
 
 #include <QDialog>
@@ -19,7 +19,6 @@
 
 class LcdVoice;
 class LinkPanel;
-class OffscreenSurface;
 class ShapedKeyButton;
 class SkinImage;
 
@@ -32,39 +31,36 @@ public:
     // Makes a panel picture and a new skin current; resizes, reshapes and
     // repaints the window.
     void ApplySkin(int pictureId, int regionId);
-    // 0 the upright layout, 1 the layout turned by 180 degrees.
+    // Sets the core's layout (0 upright, 1 turned by 180 degrees), as real
+    // mode's reports do, and shows it.
     void SetLayout(int turned);
     // Scales the whole panel: 100, 150, 200 or 300 (other values do nothing).
     void SetZoom(int percent);
 
-    // Shows the LCD surface as handed over now. Called by the device host at
-    // every hand-over, about every 500 ms and after each key; a picture and
-    // presentation that did not change since the last one cost nothing more.
+    // Shows what the core presents now, repainting only what changed: at
+    // every hand-over, about every 500 ms and after each key, so a picture
+    // that did not change costs nothing more.
     void ShowHandOver();
-    // The picture the LCD surface holds now, with nothing repainted: the
-    // window's first picture, once the device behind it has started.
-    void TakeStartPicture();
-    // The panel as at program start: upright, the hint back, the frame
-    // unlit, the LCD from the surface; repainted at once.
-    void ShowStartState();
-    // The first Select/Power click: the hint goes for good.
-    void EndStartHint();
-    // A loaded device at once: `picture` as its last hand-over, the panel in
-    // `layout`, the frame as the core says, the hint shown or not.
-    void ShowLoaded(const LcdBits& picture, uint8_t layout, bool hint);
+    // The same, repainting the whole panel at once (the start state, a
+    // loaded device, the hint gone).
+    void ShowAll();
 
-    // A key command (102-105, 107-110 from the panel keys, 1000-1003 from
-    // the keyboard path).
-    virtual void OnKeyCommand(int commandId) = 0;
+    // A click on the panel key drawn as `drawnKey`, and the keyboard key
+    // that presses it.
+    virtual void ClickKey(uint8_t drawnKey) = 0;
+    virtual void PressKeyboard(uint8_t drawnKey) = 0;
+
+    // A panel key's tooltip: its name and the keyboard keys that press it
+    // ("Back — Left arrow or Backspace").
+    static QString KeyTip(uint8_t drawnKey);
 
     // What the window shows, for inspection and for pictures.
     const WindowRect& lcdRectangle() const { return lcdRect_; }
     const QImage& handedOverLcd() const { return handedOver_; }
-    const LcdBits& handedOverBits() const { return handedOverBits_; }
+    const LcdBits& handedOverBits() const;
     const QImage& presentedLcd() const { return presented_; }
     // The LCD's stand-in for screen readers: its accessible name is what the LCD says.
     const QWidget* lcdAccessible() const;
-    const OffscreenSurface* frameSurface() const { return frame_.get(); }
     const QPixmap& panelPicture() const { return panel_; }
     const SkinImage* skin() const { return skin_.get(); }
     ShapedKeyButton* normalKey(int i) const { return normalKeys_.at(i); }
@@ -74,8 +70,8 @@ public:
     bool dragging() const { return dragging_; }
     int zoomPercent() const { return zoomPercent_; }
     bool seeThrough() const { return seeThrough_; }
-    uint8_t startHint() const { return startHint_; }
-    uint8_t layoutTurned() const { return layoutTurned_; }
+    uint8_t startHint() const;
+    uint8_t layoutTurned() const;
     uint8_t turnedKeysCreated() const { return turnedKeysCreated_; }
     LinkPanel* linkPanel() const { return linkPanel_; }
     // The lamp lit red for an alarm the speaker setting keeps quiet.
@@ -98,9 +94,10 @@ protected:
 
 private:
     void CreateKeySet(bool turned);
-    // The handed-over picture as the LCD shows it in the current state,
-    // turned where it reads turned.
-    void Present();
+    // Takes the core's layout, picture and frame; the area that changed.
+    QRect Follow();
+    // Shows the core's layout: skin and key set.
+    void ShowLayout();
     void RepaintNow(const QRect& area);
     // The logical pixels the LCD covers now: where its stand-in for screen
     // readers lies and what a hand-over repaints.
@@ -128,15 +125,14 @@ private:
     QPoint dragCursor_;
     QPoint dragWindowPos_;
     WindowRect lcdRect_ = kNormalLcdRect;
-    uint8_t startHint_ = 1;  // while 1 the hint points at the power key
-    uint8_t layoutTurned_ = 0;
+    uint8_t layoutTurned_ = 0;  // the layout shown: skin and key set
     uint8_t turnedKeysCreated_ = 0;
     std::array<ShapedKeyButton*, 4> normalKeys_{};
     std::array<ShapedKeyButton*, 4> turnedKeys_{};
-    std::unique_ptr<OffscreenSurface> frame_;
-    LcdBits handedOverBits_{};  // the surface as of the last hand-over
-    bool presentedTurned_ = false;   // presented_ is handedOver_ turned by 180 degrees
-    QImage handedOver_;  // the same as a picture
+    uint64_t shownSerial_ = ~uint64_t(0);  // the core's picture shown
+    bool presentedTurned_ = false;         // presented_ reads turned
+    uint32_t frameColour_ = 0;             // the frame shown
+    QImage handedOver_;  // the core's picture as handed over
     QImage presented_;   // what the LCD area shows
     LinkPanel* linkPanel_ = nullptr;
     bool alarmLamp_ = false;  // a child: the lamp, the watch over the line

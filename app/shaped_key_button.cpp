@@ -5,11 +5,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/panel.h"
 #include "media/panel_render.h"
 
-ShapedKeyButton::ShapedKeyButton(int commandId, const QRect& box, QWidget* parent,
+ShapedKeyButton::ShapedKeyButton(int drawnKey, const QRect& box, QWidget* parent,
                                  PictureSource source)
-    : QAbstractButton(parent), commandId_(commandId), source_(std::move(source)),
+    : QAbstractButton(parent), drawnKey_(drawnKey), source_(std::move(source)),
       shape_(EllipseRegion(box.size())) {
     setGeometry(box);
     setMask(shape_);  // clicks outside the circle reach the panel beneath
@@ -33,7 +34,10 @@ bool ShapedKeyButton::InsideEllipse(QSize size, QPoint p) { return InsideKeyCirc
 QRegion ShapedKeyButton::EllipseRegion(QSize size) { return KeyCircleRegion(size); }
 
 bool ShapedKeyButton::hitButton(const QPoint& pos) const {
-    return rect().contains(pos) && InsideEllipse(size(), pos);
+    // The core's point test, as the page's clicks take it: the pixel's
+    // centre in panel pixels.
+    const QPointF panel = (QPointF(geometry().topLeft() + pos) + QPointF(0.5, 0.5)) / zoom_;
+    return rect().contains(pos) && DriverPanelKeyAt(DriverLayout(), panel.x(), panel.y()) == drawnKey_;
 }
 
 void ShapedKeyButton::TakePictures() {

@@ -12,7 +12,7 @@ public:
     // in device pixels (its device pixel ratio set).
     using PictureSource = std::function<QPixmap(const QRect& area)>;
 
-    ShapedKeyButton(int commandId, const QRect& box, QWidget* parent, PictureSource source);
+    ShapedKeyButton(int drawnKey, const QRect& box, QWidget* parent, PictureSource source);
 
     // Moves and resizes the key for a zoom of the panel (box in the parent's
     // coordinates at that zoom); the pictures are taken again at the next paint.
@@ -20,13 +20,15 @@ public:
     // The panel under the key changed (its scale): take the pictures again.
     void RetakePictures() { picturesTaken_ = false; update(); }
 
-    int commandId() const { return commandId_; }
+    // The key it is drawn as (KeyBack..KeySelect).
+    int drawnKey() const { return drawnKey_; }
     const QRegion& shape() const { return shape_; }
     bool picturesTaken() const { return picturesTaken_; }
     const QPixmap& normalPicture() const { return normal_; }
     const QPixmap& pressedPicture() const { return pressed_; }
 
-    // True when pixel p (button coordinates) lies in the ellipse inscribed in size.
+    // True when pixel p (button coordinates) lies in the ellipse inscribed in
+    // size: the key's drawn shape. Clicks go by the core's point test.
     static bool InsideEllipse(QSize size, QPoint p);
     // The inscribed ellipse as a region, pixel for pixel the same as InsideEllipse.
     static QRegion EllipseRegion(QSize size);
@@ -40,7 +42,7 @@ protected:
 private:
     void TakePictures();
 
-    int commandId_;
+    int drawnKey_;
     PictureSource source_;
     QRegion shape_;
     QPixmap normal_;

@@ -27,9 +27,7 @@ int SimulatorApp::Run(const LaunchOptions& options) {
     QThread::msleep(150);
     // Without these the clock is the start moment and power-on seeds from
     // the time, as ever.
-    if (options.clock) RtcSetSnapshot(*options.clock);
-    if (options.seed) RandomSetSeedOverride(true, *options.seed);
-    FrontPanelDialog dialog(options.zoomPercent);
+    FrontPanelDialog dialog(options.zoomPercent, {options.clock, options.seed});
     if (options.restart) dialog.RequestRestart();
     dialog.rateHost().SetSoundOn(!options.mute);
     // A stop signal leaves as "Exit" does, through the way out at the end;

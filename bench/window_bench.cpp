@@ -13,7 +13,7 @@
 #include <cstdio>
 
 #include "app/front_panel_dialog.h"
-#include "app/key_commands.h"
+#include "firmware/state.h"
 #include "media/panel_render.h"
 
 namespace {
@@ -39,7 +39,7 @@ void BM_WindowRestingSecond(benchmark::State& state) {
     FrontPanelDialog window;
     ShowExposed(window);
     QAccessible::setActive(state.range(0) != 0);
-    window.OnKeyCommand(kCmdSelectPower);
+    window.ClickKey(KeySelect);
     for (int i = 0; i < 40; ++i) window.HalfSecondEvent();  // past the logo
     for (auto _ : state) {
         window.HalfSecondEvent();

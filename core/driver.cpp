@@ -17,6 +17,9 @@ struct DriverState {
     void* context = nullptr;
     bool startHint = true;  // until the first panel click on Select/Power
     bool powerKeySeen = false;
+    uint8_t layout = 0;        // the panel's layout, 0 upright
+    int pressedKey = -1;       // the drawn key of the last panel click...
+    uint64_t pressedAt = 0;    // ...held down until time moves on from here
     // The copy of the surface at the last hand-over, for hosts that asked.
     bool keepHandedOver = false;
     uint64_t handedOverAt = 0;  // LcdDrawCount() at that copy
@@ -32,6 +35,8 @@ void* gSecondContext = nullptr;
 void HandOver(void*) {
     ++gDriver.handOvers;
     if (fw.bootState == 0) gDriver.frameLit = true;
+    // The panel turns before the picture is placed, so it lands in the new layout.
+    DriverApplySwivel();
     // A copy only when something was drawn since the last: the logo, for
     // one, is cleared from the surface right after it is handed over.
     if (gDriver.keepHandedOver && LcdDrawCount() != gDriver.handedOverAt) {
@@ -137,6 +142,12 @@ void DriverSetTime(uint64_t halfTicks, uint64_t handOvers, bool frameLit) {
     }
 }
 
+uint8_t DriverLayout() { return gDriver.layout; }
+
+void DriverSetLayout(uint8_t layout) { gDriver.layout = layout != 0 ? 1 : 0; }
+
+void DriverApplySwivel() { gDriver.layout = DriverPanelLayout(gDriver.layout); }
+
 uint8_t DriverPanelLayout(uint8_t layout) {
     if (realMode == 0 && fw.swivelMode == 1) return 1;
     return layout;
@@ -150,8 +161,10 @@ bool DriverLcdReadsTurned(uint8_t layout) { return DriverDisplaySwivelled() && l
 
 namespace {
 
-DriverPanelClick PanelClick(uint8_t key) {
+DriverPanelClick PanelClick(uint8_t key, uint8_t drawnKey) {
     DriverPanelClick click{key, true, false};
+    gDriver.pressedKey = drawnKey;
+    gDriver.pressedAt = gDriver.halfTicks;
     if (key == KeySelect) {
         click.sendToCounter = gDriver.powerKeySeen;
         gDriver.powerKeySeen = true;
@@ -164,9 +177,16 @@ DriverPanelClick PanelClick(uint8_t key) {
 
 }  // namespace
 
-DriverPanelClick DriverClickPanelKey(uint8_t drawnKey) { return PanelClick(DriverKeyForDrawn(drawnKey)); }
+DriverPanelClick DriverClickPanelKey(uint8_t drawnKey) { return PanelClick(DriverKeyForDrawn(drawnKey), drawnKey); }
 
-void DriverPressAsPanelClick(uint8_t key) { PanelClick(key); }
+// The swap is its own inverse: the drawn key that sends `key` now.
+DriverPanelClick DriverClickForKey(uint8_t key) { return PanelClick(key, DriverKeyForDrawn(key)); }
+
+void DriverPressAsPanelClick(uint8_t key) { DriverClickForKey(key); }
+
+int DriverPressedKey() { return gDriver.pressedKey >= 0 && gDriver.halfTicks == gDriver.pressedAt ? gDriver.pressedKey : -1; }
+
+bool DriverPowerKeySeen() { return gDriver.powerKeySeen; }
 
 uint8_t DriverPressFromKeyboard(uint8_t drawnKey) {
     const uint8_t key = DriverKeyForDrawn(drawnKey);
@@ -174,7 +194,21 @@ uint8_t DriverPressFromKeyboard(uint8_t drawnKey) {
     return key;
 }
 
+bool DriverStartHintPending() { return gDriver.startHint; }
+
 bool DriverStartHintShown(uint8_t layout) { return gDriver.startHint && layout == 0; }
+
+DriverPanelScene DriverScene() {
+    DriverPanelScene scene;
+    scene.layout = gDriver.layout;
+    scene.lcd = DriverLcdRect(scene.layout);
+    scene.frame = DriverLcdFrameRect(scene.layout);
+    scene.frameColour = DriverFrameColour();
+    scene.lcdTurned = DriverLcdReadsTurned(scene.layout);
+    scene.hint = DriverStartHintShown(scene.layout);
+    scene.pressedKey = DriverPressedKey();
+    return scene;
+}
 
 uint32_t DriverFrameColour() { return gDriver.frameLit ? kLcdBackground : kLcdUnlit; }
 
@@ -187,8 +221,19 @@ void DriverKeepHandedOver() {
 
 uint64_t DriverHandedOverSerial() { return gDriver.handedOverSerial; }
 
-void DriverPresentedLcd(uint8_t layout, LcdPicture& out) {
-    LcdExpand(gHandedOver, out);
+const LcdBits& DriverHandedOverBits() { return gHandedOver; }
+
+void DriverSetHandedOver(const LcdBits& picture) {
+    gHandedOver = picture;
+    // The surface may have been drawn on since: the next hand-over copies again.
+    gDriver.handedOverAt = LcdDrawCount() - 1;
+    ++gDriver.handedOverSerial;
+}
+
+void DriverPresentedLcd(uint8_t layout, LcdPicture& out) { DriverPresentLcd(gHandedOver, layout, out); }
+
+void DriverPresentLcd(const LcdBits& picture, uint8_t layout, LcdPicture& out) {
+    LcdExpand(picture, out);
     if (!DriverLcdReadsTurned(layout)) return;
     // Pixel (c, r) goes to (w - 1 - c, h - 1 - r): the rows in reverse
     // order, each row reversed.

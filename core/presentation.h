@@ -15,6 +15,9 @@ bool DriverFrameLit();
 // it is (in real mode the counter's reports decide). Hosts apply it when
 // the LCD is handed over and when the count source changes.
 uint8_t DriverPanelLayout(uint8_t layout);
+// The rule applied to the core's layout (core/panel.h DriverLayout): at
+// each hand-over, and by hosts when the count source changes.
+void DriverApplySwivel();
 
 // Whether the display is swivelled: "Swivel" chosen and the device turned.
 // The LCD picture then reads upside down on the upright panel, and the
@@ -34,7 +37,12 @@ uint32_t DriverFrameColour();
 // each hand-over that follows drawing keeps a copy, and the serial moves.
 void DriverKeepHandedOver();
 uint64_t DriverHandedOverSerial();
+// That picture as kept, and a loaded one put in its place.
+const LcdBits& DriverHandedOverBits();
+void DriverSetHandedOver(const LcdBits& picture);
 // That picture (244 x 64) as presented on a panel in `layout`: turned by 180
 // degrees while it reads turned there.
 void DriverPresentedLcd(uint8_t layout, LcdPicture& out);
+// The same for a picture the host kept itself.
+void DriverPresentLcd(const LcdBits& picture, uint8_t layout, LcdPicture& out);
 

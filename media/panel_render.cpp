@@ -1,6 +1,7 @@
 #include "media/panel_render.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QRadialGradient>
 #include <QSvgRenderer>
@@ -8,6 +9,7 @@
 #include <cmath>
 
 #include "core/panel.h"
+#include "core/presentation.h"
 #include "core/scaled.h"
 #include "media/resource_ids.h"
 #include "platform/lcd.h"
@@ -188,8 +190,31 @@ QImage RenderPanel(const PanelScene& scene, double scale, PanelBackground backgr
     if (!pressed.isNull()) {
         painter.setClipRegion(KeyCircleRegion(box.size()).translated(box.topLeft()));
         painter.drawImage(box.topLeft(), pressed);
+        painter.setClipping(false);
+    }
+    if (scene.hint) {
+        painter.scale(scale, scale);
+        PaintStartHint(painter, StartHintFont(QGuiApplication::font()));
     }
     return picture;
+}
+
+QImage PresentedLcdImage(const LcdBits& handedOver) {
+    LcdPicture presented;
+    DriverPresentLcd(handedOver, DriverLayout(), presented);
+    return LcdImage(presented);
+}
+
+PanelScene CorePanelScene(const LcdBits& handedOver, PanelLamp lamp) {
+    const DriverPanelScene core = DriverScene();
+    PanelScene scene;
+    scene.layout = core.layout;
+    scene.lcd = PresentedLcdImage(handedOver);
+    scene.frameColour = 0xFF000000u | core.frameColour;
+    scene.lamp = lamp;
+    scene.pressedKey = core.pressedKey;
+    scene.hint = core.hint;
+    return scene;
 }
 
 QFont StartHintFont(QFont base) {
@@ -221,17 +246,3 @@ QImage LcdImage(const LcdPicture& picture) {
     }
     return image;
 }
-
-QImage TurnLcdPicture(const QImage& picture) {
-    const QImage source = picture.convertToFormat(QImage::Format_RGB32);
-    const int w = source.width();
-    const int h = source.height();
-    QImage turned(w, h, QImage::Format_RGB32);
-    for (int r = 0; r < h; ++r) {
-        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(r));
-        auto* out = reinterpret_cast<QRgb*>(turned.scanLine(h - 1 - r));
-        for (int c = 0; c < w; ++c) out[w - 1 - c] = in[c];
-    }
-    return turned;
-}
-

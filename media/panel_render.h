@@ -47,7 +47,14 @@ struct PanelScene {
     // The key held down, as drawn (KeyBack..KeySelect), or -1. Pictures
     // show it pressed; the window's keys draw themselves.
     int pressedKey = -1;
+    bool hint = false;  // the start hint beside the upright panel's power key
 };
+
+// The panel as the host core presents it now (core/panel.h DriverScene),
+// the LCD showing `handedOver` as presented there and the lamp as given.
+PanelScene CorePanelScene(const LcdBits& handedOver, PanelLamp lamp);
+// The LCD picture `handedOver` as presented on the core's layout now.
+QImage PresentedLcdImage(const LcdBits& handedOver);
 
 // The host core's rectangles as Qt's.
 inline QRect ToQRect(const DriverRect& r) { return QRect(r.x, r.y, r.width, r.height); }
@@ -84,8 +91,8 @@ QImage PressedKeyPicture(const QImage& normal, int shift);
 bool InsideKeyCircle(QSize size, QPoint p);
 QRegion KeyCircleRegion(QSize size);
 
-// Artwork and overlay together, and the pressed key: the panel as the
-// window shows it, without the start hint.
+// Artwork and overlay together, the pressed key and the start hint: the
+// panel as the window shows it, for saved pictures.
 QImage RenderPanel(const PanelScene& scene, double scale,
                    PanelBackground background = PanelBackground::Backdrop);
 
@@ -109,6 +116,5 @@ inline QRect ScaledFrameRect(int layout, double scale) {
 // DriverLcdPixelSize(scale) device pixels square; unchanged at scale 1.
 QImage ScaledLcdPicture(const QImage& picture, double scale);
 
-// A 244 x 64 LCD picture as an image, and the same turned by 180 degrees.
+// A 244 x 64 LCD picture as an image.
 QImage LcdImage(const LcdPicture& picture);
-QImage TurnLcdPicture(const QImage& picture);

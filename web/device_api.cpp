@@ -24,8 +24,6 @@
 
 namespace {
 
-uint8_t gLayout = 0;  // 0 upright, 1 turned by 180 degrees
-
 // Plays a script's steps at load and the live periods after it, so real
 // counts a script gave go on feeding the second ticks.
 // Its presses are panel clicks of the keys the device received, so a
@@ -42,9 +40,6 @@ int gScaledSize = 0;  // LCD pixel size gScaled was made for
 // table of ints (see geigersim_geometry).
 int32_t gGeometry[32];
 
-// The panel turns before the picture is placed, so it lands in the new layout.
-void HandOver(void*) { gLayout = DriverPanelLayout(gLayout); }
-
 }  // namespace
 
 extern "C" {
@@ -54,8 +49,7 @@ extern "C" {
 // as platform/clock.h counts them); with
 // `seedFixed` the demo counts come from `seed`.
 EMSCRIPTEN_KEEPALIVE void geigersim_start(double clock, int seedFixed, uint32_t seed) {
-    gLayout = 0;
-    gPlayer.Start({static_cast<std::time_t>(clock), seedFixed != 0, seed, HandOver, nullptr});
+    gPlayer.Start({static_cast<std::time_t>(clock), seedFixed != 0, seed, nullptr, nullptr});
     DriverKeepHandedOver();
 }
 
@@ -108,14 +102,14 @@ EMSCRIPTEN_KEEPALIVE void geigersim_period() { gPlayer.Wait(1); }
 // is pressed. Returns -1 off the keys, else the key the firmware got, plus
 // 4 when the start hint went away with it.
 EMSCRIPTEN_KEEPALIVE int geigersim_click(double x, double y) {
-    const int drawn = DriverPanelKeyAt(gLayout, x, y);
+    const int drawn = DriverPanelKeyAt(DriverLayout(), x, y);
     if (drawn < 0) return -1;
     const DriverPanelClick click = DriverClickPanelKey(static_cast<uint8_t>(drawn));
     return click.key + (click.hintEnded ? 4 : 0);
 }
 
 // The drawn key under (x, y) in panel pixels, or -1: for the pointer's shape.
-EMSCRIPTEN_KEEPALIVE int geigersim_key_at(double x, double y) { return DriverPanelKeyAt(gLayout, x, y); }
+EMSCRIPTEN_KEEPALIVE int geigersim_key_at(double x, double y) { return DriverPanelKeyAt(DriverLayout(), x, y); }
 
 // A keyboard key by its neutral name ("Left", "Backspace", "Up", "Down",
 // "Right", "Space"). Returns the key the firmware got, or -1 for a key
@@ -129,8 +123,8 @@ EMSCRIPTEN_KEEPALIVE int geigersim_keyboard(const char* name) {
 // 500 ms periods since the start, the run's virtual time included.
 EMSCRIPTEN_KEEPALIVE double geigersim_half_ticks() { return static_cast<double>(DriverHalfTicks()); }
 
-EMSCRIPTEN_KEEPALIVE int geigersim_layout() { return gLayout; }
-EMSCRIPTEN_KEEPALIVE int geigersim_hint_shown() { return DriverStartHintShown(gLayout) ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE int geigersim_layout() { return DriverLayout(); }
+EMSCRIPTEN_KEEPALIVE int geigersim_hint_shown() { return DriverStartHintShown(DriverLayout()) ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE const char* geigersim_hint_text() { return kDriverStartHint; }
 EMSCRIPTEN_KEEPALIVE uint32_t geigersim_frame_colour() { return DriverFrameColour(); }
 
@@ -148,7 +142,7 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* geigersim_lcd_rgba(double scale) {
         gScaledSize = gScaled != nullptr ? p : 0;
         if (gScaled == nullptr) return nullptr;
     }
-    DriverPresentedLcd(gLayout, gPresented);
+    DriverPresentedLcd(DriverLayout(), gPresented);
     DriverScaleLcd(gPresented, p, gScaled);
     // 0xRRGGBB to the bytes R, G, B, A of a little-endian word.
     const size_t count = static_cast<size_t>(kLcdWidth) * kLcdHeight * p * p;
@@ -162,7 +156,7 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* geigersim_lcd_rgba(double scale) {
 // The 244 x 64 picture as presented, 0xRRGGBB per pixel, row by row: what
 // geigersim-run's png holds, for checks.
 EMSCRIPTEN_KEEPALIVE const uint32_t* geigersim_lcd_picture() {
-    DriverPresentedLcd(gLayout, gPresented);
+    DriverPresentedLcd(DriverLayout(), gPresented);
     return &gPresented.pixels[0][0];
 }
 
@@ -174,14 +168,14 @@ EMSCRIPTEN_KEEPALIVE const uint32_t* geigersim_lcd_picture() {
 EMSCRIPTEN_KEEPALIVE const int32_t* geigersim_geometry(double scale) {
     // The page zooms to any width: the LCD keeps inside its place.
     const int p = DriverLcdPixelSizeToFit(scale);
-    const DriverRect lcd = DriverScaledLcdRect(gLayout, scale, p);
-    const DriverRect frame = DriverScaledFrameRect(gLayout, scale, p);
+    const DriverRect lcd = DriverScaledLcdRect(DriverLayout(), scale, p);
+    const DriverRect frame = DriverScaledFrameRect(DriverLayout(), scale, p);
     const int32_t head[] = {lcd.x,   lcd.y,      lcd.width,         lcd.height,        frame.x,
                             frame.y, frame.width, frame.height,     p,                 kDriverStartHintX,
                             kDriverStartHintY, kDriverStartHintRightLimit};
     int n = 0;
     for (int32_t v : head) gGeometry[n++] = v;
-    const DriverPanelKey* keys = DriverPanelKeys(gLayout);
+    const DriverPanelKey* keys = DriverPanelKeys(DriverLayout());
     for (int i = 0; i < 4; ++i) {
         gGeometry[n++] = keys[i].drawnKey;
         gGeometry[n++] = keys[i].x;

@@ -6,7 +6,6 @@
 
 #include "app/alarm_notice.h"
 #include "app/host_state.h"
-#include "app/key_commands.h"
 #include "app/launch_options.h"
 #include "app/offscreen_surface.h"
 #include "app/popup_menu.h"
@@ -156,42 +155,6 @@ private slots:
         QCOMPARE(DragTarget({0, 0}, {10, 10}, {10, 10}), QPoint(0, 0));
     }
 
-    void keyCommandsUnswapped() {
-        struct Case { int id; uint8_t key; bool panel; bool power; };
-        const Case cases[] = {
-            {kCmdBack, KeyBack, true, false},   {kCmdTurnedBack, KeyBack, true, false},
-            {kCmdUp, KeyUp, true, false},       {kCmdTurnedUp, KeyUp, true, false},
-            {kCmdDown, KeyDown, true, false},   {kCmdTurnedDown, KeyDown, true, false},
-            {kCmdSelectPower, KeySelect, true, true},
-            {kCmdTurnedSelectPower, KeySelect, true, true},
-            {kCmdKeyboardBack, KeyBack, false, false}, {kCmdKeyboardUp, KeyUp, false, false},
-            {kCmdKeyboardDown, KeyDown, false, false},
-            {kCmdKeyboardSelectPower, KeySelect, false, true},
-        };
-        for (const Case& c : cases) {
-            const KeyAction a = MapKeyCommand(c.id, false);
-            QVERIFY2(a.valid, qPrintable(QString::number(c.id)));
-            QCOMPARE(a.key, c.key);
-            QCOMPARE(a.panelKey, c.panel);
-            QCOMPARE(a.powerKey, c.power);
-        }
-        for (int id : {0, 1, 2, 101, 106, 111, 999, 1004, 32772})
-            QVERIFY(!MapKeyCommand(id, false).valid);
-    }
-
-    void keyCommandsSwapUpAndDownOnly() {
-        QCOMPARE(MapKeyCommand(kCmdUp, true).key, uint8_t(KeyDown));
-        QCOMPARE(MapKeyCommand(kCmdTurnedUp, true).key, uint8_t(KeyDown));
-        QCOMPARE(MapKeyCommand(kCmdKeyboardUp, true).key, uint8_t(KeyDown));
-        QCOMPARE(MapKeyCommand(kCmdDown, true).key, uint8_t(KeyUp));
-        QCOMPARE(MapKeyCommand(kCmdTurnedDown, true).key, uint8_t(KeyUp));
-        QCOMPARE(MapKeyCommand(kCmdKeyboardDown, true).key, uint8_t(KeyUp));
-        QCOMPARE(MapKeyCommand(kCmdBack, true).key, uint8_t(KeyBack));
-        QCOMPARE(MapKeyCommand(kCmdTurnedBack, true).key, uint8_t(KeyBack));
-        QCOMPARE(MapKeyCommand(kCmdSelectPower, true).key, uint8_t(KeySelect));
-        QCOMPARE(MapKeyCommand(kCmdKeyboardSelectPower, true).key, uint8_t(KeySelect));
-    }
-
     void popupCheckMarks() {
         const int ports[] = {kCmdCom3, kCmdCom4, kCmdCom5, kCmdCom6, kCmdOtherPort};
         auto checkedPorts = [&](uint8_t port) {
@@ -292,33 +255,6 @@ private slots:
                 for (int x = -1; x <= size.width(); ++x)
                     QCOMPARE(shape.contains(QPoint(x, y)), ShapedKeyButton::InsideEllipse(size, {x, y}));
         }
-    }
-
-    void lcdTurnedBy180Degrees() {
-        QImage picture(244, 64, QImage::Format_RGB32);
-        for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 244; ++x) picture.setPixel(x, y, qRgb(x, y, (x * 7 + y) & 0xFF));
-        const QImage turned = TurnLcdPicture(picture);
-        QCOMPARE(turned.size(), picture.size());
-        for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 244; ++x)
-                QCOMPARE(turned.pixel(243 - x, 63 - y), picture.pixel(x, y));
-        QCOMPARE(TurnLcdPicture(turned), picture);
-    }
-
-    void surfaceFillIsClipped() {
-        OffscreenSurface surface(73, 73, 256, 72, qRgb(192, 192, 192));
-        QCOMPARE(surface.image().size(), QSize(256, 72));
-        QCOMPARE(surface.image().pixel(255, 71), qRgb(192, 192, 192));
-        surface.Fill(0, 0, 256, 80, qRgb(140, 140, 140));  // 80 rows: the last 8 fall away
-        for (QPoint p : {QPoint(0, 0), QPoint(255, 71), QPoint(128, 36)})
-            QCOMPARE(surface.image().pixel(p), qRgb(140, 140, 140));
-        surface.Fill(-5, -5, 3, 2, qRgb(170, 170, 170));
-        QCOMPARE(surface.image().pixel(2, 1), qRgb(170, 170, 170));
-        QCOMPARE(surface.image().pixel(3, 1), qRgb(140, 140, 140));
-        QCOMPARE(surface.image().pixel(2, 2), qRgb(140, 140, 140));
-        surface.Fill(10, 10, 5, 5, qRgb(0, 0, 0));  // inverted: nothing
-        QCOMPARE(surface.image().pixel(7, 7), qRgb(140, 140, 140));
     }
 };
 

@@ -21,6 +21,7 @@
 #include "firmware/firmware.h"
 #include "firmware/state.h"
 #include "menu_probe.h"
+#include "recorded_messages.h"
 #include "serial/about_dialog.h"
 #include "serial/hyperlink_static.h"
 #include "serial/modal_runner.h"
@@ -31,12 +32,6 @@
 
 namespace {
 
-struct Message {
-    QString text;
-    QString caption;
-};
-QList<Message> messages;
-void RecordMessage(const QString& text, const QString& caption) { messages.append({text, caption}); }
 QStringList details;
 void RecordDetailedMessage(const QString& text, const QString& caption, const QString& informative) {
     messages.append({text, caption});

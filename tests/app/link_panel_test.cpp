@@ -20,7 +20,7 @@
 #include "../serial/pty_device.h"
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
-#include "app/key_commands.h"
+#include "firmware/state.h"
 #include "app/launch_options.h"
 #include "app/link_panel.h"
 #include "app/popup_menu.h"
@@ -143,7 +143,7 @@ private slots:
         const QString link = dir.filePath("counter"), log = dir.filePath("log"), csv = dir.filePath("c.csv");
         FrontPanelDialog dlg;
         dlg.show();
-        dlg.OnKeyCommand(kCmdSelectPower);
+        dlg.ClickKey(KeySelect);
         QTRY_VERIFY_WITH_TIMEOUT(fw.bootState == 2, 10000);  // counting
         QProcess device;
         device.start(GEIGERSIM_DEVICE, {"--counts", "5,7,11,0,300,16383,2", "--jitter", "0.45", "--seed", "14",

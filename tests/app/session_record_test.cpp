@@ -11,7 +11,7 @@
 
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
-#include "app/key_commands.h"
+#include "firmware/state.h"
 #include "app/popup_menu.h"
 #include "app/session_script.h"
 #include "firmware/state.h"
@@ -78,13 +78,10 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("my session.txt"));
         std::time_t clock = 0;
         QVERIFY(RtcParseLocalTime("2026-03-14T15:09:26", 19, &clock));
-        RtcSetSnapshot(clock);
-        RandomSetSeedOverride(true, 4242);
-
-        FrontPanelDialog dialog;
+        FrontPanelDialog dialog(100, {clock, 4242});
         QVERIFY(!RecordChecked(dialog));
         // Something happened before the recording: it starts from power-on anyway.
-        dialog.OnKeyCommand(kCmdSelectPower);
+        dialog.ClickKey(KeySelect);
         for (int i = 0; i < 3; ++i) dialog.HalfSecondEvent();
         QVERIFY(dialog.StartRecording(path));
         QVERIFY(RecordChecked(dialog));
@@ -97,19 +94,20 @@ private slots:
         // On at an odd period; panel keys and the keyboard path, with and
         // without periods between them; into "Display Option" and its
         // "Swivel Display" editor, stepped to "Swivel".
-        for (auto [n, command] : {std::pair{3, kCmdSelectPower}, {7, kCmdKeyboardSelectPower}, {1, kCmdDown},
-                                  {0, kCmdKeyboardSelectPower}, {1, kCmdDown}, {0, kCmdKeyboardDown}, {2, kCmdDown},
-                                  {0, kCmdDown}, {1, kCmdDown}, {0, kCmdDown}, {0, kCmdDown}, {1, kCmdSelectPower},
-                                  {2, kCmdKeyboardSelectPower}}) {
+        // A key plus 4: the keyboard's way to it.
+        for (auto [n, key] : {std::pair{3, +KeySelect}, {7, KeySelect + 4}, {1, +KeyDown}, {0, KeySelect + 4},
+                              {1, +KeyDown}, {0, KeyDown + 4}, {2, +KeyDown}, {0, +KeyDown}, {1, +KeyDown},
+                              {0, +KeyDown}, {0, +KeyDown}, {1, +KeySelect}, {2, KeySelect + 4}}) {
             periods(n);
-            dialog.OnKeyCommand(command);
+            if (key >= 4) dialog.PressKeyboard(uint8_t(key - 4));
+            else dialog.ClickKey(uint8_t(key));
         }
         // Once the box has closed, Up and Down swap in the menu: the script
         // names the key the device got.
         periods(9);
         QCOMPARE(fw.displayTurned, uint8_t(1));
-        dialog.OnKeyCommand(kCmdUp);
-        dialog.OnKeyCommand(kCmdKeyboardUp);
+        dialog.ClickKey(KeyUp);
+        dialog.PressKeyboard(KeyUp);
         periods(1);
         // Real mode as a port and its report timer set it: counts change
         // between periods and hold over a second without a new report.
@@ -118,12 +116,12 @@ private slots:
             fw.realCount = count;
             periods(1);
         }
-        dialog.OnKeyCommand(kCmdUp);
+        dialog.ClickKey(KeyUp);
         fw.realCount = 500;
         periods(5);
         realMode = 0;  // "Demo Mode"
         periods(9);
-        dialog.OnKeyCommand(kCmdKeyboardUp);
+        dialog.PressKeyboard(KeyUp);
         periods(2);
         dialog.StopRecording();
         QVERIFY(!dialog.recording());
@@ -164,7 +162,7 @@ private slots:
         messages.clear();
         QVERIFY(!dialog.StartRecording(QStringLiteral("/dev/full")));
         QVERIFY(!dialog.recording());
-        dialog.OnKeyCommand(kCmdSelectPower);
+        dialog.ClickKey(KeySelect);
         for (int i = 0; i < 4; ++i) dialog.HalfSecondEvent();
         dialog.StopRecording();
         QCOMPARE(messages.size(), 1);

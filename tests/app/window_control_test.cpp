@@ -13,7 +13,7 @@
 #include "app/control_server.h"
 #include "app/front_panel_dialog.h"
 #include "app/host_state.h"
-#include "app/key_commands.h"
+#include "firmware/state.h"
 #include "app/link_panel.h"
 #include "app/offscreen_surface.h"
 #include "core/presentation.h"
@@ -50,28 +50,29 @@ class WindowControlTest : public QObject {
     QTemporaryDir dir;
     QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
+private:
+    DeviceStart start;
+
 private slots:
     void initTestCase() {
         SetMessageBoxFunction(RecordMessage);
         std::time_t clock = 0;
         QVERIFY(RtcParseLocalTime("2026-03-14T15:09:26", 19, &clock));
-        RtcSetSnapshot(clock);
-        RandomSetSeedOverride(true, 4242);
+        start = {clock, 4242};
     }
     void init() { messages.clear(); }
 
     void windowAndRunnerLoadEachOthersStates() {
         QByteArray windowBytes;
         {
-            FrontPanelDialog dialog;
+            FrontPanelDialog dialog(100, start);
             // On, then "Display Option" > "Swivel Display" stepped to "Swivel":
             // the panel turns for good.
-            for (auto [n, command] : {std::pair{3, kCmdSelectPower}, {7, kCmdSelectPower}, {1, kCmdDown},
-                                      {0, kCmdSelectPower}, {1, kCmdDown}, {0, kCmdDown}, {2, kCmdDown},
-                                      {0, kCmdDown}, {1, kCmdDown}, {0, kCmdDown}, {0, kCmdDown},
-                                      {1, kCmdSelectPower}, {2, kCmdSelectPower}}) {
+            for (auto [n, key] : {std::pair{3, KeySelect}, {7, KeySelect}, {1, KeyDown}, {0, KeySelect},
+                                  {1, KeyDown}, {0, KeyDown}, {2, KeyDown}, {0, KeyDown}, {1, KeyDown},
+                                  {0, KeyDown}, {0, KeyDown}, {1, KeySelect}, {2, KeySelect}}) {
                 Periods(dialog, n);
-                dialog.OnKeyCommand(command);
+                dialog.ClickKey(uint8_t(key));
             }
             Periods(dialog, 9);
             QCOMPARE(dialog.layoutTurned(), uint8_t(1));
@@ -96,19 +97,19 @@ private slots:
         }
 
         // A fresh window, upright with its hint, takes it all at once.
-        FrontPanelDialog fresh;
+        FrontPanelDialog fresh(100, start);
         QCOMPARE(fresh.startHint(), uint8_t(1));
         QString error;
         QVERIFY2(fresh.LoadState(Path("runner.gsst"), error), qPrintable(error));
         QCOMPARE(fresh.layoutTurned(), uint8_t(1));
         QCOMPARE(fresh.startHint(), uint8_t(0));
         QCOMPARE(fresh.powerKeySeen(), uint8_t(1));
-        QCOMPARE(fresh.frameSurface()->image().pixel(0, 0), kFrameLitGrey);
+        QCOMPARE(fresh.CurrentScene().frameColour, kFrameLitGrey);
         QCOMPARE(fresh.presentedLcd(), LcdImageOf(fresh.handedOverBits()));
         QVERIFY(fresh.SaveState(Path("again.gsst")));
         QCOMPARE(ReadAll(Path("again.gsst")), ReadAll(Path("runner.gsst")));
         // A key after the load shows at once.
-        fresh.OnKeyCommand(kCmdTurnedDown);
+        fresh.ClickKey(KeyDown);
         QVERIFY(std::memcmp(&fresh.handedOverBits(), &LcdSurface, sizeof(LcdBits)) == 0);
         QVERIFY(messages.isEmpty());
     }
@@ -117,7 +118,7 @@ private slots:
     // (the state saved above) it goes through the panel key drawn the other
     // way round, and the first Select/Power ends the hint as a click does.
     void controlPressesAreClicks() {
-        FrontPanelDialog dialog;
+        FrontPanelDialog dialog(100, start);
         WindowControlHost host(dialog);
         std::string error;
         QVERIFY(!host.Takes(script::RealStep({5}), error));
@@ -143,8 +144,8 @@ private slots:
     }
 
     void refusedStatesChangeNothing() {
-        FrontPanelDialog dialog;
-        dialog.OnKeyCommand(kCmdSelectPower);
+        FrontPanelDialog dialog(100, start);
+        dialog.ClickKey(KeySelect);
         Periods(dialog, 6);
         QVERIFY(dialog.SaveState(Path("good.gsst")));
         const QByteArray good = ReadAll(Path("good.gsst"));

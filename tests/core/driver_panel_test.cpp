@@ -107,6 +107,43 @@ TEST(DriverPanel, PresentedLcdIsTheLastHandOverTurnedWhenSwivelled) {
             ASSERT_EQ(turned->pixels[y][x], picture->pixels[kLcdScreenHeight - 1 - y][kLcdScreenWidth - 1 - x]);
 }
 
+TEST(DriverPanel, SceneFollowsLayoutClicksAndLoads) {
+    harness::Boot();
+    DriverKeepHandedOver();
+    DriverPanelScene scene = DriverScene();
+    EXPECT_EQ(scene.layout, 0);
+    EXPECT_TRUE(scene.hint);
+    EXPECT_EQ(scene.pressedKey, -1);
+    EXPECT_EQ(scene.frameColour, kLcdBackground);
+
+    fw.displayTurned = 1;
+    fw.swivelMode = 1;
+    DriverClickPanelKey(KeyUp);  // swapped, but drawn as Up
+    EXPECT_EQ(DriverScene().pressedKey, KeyUp);
+    harness::Wait(1);  // time moved on: let go
+    EXPECT_EQ(DriverScene().pressedKey, -1);
+    scene = DriverScene();  // "Swivel" in demo mode turned the panel at a hand-over
+    EXPECT_EQ(scene.layout, 1);
+    EXPECT_EQ(scene.lcd.x, DriverLcdRect(1).x);
+    EXPECT_FALSE(scene.lcdTurned);
+    EXPECT_FALSE(scene.hint);  // the hint's spot is the LCD there
+
+    realMode = 1;  // the counter's reports decide
+    DriverSetLayout(0);
+    ShowLcd();
+    EXPECT_EQ(DriverLayout(), 0);
+    EXPECT_TRUE(DriverScene().lcdTurned);
+    realMode = 0;
+
+    const uint64_t serial = DriverHandedOverSerial();
+    LcdBits loaded{};
+    DriverSetHandedOver(loaded);
+    EXPECT_EQ(DriverHandedOverSerial(), serial + 1);
+    EXPECT_EQ(0, std::memcmp(&DriverHandedOverBits(), &loaded, sizeof loaded));
+    ShowLcd();  // drawn on since the load: copied again
+    EXPECT_EQ(DriverHandedOverSerial(), serial + 2);
+}
+
 }  // namespace
 
 namespace {

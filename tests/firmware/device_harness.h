@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "core/driver.h"
 #include "firmware/firmware.h"
+#include "firmware/state.h"
 #include "platform/clock.h"
 #include "platform/lcd.h"
 #include "platform/show_lcd.h"
@@ -39,7 +41,19 @@ inline void Wait(uint32_t halfSeconds) {
     for (uint32_t i = 0; i < halfSeconds; ++i) HalfSecond();
 }
 
-inline void Press(uint8_t key) { DriverPress(key); }
+inline void Press(uint8_t key, int times = 1) {
+    for (int i = 0; i < times; ++i) DriverPress(key);
+}
+
+// From the reading screen: open the main menu, then move to each row in
+// turn and choose it (the last Select opens that row's menu or editor).
+inline void Open(std::initializer_list<int> rows) {
+    Press(KeySelect);
+    for (int row : rows) {
+        Press(KeyDown, row - fw.menuCursor);
+        Press(KeySelect);
+    }
+}
 
 // Start, press Select/Power and wait until the reading screen shows.
 inline void Boot(std::time_t when = 0, unsigned seed = 1) {

@@ -21,19 +21,8 @@ void StartRunning() {
     RedrawScreen();
 }
 
-void Press(uint8_t key, int times = 1) {
-    for (int i = 0; i < times; ++i) harness::Press(key);
-}
-
-// From the reading screen: open the main menu, then for every step move the
-// cursor to that row and choose it.
-void Open(std::initializer_list<int> rows) {
-    Press(KeySelect);
-    for (int row : rows) {
-        Press(KeyDown, row - fw.menuCursor);
-        Press(KeySelect);
-    }
-}
+using harness::Open;
+using harness::Press;
 
 int RowCount(const MenuItem* table) {
     int n = 0;

@@ -14,19 +14,8 @@ using screen::ShowsAsIf;
 
 namespace {
 
-void Press(uint8_t key, int times = 1) {
-    for (int i = 0; i < times; ++i) harness::Press(key);
-}
-
-// From the reading screen: open the main menu, then move to each row in
-// turn and choose it; the last Select opens that row's editor.
-void Open(std::initializer_list<int> rows) {
-    Press(KeySelect);
-    for (int row : rows) {
-        Press(KeyDown, row - fw.menuCursor);
-        Press(KeySelect);
-    }
-}
+using harness::Open;
+using harness::Press;
 
 ::testing::AssertionResult BoxShows(const char* text) {
     return ShowsAsIf(20, 7, 84, 23, [text] { ShowValueBox(text); });

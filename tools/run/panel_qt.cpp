@@ -1,13 +1,10 @@
 // `png ... panel` and `tour ... panel`: the front panel drawn by the
 // window's own rendering library. Qt starts only here, on the offscreen
 // platform, so a run without `panel` never touches it.
-#include "core/panel.h"
-#include "core/presentation.h"
 #include "tools/run/panel.h"
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 #include <QString>
 #include <cstdio>
 
@@ -54,24 +51,15 @@ void Pixels(const QImage& picture, std::vector<uint32_t>& pixels, int& width, in
 bool RenderRunnerPanel(const Runner& runner, int scale, std::vector<uint32_t>& pixels, int& width, int& height,
                        std::string& error) {
     EnsureGuiApplication();
-    PanelScene scene;
-    scene.layout = runner.panelLayout();
-    const QImage lcd = LcdImage(runner.presented());
-    scene.lcd = DriverLcdReadsTurned(static_cast<uint8_t>(scene.layout)) ? TurnLcdPicture(lcd) : lcd;
-    scene.frameColour = 0xFF000000u | DriverFrameColour();
-    if (realMode != 0) scene.lamp = runner.pendingRealCounts() > 0 ? PanelLamp::Green : PanelLamp::Amber;
-    scene.pressedKey = runner.pressedKey();
+    PanelLamp lamp = PanelLamp::Off;
+    if (realMode != 0) lamp = runner.pendingRealCounts() > 0 ? PanelLamp::Green : PanelLamp::Amber;
     // See-through around the case, with its soft edge, for pictures laid on any page.
-    QImage picture = RenderPanel(scene, scale, PanelBackground::Clear).convertToFormat(QImage::Format_ARGB32);
+    const QImage picture =
+        RenderPanel(CorePanelScene(runner.handedOver(), lamp), scale, PanelBackground::Clear)
+            .convertToFormat(QImage::Format_ARGB32);
     if (picture.isNull()) {
         error = "cannot render the front panel (its artwork did not load)";
         return false;
-    }
-    // Until the first press of Select/Power the window points at it.
-    if (DriverStartHintShown(static_cast<uint8_t>(scene.layout))) {
-        QPainter painter(&picture);
-        painter.scale(scale, scale);
-        PaintStartHint(painter, StartHintFont(QGuiApplication::font()));
     }
     Pixels(picture, pixels, width, height);
     return true;

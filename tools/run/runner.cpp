@@ -85,8 +85,6 @@ void Runner::Start(const StartOptions& options) {
     options_ = options;
     failures_.clear();
     checked_ = 0;
-    panelLayout_ = 0;
-    pressedKey_ = -1;
     clockAtStart_ = options.clock ? *options.clock : RtcHostNow();
     // The chart shows its times on the host's clock face: the moment at which
     // the host's wall clock reads the device's, so every TZ draws the same.
@@ -195,8 +193,7 @@ bool Runner::Load(const std::string& path, std::string& error) {
     // The loaded device's time is its own: sound and chart start over from it.
     track_.Clear();
     history_.Clear();
-    panelLayout_ = realMode != 0 ? 0 : DriverPanelLayout(0);
-    pressedKey_ = -1;
+    DriverSetLayout(realMode != 0 ? 0 : DriverPanelLayout(0));
     if (animation_) animation_->Resync(*this);
     return true;
 }
@@ -267,9 +264,6 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
             }
             break;
         case Op::Press:
-            // The firmware gets the key after the swivel's swap; the panel shows the one drawn.
-            pressedKey_ = DriverKeyForDrawn(cmd.step.key);
-            pressedAt_ = DriverHalfTicks();
             player_.Play(cmd.step);
             break;
         case Op::Real:
@@ -363,7 +357,8 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         }
         // The runner's counts carry no orientation, so real mode shows the
         // panel upright.
-        panelLayout_ = realMode != 0 ? 0 : DriverPanelLayout(panelLayout_);
+        if (realMode != 0) DriverSetLayout(0);
+        else DriverApplySwivel();
         // The picture after the command (a press that drew nothing new still shows its key).
         if (animation_ && !animationPaused_ && animationError_.empty()) animation_->Frame(*this, animationError_);
         if (!animationError_.empty()) {

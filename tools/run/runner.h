@@ -106,10 +106,12 @@ public:
     // The panel layout the window would show: turned for good once "Swivel"
     // is chosen in demo mode; upright in real mode, since the runner's
     // counts carry no orientation.
-    int panelLayout() const { return panelLayout_; }
+    int panelLayout() const { return DriverLayout(); }
     // The key (as drawn on the panel) a `press` holds down until virtual
     // time moves on, or -1: a picture taken right after it shows it pressed.
-    int pressedKey() const { return pressedKey_ >= 0 && DriverHalfTicks() == pressedAt_ ? pressedKey_ : -1; }
+    int pressedKey() const { return DriverPressedKey(); }
+    // The surface as of the last hand-over.
+    const LcdBits& handedOver() const { return *handedOver_; }
     // Changes at every hand-over that copied a new picture.
     uint64_t handOverStamp() const { return handedOverAt_; }
 
@@ -169,7 +171,6 @@ private:
     mutable bool presentedStale_ = true;
     StartOptions options_;
     std::string commandLine_;
-    uint8_t panelLayout_ = 0;
     std::ostream* keepGoing_ = nullptr;
     std::vector<Failure> failures_;
     uint64_t checked_ = 0;
@@ -185,8 +186,6 @@ private:
     std::time_t clockAtStart_ = 0;  // the device's wall clock (platform/clock.h)
     std::time_t chartClock_ = 0;    // the same moment as the host's clock counts it
     uint64_t failedExpectations_ = 0;
-    int pressedKey_ = -1;
-    uint64_t pressedAt_ = 0;
     std::unique_ptr<Animation> animation_;
     bool animationPaused_ = false;  // a long wait or a tour runs
     std::string animationError_;    // from a hand-over, reported after its command
