@@ -12,6 +12,7 @@
 
 #include "firmware/state.h"
 #include "script/commands/parse.h"
+#include "script/parse_helpers.h"
 #include "script/script_language.h"
 
 namespace fs = std::filesystem;
@@ -20,20 +21,6 @@ using script::ParseClock;
 using script::ParseUnsigned32;
 
 namespace {
-
-std::vector<Command> ParseOk(const std::string& text, const std::string& source = "") {
-    std::vector<Command> commands;
-    std::string error;
-    EXPECT_TRUE(Parse(text, source, commands, error)) << error;
-    return commands;
-}
-
-std::string ParseError(const std::string& text, const std::string& source = "") {
-    std::vector<Command> commands;
-    std::string error;
-    EXPECT_FALSE(Parse(text, source, commands, error)) << text;
-    return error;
-}
 
 TEST(ScriptParse, SeparatorsCommentsAndArguments) {
     const auto cmds = ParseOk(

@@ -34,6 +34,7 @@
 #include "script/commands/parse.h"
 #include "script/commands/state_json.h"
 #include "script/commands/text.h"
+#include "script/parse_helpers.h"
 #include "script/script_language.h"
 #include "tools/run/animation.h"
 #include "tools/run/files.h"
@@ -50,20 +51,6 @@ using script::ParseUnsigned32;
 namespace {
 
 // ---- helpers ---------------------------------------------------------------
-
-std::vector<Command> ParseOk(const std::string& text, const std::string& source = "") {
-    std::vector<Command> commands;
-    std::string error;
-    EXPECT_TRUE(Parse(text, source, commands, error)) << error;
-    return commands;
-}
-
-std::string ParseError(const std::string& text, const std::string& source = "") {
-    std::vector<Command> commands;
-    std::string error;
-    EXPECT_FALSE(Parse(text, source, commands, error)) << text;
-    return error;
-}
 
 // Runs commands in-process on a freshly started device; returns the output.
 std::string RunText(Runner& runner, const std::string& text) {
