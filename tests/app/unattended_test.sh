@@ -74,8 +74,11 @@ diff <(sent) <(logged) >/dev/null || fail "the log differs from the reports sent
 awk -F, 'NR > 1 && $5 != 1' "$work/c.csv" | grep -q . && fail "a report went uncounted"
 counted=$(awk -F, 'NR > 1 { s += $2 } END { print s + 0 }' "$work/c.csv")
 [ "$counted" = "$total" ] || fail "counted lines sum $counted, device total $total"
-awk -F, 'NR > 1 { print substr($1, 1, 19) }' "$work/c.csv" | uniq -d | grep -q . ||
-  fail "no two reports landed in one second: the jitter case was not tried"
+# The stand-in's jitter is its seed's, whatever the load: two reports sent
+# within half a second of each other in the first ten seconds.
+grep -o '^\[ *[0-9.]*\] report' "$work/device.log" | tr -d '[]' |
+  awk '$1 < 10 && NR > 1 && $1 - last < 0.5 { near = 1 } { last = $1 } END { exit !near }' ||
+  fail "no two reports sent within half a second: the jitter case was not tried"
 rm -f "$work/c.csv" "$work/device.log"
 
 # ---- The window, muted, with a notification service on a private bus.
