@@ -1,6 +1,7 @@
 // The `expect lcd` dump reader on arbitrary text: what it takes is 32 lines
-// of 122 '#', '.' or '-', never longer than the reader's limit for a dump,
-// and it is exactly what `lcd` writes for the picture it describes.
+// of 122 '#', '.', '-' or '?' (any pixel), never longer than the reader's
+// limit for a dump, and it is exactly what `lcd` writes for a picture it
+// describes (a '?' cell as ink).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -30,9 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int y = 0; y < kLcdHeight; ++y)
         for (int x = 0; x < kLcdWidth; ++x) {
             const char c = dump[static_cast<size_t>(y * (kLcdWidth + 1) + x)];
-            picture.pixels[2 * y][2 * x] = c == '#' ? kLcdInk : c == '.' ? kLcdBackground : 0x123456u;
+            picture.pixels[2 * y][2 * x] = c == '#' || c == '?' ? kLcdInk : c == '.' ? kLcdBackground : 0x123456u;
         }
-    Check(geigerrun::LcdText(picture) == dump);
+    std::string inked = dump;
+    for (char& c : inked)
+        if (c == '?') c = '#';
+    Check(geigerrun::LcdText(picture) == inked);
     // What it gives back reads again as itself.
     std::string again;
     Check(geigerrun::ParseLcdDump(dump, again, what) && again == dump);
