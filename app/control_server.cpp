@@ -154,11 +154,10 @@ private:
 
 }  // namespace
 
-bool WindowControlHost::Takes(const script::Step& step, std::string& error) {
-    if (step.kind != script::StepKind::Real) return true;
-    error = "the window takes real counts from a counter on a serial port: choose one under \"Real Mode\" in "
-            "its menu, or start it with --port";
-    return false;
+std::string WindowControlHost::Refusal(const geigerrun::Command& cmd) const {
+    if (cmd.op != geigerrun::Op::Real) return ControlHost::Refusal(cmd);
+    return "the window takes real counts from a counter on a serial port: choose one under \"Real Mode\" in "
+           "its menu, or start it with --port";
 }
 
 void WindowControlHost::Step(const script::Step& step) {
@@ -167,7 +166,7 @@ void WindowControlHost::Step(const script::Step& step) {
             for (uint16_t i = 0; i < step.times; ++i) window_.PressAsClick(step.key);
             break;
         case script::StepKind::Demo: window_.OnMenuCommand(kCmdDemoMode); break;
-        case script::StepKind::Real:  // refused by Takes
+        case script::StepKind::Real:  // not in the socket's column of the command table
         case script::StepKind::Wait:
         case script::StepKind::Walk: break;  // never a Step: the protocol runs it as another command
     }

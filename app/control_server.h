@@ -21,7 +21,7 @@ class WindowControlHost : public geigerrun::ControlHost {
 public:
     explicit WindowControlHost(FrontPanelDialog& window) : window_(window) {}
 
-    bool Takes(const script::Step& step, std::string& error) override;
+    std::string Refusal(const geigerrun::Command& cmd) const override;
     void Step(const script::Step& step) override;
     void Wait(uint64_t halfSeconds, std::function<void()> done) override;
     const LcdPicture& Presented() const override;

@@ -32,10 +32,9 @@ class HeadlessControlHost : public geigerrun::ControlHost {
 public:
     explicit HeadlessControlHost(HeadlessDevice& device) : device_(device) {}
 
-    bool Takes(const script::Step& step, std::string& error) override {
-        if (step.kind != script::StepKind::Real) return true;
-        error = "the headless device takes real counts from its serial port (--port)";
-        return false;
+    std::string Refusal(const geigerrun::Command& cmd) const override {
+        if (cmd.op != geigerrun::Op::Real) return ControlHost::Refusal(cmd);
+        return "the headless device takes real counts from its serial port (--port)";
     }
     void Step(const script::Step& step) override {
         if (step.kind == script::StepKind::Demo) ChooseDemoMode();

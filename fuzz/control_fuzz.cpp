@@ -37,10 +37,8 @@ public:
         Check(step.kind != script::StepKind::Wait);
         ++steps;
     }
-    bool Takes(const script::Step& step, std::string& error) override {
-        if (step.kind != script::StepKind::Real) return true;
-        error = "no real counts here";
-        return false;
+    std::string Refusal(const geigerrun::Command& cmd) const override {
+        return cmd.op == geigerrun::Op::Real ? "no real counts here" : ControlHost::Refusal(cmd);
     }
     void Wait(uint64_t halfSeconds, std::function<void()> done) override {
         Check(halfSeconds > 0 && !pending);

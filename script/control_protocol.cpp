@@ -54,8 +54,10 @@ json Written(const std::string& path, const std::string& bytes) {
 
 }  // namespace
 
+std::string ControlHost::Refusal(const Command&) const { return "this host does not serve that command"; }
+
 bool ControlHost::RunOther(const Command& cmd, std::ostream&, std::string& error) {
-    error = cmd.where + ": this host does not serve that command";
+    error = cmd.where + ": " + Refusal(cmd);
     return false;
 }
 
@@ -137,14 +139,15 @@ void ControlSession::Run(const std::string& line) {
     auto fileAnswer = [&](bool ok) {
         return ok ? Line(Written(cmd.text, out.str())) : Line(Failure(where + ": " + what));
     };
+    if ((SpecOf(cmd.op).hosts & host_.Column()) == 0) {
+        Finish(Line(Failure(where + ": " + host_.Refusal(cmd))));
+        return;
+    }
+    // The session's own run steps; the host runs the rest of its column.
     switch (cmd.op) {
     case Op::Press:
     case Op::Real:
     case Op::Demo:
-        if (!host_.Takes(cmd.step, what)) {
-            Finish(Line(Failure(where + ": " + what)));
-            return;
-        }
         host_.Step(cmd.step);
         Finish(Line({{"ok", true}}));
         return;
@@ -158,9 +161,7 @@ void ControlSession::Run(const std::string& line) {
         return;
     case Op::Lcd: Finish(Line({{"ok", true}, {"lcd", Rows(LcdText(host_.Presented()))}})); return;
     case Op::Text: Finish(Line({{"ok", true}, {"text", Rows(ScreenText(host_.Presented()))}})); return;
-    case Op::State:
-        Finish(Line({{"ok", true}, {"state", json::parse(StateJson(DriverHandOvers(), DriverHalfTicks() * 500))}}));
-        return;
+    case Op::State: Finish(Line({{"ok", true}, {"state", State(DriverHandOvers(), DriverHalfTicks() * 500)}})); return;
     case Op::Echo: Finish(Line({{"ok", true}, {"echo", cmd.text}})); return;
     case Op::Png:
         if (cmd.atDraw) {  // it watches the next command, and a request is one command
@@ -171,28 +172,14 @@ void ControlSession::Run(const std::string& line) {
         return;
     case Op::Save: Finish(fileAnswer(host_.Save(cmd.text, out, what))); return;
     case Op::Load: Finish(Line(host_.Load(cmd.text, what) ? json{{"ok", true}} : Failure(where + ": " + what))); return;
-    case Op::Walk:
-    case Op::LcdFile:
-    case Op::Flash:
-    case Op::Log:
-    case Op::Wav:
-    case Op::Chart:
-    case Op::Tour:
-    case Op::Gif:
-    case Op::GifEnd:
-    case Op::Battery:
-    case Op::Temperature:
-    case Op::Clock:
-    case Op::Seed: {
-        const bool ok = host_.RunOther(cmd, out, error);
-        if (!ok) {
+    default: {
+        if (!host_.RunOther(cmd, out, error)) {
             Finish(Line(Failure(error)));
-        } else if (setUp || cmd.op == Op::Gif || cmd.op == Op::GifEnd || cmd.op == Op::Battery ||
-                   cmd.op == Op::Temperature || cmd.op == Op::Walk) {
-            // Nothing to hand back yet: the animation is written at its end.
-            Finish(Line({{"ok", true}}));
-        } else {
+        } else if (SpecOf(cmd.op).answersFile) {
             Finish(Line(Written(cmd.text, out.str())));
+        } else {
+            // Nothing to hand back (a gif is written at its end).
+            Finish(Line({{"ok", true}}));
         }
         return;
     }

@@ -5,7 +5,8 @@
 //
 // How a host plugs in:
 //   1. Derive from ControlHost and give the device steps, the presented
-//      LCD, pictures and snapshots (RunOther for anything more it can do).
+//      LCD, pictures and snapshots (RunOther for anything more it can do;
+//      Column says which commands of the table it runs).
 //   2. Keep one ControlSession per connection, living as long as the host.
 //   3. Hand each request line (without its new line) to Request(); the
 //      answer callback gets the JSON line, without its new line: at once,
@@ -41,15 +42,14 @@ class ControlHost {
 public:
     virtual ~ControlHost() = default;
 
+    // Its column of the command table: the commands it runs are those whose
+    // CommandSpec::hosts has this bit (the window's socket by default).
+    virtual CommandHost Column() const { return kSocketHost; }
+    // Why it does not run `cmd`, a command its column leaves out: "<what>",
+    // the one answer to every such request.
+    virtual std::string Refusal(const Command& cmd) const;
     // `press`, `real`, `demo` (never a Wait): run at once, as a script does.
     virtual void Step(const script::Step& step) = 0;
-    // Whether the host takes `step` at all; false with `error` refuses it
-    // (the window's counts come from its serial line, never from `real`).
-    virtual bool Takes(const script::Step& step, std::string& error) {
-        (void)step;
-        (void)error;
-        return true;
-    }
     // `wait`: `halfSeconds` 500 ms periods (virtual or real time, as the
     // host runs), then `done`. `done` may be called before Wait returns.
     virtual void Wait(uint64_t halfSeconds, std::function<void()> done) = 0;
@@ -61,10 +61,10 @@ public:
                               std::string& error) = 0;
     virtual bool Save(const std::string& path, std::ostream& out, std::string& error) = 0;
     virtual bool Load(const std::string& path, std::string& error) = 0;
-    // Every other command (`lcd FILE`, `flash`, `log`, `wav`, `chart`,
-    // `tour`, and `clock` and `seed` before any other request). Unlike the
-    // calls above, `error` is the whole message, "<cmd.where>: <what>", as
-    // Runner::Run gives it. By default such commands are refused.
+    // Every other command its column holds (`lcd FILE`, `flash`, `log`,
+    // `wav`, `chart`, and `clock` and `seed` before any other request).
+    // Unlike the calls above, `error` is the whole message,
+    // "<cmd.where>: <what>", as Runner::Run gives it. By default refused.
     virtual bool RunOther(const Command& cmd, std::ostream& out, std::string& error);
 };
 

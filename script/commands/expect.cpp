@@ -49,7 +49,7 @@ std::string_view OpName(Compare c) {
 const std::map<std::string, ValueKind, std::less<>>& Fields() {
     static const std::map<std::string, ValueKind, std::less<>> fields = [] {
         std::map<std::string, ValueKind, std::less<>> m;
-        const nlohmann::json state = nlohmann::json::parse(StateJson(0, 0));
+        const nlohmann::ordered_json state = State(0, 0);
         for (const auto& [name, value] : state.items()) m[name] = value.is_array() ? kList : kNumber;
         for (std::string_view t : kTextFields) m[std::string(t)] = kText;
         return m;
@@ -61,8 +61,7 @@ const std::map<std::string, ValueKind, std::less<>>& Fields() {
 // stays in the text compared (a field, an operator, a text's bytes).
 std::string_view TakeWord(std::string_view& s) { return script::TakeWord(s, script::kBlanks); }
 
-// `state` escapes each byte above 126 as \u00XX, which the JSON reader
-// turns into UTF-8; back to the bytes.
+// A text of `state` holds each byte as the code point of its value; back to the bytes.
 std::string Bytes(const std::string& utf8) {
     std::string out;
     for (size_t i = 0; i < utf8.size(); ++i) {
@@ -360,8 +359,8 @@ bool CheckExpectation(const Command& cmd, const LcdPicture& presented, std::stri
         return false;
     }
     case Op::ExpectField: {
-        const nlohmann::json state = nlohmann::json::parse(StateJson(DriverHandOvers(), DriverHalfTicks() * 500));
-        const nlohmann::json& got = state.at(cmd.text);
+        const nlohmann::ordered_json state = State(DriverHandOvers(), DriverHalfTicks() * 500);
+        const nlohmann::json got = state.at(cmd.text);
         nlohmann::json want;
         std::string shownGot = got.dump(), shownWant = cmd.value;
         switch (cmd.valueKind) {

@@ -134,94 +134,219 @@ Op StepOp(script::StepKind kind) {
     return Op::Demo;
 }
 
-// One command (trimmed, non-empty) into `cmd`; false with `what` set when bad.
-bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
-    // `wait until EXPECTATION within DURATION` before the script language's `wait`.
-    if (std::string_view r = text; script::TakeWord(r) == "wait" && script::TakeWord(r) == "until")
-        return ParseWaitUntil(r, cmd, what);
-    switch (script::ParseStep(text, cmd.step, what)) {
+// ---- how each row reads its command ------------------------------------------
+
+// A device step by the script language, which the recorder and the page share.
+bool DeviceStep(const CommandWords& w, Command& cmd, std::string& what) {
+    switch (script::ParseStep(w.text, cmd.step, what)) {
     case script::StepParse::Parsed: cmd.op = StepOp(cmd.step.kind); return true;
     case script::StepParse::Bad: return false;
     case script::StepParse::NotAStep: break;
     }
+    what = "unknown command " + Quote(w.name);
+    return false;
+}
 
-    std::string_view rest = text;
-    std::string_view name = script::TakeWord(rest);
-    auto noArguments = [&](Op op) {
-        if (!rest.empty()) {
-            what = std::string(name) + " takes no arguments (got " + Quote(rest) + ")";
-            return false;
-        }
-        cmd.op = op;
-        return true;
-    };
-    auto fileArgument = [&](Op op) {
-        if (rest.empty()) {
-            what = std::string(name) + " needs a file name";
-            return false;
-        }
-        cmd.op = op;
-        cmd.text = std::string(rest);
-        return true;
-    };
+// `wait until EXPECTATION within DURATION` before the script language's `wait`.
+bool WaitOrWaitUntil(const CommandWords& w, Command& cmd, std::string& what) {
+    if (std::string_view r = w.rest; script::TakeWord(r) == "until") return ParseWaitUntil(r, cmd, what);
+    return DeviceStep(w, cmd, what);
+}
 
-    if (name == "lcd") return rest.empty() ? noArguments(Op::Lcd) : fileArgument(Op::LcdFile);
-    if (name == "text") return noArguments(Op::Text);
-    if (name == "state") return noArguments(Op::State);
-    if (name == "png" || name == "tour") {
-        if (!PictureOptions(rest, cmd, name, what)) return false;
-        if (!fileArgument(name == "png" ? Op::Png : Op::Tour)) return false;
-        return true;
-    }
-    if (name == "gif") {
-        if (rest == "end") {
-            cmd.op = Op::GifEnd;
-            return true;
-        }
-        return PictureOptions(rest, cmd, name, what) && fileArgument(Op::Gif);
-    }
-    if (name == "battery" || name == "temperature") {
-        const bool battery = name == "battery";
-        int tenths = 0;
-        // The battery reads a byte of tenths of a volt; the sensor of the
-        // temperature works from -40 to 125 degrees.
-        if (!ParseTenths(rest, battery ? 0 : -400, battery ? 255 : 1250, tenths)) {
-            what = battery ? "battery needs volts 0.0..25.5 in tenths, e.g. battery 3.3 (got " + Quote(rest) + ")"
-                           : "temperature needs degrees Celsius -40.0..125.0 in tenths, e.g. temperature -5.5 (got " +
-                                 Quote(rest) + ")";
-            return false;
-        }
-        cmd.op = battery ? Op::Battery : Op::Temperature;
-        cmd.tenths = static_cast<int16_t>(tenths);
-        return true;
-    }
-    if (name == "wav") return fileArgument(Op::Wav);
-    if (name == "chart") {
-        if (!PanelAvailable()) {
-            what = "chart needs Qt; this geigersim-run was built without the window (GEIGERSIM_GUI=OFF)";
-            return false;
-        }
-        return ChartOptions(rest, cmd, what) && fileArgument(Op::Chart);
-    }
-    if (name == "flash") return fileArgument(Op::Flash);
-    if (name == "log") return fileArgument(Op::Log);
-    if (name == "save") return fileArgument(Op::Save);
-    if (name == "load") return fileArgument(Op::Load);
-    if (name == "expect") return ParseExpect(rest, cmd, what);
-    if (name == "clock") {
-        cmd.op = Op::Clock;
-        return script::ParseClock(rest, cmd.clock, what);
-    }
-    if (name == "seed") {
-        cmd.op = Op::Seed;
-        if (script::ParseUnsigned32(rest, cmd.seed)) return true;
-        what = "bad seed " + Quote(rest) + " (use 0..4294967295)";
+bool NoArguments(const CommandWords& w, Command&, std::string& what) {
+    if (w.rest.empty()) return true;
+    what = std::string(w.name) + " takes no arguments (got " + Quote(w.rest) + ")";
+    return false;
+}
+
+bool FileArgument(std::string_view name, std::string_view rest, Command& cmd, std::string& what) {
+    if (rest.empty()) {
+        what = std::string(name) + " needs a file name";
         return false;
     }
-    if (name == "echo") {
-        cmd.op = Op::Echo;
-        cmd.text = std::string(rest);
+    cmd.text = std::string(rest);
+    return true;
+}
+
+bool File(const CommandWords& w, Command& cmd, std::string& what) { return FileArgument(w.name, w.rest, cmd, what); }
+
+bool LcdOrLcdFile(const CommandWords& w, Command& cmd, std::string& what) {
+    if (w.rest.empty()) return true;
+    cmd.op = Op::LcdFile;
+    return File(w, cmd, what);
+}
+
+// png and tour: the name, then their picture options.
+bool Picture(const CommandWords& w, Command& cmd, std::string& what) {
+    std::string_view rest = w.rest;
+    return PictureOptions(rest, cmd, w.name, what) && FileArgument(w.name, rest, cmd, what);
+}
+
+bool GifOrGifEnd(const CommandWords& w, Command& cmd, std::string& what) {
+    if (w.rest == "end") {
+        cmd.op = Op::GifEnd;
         return true;
+    }
+    return Picture(w, cmd, what);
+}
+
+// The battery reads a byte of tenths of a volt; the sensor of the
+// temperature works from -40 to 125 degrees.
+bool Battery(const CommandWords& w, Command& cmd, std::string& what) {
+    int tenths = 0;
+    if (!ParseTenths(w.rest, 0, 255, tenths)) {
+        what = "battery needs volts 0.0..25.5 in tenths, e.g. battery 3.3 (got " + Quote(w.rest) + ")";
+        return false;
+    }
+    cmd.tenths = static_cast<int16_t>(tenths);
+    return true;
+}
+
+bool Temperature(const CommandWords& w, Command& cmd, std::string& what) {
+    int tenths = 0;
+    if (!ParseTenths(w.rest, -400, 1250, tenths)) {
+        what = "temperature needs degrees Celsius -40.0..125.0 in tenths, e.g. temperature -5.5 (got " +
+               Quote(w.rest) + ")";
+        return false;
+    }
+    cmd.tenths = static_cast<int16_t>(tenths);
+    return true;
+}
+
+bool Chart(const CommandWords& w, Command& cmd, std::string& what) {
+    if (!PanelAvailable()) {
+        what = "chart needs Qt; this geigersim-run was built without the window (GEIGERSIM_GUI=OFF)";
+        return false;
+    }
+    std::string_view rest = w.rest;
+    return ChartOptions(rest, cmd, what) && FileArgument(w.name, rest, cmd, what);
+}
+
+bool Expect(const CommandWords& w, Command& cmd, std::string& what) { return ParseExpect(w.rest, cmd, what); }
+
+bool Clock(const CommandWords& w, Command& cmd, std::string& what) {
+    return script::ParseClock(w.rest, cmd.clock, what);
+}
+
+bool Seed(const CommandWords& w, Command& cmd, std::string& what) {
+    if (script::ParseUnsigned32(w.rest, cmd.seed)) return true;
+    what = "bad seed " + Quote(w.rest) + " (use 0..4294967295)";
+    return false;
+}
+
+bool Echo(const CommandWords& w, Command& cmd, std::string&) {
+    cmd.text = std::string(w.rest);
+    return true;
+}
+
+// ---- the table ---------------------------------------------------------------
+
+constexpr uint8_t kBoth = kServeHost | kSocketHost;
+
+// clang-format off
+const CommandSpec kCommands[] = {
+    {Op::Clock, "clock", Clock,
+     "  clock YYYY-MM-DDTHH:MM:SS  set-up before any other command: as --clock\n", kServeHost, false},
+    {Op::Seed, "seed", Seed,
+     "  seed N           set-up before any other command: as --seed (options win)\n", kServeHost, false},
+    {Op::Press, "press", DeviceStep,
+     "  press KEY [N]    click a key: back, up, down, select (or 0, 1, 2, 3); N\n"
+     "                   times in a row (1..999)\n", kBoth, false},
+    {Op::Wait, "wait", WaitOrWaitUntil,
+     "  wait DURATION    advance virtual time: 500ms, 2.5s, 10m, 24h, 7d (a positive\n"
+     "                   multiple of 500 ms, at most 1000d); every 500 ms runs the\n"
+     "                   half-second service, every 1000 ms the second tick after it\n", kBoth, false},
+    // The window's and the headless device's counts come from their serial line.
+    {Op::Real, "real", DeviceStep,
+     "  real N [N ...]   real mode: the next seconds count N, ... (signed 32-bit),\n"
+     "                   then 0 each second once the list runs out\n", kServeHost, false},
+    {Op::Demo, "demo", DeviceStep,
+     "  demo             back to random demo counts\n", kBoth, false},
+    {Op::Walk, "walk", DeviceStep,
+     "  walk N [seed S]  N clicks of random keys (1..100000), each followed by a\n"
+     "                   random 500 ms to 3 s; the same seed (default 1) gives the\n"
+     "                   same clicks and gaps\n", kServeHost, false},
+    {Op::Lcd, "lcd", LcdOrLcdFile,
+     "  lcd [FILE]       print the LCD (or write it to FILE): 32 lines of 122\n"
+     "                   characters, '#' ink, '.' background, '-' unlit\n", kBoth, false},
+    {Op::LcdFile, "lcd", nullptr, "", kServeHost, true},
+    {Op::Text, "text", NoArguments,
+     "  text             print the text the LCD shows, one line per text row\n", kBoth, false},
+    {Op::Png, "png", Picture,
+     "  png FILE [scale N] [panel]  write the 244 x 64 LCD picture as a PNG,\n"
+     "                              scaled N times (1..8); with panel the whole\n"
+     "                              front panel as the window shows it\n"
+     "  png FILE at-draw [scale N] [panel]  write, after the next command, the\n"
+     "                   screen it drew and replaced within one key or 500 ms\n"
+     "                   (e.g. the factory reset's \"Please wait.\")\n", kBoth, true},
+    {Op::Battery, "battery", Battery,
+     "  battery VOLTS    the battery reads VOLTS from now on (0.0..25.5)\n", kServeHost, false},
+    {Op::Temperature, "temperature", Temperature,
+     "  temperature DEGREES  the temperature reads DEGREES C from now on\n"
+     "                   (-40.0..125.0)\n", kServeHost, false},
+    // A tour starts the device afresh for every screen: a script's alone.
+    {Op::Tour, "tour", Picture,
+     "  tour DIR [scale N] [panel] [only PATTERN]  start afresh and write a PNG\n"
+     "                   of every screen (with only, of those whose names contain\n"
+     "                   PATTERN), and DIR/index.html, a printable sheet of them\n"
+     "                   with the key sequence to each\n", 0, true},
+    {Op::Gif, "gif", GifOrGifEnd,
+     "  gif FILE [scale N] [panel]  start an animated GIF of the LCD (with panel\n"
+     "                              the whole panel, keys shown pressed): every\n"
+     "                              picture handed over until gif end (or the\n"
+     "                              run's end) is a frame, shown for its virtual\n"
+     "                              time; a wait over 5 s plays in 2 s\n", kServeHost, false},
+    {Op::GifEnd, "gif", nullptr,
+     "  gif end          write the animation started by gif\n", kServeHost, false},
+    {Op::Flash, "flash", File,
+     "  flash FILE       write the 65,536-byte DataFlash write area\n", kServeHost, true},
+    {Op::Log, "log", File,
+     "  log FILE         write the write area's records as CSV\n", kServeHost, true},
+    {Op::Wav, "wav", File,
+     "  wav FILE         write the run's sound so far (the speaker's clicks and\n"
+     "                   the alarm tone at their virtual times) as a 16-bit mono WAV\n", kServeHost, true},
+    {Op::Chart, "chart", Chart,
+     "  chart FILE [minutes M] [scale N]  write the chart of the rate over the\n"
+     "                   last M minutes (1..1440, default 60) as a PNG, scaled\n"
+     "                   N times (1..4)\n", kServeHost, true},
+    {Op::State, "state", NoArguments,
+     "  state            print the firmware state as one line of JSON\n", kBoth, false},
+    {Op::Save, "save", File,
+     "  save FILE        write the whole device as a snapshot\n", kBoth, true},
+    {Op::Load, "load", File,
+     "  load FILE        put the device back as a snapshot holds it\n", kBoth, false},
+    {Op::Echo, "echo", Echo,
+     "  echo TEXT        print TEXT\n", kBoth, false},
+    {Op::ExpectText, "expect", Expect,
+     "  expect text X Y TEXT  the small font's cells from LCD pixel X, Y\n"
+     "                        show TEXT (\\xNN for a symbol, \\\\ for a backslash)\n"
+     "  expect row Y TEXT     the text row whose top is LCD row Y reads TEXT, the\n"
+     "                        whole row as text prints it\n"
+     "  expect screen contains TEXT  a text row of the LCD holds TEXT\n", kBoth, false},
+    {Op::ExpectLcd, "expect", nullptr,
+     "  expect lcd FILE  the LCD equals the dump in FILE (as lcd FILE writes it);\n"
+     "                   a '?' in the dump stands for any pixel\n", kBoth, false},
+    // `wait until` gives any expectation time: its line closes theirs.
+    {Op::ExpectField, "expect", nullptr,
+     "  expect FIELD OP VALUE  a field of state compares so; OP is ==, !=,\n"
+     "                         <, <=, >, >= (texts: == and != only)\n"
+     "  expect FIELD ~= VALUE [TOLERANCE]  a number within a relative tolerance\n"
+     "                         (default 1e-6)\n"
+     "  expect FIELD ~= VALUE +- DELTA  a number within DELTA of VALUE, an\n"
+     "                         absolute tolerance (also VALUE ± DELTA)\n"
+     "  wait until EXPECTATION within DURATION  advance 500 ms at a time until\n"
+     "                         the expectation (what expect takes) holds\n", kBoth, false},
+};
+// clang-format on
+
+// One command (trimmed, non-empty) into `cmd`; false with `what` set when bad.
+bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
+    std::string_view rest = text;
+    const std::string_view name = script::TakeWord(rest);
+    for (const CommandSpec& row : kCommands) {
+        if (row.word != name || row.parse == nullptr) continue;
+        cmd.op = row.op;
+        return row.parse({text, name, rest}, cmd, what);
     }
     what = "unknown command " + Quote(name);
     return false;
@@ -237,6 +362,20 @@ bool PanelAvailable() {
 #else
     return false;
 #endif
+}
+
+std::span<const CommandSpec> CommandTable() { return kCommands; }
+
+const CommandSpec& SpecOf(Op op) {
+    for (const CommandSpec& row : kCommands)
+        if (row.op == op) return row;
+    return kCommands[0];  // every Op has its row: the table's test holds it to that
+}
+
+std::string CommandHelp() {
+    std::string help;
+    for (const CommandSpec& row : kCommands) help += row.help;
+    return help;
 }
 
 bool Parse(std::string_view text, std::string_view source, std::vector<Command>& out,
@@ -264,6 +403,13 @@ bool Parse(std::string_view text, std::string_view source, std::vector<Command>&
         out.push_back(std::move(cmd));
     }
     return true;
+}
+
+Command StepCommand(const script::Step& step) {
+    Command cmd;
+    cmd.op = StepOp(step.kind);
+    cmd.step = step;
+    return cmd;
 }
 
 uint64_t PlannedHalfSeconds(const std::vector<Command>& commands) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,9 +69,48 @@ struct Command {
     uint32_t seed = 0;
 };
 
+// ---- the command table ----------------------------------------------------
+// Every command is one row: the word it starts with, how the rest is read,
+// its lines in `geigersim-run --help`, and which control hosts run it (the
+// runner runs every one from scripts). The parser, the help and each host's
+// check read it; each host that runs a command has its own run step.
+
+// The control hosts, as bits of CommandSpec::hosts.
+enum CommandHost : uint8_t {
+    kServeHost = 1,   // geigersim-run --serve
+    kSocketHost = 2,  // the window's control socket (and the headless device's)
+};
+
+// A command as the grammar reads it: all of it, its first word, and the rest
+// after that word (trimmed).
+struct CommandWords {
+    std::string_view text, name, rest;
+};
+
+struct CommandSpec {
+    Op op;
+    std::string_view word;  // the first word; rows of one word share the first one's parse
+    // Reads the command into `cmd` (its `op` set to this row's, which the
+    // function may change to another of its word's); false with `what`.
+    // nullptr on the later rows of a word.
+    bool (*parse)(const CommandWords& words, Command& cmd, std::string& what);
+    std::string_view help;  // lines of --help, each ending in a new line
+    uint8_t hosts;          // CommandHost bits
+    bool answersFile;       // over the protocol its answer names the file it wrote, or holds its bytes for "-"
+};
+
+// The rows, one per Op, in the order --help lists them.
+std::span<const CommandSpec> CommandTable();
+const CommandSpec& SpecOf(Op op);
+// The commands' part of --help: every row's lines in order.
+std::string CommandHelp();
+
 // True when this build can render the front panel and the chart (it has
 // the window's rendering library); `panel` and `chart` are refused otherwise.
 bool PanelAvailable();
+
+// The command that runs a device step, as a script's line of it would.
+Command StepCommand(const script::Step& step);
 
 // The virtual time `commands` may take at most, in 500 ms periods: their
 // waits, a `wait until` at its limit.

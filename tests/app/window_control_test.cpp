@@ -120,8 +120,7 @@ private slots:
     void controlPressesAreClicks() {
         FrontPanelDialog dialog(100, start);
         WindowControlHost host(dialog);
-        std::string error;
-        QVERIFY(!host.Takes(script::RealStep({5}), error));
+        const std::string error = host.Refusal(geigerrun::StepCommand(script::RealStep({5})));
         QVERIFY2(error.find("serial port") != std::string::npos, error.c_str());
         host.Step(script::PressStep(KeySelect));
         QCOMPARE(dialog.startHint(), uint8_t(0));

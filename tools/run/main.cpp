@@ -83,68 +83,10 @@ Options:
   --version                    show the version and exit
 
 Commands:
-  clock YYYY-MM-DDTHH:MM:SS  set-up before any other command: as --clock
-  seed N           set-up before any other command: as --seed (options win)
-  press KEY [N]    click a key: back, up, down, select (or 0, 1, 2, 3); N
-                   times in a row (1..999)
-  wait DURATION    advance virtual time: 500ms, 2.5s, 10m, 24h, 7d (a positive
-                   multiple of 500 ms, at most 1000d); every 500 ms runs the
-                   half-second service, every 1000 ms the second tick after it
-  real N [N ...]   real mode: the next seconds count N, ... (signed 32-bit),
-                   then 0 each second once the list runs out
-  demo             back to random demo counts
-  walk N [seed S]  N clicks of random keys (1..100000), each followed by a
-                   random 500 ms to 3 s; the same seed (default 1) gives the
-                   same clicks and gaps
-  lcd [FILE]       print the LCD (or write it to FILE): 32 lines of 122
-                   characters, '#' ink, '.' background, '-' unlit
-  text             print the text the LCD shows, one line per text row
-  png FILE [scale N] [panel]  write the 244 x 64 LCD picture as a PNG,
-                              scaled N times (1..8); with panel the whole
-                              front panel as the window shows it
-  png FILE at-draw [scale N] [panel]  write, after the next command, the
-                   screen it drew and replaced within one key or 500 ms
-                   (e.g. the factory reset's "Please wait.")
-  battery VOLTS    the battery reads VOLTS from now on (0.0..25.5)
-  temperature DEGREES  the temperature reads DEGREES C from now on
-                   (-40.0..125.0)
-  tour DIR [scale N] [panel] [only PATTERN]  start afresh and write a PNG
-                   of every screen (with only, of those whose names contain
-                   PATTERN), and DIR/index.html, a printable sheet of them
-                   with the key sequence to each
-  gif FILE [scale N] [panel]  start an animated GIF of the LCD (with panel
-                              the whole panel, keys shown pressed): every
-                              picture handed over until gif end (or the
-                              run's end) is a frame, shown for its virtual
-                              time; a wait over 5 s plays in 2 s
-  gif end          write the animation started by gif
-  flash FILE       write the 65,536-byte DataFlash write area
-  log FILE         write the write area's records as CSV
-  wav FILE         write the run's sound so far (the speaker's clicks and
-                   the alarm tone at their virtual times) as a 16-bit mono WAV
-  chart FILE [minutes M] [scale N]  write the chart of the rate over the
-                   last M minutes (1..1440, default 60) as a PNG, scaled
-                   N times (1..4)
-  state            print the firmware state as one line of JSON
-  save FILE        write the whole device as a snapshot
-  load FILE        put the device back as a snapshot holds it
-  echo TEXT        print TEXT
-  expect text X Y TEXT  the small font's cells from LCD pixel X, Y
-                        show TEXT (\xNN for a symbol, \\ for a backslash)
-  expect row Y TEXT     the text row whose top is LCD row Y reads TEXT, the
-                        whole row as text prints it
-  expect screen contains TEXT  a text row of the LCD holds TEXT
-  expect lcd FILE  the LCD equals the dump in FILE (as lcd FILE writes it);
-                   a '?' in the dump stands for any pixel
-  expect FIELD OP VALUE  a field of state compares so; OP is ==, !=,
-                         <, <=, >, >= (texts: == and != only)
-  expect FIELD ~= VALUE [TOLERANCE]  a number within a relative tolerance
-                         (default 1e-6)
-  expect FIELD ~= VALUE +- DELTA  a number within DELTA of VALUE, an
-                         absolute tolerance (also VALUE ± DELTA)
-  wait until EXPECTATION within DURATION  advance 500 ms at a time until
-                         the expectation (what expect takes) holds
+)";
 
+// After the commands' lines, which come from the command table.
+constexpr const char* kUsageEnd = R"(
 At start the device is unpowered with its LCD unlit, as right after the
 window opens. FILE may be "-" for standard output.
 
@@ -256,7 +198,7 @@ int main(int argc, char** argv) {
         const std::string value = optarg != nullptr ? optarg : "";
         switch (c) {
         case 'h':
-            std::cout << kUsage;
+            std::cout << kUsage << geigerrun::CommandHelp() << kUsageEnd;
             std::cout.flush();
             return std::cout ? 0 : 2;
         case kVersion:

@@ -30,35 +30,28 @@ public:
     }
     bool Load(const std::string& path, std::string& error) override { return runner_.Load(path, error); }
 
+    CommandHost Column() const override { return kServeHost; }
+    std::string Refusal(const Command& cmd) const override {
+        if (cmd.op == Op::Tour) return "tour starts the device afresh for every screen; run it as a script, not in --serve";
+        return ControlHost::Refusal(cmd);
+    }
+
     bool RunOther(const Command& cmd, std::ostream& out, std::string& error) override {
-        switch (cmd.op) {
-        case Op::Clock:
-        case Op::Seed:
-            // Only before any other request: the device starts over with it,
-            // which is all the same as having started with it.
-            if (cmd.op == Op::Clock) options_.clock = cmd.clock;
-            if (cmd.op == Op::Seed) options_.seed = cmd.seed;
-            runner_.Start(options_);
-            return true;
-        case Op::Tour:
-            error = cmd.where + ": tour starts the device afresh for every screen; run it as a script, not in --serve";
-            return false;
-        default: return runner_.Run({cmd}, out, error);
-        }
+        if (cmd.op != Op::Clock && cmd.op != Op::Seed) return runner_.Run({cmd}, out, error);
+        // Only before any other request: the device starts over with it,
+        // which is all the same as having started with it.
+        if (cmd.op == Op::Clock) options_.clock = cmd.clock;
+        if (cmd.op == Op::Seed) options_.seed = cmd.seed;
+        runner_.Start(options_);
+        return true;
     }
 
 private:
     // Through Run, which keeps the panel's layout as a script run does.
     void Play(const script::Step& step) {
-        Command cmd;
-        cmd.op = step.kind == script::StepKind::Press  ? Op::Press
-                 : step.kind == script::StepKind::Wait ? Op::Wait
-                 : step.kind == script::StepKind::Real ? Op::Real
-                                                       : Op::Demo;
-        cmd.step = step;
         std::ostringstream none;
         std::string error;
-        runner_.Run({cmd}, none, error);  // device steps print nothing and cannot fail
+        runner_.Run({StepCommand(step)}, none, error);  // device steps print nothing and cannot fail
     }
 
     Runner& runner_;
