@@ -72,7 +72,7 @@ json List(const T (&values)[N]) {
 // The runner's line keeps two forms it has always printed where nlohmann's
 // differ: a float in "%.9g" (nlohmann writes 1e9 as 1000000000.0), and a
 // text byte outside printable ASCII as \u00XX in capitals (nlohmann writes
-// "\n", a raw DEL, and lower case).
+// "\n" and lower case).
 std::string LineFloat(double v) {
     char text[32];
     std::snprintf(text, sizeof text, "%.9g", v);

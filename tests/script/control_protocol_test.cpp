@@ -125,4 +125,39 @@ TEST(ControlSession, OneCommandALineAndNothingAfterQuit) {
     EXPECT_EQ(got.lines.size(), 5u);
 }
 
+// A host of the other column, as --serve is: it runs real counts and the
+// commands past the session's own, and refuses only what the table leaves out.
+class ServeColumnHost : public LaterHost {
+public:
+    std::vector<geigerrun::Op> ran;
+    geigerrun::CommandHost Column() const override { return geigerrun::kServeHost; }
+    bool RunOther(const geigerrun::Command& cmd, std::ostream&, std::string&) override {
+        ran.push_back(cmd.op);
+        return true;
+    }
+};
+
+TEST(ControlSession, RunsItsHostsColumnOfTheCommandTableAndRefusesTheRestInOneAnswer) {
+    const char* const requests[] = {"seed 3", "real 5", "walk 2", "battery 3.3", "flash f.bin", "gif g.gif", "tour d"};
+    LaterHost socket;
+    ServeColumnHost serve;
+    Answers fromSocket, fromServe;
+    ControlSession socketSession(socket), serveSession(serve);
+    for (const char* request : requests) {
+        socketSession.Request(request, fromSocket.Into());
+        serveSession.Request(request, fromServe.Into());
+    }
+    ASSERT_EQ(fromSocket.lines.size(), std::size(requests));
+    for (size_t i = 0; i < std::size(requests); ++i)
+        EXPECT_EQ(fromSocket.lines[i], R"j({"ok":false,"error":"line )j" + std::to_string(i + 1) +
+                                           R"j(: this host does not serve that command"})j")
+            << requests[i];
+    EXPECT_EQ(fromServe.lines,
+              (std::vector<std::string>{R"j({"ok":true})j", R"j({"ok":true})j", R"j({"ok":true})j",
+                                        R"j({"ok":true})j", R"j({"ok":true,"file":"f.bin"})j", R"j({"ok":true})j",
+                                        R"j({"ok":false,"error":"line 7: this host does not serve that command"})j"}));
+    using geigerrun::Op;
+    EXPECT_EQ(serve.ran, (std::vector<Op>{Op::Seed, Op::Walk, Op::Battery, Op::Flash, Op::Gif}));
+}
+
 }  // namespace

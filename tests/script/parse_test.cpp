@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,27 @@ TEST(ScriptParse, SeparatorsCommentsAndArguments) {
         EXPECT_EQ(ParseOk(std::string("press ") + name)[0].step.key, key) << name;
     EXPECT_TRUE(ParseOk("").empty());
     EXPECT_TRUE(ParseOk("# only a comment\n\n ; ;\n").empty());
+}
+
+// One row per command, a word's reading on its first row, and the hosts
+// pinned: the socket runs what needs no file of the runner's and no
+// counts but the window's own; --serve all but the tour.
+TEST(CommandTable, OneRowPerCommandAndEachHostsColumn) {
+    std::set<Op> ops;
+    std::string socket, serve;
+    for (const CommandSpec& row : CommandTable()) {
+        EXPECT_TRUE(ops.insert(row.op).second);
+        EXPECT_EQ(&SpecOf(row.op), &row);
+        const CommandSpec& first = *std::find_if(CommandTable().begin(), CommandTable().end(),
+                                                 [&](const CommandSpec& r) { return r.word == row.word; });
+        EXPECT_EQ(row.parse == nullptr, &first != &row) << row.word;
+        if (row.hosts & kSocketHost) socket += std::string(row.word) + " ";
+        if (row.hosts & kServeHost) serve += std::string(row.word) + " ";
+    }
+    EXPECT_EQ(ops.size(), size_t(Op::Seed) + 1);  // Seed is the last Op
+    EXPECT_EQ(socket, "press wait demo lcd text png state save load echo expect expect expect ");
+    EXPECT_EQ(serve, "clock seed press wait real demo walk lcd lcd text png battery temperature gif gif flash log wav "
+                     "chart state save load echo expect expect expect ");
 }
 
 TEST(ScriptParse, ErrorsNameTheLineAndTheProblem) {

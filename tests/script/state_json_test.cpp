@@ -32,6 +32,8 @@ TEST(StateJson, OneLineOfValidAsciiJsonWithEveryEscape) {
     fw.menuTitle = title;
     fw.doseRate = NAN;
     fw.graphZoom = 0.1f;
+    fw.thresholdUsv = 1.5e9f;
+    fw.alarmLevelUsv = 5.0f;
     fw.note[0] = 3;
     fw.note[1] = 'a';
     fw.note[2] = '"';
@@ -45,11 +47,18 @@ TEST(StateJson, OneLineOfValidAsciiJsonWithEveryEscape) {
     EXPECT_TRUE(ValidAsciiJson(json)) << json;
     for (const char* part :
          {"\"menuTitle\":\"A\\\"B\\\\C\\u000A\\u007F\\u0081~\"", "\"doseRate\":null",
-          "\"graphZoom\":0.100000001", "\"note\":\"a\\\"c\"", "\"flashWriteAddress\":66051",
+          "\"graphZoom\":0.100000001", "\"thresholdUsv\":1.5e+09", "\"alarmLevelUsv\":5,", "\"note\":\"a\\\"c\"", "\"flashWriteAddress\":66051",
           "\"realCount\":-5", "\"showLcdCalls\":4", "\"virtualMs\":1500", "\"menuTable\":null",
           "\"calibration2Cpm\":240", "\"calibration3Usv\":5", "\"textCursorX\":",
           "\"realMode\":0", "\"serialBytes\":[27,28,29,31,17,18]"})
         EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
+
+    // The line reads back as the value the protocol sends and expect reads,
+    // which keeps a whole float whole.
+    const nlohmann::ordered_json state = geigerrun::State(4, 1500);
+    EXPECT_EQ(nlohmann::ordered_json::parse(json), state);
+    EXPECT_EQ(state["alarmLevelUsv"].dump(), "5");
+    EXPECT_EQ(state["menuTitle"].dump(-1, ' ', true), R"("A\"B\\C\n\u007f\u0081~")");
 
     // A corrupt note length is clamped to the buffer.
     fw.note[0] = static_cast<char>(200);

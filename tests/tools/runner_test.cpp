@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <nlohmann/json.hpp>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -53,6 +55,11 @@ namespace {
 // ---- helpers ---------------------------------------------------------------
 
 // Runs commands in-process on a freshly started device; returns the output.
+// The `state` line that starts at `from` in a run's output.
+nlohmann::json StateAt(const std::string& out, size_t from = 0) {
+    return nlohmann::json::parse(out.substr(from, out.find('\n', from) - from));
+}
+
 std::string RunText(Runner& runner, const std::string& text) {
     std::ostringstream out;
     std::string error;
@@ -332,7 +339,7 @@ TEST(RunnerDevice, UnlitBeforePowerOnThenLogoThenRunning) {
     RunText(runner, "wait 500ms");
     EXPECT_EQ(fw.bootState, 2);
     EXPECT_NE(RunText(runner, "lcd"), logo);
-    EXPECT_NE(RunText(runner, "state").find("\"bootState\":2,"), std::string::npos);
+    EXPECT_EQ(StateAt(RunText(runner, "state"))["bootState"], 2);
 }
 
 TEST(RunnerDevice, UptimeCountsSecondTicksAfterStartUp) {
@@ -400,7 +407,7 @@ TEST(RunnerProgram, RunsCommandsInOrderFromEveryInput) {
     Exec r = RunBinary("-e 'echo one' --seed 3 -e 'echo two' " + script.string());
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("one\ntwo\nthree\nfour\n{", 0), 0u) << r.out;
-    EXPECT_NE(r.out.find("\"showLcdCalls\":0"), std::string::npos);
+    EXPECT_EQ(StateAt(r.out, r.out.find('{'))["showLcdCalls"], 0);
 
     r = RunBinary("-", "echo from stdin\r\n");
     EXPECT_EQ(r.status, 0);
@@ -438,11 +445,11 @@ TEST(RunnerProgram, ClockAndSeedDecideTheRun) {
     const Exec b = RunBinary("--seed=11 --clock=2026-03-07T09:05:30" + commands);
     EXPECT_EQ(a.status, 0) << a.err;
     EXPECT_EQ(a.out, b.out);
-    EXPECT_NE(a.out.find("\"bootState\":2,"), std::string::npos);
+    EXPECT_EQ(StateAt(a.out, 32 * 123)["bootState"], 2);
 
     // Another seed gives other demo counts. A clock in the year 2000 reads
     // as unset, which the device reports on its screen.
-    auto counts = [](const std::string& out) { return out.substr(out.find("\"secondCounts\"")); };
+    auto counts = [](const std::string& out) { return StateAt(out, 32 * 123)["secondCounts"]; };
     const Exec otherSeed = RunBinary("--clock 2026-03-07T09:05:30 --seed 12" + commands);
     EXPECT_NE(counts(otherSeed.out), counts(a.out));
     const Exec unsetClock = RunBinary("--clock 2000-01-01T12:00:00 --seed 11" + commands);
@@ -460,7 +467,7 @@ TEST(RunnerProgram, AcceptanceLogoThenRunning) {
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_GT(r.out.size(), 32u * 123u);
     ExpectLogoOnly(r.out.substr(0, 32 * 123));
-    EXPECT_NE(r.out.find("\"bootState\":2,", 32 * 123), std::string::npos);
+    EXPECT_EQ(StateAt(r.out, 32 * 123)["bootState"], 2);
 }
 
 // ---- expectations, text, pictures, the log, safe files -----------------------
@@ -1324,14 +1331,16 @@ TEST(RunnerProgram, CoverageSaysWhichScreensTheScriptsReachAndAWalkRaisesIt) {
     std::smatch counts;
     ASSERT_TRUE(std::regex_search(r.err, counts, std::regex("^screens reached: ([0-9]+) of ([0-9]+)\n"))) << r.err;
     const int reached = std::stoi(counts[1]), screens = std::stoi(counts[2]);
-    const std::ifstream json(dir / "cov.json");
-    std::ostringstream text;
-    text << json.rdbuf();
+    const nlohmann::json report = nlohmann::json::parse(std::ifstream(dir / "cov.json"));
+    EXPECT_EQ(report["reached"], reached);
+    EXPECT_EQ(report["screens"], screens);
     // The main menu's first row, first shown by the second press.
-    EXPECT_NE(text.str().find("\"by\": \"" + d + "menu.gsr: line 3\",\n   \"keys\": \"press select; wait 3s; press "
-                              "select; wait 500ms\",\n   \"names\": [\n    \"main-menu--user-option\"\n   ],\n   "
-                              "\"reached\": true,\n   \"screen\": \"menu at 'User Option'\""),
-              std::string::npos) << text.str().substr(0, 3000);
+    const nlohmann::json userOption = {{"by", d + "menu.gsr: line 3"},
+                                       {"keys", "press select; wait 3s; press select; wait 500ms"},
+                                       {"names", {"main-menu--user-option"}},
+                                       {"reached", true},
+                                       {"screen", "menu at 'User Option'"}};
+    EXPECT_NE(std::find(report["list"].begin(), report["list"].end(), userOption), report["list"].end());
     EXPECT_NE(Slurp(dir / "cov.html").find("<h1>screens reached: " + std::to_string(reached)), std::string::npos);
 
     r = RunBinary("--seed 1 --coverage " + d + "cov.html -e 'walk 3000 seed 2' " + d + "menu.gsr");
