@@ -47,7 +47,8 @@ TEST(StateJson, OneLineOfValidAsciiJsonWithEveryEscape) {
     EXPECT_TRUE(ValidAsciiJson(json)) << json;
     for (const char* part :
          {"\"menuTitle\":\"A\\\"B\\\\C\\u000A\\u007F\\u0081~\"", "\"doseRate\":null",
-          "\"graphZoom\":0.100000001", "\"thresholdUsv\":1.5e+09", "\"alarmLevelUsv\":5,", "\"note\":\"a\\\"c\"", "\"flashWriteAddress\":66051",
+          "\"graphZoom\":0.100000001", "\"thresholdUsv\":1.5e+09", "\"alarmLevelUsv\":5,",
+          "\"note\":\"a\\\"c\"", "\"flashWriteAddress\":66051",
           "\"realCount\":-5", "\"showLcdCalls\":4", "\"virtualMs\":1500", "\"menuTable\":null",
           "\"calibration2Cpm\":240", "\"calibration3Usv\":5", "\"textCursorX\":",
           "\"realMode\":0", "\"serialBytes\":[27,28,29,31,17,18]"})

@@ -32,7 +32,8 @@ public:
 
     CommandHost Column() const override { return kServeHost; }
     std::string Refusal(const Command& cmd) const override {
-        if (cmd.op == Op::Tour) return "tour starts the device afresh for every screen; run it as a script, not in --serve";
+        if (cmd.op == Op::Tour)
+            return "tour starts the device afresh for every screen; run it as a script, not in --serve";
         return ControlHost::Refusal(cmd);
     }
 
