@@ -14,6 +14,15 @@ bool WakeDisplay();
 
 void TogglePower(uint8_t arg);
 uint8_t ConfigRead(uint16_t address);
+// What the configuration store holds: the device's fixed bytes, or the
+// values Factory Reset stores, so that power-on loads those (for pictures
+// of a device as it leaves the factory). A substitute, like the sensors'.
+enum class ConfigStore : uint8_t { Fixed, Factory };
+constexpr uint16_t kConfigStoreSize = 72;  // bytes; the last setting ends at 68
+void SetConfigStore(ConfigStore store);
+ConfigStore ConfigStoreInUse();
+// The values Factory Reset stores, put into the record.
+void ApplyFactorySettings();
 void LoadSettings();
 // LoadSettings over any store image (the device's is fixed; tests use others).
 void LoadSettingsFrom(uint8_t (*read)(uint16_t address));
