@@ -215,6 +215,11 @@ void EnterGyroscope(uint8_t arg);
 
 // ---- Alarm, power saving and battery ---------------------------------
 void DrawBatteryIcon();
+// The charger's report of the battery's level (bit 0x10 of its status
+// byte), which turns the icon's charging animation into a steady level.
+// Nothing of the device's sets it: geigersim-run's `battery ... steady` does.
+void SetChargerLevelReport(bool on);
+bool ChargerLevelReport();
 // The level display of the battery icon for one battery reading (tenths of
 // a volt), with the low-battery notice; DrawBatteryIcon passes the sensor's.
 void DrawBatteryLevel(uint8_t reading);

@@ -182,13 +182,14 @@ void ControlSession::Run(const std::string& line) {
     case Op::GifEnd:
     case Op::Battery:
     case Op::Temperature:
+    case Op::Store:
     case Op::Clock:
     case Op::Seed: {
         const bool ok = host_.RunOther(cmd, out, error);
         if (!ok) {
             Finish(Line(Failure(error)));
         } else if (setUp || cmd.op == Op::Gif || cmd.op == Op::GifEnd || cmd.op == Op::Battery ||
-                   cmd.op == Op::Temperature || cmd.op == Op::Walk) {
+                   cmd.op == Op::Temperature || cmd.op == Op::Store || cmd.op == Op::Walk) {
             // Nothing to hand back yet: the animation is written at its end.
             Finish(Line({{"ok", true}}));
         } else {

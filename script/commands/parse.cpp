@@ -180,13 +180,28 @@ bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
         }
         return PictureOptions(rest, cmd, name, what) && fileArgument(Op::Gif);
     }
+    if (name == "store") {
+        if (rest != "factory" && rest != "fixed") {
+            what = "store needs factory or fixed (got " + Quote(rest) + ")";
+            return false;
+        }
+        cmd.op = Op::Store;
+        cmd.factory = rest == "factory";
+        return true;
+    }
     if (name == "battery" || name == "temperature") {
         const bool battery = name == "battery";
+        if (battery && rest.ends_with(" steady")) {
+            cmd.steady = true;
+            rest.remove_suffix(7);
+            while (!rest.empty() && rest.back() == ' ') rest.remove_suffix(1);
+        }
         int tenths = 0;
         // The battery reads a byte of tenths of a volt; the sensor of the
         // temperature works from -40 to 125 degrees.
         if (!ParseTenths(rest, battery ? 0 : -400, battery ? 255 : 1250, tenths)) {
-            what = battery ? "battery needs volts 0.0..25.5 in tenths, e.g. battery 3.3 (got " + Quote(rest) + ")"
+            what = battery ? "battery needs volts 0.0..25.5 in tenths and may take steady, e.g. battery 3.3 steady (got " +
+                                 Quote(rest) + ")"
                            : "temperature needs degrees Celsius -40.0..125.0 in tenths, e.g. temperature -5.5 (got " +
                                  Quote(rest) + ")";
             return false;

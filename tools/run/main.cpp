@@ -92,7 +92,9 @@ Commands:
                    half-second service, every 1000 ms the second tick after it
   real N [N ...]   real mode: the next seconds count N, ... (signed 32-bit),
                    then 0 each second once the list runs out
-  demo             back to random demo counts
+  demo [rate CPM]  back to random demo counts; with rate, at random around
+                   CPM counts per minute (1..1000000; rate device: the
+                   device's own 0 or 1 a second)
   walk N [seed S]  N clicks of random keys (1..100000), each followed by a
                    random 500 ms to 3 s; the same seed (default 1) gives the
                    same clicks and gaps
@@ -105,7 +107,10 @@ Commands:
   png FILE at-draw [scale N] [panel]  write, after the next command, the
                    screen it drew and replaced within one key or 500 ms
                    (e.g. the factory reset's "Please wait.")
-  battery VOLTS    the battery reads VOLTS from now on (0.0..25.5)
+  battery VOLTS [steady]  the battery reads VOLTS from now on (0.0..25.5);
+                   steady: the icon shows that level, not the charging
+  store factory|fixed  the configuration store holds the factory values
+                   (or the device's fixed ones), read at power-on
   temperature DEGREES  the temperature reads DEGREES C from now on
                    (-40.0..125.0)
   tour DIR [scale N] [panel] [only PATTERN]  start afresh and write a PNG
