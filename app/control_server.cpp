@@ -20,6 +20,7 @@
 #include "app/popup_menu.h"
 #include "core/bounded_read.h"
 #include "media/panel_render.h"
+#include "platform/clock.h"
 
 namespace {
 
@@ -165,7 +166,10 @@ void WindowControlHost::Step(const script::Step& step) {
         case script::StepKind::Press:
             for (uint16_t i = 0; i < step.times; ++i) window_.PressAsClick(step.key);
             break;
-        case script::StepKind::Demo: window_.OnMenuCommand(kCmdDemoMode); break;
+        case script::StepKind::Demo:
+            if (step.demoRate != script::kKeepDemoRate) SetDemoRate(step.demoRate);
+            window_.OnMenuCommand(kCmdDemoMode);
+            break;
         case script::StepKind::Real:  // not in the socket's column of the command table
         case script::StepKind::Wait:
         case script::StepKind::Walk: break;  // never a Step: the protocol runs it as another command

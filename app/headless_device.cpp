@@ -37,7 +37,10 @@ public:
         return "the headless device takes real counts from its serial port (--port)";
     }
     void Step(const script::Step& step) override {
-        if (step.kind == script::StepKind::Demo) ChooseDemoMode();
+        if (step.kind == script::StepKind::Demo) {
+            if (step.demoRate != script::kKeepDemoRate) SetDemoRate(step.demoRate);
+            ChooseDemoMode();
+        }
         if (step.kind != script::StepKind::Press) return;
         for (uint16_t i = 0; i < step.times; ++i) {
             const DriverPanelClick click = DriverClickForKey(step.key);

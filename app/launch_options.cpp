@@ -5,6 +5,7 @@
 #include "app/host_state.h"
 #include "geigersim_version.h"
 #include "platform/clock.h"
+#include "script/script_language.h"
 #include "serial/real_mode.h"
 
 namespace {
@@ -174,6 +175,11 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
                                   QStringLiteral("Seed the demo counts with N (0..4294967295) instead of the "
                                                  "time at power-on, as geigersim-run --seed does."),
                                   QStringLiteral("N"));
+    const QCommandLineOption demoRate(QStringLiteral("demo-rate"),
+                                      QStringLiteral("Demo counts at random around CPM counts per minute "
+                                                     "(1..1000000) instead of the device's 0 or 1 a second, as "
+                                                     "geigersim-run's demo rate does."),
+                                      QStringLiteral("CPM"));
     const QCommandLineOption clock(QStringLiteral("clock"),
                                    QStringLiteral("Fix the device clock at YYYY-MM-DDTHH:MM:SS (the device has "
                                                   "no time zone) instead of the time at start."),
@@ -221,7 +227,7 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
                                       QStringLiteral("Publish in demo mode too (for building a dashboard without "
                                                      "a counter)."));
     QList<QCommandLineOption> known = {help,  version, zoom,    port,  baud,     logCounts, traceLink, seed,
-                                       clock, record,  state,   control, mute, chart,    headless,  mqtt,
+                                       demoRate, clock, record,  state,   control, mute, chart,    headless,  mqtt,
                                        mqttAuth, mqttId, mqttDemo};
     AddToolkitOptions(known);
     parser.addOptions(known);
@@ -285,6 +291,17 @@ LaunchDecision ParseLaunchOptions(const QStringList& args, LaunchOptions* option
         if (!ok || text.startsWith(u'+') || text.startsWith(u'-') || value > 4294967295ull)
             return Fail(QStringLiteral("bad seed '%1' (use 0..4294967295)").arg(text));
         parsed.seed = uint32_t(value);
+    }
+    if (parser.isSet(demoRate)) {
+        // The script language's own `demo rate` checks it.
+        script::Step step;
+        std::string what;
+        if (script::ParseStep("demo rate " + parser.value(demoRate).toStdString(), step, what) !=
+                script::StepParse::Parsed ||
+            step.demoRate == 0)
+            return Fail(QStringLiteral("bad demo rate '%1' (use 1..1000000 counts per minute)")
+                            .arg(parser.value(demoRate)));
+        parsed.demoRate = step.demoRate;
     }
     if (parser.isSet(clock)) {
         const QByteArray text = parser.value(clock).toUtf8();

@@ -23,6 +23,7 @@ struct LaunchOptions {
     QString logCounts;  // CSV of the reports decoded, appended to
     QString traceLink;  // every byte sent and received
     std::optional<uint32_t> seed;       // the demo counts' seed at power-on
+    std::optional<uint32_t> demoRate;   // the demo counts' rate (platform/clock.h)
     std::optional<std::time_t> clock;   // the device clock (platform/clock.h)
     QString record;     // the session as a geigersim-run script
     QString state;      // a snapshot the device starts from

@@ -6,6 +6,7 @@
 #include "app/launch_checks.h"
 #include "app/launch_options.h"
 #include "app/simulator_app.h"
+#include "platform/clock.h"
 
 int main(int argc, char** argv) {
     QStringList args;
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
         std::fputs(decision.out.toLocal8Bit().constData(), stdout);
         return std::fflush(stdout) == 0 ? decision.exitCode : 2;
     }
+    // A substitute of the device's, for the window and the headless device alike.
+    if (options.demoRate) SetDemoRate(*options.demoRate);
     if (options.headless) {
         QCoreApplication app(argc, argv);
         return RunHeadless(options);

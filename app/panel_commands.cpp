@@ -237,6 +237,7 @@ bool PanelCommands::StartRecording(const QString& path) {
     header.version = GEIGERSIM_VERSION;
     header.clock = device_.startClock();
     header.seed = seed;
+    header.demoRate = DemoRate();
     header.fileName = QFile::encodeName(path).toStdString();
     return device_.recorder().Start(path, header);
 }

@@ -20,7 +20,7 @@ std::string SessionScriptHeader(const SessionHeader& header) {
     // The set-up as commands, so the script replays as it is.
     return "# geigersim " + header.version + ": a session recorded in the window\n" +
            "# replay: geigersim-run " + script::ShellQuote(header.fileName) + "\n" + "clock " + clock + "\n" + "seed " +
-           seed + "\n";
+           seed + "\n" + (header.demoRate != 0 ? "demo rate " + std::to_string(header.demoRate) + "\n" : "");
 }
 
 std::string SessionScript::Flush() {

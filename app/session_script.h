@@ -13,11 +13,13 @@ struct SessionHeader {
     std::string version;   // the program's version
     std::time_t clock = 0; // the device clock in force
     uint32_t seed = 0;     // the demo counts' seed in force
+    uint32_t demoRate = 0; // the demo counts' rate in force (0: the device's own)
     std::string fileName;  // the script's own name, for the replay command
 };
 
 // The lines that open a script: the version and the replay command as
-// comments, then the `clock` and `seed` commands that set the device up.
+// comments, then the `clock` and `seed` commands that set the device up,
+// and `demo rate` when one is set.
 std::string SessionScriptHeader(const SessionHeader& header);
 
 // Each call returns the script text it completes (often none); the caller

@@ -20,6 +20,14 @@ namespace {
 constexpr char kMagic[8] = {'G', 'E', 'I', 'G', 'S', 'N', 'A', 'P'};
 constexpr uint16_t kNone = 0xFFFF;
 
+// Beside the record: the clock, the fixed seed, real mode, virtual time,
+// hand-overs and the lit frame; from format 2 on also the substitutes a
+// script may set (the store, the demo rate, the battery and temperature
+// readings). A format-1 snapshot holds the first seven and loads the
+// substitutes as the device has them.
+constexpr int kScalarCount = 11;
+constexpr int kFormat1Scalars = 7;
+
 // Every table a menu pointer can name, in a fixed order: the order is part
 // of the format.
 MenuItem* const kTables[] = {MainMenu,      UserOptionMenu, AlarmMenu,     DisplayOptionMenu, SaveDataMenu,
@@ -251,7 +259,7 @@ void WalkRecord(Stream& s, Record& r, Names& names) {
 // Everything beside the record, the same walk both ways.
 template <typename Stream, typename Bits, typename Cursor, typename Random>
 void WalkDevice(Stream& s, uint8_t* marks, uint16_t markCount, Bits& surface, Cursor& cursor, Bits& handedOver,
-                Random& random, uint64_t (&scalars)[7]) {
+                Random& random, uint64_t (&scalars)[kScalarCount]) {
     s.Bytes(marks, markCount);
     s.Bytes(FlashReadArea, kFlashAreaSize);
     s.Bytes(FlashWriteArea, kFlashAreaSize);
@@ -284,7 +292,7 @@ size_t SnapshotSize(uint32_t realQueued) {
     LcdBits bits{};
     LcdCursor cursor{};
     RandomState random{};
-    uint64_t scalars[7] = {};
+    uint64_t scalars[kScalarCount] = {};
     WalkDevice(w, marks, MarkCount(), bits, cursor, bits, random, scalars);
     return kSnapshotHeaderSize + w.at + 4 + 4 * static_cast<size_t>(realQueued);
 }
@@ -319,8 +327,17 @@ size_t SnapshotWrite(const SnapshotHostPart& host, const char* programVersion, u
     RandomState random = RandomGenerator();
     unsigned seed = 0;
     const bool seedFixed = RandomSeedFixed(seed);
-    uint64_t scalars[7] = {static_cast<uint64_t>(rtcSnapshot), seedFixed, seed, realMode,
-                           DriverHalfTicks(),  DriverHandOvers(), DriverFrameLit()};
+    uint64_t scalars[kScalarCount] = {static_cast<uint64_t>(rtcSnapshot),
+                                      seedFixed,
+                                      seed,
+                                      realMode,
+                                      DriverHalfTicks(),
+                                      DriverHandOvers(),
+                                      DriverFrameLit(),
+                                      static_cast<uint64_t>(ConfigStoreInUse()),
+                                      DemoRate(),
+                                      ReadBatteryLevel(),
+                                      static_cast<uint64_t>(int64_t{TemperatureReading()})};
     WalkDevice(w, marks, m, surface, cursor, handedOver, random, scalars);
     w.Field(host.realQueued);
     for (uint32_t i = 0; i < host.realQueued; ++i) w.Field(host.realQueue[i]);
@@ -348,7 +365,7 @@ struct Loaded {
     LcdCursor cursor;
     LcdBits handedOver;
     RandomState random;
-    uint64_t scalars[7];
+    uint64_t scalars[kScalarCount];
     uint32_t realQueued;
     size_t flashAt;
     size_t realAt;
@@ -390,7 +407,7 @@ bool Refuse(const char** why, const char* format, const char* name, long long va
     return false;
 }
 
-bool CheckRecord(const FirmwareState& r, const Names& names, const uint8_t* marks, const uint64_t (&scalars)[7],
+bool CheckRecord(const FirmwareState& r, const Names& names, const uint8_t* marks, const uint64_t (&scalars)[kScalarCount],
                  const char** why) {
 #define RANGE(field, lowest, highest) {#field, static_cast<int64_t>(r.field), lowest, highest}
     const Range ranges[] = {
@@ -507,6 +524,16 @@ bool CheckRecord(const FirmwareState& r, const Names& names, const uint8_t* mark
     const uint64_t flags[] = {scalars[1], scalars[3], scalars[6]};
     for (int i = 0; i < 3; ++i)
         if (flags[i] > 1) return Refuse(why, "%s is %lld, not 0 or 1", kFlags[i], static_cast<long long>(flags[i]));
+    // The substitutes, within what their commands accept.
+    const Range substitutes[] = {
+        {"configStore", static_cast<int64_t>(scalars[7]), 0, 1},
+        {"demoRate", static_cast<int64_t>(scalars[8]), 0, kDemoRateMax},
+        {"battery", static_cast<int64_t>(scalars[9]), 0, 255},
+        {"temperature", static_cast<int64_t>(scalars[10]), -2559, 2559},
+    };
+    for (const Range& s : substitutes)
+        if (s.value < s.lowest || s.value > s.highest)
+            return Refuse(why, "%s is %lld, not %lld..%lld", s.name, s.value, s.lowest, s.highest);
     return true;
 }
 
@@ -518,7 +545,7 @@ bool Parse(const uint8_t* bytes, size_t size, Loaded& l, const char** why) {
     Reader h{bytes, size, sizeof kMagic};
     uint16_t format = 0;
     h.Field(format);
-    if (format != kSnapshotFormat) {
+    if (format != 1 && format != kSnapshotFormat) {
         *why = "written in another snapshot format, which this version cannot read";
         return false;
     }
@@ -551,7 +578,14 @@ bool Parse(const uint8_t* bytes, size_t size, Loaded& l, const char** why) {
     for (auto& w : l.random.words) r.Field(w);
     r.Field(l.random.front);
     r.Field(l.random.rear);
-    for (auto& v : l.scalars) r.Field(v);
+    const int scalarCount = format == 1 ? kFormat1Scalars : kScalarCount;
+    for (int i = 0; i < scalarCount; ++i) r.Field(l.scalars[i]);
+    if (format == 1) {
+        l.scalars[7] = static_cast<uint64_t>(ConfigStore::Fixed);
+        l.scalars[8] = 0;
+        l.scalars[9] = kBatteryReadingFixed;
+        l.scalars[10] = static_cast<uint64_t>(int64_t{kTemperatureFixed});
+    }
     r.Field(l.realQueued);
     l.realAt = r.at;
     if (r.ok && l.realQueued > kSnapshotMaxQueued)
@@ -608,6 +642,10 @@ bool SnapshotLoad(const uint8_t* bytes, size_t size, SnapshotHostPart& host, int
     RandomSetSeedOverride(l.scalars[1] != 0, static_cast<unsigned>(l.scalars[2]));
     realMode = static_cast<uint8_t>(l.scalars[3]);
     DriverSetTime(l.scalars[4], l.scalars[5], l.scalars[6] != 0);
+    SetConfigStore(static_cast<ConfigStore>(l.scalars[7]));
+    SetDemoRate(static_cast<uint32_t>(l.scalars[8]));
+    SetBatteryReading(static_cast<uint8_t>(l.scalars[9]));
+    SetTemperatureReading(static_cast<int16_t>(static_cast<int64_t>(l.scalars[10])));
     host.handedOver = l.handedOver;
     for (uint32_t i = 0; i < l.realQueued; ++i) {
         uint32_t v = 0;

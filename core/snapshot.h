@@ -16,7 +16,8 @@
 
 #include "platform/lcd.h"
 
-constexpr uint16_t kSnapshotFormat = 1;
+// Format 2 added the substitutes; format 1 still loads.
+constexpr uint16_t kSnapshotFormat = 2;
 constexpr size_t kSnapshotHeaderSize = 8 + 2 + 16 + 4 + 4;
 // The most real counts a snapshot may queue: a `real` list filling the
 // largest script the runner reads (16 MiB, two bytes a count) queues fewer;

@@ -46,6 +46,13 @@ void DrawBatteryLevel(uint8_t reading) {
     LcdDrawImage(kBatteryLevel[BatteryPicture(reading)], kBatteryIconX, 0);
 }
 
+void SetChargerLevelReport(bool on) {
+    fw.chargerStatus = static_cast<uint8_t>(on ? fw.chargerStatus | kChargerLevelBit
+                                               : fw.chargerStatus & ~kChargerLevelBit);
+}
+
+bool ChargerLevelReport() { return (fw.chargerStatus & kChargerLevelBit) != 0; }
+
 void DrawBatteryIcon() {
     if ((fw.chargerStatus & kChargerLevelBit) != 0 || fw.batteryType == 1) {
         DrawBatteryLevel(ReadBatteryLevel());

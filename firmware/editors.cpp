@@ -591,12 +591,7 @@ void DateTimeDown(uint8_t) { DateTimeStep(false); }
 
 // ---- Factory reset -------------------------------------------------------
 
-void FactoryReset() {
-    ShowValueBox2("FactoryReset", "Please wait.");
-    ShowLcd();
-
-    FlashEraseAll();
-
+void ApplyFactorySettings() {
     fw.powerSavingOn = 0;
     fw.saveMode = 1;
     fw.alarmOn = 1;
@@ -625,6 +620,15 @@ void FactoryReset() {
     fw.highRateFactor = 10;
     fw.quietHighRateFactor = 10;
     fw.reservedA = 0;
+}
+
+void FactoryReset() {
+    ShowValueBox2("FactoryReset", "Please wait.");
+    ShowLcd();
+
+    FlashEraseAll();
+
+    ApplyFactorySettings();
 
     WriteTimeStamp();
     SaveSettings();

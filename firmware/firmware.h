@@ -14,6 +14,15 @@ bool WakeDisplay();
 
 void TogglePower(uint8_t arg);
 uint8_t ConfigRead(uint16_t address);
+// What the configuration store holds: the device's fixed bytes, or the
+// values Factory Reset stores, so that power-on loads those (for pictures
+// of a device as it leaves the factory). A substitute, like the sensors'.
+enum class ConfigStore : uint8_t { Fixed, Factory };
+constexpr uint16_t kConfigStoreSize = 72;  // bytes; the last setting ends at 68
+void SetConfigStore(ConfigStore store);
+ConfigStore ConfigStoreInUse();
+// The values Factory Reset stores, put into the record.
+void ApplyFactorySettings();
 void LoadSettings();
 // LoadSettings over any store image (the device's is fixed; tests use others).
 void LoadSettingsFrom(uint8_t (*read)(uint16_t address));
@@ -206,6 +215,11 @@ void EnterGyroscope(uint8_t arg);
 
 // ---- Alarm, power saving and battery ---------------------------------
 void DrawBatteryIcon();
+// The charger's report of the battery's level (bit 0x10 of its status
+// byte), which turns the icon's charging animation into a steady level.
+// Nothing of the device's sets it: geigersim-run's `battery ... steady` does.
+void SetChargerLevelReport(bool on);
+bool ChargerLevelReport();
 // The level display of the battery icon for one battery reading (tenths of
 // a volt), with the low-battery notice; DrawBatteryIcon passes the sensor's.
 void DrawBatteryLevel(uint8_t reading);

@@ -5,9 +5,9 @@
 
 int32_t NextSecondCount() {
     // A real counter reports its own count; the demo yields 0 or 1 per
-    // second with equal chance (about 30 CPM).
+    // second with equal chance (about 30 CPM), unless a rate is set.
     if (realMode) return fw.realCount;
-    return RandomNext() % 2;
+    return DemoSecondCount();
 }
 
 uint32_t SumLastMinute() {

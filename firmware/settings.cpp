@@ -69,7 +69,10 @@ const BaudRate kBaudRates[kBaudRateCount] = {
     {254, 255, 232, "115200 BPS"},
 };
 
-uint8_t ConfigRead(uint16_t address) {
+namespace {
+
+// The device's store: fixed bytes, every other address 0.
+uint8_t FixedStoreRead(uint16_t address) {
     switch (address) {
         case 1:
         case 2:
@@ -93,6 +96,48 @@ uint8_t ConfigRead(uint16_t address) {
     }
 }
 
+ConfigStore gStore = ConfigStore::Fixed;
+// A load that only fills the record: no marks drawn, no time stamp logged.
+bool gRecordOnly = false;
+
+// The store as Factory Reset leaves it: the fixed store's settings as a
+// power-on loads them, the factory values over them, written back as
+// SaveSettings writes. Built once, on a scratch copy of the record.
+uint8_t gFactoryImage[kConfigStoreSize];
+bool gFactoryImageBuilt = false;
+
+void WriteFactoryImage(uint16_t address, uint8_t value) {
+    if (address < kConfigStoreSize) gFactoryImage[address] = value;
+}
+
+FirmwareState gSavedRecord;
+
+void BuildFactoryImage() {
+    gSavedRecord = fw;
+    for (uint16_t a = 0; a < kConfigStoreSize; ++a) gFactoryImage[a] = FixedStoreRead(a);
+    gRecordOnly = true;
+    LoadSettingsFrom(FixedStoreRead);
+    gRecordOnly = false;
+    ApplyFactorySettings();
+    SaveSettingsTo(WriteFactoryImage);
+    fw = gSavedRecord;
+    gFactoryImageBuilt = true;
+}
+
+}  // namespace
+
+void SetConfigStore(ConfigStore store) {
+    if (store == ConfigStore::Factory && !gFactoryImageBuilt) BuildFactoryImage();
+    gStore = store;
+}
+
+ConfigStore ConfigStoreInUse() { return gStore; }
+
+uint8_t ConfigRead(uint16_t address) {
+    if (gStore == ConfigStore::Factory) return address < kConfigStoreSize ? gFactoryImage[address] : 0;
+    return FixedStoreRead(address);
+}
+
 void LoadSettings() { LoadSettingsFrom(ConfigRead); }
 
 void LoadSettingsFrom(uint8_t (*read)(uint16_t address)) {
@@ -100,7 +145,7 @@ void LoadSettingsFrom(uint8_t (*read)(uint16_t address)) {
 
     fw.alarmOn = Read8(read, 1) != 0;
     fw.speakerOn = Read8(read, 2) != 0;
-    DrawAlarmSpeakerMarks();
+    if (!gRecordOnly) DrawAlarmSpeakerMarks();
     HardwareHook(fw.speakerOn ? 1 : 0);
 
     fw.displayMode = Read8(read, 3);
@@ -187,7 +232,7 @@ void LoadSettingsFrom(uint8_t (*read)(uint16_t address)) {
     if (fw.quietHighRateFactor == 0 || fw.quietHighRateFactor == 0xFF) fw.quietHighRateFactor = 10;
 
     // Every power-on with logging enabled marks the log with the time.
-    if (fw.saveMode != 0) FlashAppendTimeStamp();
+    if (fw.saveMode != 0 && !gRecordOnly) FlashAppendTimeStamp();
 
     fw.baudCode = Read8(read, 57);
     ApplyBaudCode();

@@ -2,6 +2,7 @@
 // always reads the moment the program started.
 #include "platform/clock.h"
 
+#include <cmath>
 #include <ctime>
 
 std::time_t RtcHostNow() {
@@ -107,6 +108,41 @@ int32_t RandomNext() {
 }
 
 namespace {
+uint32_t gDemoRate = 0;
+
+// A Poisson draw of mean `mean` (at most kPoissonChunk), by multiplying
+// uniform draws until they fall below e^-mean: exact, and few draws at the
+// rates a counter shows.
+constexpr double kPoissonChunk = 30.0;
+int32_t PoissonDraw(double mean) {
+    const double limit = std::exp(-mean);
+    int32_t k = 0;
+    double product = (RandomNext() + 0.5) / 2147483648.0;
+    while (product > limit) {
+        ++k;
+        product *= (RandomNext() + 0.5) / 2147483648.0;
+    }
+    return k;
+}
+}  // namespace
+
+void SetDemoRate(uint32_t countsPerMinute) {
+    gDemoRate = countsPerMinute > kDemoRateMax ? kDemoRateMax : countsPerMinute;
+}
+
+uint32_t DemoRate() { return gDemoRate; }
+
+int32_t DemoSecondCount() {
+    if (gDemoRate == 0) return RandomNext() % 2;
+    // A sum of Poisson counts is Poisson: high rates are drawn in chunks,
+    // since e^-mean would vanish for a mean of a few hundred.
+    double mean = gDemoRate / 60.0;
+    int32_t count = 0;
+    for (; mean > kPoissonChunk; mean -= kPoissonChunk) count += PoissonDraw(kPoissonChunk);
+    return count + PoissonDraw(mean);
+}
+
+namespace {
 uint8_t gBatteryReading = kBatteryReadingFixed;
 int16_t gTemperatureReading = kTemperatureFixed;
 }  // namespace
@@ -124,6 +160,8 @@ uint8_t ReadTemperature(uint8_t* whole, uint8_t* tenths) {
 void SetBatteryReading(uint8_t tenthsOfVolt) { gBatteryReading = tenthsOfVolt; }
 
 void SetTemperatureReading(int16_t tenthsOfDegree) { gTemperatureReading = tenthsOfDegree; }
+
+int16_t TemperatureReading() { return gTemperatureReading; }
 
 namespace {
 

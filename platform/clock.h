@@ -52,6 +52,16 @@ void RandomSeed(unsigned seed);
 int32_t RandomNext();
 RandomState& RandomGenerator();
 
+// The counts of one demo second. By default the device's own: one draw,
+// modulo 2, so 0 or 1 with equal chance (about 30 CPM). With a rate set
+// (geigersim-run's `demo rate`, the page's rate=, the window's --demo-rate)
+// counts at random around that mean, drawn from the same generator, so
+// that a fixed seed still fixes them.
+constexpr uint32_t kDemoRateMax = 1000000;  // counts per minute
+void SetDemoRate(uint32_t countsPerMinute);  // 0: the device's own
+uint32_t DemoRate();
+int32_t DemoSecondCount();
+
 uint8_t ReadBatteryLevel();                              // 85 (8.5 V) unless set below
 uint8_t ReadTemperature(uint8_t* whole, uint8_t* tenths);  // 25.1 C, returns 0, unless set below
 
@@ -63,3 +73,4 @@ constexpr int16_t kTemperatureFixed = 251;     // tenths of a degree Celsius
 void SetBatteryReading(uint8_t tenthsOfVolt);
 // -2559..2559 tenths: the sensor's byte of whole degrees and its sign.
 void SetTemperatureReading(int16_t tenthsOfDegree);
+int16_t TemperatureReading();

@@ -401,8 +401,20 @@ StepParse ParseStep(std::string_view command, Step& step, std::string& what) {
         return StepParse::Parsed;
     }
     if (name == "demo") {
-        if (!rest.empty()) return bad("demo takes no arguments (got " + Quote(rest) + ")");
         step.kind = StepKind::Demo;
+        if (rest.empty()) return StepParse::Parsed;
+        const std::string usage = "demo takes no arguments, or rate CPM (1.." + std::to_string(kDemoRateMax) +
+                                  ") or rate device (0 or 1 a second, as the device counts)";
+        const std::string_view arguments = rest;
+        if (TakeWord(rest) != "rate") return bad(usage + " (got " + Quote(arguments) + ")");
+        const std::string_view rate = TakeWord(rest);
+        if (!rest.empty()) return bad(usage);
+        if (rate == "device") {
+            step.demoRate = 0;
+            return StepParse::Parsed;
+        }
+        if (!ParseUnsigned32(rate, step.demoRate) || step.demoRate < 1 || step.demoRate > kDemoRateMax)
+            return bad(usage + " (got " + Quote(rate) + ")");
         return StepParse::Parsed;
     }
     return StepParse::NotAStep;
@@ -418,7 +430,9 @@ std::string FormatStep(const Step& step) {
         for (int32_t count : step.counts) text += " " + std::to_string(count);
         return text;
     }
-    case StepKind::Demo: return "demo";
+    case StepKind::Demo:
+        if (step.demoRate == kKeepDemoRate) return "demo";
+        return step.demoRate == 0 ? "demo rate device" : "demo rate " + std::to_string(step.demoRate);
     case StepKind::Walk: return "walk " + std::to_string(step.presses) + " seed " + std::to_string(step.walkSeed);
     }
     return "";

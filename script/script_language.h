@@ -113,6 +113,9 @@ inline constexpr uint16_t kMaxPressRepeat = 999;
 inline constexpr uint32_t kMaxWalkPresses = 100000;
 inline constexpr uint8_t kWalkGapMax = 6;
 
+// A `demo` step without `rate` leaves the rate as it was.
+constexpr uint32_t kKeepDemoRate = UINT32_MAX;
+
 struct Step {
     StepKind kind = StepKind::Demo;
     uint8_t key = 0;              // Press: a DeviceKey number
@@ -121,6 +124,9 @@ struct Step {
     std::vector<int32_t> counts;  // Real: one per second tick
     uint32_t presses = 0;         // Walk: how many clicks
     uint32_t walkSeed = 1;        // Walk: the same seed, the same clicks and gaps
+    // Demo: the rate its counts take from now on, in counts per minute; 0
+    // for the device's own 0 or 1 a second, kKeepDemoRate to keep it.
+    uint32_t demoRate = kKeepDemoRate;
 };
 
 // The clicks and gaps of a walk, drawn from its seed alone (never from the

@@ -4,6 +4,7 @@
 
 #include "core/snapshot_bytes.h"
 #include "firmware/state.h"
+#include "platform/clock.h"
 
 namespace script {
 
@@ -20,7 +21,10 @@ void Player::Play(const Step& step) {
         break;
     case StepKind::Wait: Wait(step.halfSeconds); break;
     case StepKind::Real: Real(step.counts); break;
-    case StepKind::Demo: Demo(); break;
+    case StepKind::Demo:
+        if (step.demoRate != kKeepDemoRate) SetDemoRate(step.demoRate);
+        Demo();
+        break;
     case StepKind::Walk: Walk(step.presses, step.walkSeed); break;
     }
 }

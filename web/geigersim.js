@@ -5,9 +5,9 @@
 // script only draws what it says and passes the clicks on.
 //
 // On a page of your own: <div class="geigersim" data-seed="7"
-// data-clock="2026-03-07T09:05:30" data-run="press select; wait 3.5s">
+// data-clock="2026-03-07T09:05:30" data-rate="40" data-run="press select; wait 3.5s">
 // </div> and <script src="…/geigersim.js"></script>. index.html mounts one
-// device from its own address (?seed=…&clock=…&run=…).
+// device from its own address (?seed=…&clock=…&rate=…&run=…).
 (function () {
   'use strict';
 
@@ -263,7 +263,7 @@
     }
   }
 
-  // Mounts one device into `container`. options: seed, clock, run (texts as
+  // Mounts one device into `container`. options: seed, clock, rate, run (texts as
   // in the page's address), keyboard (an element whose keys drive it; by
   // default the device itself, once it has the focus).
   async function mount(container, options) {
@@ -290,6 +290,11 @@
       }
     }
     device.start(clock, seed);
+    // A demo rate is the script language's own `demo rate`, checked there.
+    if (options.rate !== undefined && options.rate !== null && options.rate !== '') {
+      const refused = core.ccall('geigersim_run', 'string', ['string'], ['demo rate ' + options.rate]);
+      if (refused) problems.push(`rate: '${options.rate}' is not a rate in counts per minute, 1 to 1000000, or device`);
+    }
     // The script runs on virtual time before the first live period.
     if (options.run && !problems.length) {
       const refused = core.ccall('geigersim_run', 'string', ['string'], [options.run]);
@@ -309,14 +314,15 @@
     for (const div of document.querySelectorAll('div.geigersim')) {
       if (div.geigersim || div.dataset.geigersimMounting) continue;
       div.dataset.geigersimMounting = '1';
-      mount(div, {seed: div.dataset.seed, clock: div.dataset.clock, run: div.dataset.run})
+      mount(div, {seed: div.dataset.seed, clock: div.dataset.clock, rate: div.dataset.rate, run: div.dataset.run})
           .catch((e) => { div.textContent = 'The device could not start: ' + e.message; });
     }
     const page = document.querySelector('[data-geigersim-page]');
     if (page && !page.geigersim && !page.dataset.geigersimMounting) {
       page.dataset.geigersimMounting = '1';
       const q = new URLSearchParams(location.search);
-      mount(page, {seed: q.get('seed'), clock: q.get('clock'), run: q.get('run'), keyboard: document})
+      mount(page, {seed: q.get('seed'), clock: q.get('clock'), rate: q.get('rate'), run: q.get('run'),
+                   keyboard: document})
           .then((device) => device.root.focus({preventScroll: true}))
           .catch((e) => { page.textContent = 'The device could not start: ' + e.message; });
     }

@@ -193,12 +193,28 @@ bool GifOrGifEnd(const CommandWords& w, Command& cmd, std::string& what) {
 // The battery reads a byte of tenths of a volt; the sensor of the
 // temperature works from -40 to 125 degrees.
 bool Battery(const CommandWords& w, Command& cmd, std::string& what) {
+    std::string_view volts = w.rest;
+    if (volts.ends_with(" steady")) {
+        cmd.steady = true;
+        volts.remove_suffix(7);
+        while (!volts.empty() && volts.back() == ' ') volts.remove_suffix(1);
+    }
     int tenths = 0;
-    if (!ParseTenths(w.rest, 0, 255, tenths)) {
-        what = "battery needs volts 0.0..25.5 in tenths, e.g. battery 3.3 (got " + Quote(w.rest) + ")";
+    if (!ParseTenths(volts, 0, 255, tenths)) {
+        what = "battery needs volts 0.0..25.5 in tenths and may take steady, e.g. battery 3.3 steady (got " +
+               Quote(w.rest) + ")";
         return false;
     }
     cmd.tenths = static_cast<int16_t>(tenths);
+    return true;
+}
+
+bool Store(const CommandWords& w, Command& cmd, std::string& what) {
+    if (w.rest != "factory" && w.rest != "fixed") {
+        what = "store needs factory or fixed (got " + Quote(w.rest) + ")";
+        return false;
+    }
+    cmd.factory = w.rest == "factory";
     return true;
 }
 
@@ -261,7 +277,9 @@ const CommandSpec kCommands[] = {
      "  real N [N ...]   real mode: the next seconds count N, ... (signed 32-bit),\n"
      "                   then 0 each second once the list runs out\n", kServeHost, false},
     {Op::Demo, "demo", DeviceStep,
-     "  demo             back to random demo counts\n", kBoth, false},
+     "  demo [rate CPM]  back to random demo counts; with rate, at random around\n"
+     "                   CPM counts per minute (1..1000000; rate device: the\n"
+     "                   device's own 0 or 1 a second)\n", kBoth, false},
     {Op::Walk, "walk", DeviceStep,
      "  walk N [seed S]  N clicks of random keys (1..100000), each followed by a\n"
      "                   random 500 ms to 3 s; the same seed (default 1) gives the\n"
@@ -280,7 +298,11 @@ const CommandSpec kCommands[] = {
      "                   screen it drew and replaced within one key or 500 ms\n"
      "                   (e.g. the factory reset's \"Please wait.\")\n", kBoth, true},
     {Op::Battery, "battery", Battery,
-     "  battery VOLTS    the battery reads VOLTS from now on (0.0..25.5)\n", kServeHost, false},
+     "  battery VOLTS [steady]  the battery reads VOLTS from now on (0.0..25.5);\n"
+     "                   steady: the icon shows that level, not the charging\n", kServeHost, false},
+    {Op::Store, "store", Store,
+     "  store factory|fixed  the configuration store holds the factory values\n"
+     "                   (or the device's fixed ones), read at power-on\n", kServeHost, false},
     {Op::Temperature, "temperature", Temperature,
      "  temperature DEGREES  the temperature reads DEGREES C from now on\n"
      "                   (-40.0..125.0)\n", kServeHost, false},

@@ -19,6 +19,7 @@ enum class Op {
     LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour, Save, Load, Wav, Chart,
     Gif, GifEnd,  // `gif FILE [scale N] [panel]` starts an animation, `gif end` writes it
     Battery, Temperature,  // what the sensors read from then on
+    Store,  // `store factory|fixed`: what the configuration store holds
     Clock, Seed  // set-up: only before any other command of their script
 };
 
@@ -50,6 +51,10 @@ struct Command {
     bool atDraw = false;
     // Battery: tenths of a volt (0..255); Temperature: tenths of a degree Celsius.
     int16_t tenths = 0;
+    // Battery: the icon shows the level steadily rather than charging.
+    bool steady = false;
+    // Store: the factory values rather than the device's fixed store.
+    bool factory = false;
     // Chart: the span in minutes.
     uint16_t minutes = 60;
     // ExpectLcd: the dump read from `file` at parse time.

@@ -128,6 +128,8 @@ private slots:
         QTest::newRow("mqtt id") << QStringList{"geigersim", "--mqtt", "mqtt://h", "--mqtt-id", "a/b"} << 2 << false
                                  << 100 << "";
         QTest::newRow("mqtt-demo alone") << QStringList{"geigersim", "--mqtt-demo"} << 2 << false << 100 << "";
+        QTest::newRow("demo rate") << QStringList{"geigersim", "--demo-rate", "40"} << -1 << false << 100 << "";
+        QTest::newRow("demo rate 0") << QStringList{"geigersim", "--demo-rate", "0"} << 2 << false << 100 << "";
     }
     void commandLine() {
         QFETCH(QStringList, args);

@@ -71,6 +71,10 @@ private slots:
         QCOMPARE(std::count(lines.begin(), lines.end(), '\n'), 3);  // wait 500ms, real x60, wait
         QVERIFY(lines.starts_with("wait 500ms\nreal 1 3 ") && lines.ends_with(" 119\nwait 59.5s\n"));
         QCOMPARE(real.Finish(), std::string("real 121\nwait 1s\n"));
+
+        // A demo rate in force is set up as the replay starts.
+        const std::string header = SessionScriptHeader({"0.1", 0, 7, 40, "s.txt"});
+        QVERIFY2(header.ends_with("seed 7\ndemo rate 40\n"), header.c_str());
     }
 
     void windowSessionReplaysExactly() {

@@ -152,7 +152,7 @@ private slots:
         damaged[damaged.size() - 5] = char(damaged[damaged.size() - 5] ^ 0x10);
         QVERIFY(WriteAll(Path("damaged.gsst"), damaged));
         QVERIFY(WriteAll(Path("short.gsst"), good.left(good.size() - 3)));
-        QVERIFY(WriteAll(Path("other.gsst"), QByteArray("GEIGSNAP\x02\x00", 10) + good.mid(10)));
+        QVERIFY(WriteAll(Path("other.gsst"), QByteArray("GEIGSNAP\x03\x00", 10) + good.mid(10)));
         Periods(dialog, 3);
 
         // Real mode stays while the file is refused.

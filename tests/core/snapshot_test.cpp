@@ -45,6 +45,11 @@ TEST(Snapshot, LoadedDeviceGoesOnAsTheOriginal) {
     harness::Wait(2 * 3600 * 24 * 2);  // two days
     uint32_t walk = 5;
     Walk(walk, 300);
+    // The substitutes a script sets travel with the device.
+    SetConfigStore(ConfigStore::Factory);
+    SetDemoRate(600);
+    SetBatteryReading(34);
+    SetTemperatureReading(-75);
     const int32_t queued[] = {4, 0, 16383};
     const std::vector<uint8_t> saved = Take(queued, 3);
 
@@ -54,6 +59,10 @@ TEST(Snapshot, LoadedDeviceGoesOnAsTheOriginal) {
     const std::vector<uint8_t> straight = Take();
 
     harness::Start(12345, 77);  // another device altogether
+    SetConfigStore(ConfigStore::Fixed);
+    SetDemoRate(0);
+    SetBatteryReading(kBatteryReadingFixed);
+    SetTemperatureReading(kTemperatureFixed);
     harness::Wait(40);
     SnapshotHostPart host;
     int32_t real[8] = {};
@@ -65,6 +74,35 @@ TEST(Snapshot, LoadedDeviceGoesOnAsTheOriginal) {
     Walk(again, 400);
     harness::Wait(2 * 3600);
     EXPECT_EQ(Take(), straight);
+    EXPECT_EQ(ConfigStoreInUse(), ConfigStore::Factory);
+    EXPECT_EQ(TemperatureReading(), -75);
+    SetConfigStore(ConfigStore::Fixed);
+    SetDemoRate(0);
+    SetBatteryReading(kBatteryReadingFixed);
+    SetTemperatureReading(kTemperatureFixed);
+}
+
+// A snapshot of the format before the substitutes still loads, with the
+// device's own store, rate and readings.
+TEST(Snapshot, FirstFormatLoadsWithTheDevicesOwnSubstitutes) {
+    harness::Boot(0, 3);
+    std::vector<uint8_t> bytes = Take();
+    // Format 1 ends its payload with seven scalars and the queue's length.
+    bytes.erase(bytes.end() - 4 - 4 * 8, bytes.end() - 4);
+    bytes[8] = 1;
+    const uint32_t length = static_cast<uint32_t>(bytes.size() - kSnapshotHeaderSize);
+    const uint32_t crc = SnapshotChecksum(bytes.data() + kSnapshotHeaderSize, length);
+    for (int b = 0; b < 4; ++b) {
+        bytes[26 + b] = static_cast<uint8_t>(length >> (8 * b));
+        bytes[30 + b] = static_cast<uint8_t>(crc >> (8 * b));
+    }
+    SetDemoRate(600);
+    SnapshotHostPart host;
+    int32_t real[1];
+    const char* why = "";
+    ASSERT_TRUE(SnapshotLoad(bytes.data(), bytes.size(), host, real, 1, &why)) << why;
+    EXPECT_EQ(DemoRate(), 0u);
+    EXPECT_EQ(ConfigStoreInUse(), ConfigStore::Fixed);
 }
 
 TEST(Snapshot, DamagedOrForeignSnapshotsAreRefusedAndChangeNothing) {
@@ -91,7 +129,7 @@ TEST(Snapshot, DamagedOrForeignSnapshotsAreRefusedAndChangeNothing) {
     bytes[0] = 'X';
     refused(bytes, "not a snapshot");
     bytes = good;
-    bytes[8] = 2;  // format 2
+    bytes[8] = 3;  // a format to come
     refused(bytes, "another snapshot format");
     bytes = good;
     bytes.push_back(0);
@@ -123,6 +161,7 @@ TEST(Snapshot, FieldsOutsideWhatTheKeysReachAreRefusedByName) {
         {"note is not ended", [] { fw.note[0] = 2, fw.note[1] = fw.note[2] = fw.note[3] = 'A'; }},
         {"noteText is not ended", [] { std::fill(std::begin(fw.noteText), std::end(fw.noteText), 'A'); }},
         {"chosen of row", [] { AlarmMenu[1].chosen = 2; }},
+        {"temperature is 3000", [] { SetTemperatureReading(3000); }},
     };
     for (const Row& row : rows) {
         harness::Boot(0, 3);

@@ -191,4 +191,27 @@ TEST(MeasurementDemo, CountsAreZeroOrOne) {
     EXPECT_GT(seen[1], 100);
 }
 
+// A set rate gives counts around its mean, the same ones for the same seed,
+// at a counter's rates and at rates far past e^-mean's range.
+TEST(MeasurementDemo, RateGivesCountsAroundItsMeanFromTheSeed) {
+    harness::Start();
+    for (const uint32_t cpm : {40u, 120000u}) {
+        SetDemoRate(cpm);
+        RandomSeed(7);
+        int64_t sum = 0;
+        int32_t first[5];
+        for (int i = 0; i < 3000; ++i) {
+            const int32_t n = NextSecondCount();
+            if (i < 5) first[i] = n;
+            sum += n;
+        }
+        EXPECT_NEAR(sum / 3000.0 * 60, cpm, cpm * 0.05) << cpm;
+        RandomSeed(7);
+        for (const int32_t n : first) EXPECT_EQ(NextSecondCount(), n) << cpm;
+    }
+    SetDemoRate(kDemoRateMax + 1);
+    EXPECT_EQ(DemoRate(), kDemoRateMax);
+    SetDemoRate(0);
+}
+
 }  // namespace

@@ -165,3 +165,32 @@ TEST(Settings, SaveModeOffWritesNoStampAndSavingStoresNothing) {
     EXPECT_EQ(fw.alarmOn, 1);
     EXPECT_EQ(fw.contrast, 20);
 }
+
+// Power-on with the factory store loads what Factory Reset stores, and
+// choosing that store leaves the running device as it was.
+TEST(Settings, FactoryStoreLoadsWhatFactoryResetStores) {
+    harness::Boot();
+    harness::Press(KeySelect);
+    const FirmwareState before = fw;
+    const LcdBits lcd = LcdSurface;
+    const uint32_t logged = WriteAddress();
+    SetConfigStore(ConfigStore::Factory);
+    EXPECT_EQ(std::memcmp(&before, &fw, sizeof fw), 0);
+    EXPECT_EQ(std::memcmp(&lcd, &LcdSurface, sizeof lcd), 0);
+    EXPECT_EQ(WriteAddress(), logged);
+
+    harness::Start();
+    LoadSettings();
+    EXPECT_EQ(fw.displayMode, 0) << "text";
+    EXPECT_EQ(fw.backlightTimer, 11);
+    EXPECT_EQ(fw.swivelMode, 2u);
+    EXPECT_EQ(fw.thresholdCpm, 100u);
+    EXPECT_FLOAT_EQ(fw.alarmLevelUsv, 0.5f);
+    EXPECT_EQ(fw.calibration[1].cpm, 240u);
+    EXPECT_FLOAT_EQ(fw.calibration[1].usv, 1.2f);
+    EXPECT_EQ(fw.motionDetect, 1u);
+    EXPECT_EQ(fw.contrast, 20) << "what the reset leaves alone loads as from the fixed store";
+    SetConfigStore(ConfigStore::Fixed);
+    LoadSettings();
+    EXPECT_EQ(fw.thresholdCpm, 30u);
+}

@@ -74,7 +74,7 @@ TEST(CommandTable, OneRowPerCommandAndEachHostsColumn) {
     }
     EXPECT_EQ(ops.size(), size_t(Op::Seed) + 1);  // Seed is the last Op
     EXPECT_EQ(socket, "press wait demo lcd text png state save load echo expect expect expect ");
-    EXPECT_EQ(serve, "clock seed press wait real demo walk lcd lcd text png battery temperature gif gif flash log wav "
+    EXPECT_EQ(serve, "clock seed press wait real demo walk lcd lcd text png battery store temperature gif gif flash log wav "
                      "chart state save load echo expect expect expect ");
 }
 

@@ -81,7 +81,7 @@ StartOptions WithSetUp(const std::vector<Command>& commands, StartOptions option
     return options;
 }
 
-void Runner::Start(const StartOptions& options) {
+void Runner::Start(const StartOptions& options, const DeviceSubstitutes& substitutes) {
     options_ = options;
     failures_.clear();
     checked_ = 0;
@@ -104,10 +104,11 @@ void Runner::Start(const StartOptions& options) {
     handedOverStep_ = DriverSteps();
     presentedStale_ = true;
     catching_ = caught_ = false;
+    loaded_ = false;
     drawnFor_ = nullptr;
-    // The sensors read as in the window until a command says otherwise.
-    SetBatteryReading(kBatteryReadingFixed);
-    SetTemperatureReading(kTemperatureFixed);
+    // The stand-ins read as in the window until a command says otherwise,
+    // or as the run had them for a tour's fresh devices.
+    ApplySubstitutes(substitutes);
 }
 
 void Runner::CatchDrawn() {
@@ -187,6 +188,7 @@ bool Runner::Load(const std::string& path, std::string& error) {
         error = "cannot load " + script::Quote(path) + ": " + why;
         return false;
     }
+    loaded_ = true;
     // The surface may have been drawn on since that hand-over: the next one copies again.
     handedOverAt_ = LcdDrawCount() - 1;
     presentedStale_ = true;
@@ -325,9 +327,20 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         case Op::Chart:
             done = WriteChart(cmd.text, cmd.minutes, cmd.scale, out, what);
             break;
-        case Op::Battery: SetBatteryReading(static_cast<uint8_t>(cmd.tenths)); break;
+        case Op::Battery:
+            SetBatteryReading(static_cast<uint8_t>(cmd.tenths));
+            SetChargerLevelReport(cmd.steady);
+            break;
+        case Op::Store: SetConfigStore(cmd.factory ? ConfigStore::Factory : ConfigStore::Fixed); break;
         case Op::Temperature: SetTemperatureReading(cmd.tenths); break;
         case Op::Tour: {
+            // Silently touring fresh devices instead would look like a tour of this one.
+            if (loaded_) {
+                done = false;
+                what = "tour starts every screen on a fresh device, so it cannot show the one load put back; "
+                       "set the device up with store, demo rate, battery and temperature instead";
+                break;
+            }
             const bool paused = animationPaused_;
             animationPaused_ = true;  // the tour's runs are not the animation's
             done = RunTour(*this, {cmd.text, cmd.scale, cmd.panel, cmd.only, cmd.where}, out, what);

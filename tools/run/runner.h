@@ -17,6 +17,7 @@
 
 #include "core/driver.h"
 #include "core/panel.h"
+#include "core/substitutes.h"
 #include "media/rate_history.h"
 #include "media/sound.h"
 #include "platform/lcd.h"
@@ -49,8 +50,9 @@ public:
 
     // The state right after the window's initialisation: record at load,
     // clock fixed, holds cleared, swivel "Normal", device unpowered, LCD
-    // unlit, virtual time 0, demo mode.
-    void Start(const StartOptions& options = {});
+    // unlit, virtual time 0, demo mode; the stand-ins as `substitutes` say
+    // (by default as the window has them).
+    void Start(const StartOptions& options = {}, const DeviceSubstitutes& substitutes = {});
 
     // Runs the commands in order, writing their output to `out`. Stops at
     // the first command that fails (a file that cannot be written) and
@@ -165,6 +167,7 @@ private:
     // `png ... at-draw`: the screen replaced within its call, once caught.
     std::unique_ptr<LcdBits> drawn_ = std::make_unique<LcdBits>();
     bool catching_ = false, caught_ = false;
+    bool loaded_ = false;  // a `load` put the device back since the start
     uint64_t catchFromStep_ = 0;
     const Command* drawnFor_ = nullptr;  // the png waiting for the next command
     mutable std::unique_ptr<LcdPicture> presented_ = std::make_unique<LcdPicture>();

@@ -114,7 +114,8 @@ class Tour {
 
 public:
     Tour(Runner& runner, const TourVisit& visit, const TourWant& want)
-        : runner_(runner), visit_(visit), want_(want), base_(runner.startOptions()) {}
+        : runner_(runner), visit_(visit), want_(want), base_(runner.startOptions()),
+          substitutes_(CurrentSubstitutes()) {}
 
     // Runs `keys` from a fresh start, as a person pasting them would: with
     // the run's clock and seed, unless the keys set their own.
@@ -126,7 +127,7 @@ public:
             if (cmd.op == Op::Clock) options.clock = cmd.clock;
             if (cmd.op == Op::Seed) options.seed = cmd.seed;
         }
-        runner_.Start(options);
+        runner_.Start(options, substitutes_);
         std::ostringstream ignored;
         return runner_.Run(commands, ignored, error);
     }
@@ -465,6 +466,8 @@ private:
     const TourVisit& visit_;
     const TourWant& want_;
     const StartOptions base_;
+    // Every fresh device stands in as the run's did when the tour began.
+    const DeviceSubstitutes substitutes_;
     int number_ = 0;
     std::string section_;
     std::set<std::string> routes_;

@@ -183,7 +183,7 @@ private:
         const std::time_t now = std::time(nullptr);
         if (!fixed.clock) fixed.clock = RtcHostNow();
         if (!fixed.seed) fixed.seed = static_cast<uint32_t>(now);
-        runner_.Start(fixed);
+        runner_.Start(fixed, CurrentSubstitutes());
     }
 
     // A stop is reached only when its name matches and no earlier stop
