@@ -225,7 +225,11 @@ std::vector<GuideMark> MarksOn(const DeviceScreen& s, const LcdPicture& p, const
     std::vector<GuideMark> marks;
     if (s.power != 2) return marks;
     for (int i = 0; i < kMarkWordsCount; ++i)
-        if (PlaceHolds(kMarkWords[i].place, s, p) && AnyInk(p, kMarkWords[i].mark)) marks.push_back(kMarkWords[i].mark);
+        if (PlaceHolds(kMarkWords[i].place, s, p) &&
+            (kMarkWords[i].code != 0 ? LcdCellShows(p, uint8_t(kMarkWords[i].mark.x), uint8_t(kMarkWords[i].mark.y),
+                                                    kMarkWords[i].code)
+                                     : AnyInk(p, kMarkWords[i].mark)))
+            marks.push_back(kMarkWords[i].mark);
     static constexpr const char* kUnit[] = {"(*)", nullptr};
     static constexpr const char* kInterval[] = {"(S)", "(M)", "(H)", nullptr};
     if (s.uiMode == Menu && s.editing == 0) FindTextMark(text, 9, 25, kUnit, kUnitInForceMark, marks);
@@ -271,9 +275,9 @@ void GuideInMenus(const DeviceScreen& s, const std::vector<Place>& path, const s
 
     if (s.uiMode == Menu && s.editing == 0) {
         g.title = MenuHeading(here.table) + ": " + (kind == Kind::Exit ? "Exit" : rowTitle);
-        g.about = "A menu: the arrow marks the row that Select acts on. " +
-                  (kind == Kind::Exit ? "\"Exit\" leaves " + tableName + " for " + TableName(row.parent) + "."
-                                      : Quoted(row.text) + ": " + (words != nullptr ? words->about : ""));
+        g.about = (kind == Kind::Exit ? "\"Exit\" leaves " + tableName + " for " + TableName(row.parent) + "."
+                                      : std::string(words != nullptr ? words->about : "")) +
+                  " Up and Down move the arrow to another row; Select acts on the row it marks.";
         g.keys[KeyBack] = "Leave this menu for " + TableName(row.parent);
         g.keys[KeyUp] = here.row == 0 ? "Nothing (the first row)" : "Move the arrow up a row";
         g.keys[KeyDown] = kind == Kind::Exit ? "Nothing (the last row)" : "Move the arrow down a row";

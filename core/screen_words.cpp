@@ -405,12 +405,12 @@ const int kBoxWordsCount = int(sizeof kBoxWords / sizeof kBoxWords[0]);
 
 const MarkWords kMarkWords[] = {
     {MarkPlace::StatusLine,
-     {"Timed count", "A timed count waits (steady), runs (blinking) or has finished (steady).", 88, 0, 6, 7}},
+     {"Timed count", "A timed count waits (steady), runs (blinking) or has finished (steady).", 88, 0, 6, 7}, 129},
     {MarkPlace::StatusLine,
-     {"Saving", "Save Mode is on: the counter records the counts into its memory.", 94, 0, 6, 7}},
+     {"Saving", "Save Mode is on: the counter records the counts into its memory.", 94, 0, 6, 7}, 39},
     {MarkPlace::StatusLine,
-     {"Alarm", "The alarm is switched on. It does not say that the level is reached.", 100, 0, 6, 7}},
-    {MarkPlace::StatusLine, {"Speaker", "The speaker is on: it clicks for every count.", 106, 0, 6, 7}},
+     {"Alarm", "The alarm is switched on. It does not say that the level is reached.", 100, 0, 6, 7}, 94},
+    {MarkPlace::StatusLine, {"Speaker", "The speaker is on: it clicks for every count.", 106, 0, 6, 7}, 96},
     {MarkPlace::StatusLine,
      {"Battery",
       "The battery. A fill that moves means a rechargeable battery (shown as if charging); a still one shows "

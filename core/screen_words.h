@@ -74,6 +74,7 @@ enum class MarkPlace : uint8_t {
 struct MarkWords {
     MarkPlace place;
     GuideMark mark;
+    uint8_t code = 0;  // the small-font code the mark is drawn as, or 0 for any ink in its place
 };
 extern const MarkWords kMarkWords[];
 // Marks found by their text where they stand: the unit in force, the
