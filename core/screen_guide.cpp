@@ -322,8 +322,11 @@ ScreenGuide GuideFor(const DeviceScreen& s, const LcdPicture& shown) {
     }
     auto text = std::make_unique<TextLines>();
     text->count = LcdReadText(shown, text->lines, kLcdTextLinesMax);
+    // A notice is told by the box that shows it, even one drawn and gone
+    // before the state was read (the factory reset's "Please wait.").
     std::string first, second;
-    if (s.editing != 0) BoxTexts(*text, first, second);
+    const bool box = BoxShown(shown);
+    if (box) BoxTexts(*text, first, second);
 
     std::vector<Place> path;
     switch (s.uiMode) {
@@ -340,6 +343,8 @@ ScreenGuide GuideFor(const DeviceScreen& s, const LcdPicture& shown) {
     if (s.uiMode == Reading || path.empty()) {
         const ScreenWords& reading = kReadingWords[s.displayMode < 3 ? s.displayMode : 3];
         Apply(g, reading);
+        // Every full redraw draws the status line's rule; power saving's clear takes it away.
+        if (!Ink(shown, 0, 7) && !Ink(shown, 121, 7)) Apply(g, kBlankedWords);
         if (s.editing != 0) {
             if (const ScreenWords* box = BoxWordsFor(first, second, true)) {
                 Apply(g, *box);
@@ -368,6 +373,8 @@ ScreenGuide GuideFor(const DeviceScreen& s, const LcdPicture& shown) {
     } else if (s.uiMode == Gyroscope) {
         Apply(g, kGyroscopeWords);
     }
+    if (box && s.editing == 0)
+        if (const ScreenWords* notice = BoxWordsFor(first, second, false)) Apply(g, *notice);
 
     for (const Place& p : path) g.path.push_back(p.table[p.row].text != nullptr ? p.table[p.row].text : "");
     if (!path.empty()) g.path.insert(g.path.begin(), "Main Menu");

@@ -61,6 +61,14 @@ const ScreenWords kPowerWords[3] = {
      "Any key wakes the display."},
 };
 
+const ScreenWords kBlankedWords = {
+    "Screen blanked (power saving)",
+    "Power saving cleared the screen 30 seconds after the last key. The counter still counts, and the parts "
+    "it redraws every second come back one by one.",
+    {"Bring the screen back (and show the mode's name)", "Bring the screen back", "Bring the screen back",
+     "Bring the screen back (and open the main menu)"},
+    "Any key brings the whole screen back."};
+
 const ScreenWords kHistoryWords = {
     "History viewer",
     "One stretch of the saved history: its date and time with the save interval ((S) every second, (M) every "

@@ -47,6 +47,8 @@ extern const int kBoxWordsCount;
 extern const ScreenWords kReadingWords[4];
 // Switched off, the start-up logo, the display dark.
 extern const ScreenWords kPowerWords[3];
+// The reading screen cleared by power saving (the display still on).
+extern const ScreenWords kBlankedWords;
 extern const ScreenWords kHistoryWords;
 extern const ScreenWords kHistoryEndWords;
 extern const ScreenWords kNoteWords;
