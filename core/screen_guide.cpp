@@ -164,6 +164,12 @@ const ScreenWords* BoxWordsFor(const std::string& first, const std::string& seco
     return nullptr;
 }
 
+bool IsNotice(const ScreenWords* words) {
+    for (int i = 0; i < kBoxWordsCount; ++i)
+        if (&kBoxWords[i].words == words) return kBoxWords[i].notice;
+    return false;
+}
+
 void Apply(ScreenGuide& g, const ScreenWords& w) {
     if (w.title != nullptr) g.title = w.title;
     if (w.about != nullptr) g.about = w.about;
@@ -304,8 +310,9 @@ void GuideInMenus(const DeviceScreen& s, const std::vector<Place>& path, const s
     g.keys[KeySelect] = words != nullptr && words->select != nullptr ? words->select
                         : kind == Kind::Value || kind == Kind::Action ? "Show it again (the box stays longer)"
                                                                       : step;
-    g.back = "The box closes by itself " + std::string(words != nullptr && words->closes ? words->closes : "soon") +
-             " after your last key, or at once with Back; " + tableName + " then shows again.";
+    g.back = "The box closes by itself " +
+             std::string(words != nullptr && words->closes ? words->closes : "a few seconds after your last key") +
+             ", or at once with Back; " + tableName + " then shows again.";
     if (row.onSelect == ShowManufacture) Apply(g, kManufactureWords);
     if (const ScreenWords* notice = BoxWordsFor(boxFirst, boxSecond, false)) Apply(g, *notice);
 }
@@ -348,7 +355,7 @@ ScreenGuide GuideFor(const DeviceScreen& s, const LcdPicture& shown) {
         if (s.editing != 0) {
             if (const ScreenWords* box = BoxWordsFor(first, second, true)) {
                 Apply(g, *box);
-                g.about += std::string(" ") + kValueBoxAbout;
+                if (!IsNotice(box)) g.about += std::string(" ") + kValueBoxAbout;
             } else {
                 g.title = "Reading: a box";
                 g.about = kValueBoxAbout;

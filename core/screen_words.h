@@ -25,7 +25,7 @@ struct RowWords {
     const char* up;     // Up and Down while the box shows (null: by kind)
     const char* down;
     const char* select; // Select while the box shows (null: by kind)
-    const char* closes; // how long the box stays after the last key ("about 3 seconds")
+    const char* closes; // when the box closes ("about 3 seconds after your last key")
 };
 
 // A value box told by its text: the reading screen's boxes and the notices.
