@@ -332,7 +332,8 @@ QString PanelView::MarkTipAt(const QPoint& at, QRect* area) const {
         *area = QRect(cover.x() + mx * cover.width() / kLcdWidth, cover.y() + my * cover.height() / kLcdHeight,
                       mark->width * cover.width() / kLcdWidth, mark->height * cover.height() / kLcdHeight);
     }
-    return QStringLiteral("<b>%1</b>: %2").arg(QString::fromUtf8(mark->name).toHtmlEscaped(),
+    // A table of a fixed width: a rich-text tooltip otherwise wraps into a narrow column.
+    return QStringLiteral("<table width=\"300\"><tr><td><b>%1</b>: %2</td></tr></table>").arg(QString::fromUtf8(mark->name).toHtmlEscaped(),
                                                QString::fromUtf8(mark->meaning).toHtmlEscaped());
 }
 

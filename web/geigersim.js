@@ -139,6 +139,7 @@
       this.guideElement = guideElement || null;
       this.guideJson = '';
       this.guideData = null;
+      this.guideSerial = -1;
 
       this.root.addEventListener('pointerdown', (e) => this.pointerDown(e));
       this.root.addEventListener('pointerup', (e) => this.pointerUp(e));
@@ -220,8 +221,12 @@
       return best ? best.name + ': ' + best.meaning : '';
     }
 
-    // The guide to the screen shown, as the core gives it.
+    // The guide to the screen shown, as the core gives it: asked again only
+    // for a new picture, so the pointer's moves cost nothing.
     guide() {
+      const serial = this.core._geigersim_lcd_serial();
+      if (this.guideData && serial === this.guideSerial) return this.guideData;
+      this.guideSerial = serial;
       const json = this.core.UTF8ToString(this.core._geigersim_guide());
       if (json !== this.guideJson) {
         this.guideJson = json;
