@@ -446,7 +446,8 @@ const MarkWords kMarkWords[] = {
     {MarkPlace::TimedReading,
      {"More pages", "The marks at the right: Up and Down turn to the pages above and below.", 117, 9, 5, 23}},
     {MarkPlace::History,
-     {"CPM of the record", "The counts per minute of the record shown ('ACPM: an average per minute).", 0, 0, 60,
+     {"CPM of the record", "The counts per minute of the record shown; ACPM, for records saved every minute or hour, is "
+      "their average per minute.", 0, 0, 60,
       7}},
     {MarkPlace::ValueBox, {"Value box", kValueBoxAbout, 20, 7, 84, 23}},
 };
