@@ -661,6 +661,11 @@ private slots:
         const QRect lcd = dlg.lcdAccessible()->geometry();  // 2 window pixels per LCD pixel at 100 %
         QVERIFY(dlg.MarkTipAt(lcd.topLeft() + QPoint(2 * 108 + 1, 2 * 3 + 1)).contains(QStringLiteral("Speaker")));
         QVERIFY(dlg.MarkTipAt(lcd.topLeft() + QPoint(2 * 60, 2 * 20)).isEmpty());
+        // Beside the panel on the side with room, else the roomier side, on the screen.
+        const QRect screen(0, 0, 1400, 900);
+        QCOMPARE(PlaceBeside(QRect(100, 50, 524, 306), QSize(420, 600), screen), QRect(632, 50, 420, 600));
+        QCOMPARE(PlaceBeside(QRect(800, 400, 524, 306), QSize(420, 600), screen), QRect(372, 300, 420, 600));
+        QCOMPARE(PlaceBeside(QRect(300, 50, 524, 306), QSize(700, 600), screen).x(), 700);  // the right has more
     }
 
     // The chart's head: CPM over the span, lost seconds left out.
