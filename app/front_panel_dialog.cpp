@@ -81,6 +81,7 @@ void FrontPanelDialog::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Return:
         case Qt::Key_Enter: done(QDialog::Accepted); return;
         case Qt::Key_Escape: done(QDialog::Rejected); return;
+        case Qt::Key_F1: commands_.ShowGuide(); return;
         default: break;
     }
     const int drawn = DriverKeyboardKeyFor(KeyName(event->key()));

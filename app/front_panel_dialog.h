@@ -40,7 +40,11 @@ public:
     void OnMenuCommand(int commandId) { commands_.OnMenuCommand(commandId); }
     std::unique_ptr<QMenu> BuildMenu() { return commands_.BuildMenu(); }
     // The LCD hand-over (what ShowLcd does while this window exists).
-    void HandOverLcd() { ShowHandOver(); }
+    void HandOverLcd() {
+        ShowHandOver();
+        commands_.FollowGuide();
+    }
+    const GuideWindow* guide() const { return commands_.guide(); }
     // One event of the 500 ms timer.
     void HalfSecondEvent() { device_.HalfSecondEvent(); }
     // The "Restart" switch: Select/Power is pressed at the first 500 ms event.

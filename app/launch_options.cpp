@@ -22,6 +22,8 @@ Keys:
   Up                 the Up key
   Down               the Down key
   Right, Space       the Select/Power key
+  F1                 the guide: what the screen shown means, what each key
+                     does there, its marks and its place in the menus
   Enter, Escape      end the program
   Mouse              click a key on the panel; drag the panel anywhere else
                      to move it
@@ -31,7 +33,8 @@ Pop-up menu:
   or "Other Port" for any serial device), "Log Counts to File...", "Remote
   Control", "Test Commands", "View" (zoom, copy and save the LCD or the
   panel as a picture, always on top, record a script), "Save State..." and
-  "Load State..." (the whole device in a file), "About" and "Exit".
+  "Load State..." (the whole device in a file), "Guide" (as F1), "About"
+  and "Exit".
 
 Restart switch:
   When the first argument is a switch whose name contains "Restart" after

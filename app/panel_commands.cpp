@@ -10,6 +10,7 @@
 #include <QImageWriter>
 #include <QMessageBox>
 #include <QSaveFile>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWindow>
@@ -17,6 +18,7 @@
 
 #include "app/device_host.h"
 #include "app/gif_recorder.h"
+#include "app/guide_window.h"
 #include "app/host_state.h"
 #include "app/link_panel.h"
 #include "app/panel_view.h"
@@ -89,6 +91,7 @@ void PanelCommands::OnMenuCommand(int commandId) {
         case kCmdSendKey3: SendTestCommand(TestCommand::Key3); break;
         case kCmdPowerOff: SendTestCommand(TestCommand::PowerOff); break;
         case kCmdAbout: About(); break;
+        case kCmdGuide: ShowGuide(); break;
         case kCmdLogCounts: panel_.linkPanel()->ToggleCountLog(); break;
         case kCmdCopyLcd: CopyLcd(); break;
         case kCmdSaveLcdPng: SaveLcdAsPng(); break;
@@ -111,6 +114,7 @@ void PanelCommands::OnMenuCommand(int commandId) {
     DriverApplySwivel();
     panel_.ShowHandOver();
     panel_.linkPanel()->KeepWatching();
+    FollowGuide();
 }
 
 std::unique_ptr<QMenu> PanelCommands::BuildMenu() {
@@ -138,6 +142,23 @@ void PanelCommands::OtherPort() {
     dialog.Preset(portSettings);
     if (RunModal(dialog) != QDialog::Accepted) return;
     ChooseOtherPort(dialog.Choices());
+}
+
+void PanelCommands::ShowGuide() {
+    if (!guide_) {
+        guide_ = std::make_unique<GuideWindow>();
+        const QScreen* screen = panel_.screen();
+        const QRect room = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
+        const QRect frame = panel_.frameGeometry();
+        guide_->setGeometry(PlaceBeside(frame, guide_->size(), room));
+    }
+    guide_->show();
+    guide_->raise();
+    guide_->Follow();
+}
+
+void PanelCommands::FollowGuide() {
+    if (guide_) guide_->Follow();
 }
 
 void PanelCommands::About() {

@@ -10,6 +10,7 @@
 
 class DeviceHost;
 class GifRecorder;
+class GuideWindow;
 class PanelView;
 class RateHost;
 
@@ -52,6 +53,13 @@ public:
     void StopGif();
     bool recordingGif() const { return gif_ != nullptr; }
 
+    // "Guide" and F1: opens the guide window beside the panel (made the
+    // first time), or raises it.
+    void ShowGuide();
+    // At each hand-over: the open guide follows the screen shown.
+    void FollowGuide();
+    const GuideWindow* guide() const { return guide_.get(); }
+
 private:
     bool HostMenuChecked(int commandId) const;
     void CopyLcd();
@@ -71,4 +79,5 @@ private:
     DeviceHost& device_;
     RateHost& rate_;
     std::unique_ptr<GifRecorder> gif_;
+    std::unique_ptr<GuideWindow> guide_;  // none until first opened: the window stays light at rest
 };

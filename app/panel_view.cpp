@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QSvgRenderer>
 #include <QTimer>
+#include <QToolTip>
 #include <QWindow>
 #include <cstring>
 
@@ -22,6 +23,7 @@
 #include "app/skin_image.h"
 #include "core/panel.h"
 #include "core/presentation.h"
+#include "core/screen_guide.h"
 #include "media/resource_ids.h"
 
 namespace {
@@ -306,7 +308,41 @@ bool PanelView::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip && linkPanel_->ShowToolTip(*static_cast<QHelpEvent*>(event), layoutTurned_,
                                                                   ZoomFactor(zoomPercent_)))
         return true;
+    if (event->type() == QEvent::ToolTip && ShowMarkTip(*static_cast<QHelpEvent*>(event))) return true;
     return QDialog::event(event);
+}
+
+QString PanelView::MarkTipAt(const QPoint& at, QRect* area) const {
+    const QRect cover = LcdCover();
+    if (!cover.contains(at) || cover.width() <= 0 || cover.height() <= 0) return {};
+    int x = (at.x() - cover.x()) * kLcdWidth / cover.width();
+    int y = (at.y() - cover.y()) * kLcdHeight / cover.height();
+    const bool turned = DriverLcdReadsTurned(layoutTurned_);
+    if (turned) {
+        x = kLcdWidth - 1 - x;
+        y = kLcdHeight - 1 - y;
+    }
+    const ScreenGuide guide = GuideNow();
+    const GuideMark* mark = GuideMarkAt(guide, x, y);
+    if (mark == nullptr) return {};
+    if (area != nullptr) {
+        // The mark's LCD pixels on the window, turned as the LCD reads.
+        const int mx = turned ? kLcdWidth - mark->x - mark->width : mark->x;
+        const int my = turned ? kLcdHeight - mark->y - mark->height : mark->y;
+        *area = QRect(cover.x() + mx * cover.width() / kLcdWidth, cover.y() + my * cover.height() / kLcdHeight,
+                      mark->width * cover.width() / kLcdWidth, mark->height * cover.height() / kLcdHeight);
+    }
+    // A table of a fixed width: a rich-text tooltip otherwise wraps into a narrow column.
+    return QStringLiteral("<table width=\"300\"><tr><td><b>%1</b>: %2</td></tr></table>").arg(QString::fromUtf8(mark->name).toHtmlEscaped(),
+                                               QString::fromUtf8(mark->meaning).toHtmlEscaped());
+}
+
+bool PanelView::ShowMarkTip(const QHelpEvent& event) {
+    QRect area;
+    const QString tip = MarkTipAt(event.pos(), &area);
+    if (tip.isEmpty()) return false;
+    QToolTip::showText(event.globalPos(), tip, this, area);
+    return true;
 }
 
 void PanelView::paintEvent(QPaintEvent*) {

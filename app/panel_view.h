@@ -18,6 +18,7 @@
 #include "platform/lcd.h"
 
 class LcdVoice;
+class QHelpEvent;
 class LinkPanel;
 class ShapedKeyButton;
 class SkinImage;
@@ -85,6 +86,10 @@ public:
 
     static const QString& StartHintText();
 
+    // What the LCD mark under window point `at` means (the guide's words),
+    // and the mark's area on the window; empty off the marks.
+    QString MarkTipAt(const QPoint& at, QRect* area = nullptr) const;
+
 protected:
     bool event(QEvent* event) override;  // the lamp's tooltip
     void paintEvent(QPaintEvent* event) override;
@@ -94,6 +99,7 @@ protected:
 
 private:
     void CreateKeySet(bool turned);
+    bool ShowMarkTip(const QHelpEvent& event);
     // Takes the core's layout, picture and frame; the area that changed.
     QRect Follow();
     // Shows the core's layout: skin and key set.

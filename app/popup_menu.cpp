@@ -53,6 +53,7 @@ const PopupMenuEntry kPopupMenu137[] = {
     {PopupRow::Item, kCmdSaveState, "Save State\u2026"},
     {PopupRow::Item, kCmdLoadState, "Load State\u2026"},
     {PopupRow::Separator, 0, nullptr},
+    {PopupRow::Item, kCmdGuide, "Guide"},
     {PopupRow::Item, kCmdAbout, "About"},
     {PopupRow::Separator, 0, nullptr},
     {PopupRow::Item, kCmdExit, "Exit"},

@@ -44,6 +44,7 @@ constexpr int kCmdChart = 40027;           // "View" > "Chart..."
 constexpr int kCmdSaveState = 40031;       // "Save State..."
 constexpr int kCmdLoadState = 40032;       // "Load State..."
 constexpr int kCmdRecordGif = 40028;       // "View" > "Record GIF...", checked while recording
+constexpr int kCmdGuide = 40041;           // "Guide" (F1): the guide window beside the panel
 
 // CheckItem: one of our items that shows a check mark while the host says so.
 enum class PopupRow : uint8_t { Item, CheckItem, Separator, SubMenuBegin, SubMenuEnd };

@@ -7,6 +7,8 @@
 // page with two devices instantiates the module twice.
 #include <emscripten/emscripten.h>
 
+#include <nlohmann/json.hpp>
+
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
@@ -18,6 +20,7 @@
 #include "core/panel.h"
 #include "core/presentation.h"
 #include "core/scaled.h"
+#include "core/screen_guide.h"
 #include "platform/lcd.h"
 #include "script/script_language.h"
 #include "script/script_player.h"
@@ -30,6 +33,7 @@ namespace {
 // script's power press ends the start hint.
 script::Player gPlayer({kFirmwareServices, DriverPressAsPanelClick});
 std::string gMessage;  // the last refusal, for the page to show
+std::string gGuide;    // the last guide, as JSON
 
 // The presented picture, and the same scaled for the canvas as RGBA bytes.
 LcdPicture gPresented;
@@ -158,6 +162,30 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* geigersim_lcd_rgba(double scale) {
 EMSCRIPTEN_KEEPALIVE const uint32_t* geigersim_lcd_picture() {
     DriverPresentedLcd(DriverLayout(), gPresented);
     return &gPresented.pixels[0][0];
+}
+
+// The guide to the screen shown now (core/screen_guide.h) as JSON: title,
+// about, keys (Back, Up, Down, Select/Power), keyNames, back, path, tree
+// ({depth, label, onPath, current}), marks ({name, meaning, x, y, width,
+// height} in LCD pixels), swapped (the panel's Up and Down swap) and
+// turned (the LCD reads turned on the panel, so marks are found turned).
+// The page asks at each new picture.
+EMSCRIPTEN_KEEPALIVE const char* geigersim_guide() {
+    const ScreenGuide g = GuideNow();
+    nlohmann::json tree = nlohmann::json::array(), marks = nlohmann::json::array();
+    for (const GuideTreeLine& line : g.tree)
+        tree.push_back({{"depth", line.depth}, {"label", line.label}, {"onPath", line.onPath}, {"current", line.current}});
+    for (const GuideMark& m : g.marks)
+        marks.push_back({{"name", m.name}, {"meaning", m.meaning}, {"x", m.x}, {"y", m.y}, {"width", m.width},
+                         {"height", m.height}});
+    const nlohmann::json guide = {
+        {"title", g.title}, {"about", g.about},
+        {"keys", {g.keys[0], g.keys[1], g.keys[2], g.keys[3]}},
+        {"keyNames", {kGuideKeyNames[0], kGuideKeyNames[1], kGuideKeyNames[2], kGuideKeyNames[3]}},
+        {"back", g.back}, {"path", g.path}, {"tree", tree}, {"marks", marks},
+        {"swapped", DriverDisplaySwivelled()}, {"turned", DriverLcdReadsTurned(DriverLayout())}};
+    gGuide = guide.dump();
+    return gGuide.c_str();
 }
 
 // The current layout's geometry at `scale` device pixels per panel pixel:

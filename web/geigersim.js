@@ -69,8 +69,52 @@
     style.textContent = kStyle;
   }
 
+  // The guide to the screen shown (the core's words), rendered into an
+  // element of the page beside the device.
+  function renderGuide(element, g) {
+    const text = (tag, content, parent) => {
+      const e = element.ownerDocument.createElement(tag);
+      e.textContent = content;
+      if (parent) parent.appendChild(e);
+      return e;
+    };
+    element.replaceChildren();
+    text('h2', g.title, element);
+    text('p', g.about, element);
+    text('h3', 'Keys', element);
+    const keys = element.appendChild(element.ownerDocument.createElement('table'));
+    for (let k = 0; k < 4; ++k) {
+      const row = keys.insertRow();
+      text('b', g.keyNames[k], row.insertCell());
+      row.insertCell().textContent = g.keys[k];
+    }
+    if (g.swapped) text('p', "The display is swivelled: the panel's Up key sends Down and its Down key sends Up.",
+                        element);
+    text('h3', 'Way back', element);
+    text('p', g.back, element);
+    if (g.marks.length) {
+      text('h3', 'Marks on the screen', element);
+      const marks = element.appendChild(element.ownerDocument.createElement('table'));
+      for (const m of g.marks) {
+        const row = marks.insertRow();
+        text('b', m.name, row.insertCell());
+        row.insertCell().textContent = m.meaning;
+      }
+    }
+    text('h3', 'In the menu tree', element);
+    if (g.path.length) text('p', g.path.join(' \u203a '), element);
+    const tree = text('div', '', element);
+    tree.className = 'tree';
+    for (const line of g.tree) {
+      const span = text('span', '\u00a0'.repeat(2 * line.depth) + (line.current ? '\u25b6 ' : '') + line.label, tree);
+      if (line.current) span.className = 'here';
+      else if (line.onPath) span.className = 'path';
+      tree.appendChild(element.ownerDocument.createElement('br'));
+    }
+  }
+
   class Device {
-    constructor(container, core, keyboardTarget) {
+    constructor(container, core, keyboardTarget, guideElement) {
       this.core = core;
       this.root = element('div', 'geigersim-device', container);
       this.root.tabIndex = 0;
@@ -92,6 +136,10 @@
       this.shownScale = 0;
       this.pointerKey = -1;
       this.timer = 0;
+      this.guideElement = guideElement || null;
+      this.guideJson = '';
+      this.guideData = null;
+      this.guideSerial = -1;
 
       this.root.addEventListener('pointerdown', (e) => this.pointerDown(e));
       this.root.addEventListener('pointerup', (e) => this.pointerUp(e));
@@ -145,6 +193,7 @@
       const [x, y] = this.panelPoint(event);
       const key = this.core._geigersim_key_at(x, y);
       this.root.style.cursor = key >= 0 ? 'pointer' : 'default';
+      this.root.title = key < 0 ? this.markAt(x, y) : '';
       if (this.pointerKey >= 0) this.pressedMark.hidden = key !== this.pointerKey;
     }
 
@@ -154,6 +203,43 @@
       if (this.core.ccall('geigersim_keyboard', 'number', ['string'], [name]) < 0) return;
       event.preventDefault();
       this.draw(false);
+    }
+
+    // The guide's words for the LCD mark under panel point (x, y), or ''.
+    markAt(x, y) {
+      const g = this.guide();
+      if (!g) return '';
+      const [lx, ly, lw, lh] = this.geometry(1).lcd;
+      let px = Math.floor((x - lx) * 122 / lw), py = Math.floor((y - ly) * 32 / lh);
+      if (px < 0 || py < 0 || px >= 122 || py >= 32) return '';
+      if (g.turned) { px = 121 - px; py = 31 - py; }
+      let best = null;
+      for (const m of g.marks) {
+        if (px < m.x || py < m.y || px >= m.x + m.width || py >= m.y + m.height) continue;
+        if (!best || m.width * m.height < best.width * best.height) best = m;
+      }
+      return best ? best.name + ': ' + best.meaning : '';
+    }
+
+    // The guide to the screen shown, as the core gives it: asked again only
+    // for a new picture, so the pointer's moves cost nothing.
+    guide() {
+      const serial = this.core._geigersim_lcd_serial();
+      if (this.guideData && serial === this.guideSerial) return this.guideData;
+      this.guideSerial = serial;
+      const json = this.core.UTF8ToString(this.core._geigersim_guide());
+      if (json !== this.guideJson) {
+        this.guideJson = json;
+        this.guideData = JSON.parse(json);
+      }
+      return this.guideData;
+    }
+
+    showGuide() {
+      if (!this.guideElement) return;
+      const before = this.guideJson;
+      const g = this.guide();
+      if (this.guideJson !== before) renderGuide(this.guideElement, g);
     }
 
     showPressed(drawnKey) {
@@ -238,6 +324,7 @@
         }
         this.shownSerial = serial;
         this.shownScale = scale;
+        this.showGuide();
       }
     }
 
@@ -265,13 +352,14 @@
 
   // Mounts one device into `container`. options: seed, clock, rate, run (texts as
   // in the page's address), keyboard (an element whose keys drive it; by
-  // default the device itself, once it has the focus).
+  // default the device itself, once it has the focus), guide (an element
+  // that shows the guide to the screen shown, following it).
   async function mount(container, options) {
     options = options || {};
     addStyle();
     const factory = await loadCoreScript();
     const core = await factory({locateFile: (file) => new URL(file, here).href});
-    const device = new Device(container, core, options.keyboard);
+    const device = new Device(container, core, options.keyboard, options.guide);
     const problems = [];
     const message = () => core.UTF8ToString(core._geigersim_message());
     // The device has no time zone: "now" is the visitor's wall clock.
@@ -314,7 +402,8 @@
     for (const div of document.querySelectorAll('div.geigersim')) {
       if (div.geigersim || div.dataset.geigersimMounting) continue;
       div.dataset.geigersimMounting = '1';
-      mount(div, {seed: div.dataset.seed, clock: div.dataset.clock, rate: div.dataset.rate, run: div.dataset.run})
+      mount(div, {seed: div.dataset.seed, clock: div.dataset.clock, rate: div.dataset.rate, run: div.dataset.run,
+                  guide: div.dataset.guide ? document.getElementById(div.dataset.guide) : null})
           .catch((e) => { div.textContent = 'The device could not start: ' + e.message; });
     }
     const page = document.querySelector('[data-geigersim-page]');
@@ -322,7 +411,8 @@
       page.dataset.geigersimMounting = '1';
       const q = new URLSearchParams(location.search);
       mount(page, {seed: q.get('seed'), clock: q.get('clock'), rate: q.get('rate'), run: q.get('run'),
-                   keyboard: document})
+                   keyboard: document,
+                   guide: document.querySelector('[data-geigersim-guide]') || document.getElementById('guide')})
           .then((device) => device.root.focus({preventScroll: true}))
           .catch((e) => { page.textContent = 'The device could not start: ' + e.message; });
     }

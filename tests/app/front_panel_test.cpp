@@ -15,6 +15,7 @@
 #include "../serial/pty_device.h"
 #include "media/chart_render.h"
 #include "app/front_panel_dialog.h"
+#include "app/guide_window.h"
 #include "app/host_state.h"
 #include "firmware/state.h"
 #include "app/offscreen_surface.h"
@@ -576,7 +577,7 @@ private slots:
         // The device's rows in their order with ours among them; "Exit" last.
         QCOMPARE(top, (QStringList{"Demo Mode", "Real Mode", "Log Counts to File\u2026", "-", "Remote Control",
                                    "Test Commands", "-", "View", "-", "Save State\u2026", "Load State\u2026", "-",
-                                   "About", "-", "Exit"}));
+                                   "Guide", "About", "-", "Exit"}));
         QList<int> ids;
         QStringList texts;
         QList<int> own;
@@ -591,7 +592,7 @@ private slots:
         }
         QCOMPARE(own, (QList<int>{kCmdLogCounts, kCmdZoom100, kCmdZoom150, kCmdZoom200, kCmdZoom300, kCmdCopyLcd,
                                   kCmdSaveLcdPng, kCmdSavePanelPng, kCmdAlwaysOnTop, kCmdSound, kCmdChart,
-                                  kCmdRecordScript, kCmdRecordGif, kCmdSaveState, kCmdLoadState}));
+                                  kCmdRecordScript, kCmdRecordGif, kCmdSaveState, kCmdLoadState, kCmdGuide}));
         QCOMPARE(ids, (QList<int>{32772, 32777, 32778, 32779, 32780, 32771, 32785, 32788, 32789, 32790,
                                   32791, 32792, 32793, 32794, 32786, 57665}));
         QCOMPARE(texts.mid(7, 7), (QStringList{"<HEARTBEAT1>>", "<HEARTBEAT0>>", "<KEY0>>", "<KEY1>>",
@@ -642,6 +643,29 @@ private slots:
         QCOMPARE(heard.back().totalCount, total);
         dlg.rateHost().SetSecondListener({});
         chart->close();
+    }
+
+    // F1 opens the guide, made only then; it follows each screen, and the
+    // LCD's marks explain themselves under the mouse.
+    void guideFollowsTheScreenAndMarksExplainThemselves() {
+        FrontPanelDialog dlg;
+        QVERIFY(dlg.guide() == nullptr);
+        QTest::keyClick(&dlg, Qt::Key_F1);
+        QVERIFY(dlg.guide() != nullptr && dlg.guide()->isVisible());
+        QVERIFY(dlg.guide()->html().contains(QStringLiteral("Switched off")));
+        dlg.ClickKey(KeySelect);
+        for (int i = 0; i < 8; ++i) dlg.HalfSecondEvent();
+        QVERIFY2(dlg.guide()->html().contains(QStringLiteral("Reading: graph")), qPrintable(dlg.guide()->html()));
+        QTest::keyClick(&dlg, Qt::Key_Space);
+        QVERIFY(dlg.guide()->html().contains(QStringLiteral("Main menu: User options")));
+        const QRect lcd = dlg.lcdAccessible()->geometry();  // 2 window pixels per LCD pixel at 100 %
+        QVERIFY(dlg.MarkTipAt(lcd.topLeft() + QPoint(2 * 108 + 1, 2 * 3 + 1)).contains(QStringLiteral("Speaker")));
+        QVERIFY(dlg.MarkTipAt(lcd.topLeft() + QPoint(2 * 60, 2 * 20)).isEmpty());
+        // Beside the panel on the side with room, else the roomier side, on the screen.
+        const QRect screen(0, 0, 1400, 900);
+        QCOMPARE(PlaceBeside(QRect(100, 50, 524, 306), QSize(420, 600), screen), QRect(632, 50, 420, 600));
+        QCOMPARE(PlaceBeside(QRect(800, 400, 524, 306), QSize(420, 600), screen), QRect(372, 300, 420, 600));
+        QCOMPARE(PlaceBeside(QRect(300, 50, 524, 306), QSize(700, 600), screen).x(), 700);  // the right has more
     }
 
     // The chart's head: CPM over the span, lost seconds left out.

@@ -741,8 +741,10 @@ TEST(RunnerProgram, TourIsTheSameToTheByteAndListsEveryPicture) {
     EXPECT_LT(html.find("<h2 id=\"section-start-up\">"), html.find("<h2 id=\"section-reading-modes\">"));
     // A key sequence from the sheet, pasted into the runner, reaches its screen.
     const std::string stop = "main-menu--display-option--contrast--step";
-    const size_t at = html.find(stop + "</b>\n<code>");
+    const size_t at = html.find(stop + "</span>\n<code>");
     ASSERT_NE(at, std::string::npos);
+    // Captioned with the guide's title for its screen, above its number and name.
+    EXPECT_EQ(html.rfind("<b class=\"title\">LCD contrast</b>", at), html.rfind("<b class=\"title\">", at));
     const size_t from = html.find("<code>", at) + 6;
     const std::string keys = html.substr(from, html.find("</code>", from) - from);
     // Its link opens the live page with the same seed, clock and keys.
@@ -752,7 +754,7 @@ TEST(RunnerProgram, TourIsTheSameToTheByteAndListsEveryPicture) {
     EXPECT_LT(link, html.find("</figure>", from));
     const std::string again = (dir / "again.png").string();
     ASSERT_EQ(RunBinary("--seed 3 --clock 2026-03-07T09:05:30 -e '" + keys + "; png " + again + "'").status, 0);
-    const std::string number = html.substr(html.rfind("<b>", at) + 3, 3);
+    const std::string number = html.substr(at - 4, 3);
     const std::string pasted = Slurp(again);
     EXPECT_FALSE(pasted.empty());
     EXPECT_EQ(pasted, Slurp(dir / "a" / (number + "-" + stop + ".png")));

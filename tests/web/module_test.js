@@ -60,6 +60,16 @@ function dump(core) {
                   `page:\n${got}runner:\n${want}`);
     }
   }
+  // The guide names the screen shown, from the core's table.
+  core._geigersim_start(clock, 1, 1);
+  core.ccall('geigersim_run', 'string', ['string'], ['press select; wait 3s; press select; press down']);
+  const guide = JSON.parse(core.UTF8ToString(core._geigersim_guide()));
+  if (guide.title !== 'Main menu: Display options' || guide.keys.length !== 4 ||
+      !guide.tree.some((line) => line.current && line.label === 'Display Option') ||
+      !guide.marks.some((m) => m.name === 'Speaker')) {
+    ++failed;
+    console.log('FAIL: the guide to the main menu reads ' + JSON.stringify(guide));
+  }
   // A script the runner would refuse is refused here too, and names its place.
   core._geigersim_start(clock, 1, 1);
   const bad = core.ccall('geigersim_run', 'string', ['string'], ['press select\nwait 3x']);

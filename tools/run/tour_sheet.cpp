@@ -17,6 +17,8 @@
 
 #include <sys/stat.h>
 
+#include "core/device_screen.h"
+#include "core/screen_guide.h"
 #include "geigersim_version.h"
 #include "platform/clock.h"
 #include "script/commands/parse.h"
@@ -105,11 +107,13 @@ struct Entry {
     uint32_t width = 0, height = 0;
     std::vector<TourStop> stops;
     // For each stop, the number of the earlier stop whose keys it repeats
-    // (0: its own keys).
+    // (0: its own keys), and the guide's title of the screen it shows.
     std::vector<int> sameAs;
-    void Add(const TourStop& stop, int repeats = 0) {
+    std::vector<std::string> titles;
+    void Add(const TourStop& stop, const std::string& title, int repeats = 0) {
         stops.push_back(stop);
         sameAs.push_back(repeats);
+        titles.push_back(title);
     }
 };
 
@@ -141,6 +145,8 @@ figure.lcd img { image-rendering: pixelated; }
 figcaption { font-size: 12px; }
 .route { margin-top: 6px; break-inside: avoid; }
 .route code { display: block; }
+.route .title { display: block; font-size: 13px; }
+.route .name { font-size: 10px; color: #555; }
 @page { margin: 12mm; }
 @media print {
   body { background: none; margin: 0; font-size: 10pt; }
@@ -195,7 +201,7 @@ private:
         Entry& entry = entries_[known->second.entry];
         bool named = false;
         for (const TourStop& s : entry.stops) named = named || s.name == stop.name;
-        if (!named) entry.Add(stop, known->second.number);
+        if (!named) entry.Add(stop, entry.titles.front(), known->second.number);
         return false;
     }
 
@@ -206,14 +212,15 @@ private:
         if (!runner_.WritePicture("-", request_.scale, request_.panel, png, error)) return false;
         const auto [same, fresh] = pictures_.emplace(png.str(), entries_.size());
         routes_[stop.keys] = {same->second, stop.number};
+        const std::string title = GuideFor(CurrentScreen(), runner_.presented()).title;
         if (!fresh) {
-            entries_[same->second].Add(stop);
+            entries_[same->second].Add(stop, title);
             return true;
         }
         Entry entry;
         entry.file = Number(stop.number) + "-" + stop.name + ".png";
         PngSize(same->first, entry.width, entry.height);
-        entry.Add(stop);
+        entry.Add(stop, title);
         entries_.push_back(std::move(entry));
         return WriteFileSafely(request_.dir + "/" + entries_.back().file, same->first, out, error);
     }
@@ -229,12 +236,13 @@ private:
         std::string html = "<figure id=\"" + Html(Id(entry.stops[0].name)) + "\"" +
                            (request_.panel ? "" : " class=\"lcd\"") + ">\n<a href=\"" + Html(entry.file) +
                            "\"><img src=\"" + Html(entry.file) + "\" width=\"" + std::to_string(entry.width) +
-                           "\" height=\"" + std::to_string(entry.height) + "\" alt=\"" + Html(entry.stops[0].name) +
+                           "\" height=\"" + std::to_string(entry.height) + "\" alt=\"" + Html(entry.titles[0]) +
                            "\"></a>\n<figcaption>\n";
         for (size_t i = 0; i < entry.stops.size(); ++i) {
             const TourStop& stop = entry.stops[i];
             html += "<div class=\"route\"" + (i == 0 ? std::string() : " id=\"" + Html(Id(stop.name)) + "\"") +
-                    "><b>" + Number(stop.number) + " " + Html(stop.name) + "</b>\n";
+                    "><b class=\"title\">" + Html(entry.titles[i]) + "</b>\n<span class=\"name\">" +
+                    Number(stop.number) + " " + Html(stop.name) + "</span>\n";
             if (entry.sameAs[i] != 0) {
                 html += "(the same commands as " + Number(entry.sameAs[i]) + ")</div>\n";
                 continue;
