@@ -18,6 +18,7 @@
 #include "app/device_host.h"
 #include "app/gif_recorder.h"
 #include "app/host_state.h"
+#include "app/launch_options.h"
 #include "app/link_panel.h"
 #include "app/panel_view.h"
 #include "app/popup_menu.h"
@@ -98,10 +99,10 @@ void PanelCommands::OnMenuCommand(int commandId) {
         case kCmdRecordGif: RecordGif(); break;
         case kCmdSound: rate_.SetSoundOn(!rate_.soundOn()); break;
         case kCmdChart: rate_.ShowChart(); break;
-        case kCmdZoom100: panel_.SetZoom(100); break;
-        case kCmdZoom150: panel_.SetZoom(150); break;
-        case kCmdZoom200: panel_.SetZoom(200); break;
-        case kCmdZoom300: panel_.SetZoom(300); break;
+        case kCmdZoom100:
+        case kCmdZoom150:
+        case kCmdZoom200:
+        case kCmdZoom300: panel_.SetZoom(ZoomOfCommand(commandId)); break;
         case kCmdSaveState: SaveStateAs(); break;
         case kCmdLoadState: LoadStateFrom(); break;
         case kCmdExit: Exit(); break;
@@ -114,16 +115,22 @@ void PanelCommands::OnMenuCommand(int commandId) {
 }
 
 std::unique_ptr<QMenu> PanelCommands::BuildMenu() {
-    return BuildPopupMenu(&panel_, [this](int id) { OnMenuCommand(id); },
-                          [this](int id) { return HostMenuChecked(id); });
+    // A zoom level the panel would not fit on its screen at is greyed; the
+    // smallest stays, the way back from any other.
+    return BuildPopupMenu(
+        &panel_, [this](int id) { OnMenuCommand(id); }, [this](int id) { return HostMenuChecked(id); },
+        [this](int id) {
+            const int zoom = ZoomOfCommand(id);
+            return zoom == 0 || zoom == kZoomLevels[0] || panel_.ZoomFits(zoom);
+        });
 }
 
 bool PanelCommands::HostMenuChecked(int commandId) const {
     switch (commandId) {
-        case kCmdZoom100: return panel_.zoomPercent() == 100;
-        case kCmdZoom150: return panel_.zoomPercent() == 150;
-        case kCmdZoom200: return panel_.zoomPercent() == 200;
-        case kCmdZoom300: return panel_.zoomPercent() == 300;
+        case kCmdZoom100:
+        case kCmdZoom150:
+        case kCmdZoom200:
+        case kCmdZoom300: return panel_.zoomPercent() == ZoomOfCommand(commandId);
         case kCmdAlwaysOnTop: return (panel_.windowFlags() & Qt::WindowStaysOnTopHint) != 0;
         case kCmdLogCounts: return CountLogActive();
         case kCmdRecordScript: return recording();

@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QStringList>
 #include <QSvgRenderer>
 #include <QTimer>
@@ -152,10 +153,34 @@ void PanelView::SizeToSkin() {
 
 void PanelView::SetZoom(int percent) {
     if (!KnownZoom(percent) || percent == zoomPercent_) return;
+    const QRect before = geometry();
     zoomPercent_ = percent;
     if (skin_ != nullptr && skin_->loaded()) SizeToSkin();
     PlaceKeys();
+    // A compositor that places windows itself (Wayland) ignores the move;
+    // the greyed levels keep the size within its screen there.
+    if (isVisible()) move(GeometryAround(before, size(), AvailableArea()).topLeft());
     update();
+}
+
+QRect PanelView::AvailableArea() const {
+    const QScreen* on = screen();
+    return on != nullptr ? on->availableGeometry() : QRect();
+}
+
+bool PanelView::ZoomFits(int percent) const {
+    const QRect area = AvailableArea();
+    if (!area.isValid() || skin_ == nullptr || !skin_->loaded()) return true;
+    // Logical pixels on both sides: the screen's ratio scales them alike.
+    const QSize panel = ScaledPanelRect(QRect(0, 0, skin_->width(), skin_->height()), ZoomFactor(percent)).size();
+    return panel.width() <= area.width() && panel.height() <= area.height();
+}
+
+int PanelView::LargestZoomThatFits(int percent) const {
+    int best = kZoomLevels[0];
+    for (int level : kZoomLevels)
+        if (level <= percent && ZoomFits(level)) best = level;
+    return best;
 }
 
 void PanelView::PlaceKeys() {

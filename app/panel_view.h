@@ -35,7 +35,16 @@ public:
     // mode's reports do, and shows it.
     void SetLayout(int turned);
     // Scales the whole panel: 100, 150, 200 or 300 (other values do nothing).
+    // A shown window grows or shrinks about its centre and stays on its
+    // screen as far as it fits there.
     void SetZoom(int percent);
+    // Whether the panel at `percent` fits whole in the available area of
+    // the screen the window is on (or would open on).
+    bool ZoomFits(int percent) const;
+    // The largest level up to `percent` that fits; 100 when none does.
+    int LargestZoomThatFits(int percent) const;
+    // The screen area windows may take: the screen less the desktop's panels.
+    QRect AvailableArea() const;
 
     // Shows what the core presents now, repainting only what changed: at
     // every hand-over, about every 500 ms and after each key, so a picture

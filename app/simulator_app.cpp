@@ -28,6 +28,14 @@ int SimulatorApp::Run(const LaunchOptions& options) {
     // Without these the clock is the start moment and power-on seeds from
     // the time, as ever.
     FrontPanelDialog dialog(options.zoomPercent, {options.clock, options.seed});
+    // A --zoom the screen cannot hold whole opens at the largest level it
+    // can: the user asked for a large panel, not for none.
+    if (const int fits = dialog.LargestZoomThatFits(options.zoomPercent); fits != options.zoomPercent) {
+        const QRect area = dialog.AvailableArea();
+        std::fprintf(stderr, "geigersim: zoom %d %% does not fit the screen (%d x %d free); using %d %%\n",
+                     options.zoomPercent, area.width(), area.height(), fits);
+        dialog.SetZoom(fits);
+    }
     if (options.restart) dialog.RequestRestart();
     dialog.rateHost().SetSoundOn(!options.mute);
     // A stop signal leaves as "Exit" does, through the way out at the end;

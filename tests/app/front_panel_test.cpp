@@ -581,7 +581,7 @@ private slots:
         QStringList texts;
         QList<int> own;
         for (QAction* a : AllActions(menu.get())) {
-            QVERIFY(a->isEnabled());
+            if (ZoomOfCommand(a->data().toInt()) == 0) QVERIFY(a->isEnabled());
             if (IsOwnCommand(a->data().toInt())) {
                 own << a->data().toInt();
                 continue;
@@ -641,6 +641,46 @@ private slots:
         for (const RateSample& s : samples) total += uint64_t(s.count);
         QCOMPARE(heard.back().totalCount, total);
         dlg.rateHost().SetSecondListener({});
+        chart->close();
+    }
+
+    // On the offscreen platform's 800 x 800 screen (533 and 400 square at
+    // scale factors of 1.5 and 2, the *_ratio_* runs), a small one for the panel: a zoom
+    // keeps it on the screen, the levels it cannot fit at are greyed, and
+    // the chart opens beside it, with the program's icon.
+    void panelAndChartStayInView() {
+        FrontPanelDialog dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        const QRect area = dlg.AvailableArea();
+        const bool roomy = area.width() >= 800;
+        dlg.move(area.right() - 300, area.bottom() - 200);  // partly off, as a drag may leave it
+        QList<int> enabled;
+        std::unique_ptr<QMenu> menu = dlg.BuildMenu();
+        for (QAction* a : AllActions(menu.get()))
+            if (ZoomOfCommand(a->data().toInt()) != 0 && a->isEnabled()) enabled << ZoomOfCommand(a->data().toInt());
+        QCOMPARE(enabled, roomy ? (QList<int>{100, 150}) : QList<int>{100});
+        QCOMPARE(dlg.LargestZoomThatFits(300), enabled.last());
+        dlg.OnMenuCommand(kCmdZoom150);
+        QCOMPARE(dlg.zoomPercent(), 150);
+        if (roomy) QVERIFY(area.contains(dlg.frameGeometry()));
+        QVERIFY(area.contains(dlg.frameGeometry().topLeft()));
+        dlg.OnMenuCommand(kCmdZoom100);
+        // At a factor of 2 the screen is smaller than the panel at 100 %.
+        QCOMPARE(area.contains(dlg.frameGeometry()), area.width() >= 528);
+
+        if (!roomy) return;  // no room for the chart beside the panel there
+        dlg.OnMenuCommand(kCmdChart);
+        QWidget* chart = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->windowTitle() == QStringLiteral("Chart of the rate")) chart = w;
+        QVERIFY(chart != nullptr);
+        QVERIFY(!chart->frameGeometry().intersects(dlg.frameGeometry()));
+        QVERIFY(area.contains(chart->frameGeometry()));
+        QVERIFY(area.contains(dlg.frameGeometry()));
+        QCOMPARE(chart->screen(), dlg.screen());
+        QCOMPARE(chart->windowIcon().cacheKey(), dlg.windowIcon().cacheKey());
+        QVERIFY(!dlg.windowIcon().isNull());
         chart->close();
     }
 

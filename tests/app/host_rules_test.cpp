@@ -155,6 +155,25 @@ private slots:
         QCOMPARE(DragTarget({0, 0}, {10, 10}, {10, 10}), QPoint(0, 0));
     }
 
+    // A zoom grows about the centre and keeps the window on the screen; the
+    // chart goes beside the panel, shrunk before it would cover it.
+    void windowsStayInView() {
+        const QRect screen(0, 0, 1024, 600);
+        QCOMPARE(GeometryAround({100, 100, 200, 100}, {400, 200}, screen), QRect(0, 50, 400, 200));
+        QCOMPARE(GeometryAround({800, 500, 200, 100}, {400, 200}, screen), QRect(624, 400, 400, 200));
+        QCOMPARE(GeometryAround({300, 200, 400, 200}, {200, 100}, screen), QRect(400, 250, 200, 100));
+        QCOMPARE(GeometryAround({300, 200, 400, 200}, {1584, 939}, screen).topLeft(), QPoint(0, 0));
+
+        const QSize want(500, 300), least(300, 200);
+        QCOMPARE(PlaceBeside({0, 100, 400, 250}, want, least, screen, 8), QRect(408, 100, 500, 300));
+        QCOMPARE(PlaceBeside({600, 400, 400, 180}, want, least, screen, 8), QRect(92, 300, 500, 300));
+        QCOMPARE(PlaceBeside({300, 0, 500, 250}, want, least, screen, 8), QRect(300, 258, 500, 300));
+        // Room for the least size only: as wide as the room on the right.
+        QCOMPARE(PlaceBeside({200, 100, 500, 250}, want, least, screen, 8), QRect(708, 100, 316, 300));
+        // No room anywhere: on the screen, over the panel.
+        QVERIFY(screen.contains(PlaceBeside({100, 100, 800, 400}, want, least, screen, 8)));
+    }
+
     void popupCheckMarks() {
         const int ports[] = {kCmdCom3, kCmdCom4, kCmdCom5, kCmdCom6, kCmdOtherPort};
         auto checkedPorts = [&](uint8_t port) {
