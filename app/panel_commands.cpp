@@ -17,6 +17,7 @@
 
 #include "app/device_host.h"
 #include "app/gif_recorder.h"
+#include "app/help_text.h"
 #include "app/host_state.h"
 #include "app/launch_options.h"
 #include "app/link_panel.h"
@@ -149,14 +150,8 @@ void PanelCommands::OtherPort() {
 
 void PanelCommands::About() {
     AboutDialog dialog(&panel_);
-    QString keys = QStringLiteral("Keyboard:");
-    for (uint8_t key = KeyBack; key <= KeySelect; ++key) {
-        // "Back \u2014 Left arrow or Backspace" the other way round.
-        const QStringList tip = PanelView::KeyTip(key).split(QStringLiteral(" \u2014 "));
-        keys += QStringLiteral("\n    %1 \u2014 %2").arg(tip.value(1), tip.value(0));
-    }
-    keys += QStringLiteral("\nRight-click the panel for the menu; drag it to move it.");
-    dialog.AddNote(keys);
+    // The lists --help gives, from the same tables.
+    dialog.AddNote(KeysHelp(HelpText::Rich) + u'\n' + PopupMenuHelp(HelpText::Rich).trimmed());
     RunModal(dialog);
 }
 

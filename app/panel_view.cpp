@@ -15,6 +15,7 @@
 #include <QWindow>
 #include <cstring>
 
+#include "app/help_text.h"
 #include "app/launch_options.h"
 #include "app/lcd_voice.h"
 #include "app/link_panel.h"
@@ -26,9 +27,6 @@
 #include "media/resource_ids.h"
 
 namespace {
-
-// The panel keys' names, as drawn (KeyBack..KeySelect).
-constexpr const char* kKeyNames[4] = {"Back", "Up", "Down", "Select/Power"};
 
 QIcon LoadIcon() {
     QSvgRenderer renderer(QStringLiteral(GEIGERSIM_QRC_PREFIX "icon.svg"));
@@ -49,14 +47,7 @@ QIcon LoadIcon() {
 }  // namespace
 
 QString PanelView::KeyTip(uint8_t drawnKey) {
-    QStringList keys;
-    for (const DriverKeyboardKey& k : kDriverKeyboardKeys) {
-        if (k.drawnKey != drawnKey) continue;
-        const QString name = QString::fromLatin1(k.name);
-        keys << (name == QLatin1String("Backspace") || name == QLatin1String("Space") ? name
-                                                                                     : name + QStringLiteral(" arrow"));
-    }
-    return QStringLiteral("%1 \u2014 %2").arg(QString::fromLatin1(kKeyNames[drawnKey & 3]), keys.join(QStringLiteral(" or ")));
+    return QStringLiteral("%1 \u2014 %2").arg(PanelKeyName(drawnKey), KeyboardKeysFor(drawnKey));
 }
 
 const QString& PanelView::StartHintText() {
