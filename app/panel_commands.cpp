@@ -16,6 +16,7 @@
 #include <cstdio>
 
 #include "app/device_host.h"
+#include "app/file_choice.h"
 #include "app/gif_recorder.h"
 #include "app/help_text.h"
 #include "app/host_state.h"
@@ -56,9 +57,6 @@ void SayRecordingNeedsDemoMode() {
 }
 
 const QString kStateFilter = QStringLiteral("geigersim states (*.gsst);;All files (*)");
-
-// Offered in the user's home, not wherever the program was started.
-QString StateFolder() { return QDir::homePath(); }
 
 }  // namespace
 
@@ -177,11 +175,9 @@ void PanelCommands::SavePanelAsPng() {
 }
 
 void PanelCommands::SaveImageAs(const QString& title, const QString& suggested, const QImage& image) {
-    // Offered in the user's pictures folder, not wherever the program was started.
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
-    const QString path = QFileDialog::getSaveFileName(&panel_, title, QDir(folder).filePath(suggested),
-                                                      QStringLiteral("PNG pictures (*.png)"));
+    // Offered in the user's pictures folder at first, not wherever the program was started.
+    const QString path = AskSavePath(&panel_, title, suggested, QStringLiteral("PNG pictures (*.png)"), {},
+                                     QStandardPaths::PicturesLocation);
     if (path.isEmpty()) return;
     // Written beside the target and renamed over it: a failed save leaves no
     // half-written picture behind, nor destroys an older one.
@@ -219,9 +215,9 @@ void PanelCommands::RecordScript() {
                                              "off and what it shows now is lost. Start recording?"),
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
         return;
-    const QString path = QFileDialog::getSaveFileName(
-        &panel_, QStringLiteral("Record Script (the device starts again from power-on)"),
-        QStringLiteral("session.txt"), QStringLiteral("geigersim-run scripts (*.txt);;All files (*)"));
+    const QString path = AskSavePath(&panel_, QStringLiteral("Record Script (the device starts again from power-on)"),
+                                     QStringLiteral("session.txt"),
+                                     QStringLiteral("geigersim-run scripts (*.txt);;All files (*)"));
     if (!path.isEmpty()) StartRecording(path);
 }
 
@@ -248,15 +244,13 @@ void PanelCommands::StopRecording() { device_.recorder().Stop(); }
 bool PanelCommands::recording() const { return device_.recorder().active(); }
 
 void PanelCommands::SaveStateAs() {
-    const QString path = QFileDialog::getSaveFileName(&panel_, QStringLiteral("Save State"),
-                                                      QDir(StateFolder()).filePath(QStringLiteral("device.gsst")),
-                                                      kStateFilter);
+    const QString path = AskSavePath(&panel_, QStringLiteral("Save State"), QStringLiteral("device.gsst"), kStateFilter);
     if (!path.isEmpty()) SaveState(path);
 }
 
 void PanelCommands::LoadStateFrom() {
     const QString path =
-        QFileDialog::getOpenFileName(&panel_, QStringLiteral("Load State"), StateFolder(), kStateFilter);
+AskOpenPath(&panel_, QStringLiteral("Load State"), kStateFilter);
     if (path.isEmpty()) return;
     QString error;
     if (!LoadState(path, error)) ShowMessageBox(error, QStringLiteral("Load State"));
@@ -329,11 +323,8 @@ void PanelCommands::RecordGif() {
         StopGif();
         return;
     }
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
-    const QString path = QFileDialog::getSaveFileName(&panel_, QStringLiteral("Record GIF"),
-                                                      QDir(folder).filePath(QStringLiteral("panel.gif")),
-                                                      QStringLiteral("GIF animations (*.gif)"));
+    const QString path = AskSavePath(&panel_, QStringLiteral("Record GIF"), QStringLiteral("panel.gif"),
+                                     QStringLiteral("GIF animations (*.gif)"), {}, QStandardPaths::PicturesLocation);
     if (!path.isEmpty()) StartGif(path);
 }
 

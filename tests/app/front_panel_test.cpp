@@ -3,6 +3,7 @@
 // menu, ending the program and dragging.
 
 #include <QAccessible>
+#include <QFileDialog>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QMenu>
@@ -31,6 +32,7 @@
 #include "recorded_messages.h"
 #include "platform/lcd.h"
 #include "platform/show_lcd.h"
+#include "serial/count_log.h"
 #include "serial/real_mode.h"
 #include "serial/remote_control.h"
 #include "serial/serial_port.h"
@@ -682,6 +684,39 @@ private slots:
         QCOMPARE(chart->windowIcon().cacheKey(), dlg.windowIcon().cacheKey());
         QVERIFY(!dlg.windowIcon().isNull());
         chart->close();
+    }
+
+    // "Log Counts to File…" in demo mode opens the log and says that its
+    // lines come in real mode only; the next file dialog, of any kind,
+    // opens in the folder the log was put in.
+    void logCountsInDemoModeAndTheLastFolder() {
+        QTemporaryDir dir;
+        FrontPanelDialog dlg;
+        QString openedIn;
+        const auto answerDialog = [&](const QString& file) {
+            QTimer::singleShot(50, [&openedIn, file] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (dialog == nullptr) return;
+                openedIn = dialog->directory().absolutePath();
+                if (file.isEmpty()) {
+                    dialog->reject();
+                    return;
+                }
+                dialog->selectFile(file);
+                static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept, as its Save button does
+            });
+        };
+        answerDialog(dir.filePath(QStringLiteral("counts.csv")));
+        dlg.OnMenuCommand(kCmdLogCounts);
+        QVERIFY(CountLogActive());
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].text.startsWith(QStringLiteral("Counts are logged in real mode only.")),
+                 qPrintable(messages[0].text));
+        answerDialog(QString());
+        dlg.OnMenuCommand(kCmdLoadState);
+        QCOMPARE(openedIn, QDir(dir.path()).absolutePath());
+        dlg.OnMenuCommand(kCmdLogCounts);
+        QVERIFY(!CountLogActive());
     }
 
     // The chart's head: CPM over the span, lost seconds left out.
