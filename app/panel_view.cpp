@@ -32,7 +32,9 @@ QIcon LoadIcon() {
     QSvgRenderer renderer(QStringLiteral(GEIGERSIM_QRC_PREFIX "icon.svg"));
     if (!renderer.isValid()) return QIcon();
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    // Sizes for title bars, task bars and switchers; launchers take the
+    // installed icon's.
+    for (int size : {16, 24, 32, 48, 64, 128}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
@@ -102,9 +104,9 @@ void PanelView::CreateKeySet(bool turned) {
                                         [this](const QRect& area) {
                                             EnsurePicture();
                                             // The device pixels the key covers on screen.
-                                            const double ratio = panel_.devicePixelRatio();
-                                            QPixmap part = panel_.copy(ScaledPanelRect(area, ratio));
-                                            part.setDevicePixelRatio(ratio);
+                                            QPixmap part = QPixmap::fromImage(
+                                                artwork_.copy(ScaledPanelRect(area, artworkRatio_)));
+                                            part.setDevicePixelRatio(artworkRatio_);
                                             return part;
                                         });
         if (zoomPercent_ != 100) key->SetBox(ZoomedRect(key->geometry()), ZoomFactor(zoomPercent_));
@@ -201,13 +203,18 @@ void PanelView::EnsurePicture() {
                                               seeThrough_ ? PanelBackground::Clear : PanelBackground::Backdrop);
     if (artwork.isNull()) return;  // keep what was loaded before
     artwork_ = artwork;
-    panel_ = QPixmap::fromImage(artwork);
-    panel_.setDevicePixelRatio(devicePixelRatioF());
+    artworkRatio_ = devicePixelRatioF();
     panelScale_ = scale;
     panelLayout_ = layoutTurned_;
     for (auto* keys : {&normalKeys_, &turnedKeys_})
         for (ShapedKeyButton* key : *keys)
             if (key != nullptr) key->RetakePictures();
+}
+
+QPixmap PanelView::panelPicture() const {
+    QPixmap picture = QPixmap::fromImage(artwork_);
+    picture.setDevicePixelRatio(artworkRatio_);
+    return picture;
 }
 
 void PanelView::SetLayout(int turned) {

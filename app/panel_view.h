@@ -70,7 +70,9 @@ public:
     const QImage& presentedLcd() const { return presented_; }
     // The LCD's stand-in for screen readers: its accessible name is what the LCD says.
     const QWidget* lcdAccessible() const;
-    const QPixmap& panelPicture() const { return panel_; }
+    // The panel picture at the screen's ratio, made on request: the window
+    // keeps the one image it paints from.
+    QPixmap panelPicture() const;
     const SkinImage* skin() const { return skin_.get(); }
     ShapedKeyButton* normalKey(int i) const { return normalKeys_.at(i); }
     ShapedKeyButton* turnedKey(int i) const { return turnedKeys_.at(i); }
@@ -122,8 +124,8 @@ private:
     void SizeToSkin();
     void ChooseHintFont();
 
-    QPixmap panel_;       // the artwork at DeviceScale(), its device pixel ratio set
-    QImage artwork_;      // the same in device pixels, for painting
+    QImage artwork_;      // the artwork at DeviceScale(), in device pixels
+    double artworkRatio_ = 1;  // the screen's ratio it was rendered for
     double panelScale_ = 0;
     int panelLayout_ = -1;
     int zoomPercent_ = 100;
