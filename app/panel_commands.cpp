@@ -4,8 +4,6 @@
 #include "app/panel_commands.h"
 
 #include <QClipboard>
-#include <QDir>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QMessageBox>
@@ -249,8 +247,7 @@ void PanelCommands::SaveStateAs() {
 }
 
 void PanelCommands::LoadStateFrom() {
-    const QString path =
-AskOpenPath(&panel_, QStringLiteral("Load State"), kStateFilter);
+    const QString path = AskOpenPath(&panel_, QStringLiteral("Load State"), kStateFilter);
     if (path.isEmpty()) return;
     QString error;
     if (!LoadState(path, error)) ShowMessageBox(error, QStringLiteral("Load State"));
