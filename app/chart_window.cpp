@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -11,6 +10,7 @@
 #include <QSaveFile>
 #include <QVBoxLayout>
 
+#include "app/file_choice.h"
 #include "media/chart_render.h"
 
 namespace {
@@ -87,8 +87,8 @@ void ChartWindow::Refresh() {
 }
 
 void ChartWindow::SaveAsPng() {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save Chart as PNG"),
-                                                      QStringLiteral("chart.png"), QStringLiteral("PNG (*.png)"));
+    const QString path = AskSavePath(this, QStringLiteral("Save Chart as PNG"), QStringLiteral("chart.png"),
+                                     QStringLiteral("PNG (*.png)"), {}, QStandardPaths::PicturesLocation);
     if (path.isEmpty()) return;
     const QImage image = RenderChart(history_.Last(minutes()), minutes(), devicePixelRatioF());
     QByteArray bytes;
@@ -99,8 +99,8 @@ void ChartWindow::SaveAsPng() {
 }
 
 void ChartWindow::SaveAsCsv() {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save Chart as CSV"),
-                                                      QStringLiteral("chart.csv"), QStringLiteral("CSV (*.csv)"));
+    const QString path =
+        AskSavePath(this, QStringLiteral("Save Chart as CSV"), QStringLiteral("chart.csv"), QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty()) return;
     SaveBytes(this, path, QByteArray::fromStdString(RateCsv(history_.Last(minutes()))));
 }

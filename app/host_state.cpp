@@ -40,6 +40,65 @@ QPoint DragTarget(QPoint windowAtPress, QPoint cursorAtPress, QPoint cursorNow) 
     return QPoint(std::max(0, moved.x()), std::max(0, moved.y()));
 }
 
+namespace {
+
+// `r` moved the least that keeps it inside `area`; its top left corner wins
+// where it cannot fit.
+QRect ClampInto(QRect r, const QRect& area) {
+    r.moveLeft(std::max(area.left(), std::min(r.left(), area.right() - r.width() + 1)));
+    r.moveTop(std::max(area.top(), std::min(r.top(), area.bottom() - r.height() + 1)));
+    return r;
+}
+
+}  // namespace
+
+QRect GeometryAround(const QRect& current, const QSize& size, const QRect& available) {
+    QRect target(QPoint(0, 0), size);
+    target.moveLeft(current.left() + (current.width() - size.width()) / 2);
+    target.moveTop(current.top() + (current.height() - size.height()) / 2);
+    return available.isValid() ? ClampInto(target, available) : target;
+}
+
+QRect PlaceBeside(const QRect& panel, const QSize& wanted, const QSize& minimum, const QRect& available, int gap) {
+    // The room on each side, in the order tried: right, left, below, above.
+    const int right = available.right() - panel.right() - gap;
+    const int left = panel.left() - available.left() - gap;
+    const int below = available.bottom() - panel.bottom() - gap;
+    const int above = panel.top() - available.top() - gap;
+    const int room[4] = {right, left, below, above};
+    const auto placed = [&](int side, QSize size) {
+        size = size.boundedTo(available.size());
+        QRect r(QPoint(0, 0), size);
+        if (side < 2) r.moveTop(panel.top());
+        else r.moveLeft(panel.left());
+        switch (side) {
+            case 0: r.moveLeft(panel.right() + 1 + gap); break;
+            case 1: r.moveRight(panel.left() - 1 - gap); break;
+            case 2: r.moveTop(panel.bottom() + 1 + gap); break;
+            default: r.moveBottom(panel.top() - 1 - gap); break;
+        }
+        // Along the panel's side it may slide; across, it stays off the panel.
+        const QRect clamped = ClampInto(r, available);
+        if (side < 2) r.moveTop(clamped.top());
+        else r.moveLeft(clamped.left());
+        return r;
+    };
+    const auto across = [&](int side, QSize s) { return side < 2 ? s.width() : s.height(); };
+    const auto along = [&](int side, QSize s) {
+        return side < 2 ? s.height() <= available.height() : s.width() <= available.width();
+    };
+    for (int side = 0; side < 4; ++side)
+        if (room[side] >= across(side, wanted) && along(side, wanted)) return placed(side, wanted);
+    for (int side = 0; side < 4; ++side)
+        if (room[side] >= across(side, minimum) && along(side, minimum)) {
+            QSize size = wanted.boundedTo(available.size());
+            if (side < 2) size.setWidth(room[side]);
+            else size.setHeight(room[side]);
+            return placed(side, size);
+        }
+    return ClampInto(placed(0, wanted.boundedTo(available.size())), available);
+}
+
 QRegion ScaledRegion(const QRegion& region, double zoom) {
     QRegion scaled;
     for (const QRect& r : region) scaled += ScaledPanelRect(r, zoom);

@@ -49,6 +49,18 @@ QString LcdSpokenText(const LcdPicture& lcd);
 // cursor's travel since the press, never left of or above screen pixel 0.
 QPoint DragTarget(QPoint windowAtPress, QPoint cursorAtPress, QPoint cursorNow);
 
+// Where a window that changes to `size` goes: about the centre of
+// `current`, moved the least that keeps it whole inside `available` (a
+// screen's available geometry); one larger than `available` keeps its top
+// left corner there.
+QRect GeometryAround(const QRect& current, const QSize& size, const QRect& available);
+// Where a second window of `wanted` size opens beside `panel`, `gap` pixels
+// off it, inside `available`: right, else left, else below, else above: the
+// first side with room for `wanted`, else the first with room for `minimum`
+// (the window shrunk to that side's room). Only without either does it
+// overlap the panel, clamped into `available`.
+QRect PlaceBeside(const QRect& panel, const QSize& wanted, const QSize& minimum, const QRect& available, int gap);
+
 // The window's zoom as a factor: 100 % is 1.
 constexpr double ZoomFactor(int percent) { return percent / 100.0; }
 // A window shape at `zoom`: each rectangle by ScaledPanelRect, so shapes and

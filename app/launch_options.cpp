@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 
+#include "app/help_text.h"
 #include "app/host_state.h"
 #include "geigersim_version.h"
 #include "platform/clock.h"
@@ -17,25 +18,6 @@ const char* const kDescription =
     "(demo mode) or from a real counter on a serial port (real mode).";
 
 const char* const kDetails = R"(
-Keys:
-  Left, Backspace    the Back key
-  Up                 the Up key
-  Down               the Down key
-  Right, Space       the Select/Power key
-  F1                 the guide: what the screen shown means, what each key
-                     does there, its marks and its place in the menus
-  Enter, Escape      end the program
-  Mouse              click a key on the panel; drag the panel anywhere else
-                     to move it
-
-Pop-up menu:
-  Right-click the panel for the menu: "Demo Mode", "Real Mode" (COM3 to COM6
-  or "Other Port" for any serial device), "Log Counts to File...", "Remote
-  Control", "Test Commands", "View" (zoom, copy and save the LCD or the
-  panel as a picture, always on top, record a script), "Save State..." and
-  "Load State..." (the whole device in a file), "Guide" (as F1), "About"
-  and "Exit".
-
 Restart switch:
   When the first argument is a switch whose name contains "Restart" after
   its first character (for example --Restart or /xRestart), the Select/Power
@@ -61,7 +43,9 @@ QString Usage(const QCommandLineParser& parser) {
     // this runs before one does.
     const qsizetype firstLineEnd = text.indexOf(u'\n');
     text = QStringLiteral("Usage: geigersim [OPTION]...") + text.mid(firstLineEnd);
-    return text + QString::fromLatin1(kDetails);
+    // The keys and the menu's rows from the tables the window runs on.
+    return text + u'\n' + KeysHelp(HelpText::Plain) + u'\n' + PopupMenuHelp(HelpText::Plain) +
+           QString::fromLatin1(kDetails);
 }
 
 LaunchDecision Fail(const QString& message) {

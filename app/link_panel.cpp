@@ -1,6 +1,5 @@
 #include "app/link_panel.h"
 
-#include <QFileDialog>
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QLabel>
@@ -8,6 +7,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "app/file_choice.h"
 #include "app/host_state.h"
 #include "app/launch_options.h"
 #include "firmware/state.h"
@@ -174,13 +174,21 @@ void LinkPanel::ToggleCountLog() {
         StopCountLog();
         return;
     }
-    const QString path = QFileDialog::getSaveFileName(window_, QStringLiteral("Log Counts to File"),
-                                                      QStringLiteral("counts.csv"),
-                                                      QStringLiteral("CSV files (*.csv);;All files (*)"), nullptr,
-                                                      QFileDialog::DontConfirmOverwrite);  // it appends
+    const QString path = AskSavePath(window_, QStringLiteral("Log Counts to File"), QStringLiteral("counts.csv"),
+                                     QStringLiteral("CSV files (*.csv);;All files (*)"),
+                                     QFileDialog::DontConfirmOverwrite);  // it appends
     if (path.isEmpty()) return;
     std::string error;
-    if (!StartCountLog(path.toStdString(), error)) SayCannotLogCounts(error);
+    if (!StartCountLog(path.toStdString(), error)) {
+        SayCannotLogCounts(error);
+        return;
+    }
+    // Demo counts are made up: the log waits for a counter's reports.
+    if (realMode == 0)
+        ShowMessageBox(QStringLiteral("Counts are logged in real mode only. %1 is open: its lines follow once real "
+                                      "mode starts (\"Real Mode\" in this menu).")
+                           .arg(QString::fromStdString(CountLogPath())),
+                       QStringLiteral("Log Counts to File"));
 }
 
 void ApplyLinkLaunchOptions(const LaunchOptions& options) {

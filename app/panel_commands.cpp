@@ -4,8 +4,6 @@
 #include "app/panel_commands.h"
 
 #include <QClipboard>
-#include <QDir>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QMessageBox>
@@ -17,9 +15,12 @@
 #include <cstdio>
 
 #include "app/device_host.h"
+#include "app/file_choice.h"
 #include "app/gif_recorder.h"
 #include "app/guide_window.h"
+#include "app/help_text.h"
 #include "app/host_state.h"
+#include "app/launch_options.h"
 #include "app/link_panel.h"
 #include "app/panel_view.h"
 #include "app/popup_menu.h"
@@ -56,9 +57,6 @@ void SayRecordingNeedsDemoMode() {
 }
 
 const QString kStateFilter = QStringLiteral("geigersim states (*.gsst);;All files (*)");
-
-// Offered in the user's home, not wherever the program was started.
-QString StateFolder() { return QDir::homePath(); }
 
 }  // namespace
 
@@ -101,10 +99,10 @@ void PanelCommands::OnMenuCommand(int commandId) {
         case kCmdRecordGif: RecordGif(); break;
         case kCmdSound: rate_.SetSoundOn(!rate_.soundOn()); break;
         case kCmdChart: rate_.ShowChart(); break;
-        case kCmdZoom100: panel_.SetZoom(100); break;
-        case kCmdZoom150: panel_.SetZoom(150); break;
-        case kCmdZoom200: panel_.SetZoom(200); break;
-        case kCmdZoom300: panel_.SetZoom(300); break;
+        case kCmdZoom100:
+        case kCmdZoom150:
+        case kCmdZoom200:
+        case kCmdZoom300: panel_.SetZoom(ZoomOfCommand(commandId)); break;
         case kCmdSaveState: SaveStateAs(); break;
         case kCmdLoadState: LoadStateFrom(); break;
         case kCmdExit: Exit(); break;
@@ -118,16 +116,22 @@ void PanelCommands::OnMenuCommand(int commandId) {
 }
 
 std::unique_ptr<QMenu> PanelCommands::BuildMenu() {
-    return BuildPopupMenu(&panel_, [this](int id) { OnMenuCommand(id); },
-                          [this](int id) { return HostMenuChecked(id); });
+    // A zoom level the panel would not fit on its screen at is greyed; the
+    // smallest stays, the way back from any other.
+    return BuildPopupMenu(
+        &panel_, [this](int id) { OnMenuCommand(id); }, [this](int id) { return HostMenuChecked(id); },
+        [this](int id) {
+            const int zoom = ZoomOfCommand(id);
+            return zoom == 0 || zoom == kZoomLevels[0] || panel_.ZoomFits(zoom);
+        });
 }
 
 bool PanelCommands::HostMenuChecked(int commandId) const {
     switch (commandId) {
-        case kCmdZoom100: return panel_.zoomPercent() == 100;
-        case kCmdZoom150: return panel_.zoomPercent() == 150;
-        case kCmdZoom200: return panel_.zoomPercent() == 200;
-        case kCmdZoom300: return panel_.zoomPercent() == 300;
+        case kCmdZoom100:
+        case kCmdZoom150:
+        case kCmdZoom200:
+        case kCmdZoom300: return panel_.zoomPercent() == ZoomOfCommand(commandId);
         case kCmdAlwaysOnTop: return (panel_.windowFlags() & Qt::WindowStaysOnTopHint) != 0;
         case kCmdLogCounts: return CountLogActive();
         case kCmdRecordScript: return recording();
@@ -163,14 +167,8 @@ void PanelCommands::FollowGuide() {
 
 void PanelCommands::About() {
     AboutDialog dialog(&panel_);
-    QString keys = QStringLiteral("Keyboard:");
-    for (uint8_t key = KeyBack; key <= KeySelect; ++key) {
-        // "Back \u2014 Left arrow or Backspace" the other way round.
-        const QStringList tip = PanelView::KeyTip(key).split(QStringLiteral(" \u2014 "));
-        keys += QStringLiteral("\n    %1 \u2014 %2").arg(tip.value(1), tip.value(0));
-    }
-    keys += QStringLiteral("\nRight-click the panel for the menu; drag it to move it.");
-    dialog.AddNote(keys);
+    // The lists --help gives, from the same tables.
+    dialog.AddNote(KeysHelp(HelpText::Rich) + u'\n' + PopupMenuHelp(HelpText::Rich).trimmed());
     RunModal(dialog);
 }
 
@@ -196,11 +194,9 @@ void PanelCommands::SavePanelAsPng() {
 }
 
 void PanelCommands::SaveImageAs(const QString& title, const QString& suggested, const QImage& image) {
-    // Offered in the user's pictures folder, not wherever the program was started.
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
-    const QString path = QFileDialog::getSaveFileName(&panel_, title, QDir(folder).filePath(suggested),
-                                                      QStringLiteral("PNG pictures (*.png)"));
+    // Offered in the user's pictures folder at first, not wherever the program was started.
+    const QString path = AskSavePath(&panel_, title, suggested, QStringLiteral("PNG pictures (*.png)"), {},
+                                     QStandardPaths::PicturesLocation);
     if (path.isEmpty()) return;
     // Written beside the target and renamed over it: a failed save leaves no
     // half-written picture behind, nor destroys an older one.
@@ -238,9 +234,9 @@ void PanelCommands::RecordScript() {
                                              "off and what it shows now is lost. Start recording?"),
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
         return;
-    const QString path = QFileDialog::getSaveFileName(
-        &panel_, QStringLiteral("Record Script (the device starts again from power-on)"),
-        QStringLiteral("session.txt"), QStringLiteral("geigersim-run scripts (*.txt);;All files (*)"));
+    const QString path = AskSavePath(&panel_, QStringLiteral("Record Script (the device starts again from power-on)"),
+                                     QStringLiteral("session.txt"),
+                                     QStringLiteral("geigersim-run scripts (*.txt);;All files (*)"));
     if (!path.isEmpty()) StartRecording(path);
 }
 
@@ -268,15 +264,12 @@ void PanelCommands::StopRecording() { device_.recorder().Stop(); }
 bool PanelCommands::recording() const { return device_.recorder().active(); }
 
 void PanelCommands::SaveStateAs() {
-    const QString path = QFileDialog::getSaveFileName(&panel_, QStringLiteral("Save State"),
-                                                      QDir(StateFolder()).filePath(QStringLiteral("device.gsst")),
-                                                      kStateFilter);
+    const QString path = AskSavePath(&panel_, QStringLiteral("Save State"), QStringLiteral("device.gsst"), kStateFilter);
     if (!path.isEmpty()) SaveState(path);
 }
 
 void PanelCommands::LoadStateFrom() {
-    const QString path =
-        QFileDialog::getOpenFileName(&panel_, QStringLiteral("Load State"), StateFolder(), kStateFilter);
+    const QString path = AskOpenPath(&panel_, QStringLiteral("Load State"), kStateFilter);
     if (path.isEmpty()) return;
     QString error;
     if (!LoadState(path, error)) ShowMessageBox(error, QStringLiteral("Load State"));
@@ -349,11 +342,8 @@ void PanelCommands::RecordGif() {
         StopGif();
         return;
     }
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
-    const QString path = QFileDialog::getSaveFileName(&panel_, QStringLiteral("Record GIF"),
-                                                      QDir(folder).filePath(QStringLiteral("panel.gif")),
-                                                      QStringLiteral("GIF animations (*.gif)"));
+    const QString path = AskSavePath(&panel_, QStringLiteral("Record GIF"), QStringLiteral("panel.gif"),
+                                     QStringLiteral("GIF animations (*.gif)"), {}, QStandardPaths::PicturesLocation);
     if (!path.isEmpty()) StartGif(path);
 }
 

@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QStringList>
 #include <QSvgRenderer>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include <QWindow>
 #include <cstring>
 
+#include "app/help_text.h"
 #include "app/launch_options.h"
 #include "app/lcd_voice.h"
 #include "app/link_panel.h"
@@ -28,14 +30,13 @@
 
 namespace {
 
-// The panel keys' names, as drawn (KeyBack..KeySelect).
-constexpr const char* kKeyNames[4] = {"Back", "Up", "Down", "Select/Power"};
-
 QIcon LoadIcon() {
     QSvgRenderer renderer(QStringLiteral(GEIGERSIM_QRC_PREFIX "icon.svg"));
     if (!renderer.isValid()) return QIcon();
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    // Sizes for title bars, task bars and switchers; launchers take the
+    // installed icon's.
+    for (int size : {16, 24, 32, 48, 64, 128}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
@@ -50,14 +51,7 @@ QIcon LoadIcon() {
 }  // namespace
 
 QString PanelView::KeyTip(uint8_t drawnKey) {
-    QStringList keys;
-    for (const DriverKeyboardKey& k : kDriverKeyboardKeys) {
-        if (k.drawnKey != drawnKey) continue;
-        const QString name = QString::fromLatin1(k.name);
-        keys << (name == QLatin1String("Backspace") || name == QLatin1String("Space") ? name
-                                                                                     : name + QStringLiteral(" arrow"));
-    }
-    return QStringLiteral("%1 \u2014 %2").arg(QString::fromLatin1(kKeyNames[drawnKey & 3]), keys.join(QStringLiteral(" or ")));
+    return QStringLiteral("%1 \u2014 %2").arg(PanelKeyName(drawnKey), KeyboardKeysFor(drawnKey));
 }
 
 const QString& PanelView::StartHintText() {
@@ -112,9 +106,9 @@ void PanelView::CreateKeySet(bool turned) {
                                         [this](const QRect& area) {
                                             EnsurePicture();
                                             // The device pixels the key covers on screen.
-                                            const double ratio = panel_.devicePixelRatio();
-                                            QPixmap part = panel_.copy(ScaledPanelRect(area, ratio));
-                                            part.setDevicePixelRatio(ratio);
+                                            QPixmap part = QPixmap::fromImage(
+                                                artwork_.copy(ScaledPanelRect(area, artworkRatio_)));
+                                            part.setDevicePixelRatio(artworkRatio_);
                                             return part;
                                         });
         if (zoomPercent_ != 100) key->SetBox(ZoomedRect(key->geometry()), ZoomFactor(zoomPercent_));
@@ -154,10 +148,34 @@ void PanelView::SizeToSkin() {
 
 void PanelView::SetZoom(int percent) {
     if (!KnownZoom(percent) || percent == zoomPercent_) return;
+    const QRect before = geometry();
     zoomPercent_ = percent;
     if (skin_ != nullptr && skin_->loaded()) SizeToSkin();
     PlaceKeys();
+    // A compositor that places windows itself (Wayland) ignores the move;
+    // the greyed levels keep the size within its screen there.
+    if (isVisible()) move(GeometryAround(before, size(), AvailableArea()).topLeft());
     update();
+}
+
+QRect PanelView::AvailableArea() const {
+    const QScreen* on = screen();
+    return on != nullptr ? on->availableGeometry() : QRect();
+}
+
+bool PanelView::ZoomFits(int percent) const {
+    const QRect area = AvailableArea();
+    if (!area.isValid() || skin_ == nullptr || !skin_->loaded()) return true;
+    // Logical pixels on both sides: the screen's ratio scales them alike.
+    const QSize panel = ScaledPanelRect(QRect(0, 0, skin_->width(), skin_->height()), ZoomFactor(percent)).size();
+    return panel.width() <= area.width() && panel.height() <= area.height();
+}
+
+int PanelView::LargestZoomThatFits(int percent) const {
+    int best = kZoomLevels[0];
+    for (int level : kZoomLevels)
+        if (level <= percent && ZoomFits(level)) best = level;
+    return best;
 }
 
 void PanelView::PlaceKeys() {
@@ -187,13 +205,18 @@ void PanelView::EnsurePicture() {
                                               seeThrough_ ? PanelBackground::Clear : PanelBackground::Backdrop);
     if (artwork.isNull()) return;  // keep what was loaded before
     artwork_ = artwork;
-    panel_ = QPixmap::fromImage(artwork);
-    panel_.setDevicePixelRatio(devicePixelRatioF());
+    artworkRatio_ = devicePixelRatioF();
     panelScale_ = scale;
     panelLayout_ = layoutTurned_;
     for (auto* keys : {&normalKeys_, &turnedKeys_})
         for (ShapedKeyButton* key : *keys)
             if (key != nullptr) key->RetakePictures();
+}
+
+QPixmap PanelView::panelPicture() const {
+    QPixmap picture = QPixmap::fromImage(artwork_);
+    picture.setDevicePixelRatio(artworkRatio_);
+    return picture;
 }
 
 void PanelView::SetLayout(int turned) {

@@ -36,7 +36,16 @@ public:
     // mode's reports do, and shows it.
     void SetLayout(int turned);
     // Scales the whole panel: 100, 150, 200 or 300 (other values do nothing).
+    // A shown window grows or shrinks about its centre and stays on its
+    // screen as far as it fits there.
     void SetZoom(int percent);
+    // Whether the panel at `percent` fits whole in the available area of
+    // the screen the window is on (or would open on).
+    bool ZoomFits(int percent) const;
+    // The largest level up to `percent` that fits; 100 when none does.
+    int LargestZoomThatFits(int percent) const;
+    // The screen area windows may take: the screen less the desktop's panels.
+    QRect AvailableArea() const;
 
     // Shows what the core presents now, repainting only what changed: at
     // every hand-over, about every 500 ms and after each key, so a picture
@@ -62,7 +71,9 @@ public:
     const QImage& presentedLcd() const { return presented_; }
     // The LCD's stand-in for screen readers: its accessible name is what the LCD says.
     const QWidget* lcdAccessible() const;
-    const QPixmap& panelPicture() const { return panel_; }
+    // The panel picture at the screen's ratio, made on request: the window
+    // keeps the one image it paints from.
+    QPixmap panelPicture() const;
     const SkinImage* skin() const { return skin_.get(); }
     ShapedKeyButton* normalKey(int i) const { return normalKeys_.at(i); }
     ShapedKeyButton* turnedKey(int i) const { return turnedKeys_.at(i); }
@@ -119,8 +130,8 @@ private:
     void SizeToSkin();
     void ChooseHintFont();
 
-    QPixmap panel_;       // the artwork at DeviceScale(), its device pixel ratio set
-    QImage artwork_;      // the same in device pixels, for painting
+    QImage artwork_;      // the artwork at DeviceScale(), in device pixels
+    double artworkRatio_ = 1;  // the screen's ratio it was rendered for
     double panelScale_ = 0;
     int panelLayout_ = -1;
     int zoomPercent_ = 100;

@@ -75,7 +75,8 @@ bool PopupItemChecked(int commandId, uint8_t realMode, uint8_t portNumber, uint8
 }
 
 std::unique_ptr<QMenu> BuildPopupMenu(QWidget* parent, std::function<void(int)> onCommand,
-                                      std::function<bool(int)> hostChecked) {
+                                      std::function<bool(int)> hostChecked,
+                                      std::function<bool(int)> hostEnabled) {
     auto menu = std::make_unique<QMenu>(parent);
     std::vector<QMenu*> open{menu.get()};
     for (const PopupMenuEntry& entry : kPopupMenu137) {
@@ -94,6 +95,7 @@ std::unique_ptr<QMenu> BuildPopupMenu(QWidget* parent, std::function<void(int)> 
             case PopupRow::CheckItem: {
                 QAction* action = current->addAction(QString::fromUtf8(entry.text));
                 action->setData(entry.commandId);
+                if (hostEnabled && IsOwnCommand(entry.commandId)) action->setEnabled(hostEnabled(entry.commandId));
                 if (entry.row == PopupRow::CheckItem) {
                     action->setCheckable(true);
                     action->setChecked(hostChecked && hostChecked(entry.commandId));

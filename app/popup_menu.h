@@ -34,6 +34,10 @@ constexpr int kCmdZoom100 = 40011;         // "View" > "Zoom" > 100 % ... 300 %
 constexpr int kCmdZoom150 = 40012;
 constexpr int kCmdZoom200 = 40013;
 constexpr int kCmdZoom300 = 40014;
+// The zoom level a "Zoom" row sets; 0 for every other command.
+constexpr int ZoomOfCommand(int id) {
+    return id == kCmdZoom100 ? 100 : id == kCmdZoom150 ? 150 : id == kCmdZoom200 ? 200 : id == kCmdZoom300 ? 300 : 0;
+}
 constexpr int kCmdCopyLcd = 40021;         // "View" > ...
 constexpr int kCmdSaveLcdPng = 40022;
 constexpr int kCmdSavePanelPng = 40023;
@@ -66,6 +70,8 @@ bool PopupItemChecked(int commandId, uint8_t realMode, uint8_t portNumber, uint8
 
 // Builds the menu with the check marks of the current host state, without
 // showing it. Choosing an item calls onCommand with its command id;
-// hostChecked tells the check marks of the CheckItem rows.
+// hostChecked tells the check marks of the CheckItem rows, hostEnabled
+// which of our rows can be chosen now (all without it).
 std::unique_ptr<QMenu> BuildPopupMenu(QWidget* parent, std::function<void(int)> onCommand,
-                                      std::function<bool(int)> hostChecked = {});
+                                      std::function<bool(int)> hostChecked = {},
+                                      std::function<bool(int)> hostEnabled = {});

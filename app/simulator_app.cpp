@@ -1,11 +1,14 @@
 #include "app/simulator_app.h"
 
+#include <QScreen>
 #include <QThread>
 #include <cstdio>
 #include <memory>
+#include <thread>
 
 #include "app/control_server.h"
 #include "app/front_panel_dialog.h"
+#include "app/host_state.h"
 #include "app/launch_checks.h"
 #include "app/launch_options.h"
 #include "app/link_panel.h"
@@ -24,10 +27,30 @@ SimulatorApp::SimulatorApp(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 int SimulatorApp::Run(const LaunchOptions& options) {
+    // The device waits 150 ms before its window. Meanwhile a worker reads
+    // the fonts the start hint needs and draws the panel the window opens
+    // with, which the window then finds ready (fonts and pictures may be
+    // made on any thread).
+    const double scale = ZoomFactor(options.zoomPercent) * primaryScreen()->devicePixelRatio();
+    const PanelBackground background =
+        SeeThroughWindowWanted(platformName()) ? PanelBackground::Clear : PanelBackground::Backdrop;
+    std::thread ahead([scale, background, base = font()] {
+        StartHintFont(base);
+        PreparePanelArtwork(0, scale, background);
+    });
     QThread::msleep(150);
+    ahead.join();
     // Without these the clock is the start moment and power-on seeds from
     // the time, as ever.
     FrontPanelDialog dialog(options.zoomPercent, {options.clock, options.seed});
+    // A --zoom the screen cannot hold whole opens at the largest level it
+    // can: the user asked for a large panel, not for none.
+    if (const int fits = dialog.LargestZoomThatFits(options.zoomPercent); fits != options.zoomPercent) {
+        const QRect area = dialog.AvailableArea();
+        std::fprintf(stderr, "geigersim: zoom %d %% does not fit the screen (%d x %d free); using %d %%\n",
+                     options.zoomPercent, area.width(), area.height(), fits);
+        dialog.SetZoom(fits);
+    }
     if (options.restart) dialog.RequestRestart();
     dialog.rateHost().SetSoundOn(!options.mute);
     // A stop signal leaves as "Exit" does, through the way out at the end;

@@ -1,26 +1,39 @@
 #!/usr/bin/env bash
-# The front panel's CPU at rest against a bare Qt window's, side by side on
-# one virtual X server: each geigersim is switched on with a click and left
-# on its reading screen, the bare window repaints its picture twice a
-# second, and all are timed over the same SECONDS (default 60).
+# The front panel at rest against a bare Qt window, side by side on one
+# virtual X server: how long each takes from start until its window maps,
+# its CPU at rest and its peak memory. Each geigersim is switched on with a
+# click and left on its reading screen, the bare window repaints its
+# picture twice a second, and all are timed over the same SECONDS (default
+# 60).
 #
-#   bench/window_at_rest.sh [-s SECONDS] build/default/bench/bare_window build/default/app/geigersim [OTHER_GEIGERSIM...]
+#   bench/window_at_rest.sh [-s SECONDS] [-n STARTS] build/default/bench/bare_window build/default/app/geigersim [OTHER_GEIGERSIM...]
 #
 # Several geigersim binaries (an older build, say) run beside each other.
-# Prints, for each program, the CPU of all its threads in ms per second:
-# from utime+stime in /proc/PID/stat (10 ms ticks) and from the
-# scheduler's nanosecond run times in /proc/PID/task/*/schedstat; and each
-# geigersim's ratio to the bare window. GEIGERSIM_AT_REST_SHOT=FILE saves a
-# screenshot of the screen at the end.
+# First each program is started STARTS times (default 5), one at a time,
+# and the time from its start to its window's MapNotify is taken by
+# build/default/bench/map_time (found beside bare_window); the median and
+# the least are printed. Then all run together and the script prints, for
+# each, the CPU of all its threads in ms per second: from utime+stime in
+# /proc/PID/stat (10 ms ticks) and from the scheduler's nanosecond run
+# times in /proc/PID/task/*/schedstat; its peak resident memory (VmHWM) at
+# the end; and each geigersim's ratios to the bare window.
+# GEIGERSIM_AT_REST_SHOT=FILE saves a screenshot of the screen at the end.
 set -uo pipefail
 
 seconds=60
-if [ "${1:-}" = "-s" ]; then seconds=$2; shift 2; fi
-[ $# -ge 2 ] || { echo "usage: window_at_rest.sh [-s SECONDS] bare_window geigersim [geigersim...]" >&2; exit 2; }
+starts=5
+while true; do
+  case "${1:-}" in
+    -s) seconds=$2; shift 2 ;;
+    -n) starts=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
+[ $# -ge 2 ] || { echo "usage: window_at_rest.sh [-s SECONDS] [-n STARTS] bare_window geigersim [geigersim...]" >&2; exit 2; }
 
 if [ -z "${GEIGERSIM_AT_REST_INNER:-}" ]; then
   export GEIGERSIM_AT_REST_INNER=1
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" "$0" -s "$seconds" "$@"
+  exec xvfb-run -a -s "-screen 0 1920x1080x24" "$0" -s "$seconds" -n "$starts" "$@"
 fi
 unset QT_QPA_PLATFORM
 
@@ -34,6 +47,22 @@ stat_ms() { awk -v t="$ticks" '{ sub(/^.*\) /, ""); print ($12 + $13) * 1000 / t
 sched_ms() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%.3f\n", s / 1e6 }'; }
 
 names=("$@")
+map_time=$(dirname "$1")/map_time
+[ -x "$map_time" ] || fail "no $map_time (build the map_time target)"
+
+# Start to map, each program alone; the median and the least of STARTS.
+echo "ms from start until the window maps, median (least) of $starts starts:"
+for program in "$@"; do
+  times=()
+  for _ in $(seq 1 "$starts"); do
+    read -r pid ms < <("$map_time" "$program") || fail "$program: no window"
+    kill "$pid"; wait "$pid" 2>/dev/null; while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+    times+=("$ms")
+  done
+  sorted=$(printf '%s\n' "${times[@]}" | sort -n)
+  printf "  %-50s %7.1f (%.1f)\n" "$program" "$(sed -n "$(((starts + 1) / 2))p" <<<"$sorted")" "$(head -n 1 <<<"$sorted")"
+done
+
 for program in "$@"; do
   "$program" 2>/dev/null & pids+=($!)
 done
@@ -53,14 +82,15 @@ sleep 10                      # the logo, then the reading screen settles
 declare -a s0 r0
 for i in "${!pids[@]}"; do s0[$i]=$(stat_ms "${pids[$i]}"); r0[$i]=$(sched_ms "${pids[$i]}"); done
 sleep "$seconds"
-echo "over $seconds s, ms of CPU per second (utime+stime | scheduler run time), and the ratio to the bare window:"
+echo "over $seconds s, ms of CPU per second (utime+stime | scheduler run time), peak RSS in MB, and the ratios to the bare window:"
 for i in "${!pids[@]}"; do
   kill -0 "${pids[$i]}" 2>/dev/null || fail "${names[$i]} ended"
   s=$(echo "($(stat_ms "${pids[$i]}") - ${s0[$i]}) / $seconds" | bc -l)
   r=$(echo "($(sched_ms "${pids[$i]}") - ${r0[$i]}) / $seconds" | bc -l)
-  [ "$i" -eq 0 ] && { bs=$s; br=$r; }
-  printf "  %-50s %6.2f | %6.2f    %5.2f | %5.2f\n" "${names[$i]}" "$s" "$r" \
-    "$(echo "$s / $bs" | bc -l)" "$(echo "$r / $br" | bc -l)"
+  m=$(awk '/^VmHWM:/ { print $2 / 1024 }' "/proc/${pids[$i]}/status")
+  [ "$i" -eq 0 ] && { bs=$s; br=$r; bm=$m; }
+  printf "  %-50s %6.2f | %6.2f  %6.1f    %5.2f | %5.2f  %5.2f\n" "${names[$i]}" "$s" "$r" "$m" \
+    "$(echo "$s / $bs" | bc -l)" "$(echo "$r / $br" | bc -l)" "$(echo "$m / $bm" | bc -l)"
 done
 # What they showed, to check that every panel was on and resting.
 [ -z "${GEIGERSIM_AT_REST_SHOT:-}" ] || import -window root "$GEIGERSIM_AT_REST_SHOT"

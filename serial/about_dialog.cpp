@@ -45,9 +45,10 @@ void AboutDialog::AddNote(const QString& text) {
     if (note_ == nullptr) note_ = new QLabel(this);
     note_->setTextFormat(Qt::PlainText);
     note_->setText(text);
+    note_->setWordWrap(true);  // a line too long for the box goes on in the next
     // Under the link (which ends at 52 units), across the box's width.
     const QRect area = du.Rect(11, 60, 213, 8);
-    note_->setGeometry(QRect(area.topLeft(), QSize(area.width(), note_->sizeHint().height())));
+    note_->setGeometry(QRect(area.topLeft(), QSize(area.width(), note_->heightForWidth(area.width()))));
     note_->show();
     setFixedSize(du.X(235), note_->geometry().bottom() + 1 + du.Y(7));
 }

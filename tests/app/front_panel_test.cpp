@@ -3,6 +3,7 @@
 // menu, ending the program and dragging.
 
 #include <QAccessible>
+#include <QFileDialog>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QMenu>
@@ -32,6 +33,7 @@
 #include "recorded_messages.h"
 #include "platform/lcd.h"
 #include "platform/show_lcd.h"
+#include "serial/count_log.h"
 #include "serial/real_mode.h"
 #include "serial/remote_control.h"
 #include "serial/serial_port.h"
@@ -582,7 +584,7 @@ private slots:
         QStringList texts;
         QList<int> own;
         for (QAction* a : AllActions(menu.get())) {
-            QVERIFY(a->isEnabled());
+            if (ZoomOfCommand(a->data().toInt()) == 0) QVERIFY(a->isEnabled());
             if (IsOwnCommand(a->data().toInt())) {
                 own << a->data().toInt();
                 continue;
@@ -666,6 +668,79 @@ private slots:
         QCOMPARE(PlaceBeside(QRect(100, 50, 524, 306), QSize(420, 600), screen), QRect(632, 50, 420, 600));
         QCOMPARE(PlaceBeside(QRect(800, 400, 524, 306), QSize(420, 600), screen), QRect(372, 300, 420, 600));
         QCOMPARE(PlaceBeside(QRect(300, 50, 524, 306), QSize(700, 600), screen).x(), 700);  // the right has more
+    }
+
+    // On the offscreen platform's 800 x 800 screen (533 and 400 square at
+    // scale factors of 1.5 and 2, the *_ratio_* runs), a small one for the panel: a zoom
+    // keeps it on the screen, the levels it cannot fit at are greyed, and
+    // the chart opens beside it, with the program's icon.
+    void panelAndChartStayInView() {
+        FrontPanelDialog dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        const QRect area = dlg.AvailableArea();
+        const bool roomy = area.width() >= 800;
+        dlg.move(area.right() - 300, area.bottom() - 200);  // partly off, as a drag may leave it
+        QList<int> enabled;
+        std::unique_ptr<QMenu> menu = dlg.BuildMenu();
+        for (QAction* a : AllActions(menu.get()))
+            if (ZoomOfCommand(a->data().toInt()) != 0 && a->isEnabled()) enabled << ZoomOfCommand(a->data().toInt());
+        QCOMPARE(enabled, roomy ? (QList<int>{100, 150}) : QList<int>{100});
+        QCOMPARE(dlg.LargestZoomThatFits(300), enabled.last());
+        dlg.OnMenuCommand(kCmdZoom150);
+        QCOMPARE(dlg.zoomPercent(), 150);
+        if (roomy) QVERIFY(area.contains(dlg.frameGeometry()));
+        QVERIFY(area.contains(dlg.frameGeometry().topLeft()));
+        dlg.OnMenuCommand(kCmdZoom100);
+        // At a factor of 2 the screen is smaller than the panel at 100 %.
+        QCOMPARE(area.contains(dlg.frameGeometry()), area.width() >= 528);
+
+        if (!roomy) return;  // no room for the chart beside the panel there
+        dlg.OnMenuCommand(kCmdChart);
+        QWidget* chart = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->windowTitle() == QStringLiteral("Chart of the rate")) chart = w;
+        QVERIFY(chart != nullptr);
+        QVERIFY(!chart->frameGeometry().intersects(dlg.frameGeometry()));
+        QVERIFY(area.contains(chart->frameGeometry()));
+        QVERIFY(area.contains(dlg.frameGeometry()));
+        QCOMPARE(chart->screen(), dlg.screen());
+        QCOMPARE(chart->windowIcon().cacheKey(), dlg.windowIcon().cacheKey());
+        QVERIFY(!dlg.windowIcon().isNull());
+        chart->close();
+    }
+
+    // "Log Counts to File…" in demo mode opens the log and says that its
+    // lines come in real mode only; the next file dialog, of any kind,
+    // opens in the folder the log was put in.
+    void logCountsInDemoModeAndTheLastFolder() {
+        QTemporaryDir dir;
+        FrontPanelDialog dlg;
+        QString openedIn;
+        const auto answerDialog = [&](const QString& file) {
+            QTimer::singleShot(50, [&openedIn, file] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (dialog == nullptr) return;
+                openedIn = dialog->directory().absolutePath();
+                if (file.isEmpty()) {
+                    dialog->reject();
+                    return;
+                }
+                dialog->selectFile(file);
+                static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept, as its Save button does
+            });
+        };
+        answerDialog(dir.filePath(QStringLiteral("counts.csv")));
+        dlg.OnMenuCommand(kCmdLogCounts);
+        QVERIFY(CountLogActive());
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].text.startsWith(QStringLiteral("Counts are logged in real mode only.")),
+                 qPrintable(messages[0].text));
+        answerDialog(QString());
+        dlg.OnMenuCommand(kCmdLoadState);
+        QCOMPARE(openedIn, QDir(dir.path()).absolutePath());
+        dlg.OnMenuCommand(kCmdLogCounts);
+        QVERIFY(!CountLogActive());
     }
 
     // The chart's head: CPM over the span, lost seconds left out.

@@ -1,10 +1,12 @@
 // The window's pure rules: command line, dragging, key mapping, pop-up check
 // marks, stored window shapes, key shapes and the 180-degree LCD turn.
 
+#include <QFile>
 #include <QtEndian>
 #include <QtTest>
 
 #include "app/alarm_notice.h"
+#include "app/help_text.h"
 #include "app/host_state.h"
 #include "app/launch_options.h"
 #include "app/offscreen_surface.h"
@@ -155,6 +157,53 @@ private slots:
         QCOMPARE(DragTarget({100, 200}, {500, 500}, {520, 100}), QPoint(120, 0));
         QCOMPARE(DragTarget({100, 200}, {500, 500}, {-900, -900}), QPoint(0, 0));
         QCOMPARE(DragTarget({0, 0}, {10, 10}, {10, 10}), QPoint(0, 0));
+    }
+
+    // A zoom grows about the centre and keeps the window on the screen; the
+    // chart goes beside the panel, shrunk before it would cover it.
+    void windowsStayInView() {
+        const QRect screen(0, 0, 1024, 600);
+        QCOMPARE(GeometryAround({100, 100, 200, 100}, {400, 200}, screen), QRect(0, 50, 400, 200));
+        QCOMPARE(GeometryAround({800, 500, 200, 100}, {400, 200}, screen), QRect(624, 400, 400, 200));
+        QCOMPARE(GeometryAround({300, 200, 400, 200}, {200, 100}, screen), QRect(400, 250, 200, 100));
+        QCOMPARE(GeometryAround({300, 200, 400, 200}, {1584, 939}, screen).topLeft(), QPoint(0, 0));
+
+        const QSize want(500, 300), least(300, 200);
+        QCOMPARE(PlaceBeside({0, 100, 400, 250}, want, least, screen, 8), QRect(408, 100, 500, 300));
+        QCOMPARE(PlaceBeside({600, 400, 400, 180}, want, least, screen, 8), QRect(92, 300, 500, 300));
+        QCOMPARE(PlaceBeside({300, 0, 500, 250}, want, least, screen, 8), QRect(300, 258, 500, 300));
+        // Room for the least size only: as wide as the room on the right.
+        QCOMPARE(PlaceBeside({200, 100, 500, 250}, want, least, screen, 8), QRect(708, 100, 316, 300));
+        // No room anywhere: on the screen, over the panel.
+        QVERIFY(screen.contains(PlaceBeside({100, 100, 800, 400}, want, least, screen, 8)));
+    }
+
+    // The README and the man page (help2man's, from --help) name every row
+    // of the pop-up menu and every key as the window's tables have them.
+    void helpListsAgree() {
+        const auto read = [](const char* path) {
+            QFile file(QString::fromUtf8(path));
+            if (!file.open(QIODevice::ReadOnly)) return QString();
+            return QString::fromUtf8(file.readAll()).simplified();
+        };
+        const QString readme = read(GEIGERSIM_README);
+        QString man = read(GEIGERSIM_MAN_PAGE);
+        for (const char* roff : {"\\-", "\\fB", "\\fR", "\\fI", "\\fP", "\\,", "\\/", "\\&"})
+            man.remove(QString::fromLatin1(roff));
+        QVERIFY(!readme.isEmpty() && !man.isEmpty());
+        const QString plainHelp = KeysHelp(HelpText::Plain) + PopupMenuHelp(HelpText::Plain);
+        for (const QString& row : PopupRowTexts(HelpText::Rich))
+            QVERIFY2(readme.contains(u'"' + row + u'"'), qPrintable("README lacks \"" + row + "\""));
+        for (const QString& row : PopupRowTexts(HelpText::Plain)) {
+            QVERIFY2(man.contains(u'"' + row + u'"'), qPrintable("the man page lacks \"" + row + "\""));
+            QVERIFY(plainHelp.contains(u'"' + row + u'"'));
+        }
+        for (uint8_t key = KeyBack; key <= KeySelect; ++key)
+            for (const QString& text : {PanelKeyName(key), KeyboardKeysFor(key)}) {
+                QVERIFY2(readme.contains(text), qPrintable("README lacks " + text));
+                QVERIFY2(man.contains(text), qPrintable("the man page lacks " + text));
+            }
+        QVERIFY(readme.contains(QStringLiteral("Enter or Escape ends the program")));
     }
 
     void popupCheckMarks() {

@@ -23,6 +23,7 @@
 #include "menu_probe.h"
 #include "recorded_messages.h"
 #include "serial/about_dialog.h"
+#include "app/help_text.h"
 #include "serial/hyperlink_static.h"
 #include "serial/modal_runner.h"
 #include "serial/port_settings_dialog.h"
@@ -292,10 +293,12 @@ private slots:
         FrontPanelDialog dlg;
         dlg.OnMenuCommand(kCmdAbout);
         QCOMPARE(script.aboutRuns, 1);
-        // The keyboard shortcuts, under the link and inside the box.
-        for (const char* part : {"Left arrow or Backspace \u2014 Back", "Up arrow \u2014 Up", "Down arrow \u2014 Down",
-                                 "Right arrow or Space \u2014 Select/Power", "Right-click"})
+        // The keyboard shortcuts and every row of the menu, under the link and inside the box.
+        for (const char* part : {"Back \u2014 Left arrow or Backspace", "Up \u2014 Up arrow", "Down \u2014 Down arrow",
+                                 "Select/Power \u2014 Right arrow or Space", "right-click"})
             QVERIFY2(script.aboutNote.contains(QString::fromUtf8(part)), part);
+        for (const QString& row : PopupRowTexts(HelpText::Rich))
+            QVERIFY2(script.aboutNote.contains(u'"' + row + u'"'), qPrintable(row));
         QVERIFY(script.aboutNoteFits);
 
         AboutDialog about(&dlg);

@@ -4,15 +4,16 @@
 
 # Skips (exit 77) unless the X tools are installed ($x_tools when set, else
 # xvfb-run, xdotool, import and convert), then re-runs the calling script
-# ("$0" with its arguments) once inside xvfb-run. Inside, the window is to
-# come up on that server whatever platform the caller's environment chose.
+# ("$0" with its arguments) once inside xvfb-run, on a screen of
+# $xvfb_screen (default 1024x768x24). Inside, the window is to come up on
+# that server whatever platform the caller's environment chose.
 run_under_xvfb() {
   for tool in ${x_tools:-xvfb-run xdotool import convert}; do
     command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool not installed"; exit 77; }
   done
   if [ -z "${GEIGERSIM_E2E_INNER:-}" ]; then
     export GEIGERSIM_E2E_INNER=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+    exec xvfb-run -a -s "-screen 0 ${xvfb_screen:-1024x768x24}" "$0" "$@"
   fi
   unset QT_QPA_PLATFORM
 }
