@@ -6,7 +6,10 @@
 #include <QRadialGradient>
 #include <QSvgRenderer>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <deque>
+#include <mutex>
 
 #include "core/panel.h"
 #include "core/presentation.h"
@@ -173,18 +176,55 @@ QRegion KeyCircleRegion(QSize size) {
     return region;
 }
 
+namespace {
+
+// The artwork of one layout at one scale, and its keys' pressed pictures
+// as they are first asked for.
+struct Artwork {
+    int layout;
+    double scale;
+    PanelBackground background;
+    QImage picture;
+    std::array<QImage, 4> pressed;  // by panel key row
+};
+
+// Rendering the artwork costs tens of milliseconds at a large scale, and a
+// tour or a recording draws the panel for every picture: the last few
+// renderings are kept (QImage copies share their pixels until painted on).
+// Locked, as the window's exports and a test may render from any thread.
+std::mutex gArtworkMutex;
+std::deque<Artwork> gArtworks;
+constexpr size_t kArtworksKept = 4;
+
+Artwork& CachedArtwork(int layout, double scale, PanelBackground background) {
+    for (Artwork& a : gArtworks)
+        if (a.layout == layout && a.scale == scale && a.background == background) return a;
+    if (gArtworks.size() >= kArtworksKept) gArtworks.pop_back();
+    gArtworks.push_front({layout, scale, background, RenderPanelArtwork(layout, scale, background), {}});
+    return gArtworks.front();
+}
+
+}  // namespace
+
 QImage RenderPanel(const PanelScene& scene, double scale, PanelBackground background) {
-    QImage picture = RenderPanelArtwork(scene.layout, scale, background);
-    if (picture.isNull()) return picture;
-    // The key's picture comes from the artwork alone, as the window's key takes it.
-    QImage pressed;
+    QImage picture, pressed;
     QRect box;
-    for (int i = 0; i < 4 && scene.pressedKey >= 0; ++i) {
-        const DriverPanelKey& k = DriverPanelKeys(static_cast<uint8_t>(scene.layout))[i];
-        if (k.drawnKey != scene.pressedKey) continue;
-        box = ScaledPanelRect(QRect(k.x, k.y, k.size, k.size), scale);
-        pressed = PressedKeyPicture(picture.copy(box), std::max(1, int(std::lround(scale))));
+    {
+        const std::lock_guard<std::mutex> lock(gArtworkMutex);
+        Artwork& artwork = CachedArtwork(scene.layout, scale, background);
+        picture = artwork.picture;
+        // The key's picture comes from the artwork alone, as the window's key takes it.
+        for (int i = 0; i < 4 && scene.pressedKey >= 0 && !picture.isNull(); ++i) {
+            const DriverPanelKey& k = DriverPanelKeys(static_cast<uint8_t>(scene.layout))[i];
+            if (k.drawnKey != scene.pressedKey) continue;
+            box = ScaledPanelRect(QRect(k.x, k.y, k.size, k.size), scale);
+            if (artwork.pressed[size_t(i)].isNull())
+                artwork.pressed[size_t(i)] =
+                    PressedKeyPicture(picture.copy(box), std::max(1, int(std::lround(scale))));
+            pressed = artwork.pressed[size_t(i)];
+        }
     }
+    if (picture.isNull()) return picture;
     QPainter painter(&picture);
     PaintPanelOverlay(painter, scene, scale);
     if (!pressed.isNull()) {

@@ -9,9 +9,13 @@ namespace {
 
 using script::Quote;
 
+// Beyond any printer's resolution; pHYs would hold far more.
+constexpr uint32_t kMaxDpi = 9600;
+
 // The "[scale N] [panel]" after the target of `command` (png, tour or gif),
-// in any order, with a tour's "[only PATTERN]" and a png's "at-draw", taken
-// off the end of `rest` so that the name before them may hold spaces.
+// in any order, with a tour's "[only PATTERN]", a png's "at-draw" and both
+// one's "[dpi N]", taken off the end of `rest` so that the name before them
+// may hold spaces.
 bool PictureOptions(std::string_view& rest, Command& cmd, std::string_view command, std::string& what) {
     const bool tour = command == "tour", png = command == "png";
     bool scaled = false;
@@ -43,6 +47,16 @@ bool PictureOptions(std::string_view& rest, Command& cmd, std::string_view comma
         const std::string_view word = space2 == std::string_view::npos ? before : before.substr(space2 + 1);
         if (tour && word == "only" && cmd.only.empty()) {
             cmd.only = std::string(last);
+            rest = space2 == std::string_view::npos ? std::string_view() : script::Trim(before.substr(0, space2));
+            continue;
+        }
+        if (word == "dpi" && (tour || png) && cmd.dpi == 0) {
+            uint32_t n = 0;
+            if (!script::ParseUnsigned32(last, n) || n < 1 || n > kMaxDpi) {
+                what = "bad dpi " + Quote(last) + " (use 1.." + std::to_string(kMaxDpi) + ")";
+                return false;
+            }
+            cmd.dpi = static_cast<uint16_t>(n);
             rest = space2 == std::string_view::npos ? std::string_view() : script::Trim(before.substr(0, space2));
             continue;
         }

@@ -42,6 +42,8 @@ struct Command {
     // Png, Tour and Gif: nearest-neighbour scale 1..8, and the whole front panel.
     uint8_t scale = 1;
     bool panel = false;
+    // Png and Tour: the resolution the PNG states, dots an inch (0: none).
+    uint16_t dpi = 0;
     // Tour: only the screens whose names contain this ("" for every one).
     std::string only;
     // Png: the screen the next command hands over and replaces within one

@@ -5,6 +5,7 @@
 #include <png.h>
 
 #include <cerrno>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -97,8 +98,9 @@ bool ReplaceRegular(const std::string& path, std::string_view bytes, const struc
     return ok;
 }
 
-// libpng reports errors by longjmp; the message is kept here for the caller.
-char pngMessage[256];
+// libpng reports errors by longjmp; the message is kept here for the caller
+// (one for each thread: the tour encodes on several).
+thread_local char pngMessage[256];
 
 void PngError(png_structp png, png_const_charp message) {
     std::snprintf(pngMessage, sizeof pngMessage, "%s", message != nullptr ? message : "PNG error");
@@ -115,8 +117,8 @@ void PngFlush(png_structp) {}
 
 // Only trivially destructible locals here: libpng may longjmp out of any
 // call. `row` is the caller's, sized width * scale * 4.
-bool EncodeRows(const uint32_t* pixels, int width, int height, int stride, int scale, bool alpha, png_byte* row,
-                std::string* png) {
+bool EncodeRows(const uint32_t* pixels, int width, int height, int stride, int scale, bool alpha, int dpi,
+                png_byte* row, std::string* png) {
     png_structp writer = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
     if (writer == nullptr) return false;
     png_infop info = png_create_info_struct(writer);
@@ -131,6 +133,11 @@ bool EncodeRows(const uint32_t* pixels, int width, int height, int stride, int s
     png_set_write_fn(writer, png, PngAppend, PngFlush);
     png_set_IHDR(writer, info, static_cast<png_uint_32>(width * scale), static_cast<png_uint_32>(height * scale), 8,
                  alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    // pHYs counts pixels a metre: an inch is 0.0254 m.
+    if (dpi > 0) {
+        const auto perMetre = static_cast<png_uint_32>(std::lround(dpi / 0.0254));
+        png_set_pHYs(writer, info, perMetre, perMetre, PNG_RESOLUTION_METER);
+    }
     png_write_info(writer, info);
     for (int y = 0; y < height; ++y) {
         png_byte* out = row;
@@ -201,11 +208,11 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::ostre
 }
 
 bool EncodePng(const uint32_t* pixels, int width, int height, int stride, int scale, std::string& png,
-               std::string& error, bool alpha) {
+               std::string& error, bool alpha, int dpi) {
     std::vector<png_byte> row(static_cast<size_t>(width) * static_cast<size_t>(scale) * 4);
     png.clear();
     std::snprintf(pngMessage, sizeof pngMessage, "out of memory");
-    if (EncodeRows(pixels, width, height, stride, scale, alpha, row.data(), &png)) return true;
+    if (EncodeRows(pixels, width, height, stride, scale, alpha, dpi, row.data(), &png)) return true;
     error = pngMessage;
     return false;
 }

@@ -23,6 +23,7 @@
 #include "script/commands/parse.h"
 #include "script/script_player.h"
 #include "tools/run/animation.h"
+#include "tools/run/files.h"
 
 namespace geigerrun {
 
@@ -119,8 +120,11 @@ public:
     bool FinishAnimation(std::ostream& out, std::string& error);
 
     // The LCD as presented, or with `panel` the whole front panel, as a PNG
-    // scaled by `scale` (1..8); "-" goes to `out`.
-    bool WritePicture(const std::string& path, int scale, bool panel, std::ostream& out, std::string& error) const;
+    // scaled by `scale` (1..8), stating `dpi` when not 0; "-" goes to `out`.
+    bool WritePicture(const std::string& path, int scale, bool panel, std::ostream& out, std::string& error,
+                      int dpi = 0) const;
+    // The same picture, not yet encoded.
+    bool TakePicture(int scale, bool panel, RawPicture& picture, std::string& error) const;
 
     // `png FILE at-draw`: from now until the end of the next command, keep
     // the first screen that a firmware call (a key, a 500 ms period) hands
