@@ -131,13 +131,14 @@ TEST(ScriptParse, ExpectationsAreCheckedBeforeAnythingRuns) {
     EXPECT_EQ(cmds[8].text, "d");
     EXPECT_EQ(cmds[8].only, "speaker");
     EXPECT_EQ(cmds[8].scale, 2);
-    const Command tour = ParseOk("tour d e only x scale 3")[0];
-    EXPECT_EQ(tour.text + "|" + tour.only + "|" + std::to_string(tour.scale), "d e|x|3");
+    const Command tour = ParseOk("tour d e only x dpi 300 scale 3")[0];
+    EXPECT_EQ(tour.text + "|" + tour.only + "|" + std::to_string(tour.scale) + "|" + std::to_string(tour.dpi),
+              "d e|x|3|300");
     EXPECT_EQ(ParseOk("png p only x")[0].text, "p only x");  // only is the tour's
     const char* bad[] = {"expect",           "expect cpmm == 1",     "expect cpm =< 1", "expect cpm ==",
                          "expect cpm == x",  "expect note < 'a'",    "expect text 0",   "expect text 120 0 ab",
                          "expect text 0 0",  "expect lcd /nonexistent/x", "png a scale 9", "png scale 0",
-                         "expect text 0 0 \\q", "expect secondCounts == 3", "tour d only"};
+                         "expect text 0 0 \\q", "expect secondCounts == 3", "tour d only", "png a dpi 0", "tour d dpi 9601"};
     for (const char* text : bad) {
         const std::string error = ParseError(text);
         EXPECT_EQ(error.rfind("line 1: ", 0), 0u) << text << " -> " << error;

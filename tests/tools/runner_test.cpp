@@ -516,6 +516,23 @@ TEST(RunnerProgram, EachFailedExpectationExitsOneNamingItsLine) {
     EXPECT_NE(r.err.find("-e 2, command 3: expected cpm < 0, got"), std::string::npos) << r.err;
 }
 
+std::string Slurp(const fs::path& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+// The pixels a metre a PNG's pHYs chunk states (x, y), or 0 without one.
+std::pair<uint32_t, uint32_t> PngPixelsPerMetre(const std::string& png) {
+    const size_t at = png.find("pHYs");
+    if (at == std::string::npos || at + 13 > png.size() || png[at + 12] != 1) return {0, 0};
+    const auto word = [&](size_t from) {
+        uint32_t v = 0;
+        for (size_t i = from; i < from + 4; ++i) v = v << 8 | static_cast<unsigned char>(png[i]);
+        return v;
+    };
+    return {word(at + 4), word(at + 8)};
+}
+
 TEST(RunnerProgram, VersionHelpAndScaledPngs) {
     Exec r = RunBinary("--version");
     EXPECT_EQ(r.status, 0);
@@ -524,12 +541,28 @@ TEST(RunnerProgram, VersionHelpAndScaledPngs) {
     for (const char* word : {"Usage:", "Exit status:", "expect", "--keep-going", "--decode", "tour", "log"})
         EXPECT_NE(r.out.find(word), std::string::npos) << word;
     TempDir dir;
-    r = RunBinary("-e 'png " + (dir / "a.png").string() + " scale 3; png " + (dir / "b.png").string() + "'");
+    r = RunBinary("-e 'png " + (dir / "a.png").string() + " scale 3 dpi 300; png " + (dir / "b.png").string() +
+                  "; tour " + (dir / "t").string() + " dpi 150 only speaker'");
     ASSERT_EQ(r.status, 0) << r.err;
     uint32_t height = 0;
     EXPECT_EQ(PngWidth((dir / "a.png").string(), &height), 732u);
     EXPECT_EQ(height, 192u);
     EXPECT_EQ(PngWidth((dir / "b.png").string()), 244u);
+    // 300 and 150 dots an inch, in pixels a metre; none unless asked for.
+    EXPECT_EQ(PngPixelsPerMetre(Slurp(dir / "a.png")), std::make_pair(11811u, 11811u));
+    EXPECT_EQ(PngPixelsPerMetre(Slurp(dir / "b.png")), std::make_pair(0u, 0u));
+    size_t pictures = 0, stated = 0;
+    for (const auto& entry : fs::directory_iterator(dir / "t")) {
+        if (entry.path().extension() != ".png") continue;
+        ++pictures;
+        stated += PngPixelsPerMetre(Slurp(entry.path())) == std::make_pair(5906u, 5906u);
+    }
+    EXPECT_GT(pictures, 0u);
+    EXPECT_EQ(stated, pictures);
+    // The sheet says so and prints each at that size: 244 pixels at 150 dpi.
+    const std::string sheet = Slurp(dir / "t/index.html");
+    EXPECT_NE(sheet.find("150 dpi, as each file states: printed 41.3 mm wide"), std::string::npos);
+    EXPECT_NE(sheet.find("--printed-width: 41.3mm"), std::string::npos);
     // The whole panel, by the window's own rendering (not in builds without it).
     if (!PanelAvailable()) return;
     r = RunBinary("-e 'press select; wait 4s; png " + (dir / "p.png").string() + " scale 3 panel'");
@@ -672,11 +705,6 @@ std::vector<std::string> Attributes(const std::string& html, const std::string& 
         found.push_back(html.substr(from, html.find('"', from) - from));
     }
     return found;
-}
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
 TEST(RunnerProgram, TourIsTheSameToTheByteAndListsEveryPicture) {

@@ -99,19 +99,20 @@ Commands:
   lcd [FILE]       print the LCD (or write it to FILE): 32 lines of 122
                    characters, '#' ink, '.' background, '-' unlit
   text             print the text the LCD shows, one line per text row
-  png FILE [scale N] [panel]  write the 244 x 64 LCD picture as a PNG,
-                              scaled N times (1..8); with panel the whole
-                              front panel as the window shows it
+  png FILE [scale N] [panel] [dpi N]  write the 244 x 64 LCD picture as
+                   a PNG, scaled N times (1..8); with panel the whole
+                   front panel as the window shows it; with dpi the file
+                   states N dots an inch (1..9600), its printed size
   png FILE at-draw [scale N] [panel]  write, after the next command, the
                    screen it drew and replaced within one key or 500 ms
                    (e.g. the factory reset's "Please wait.")
   battery VOLTS    the battery reads VOLTS from now on (0.0..25.5)
   temperature DEGREES  the temperature reads DEGREES C from now on
                    (-40.0..125.0)
-  tour DIR [scale N] [panel] [only PATTERN]  start afresh and write a PNG
-                   of every screen (with only, of those whose names contain
-                   PATTERN), and DIR/index.html, a printable sheet of them
-                   with the key sequence to each
+  tour DIR [scale N] [panel] [dpi N] [only PATTERN]  start afresh and
+                   write a PNG of every screen (with only, of those whose
+                   names contain PATTERN), and DIR/index.html, a printable
+                   sheet of them with the key sequence to each; dpi as png's
   gif FILE [scale N] [panel]  start an animated GIF of the LCD (with panel
                               the whole panel, keys shown pressed): every
                               picture handed over until gif end (or the

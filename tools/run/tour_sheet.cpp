@@ -332,9 +332,12 @@ private:
                 (request_.panel ? "<code>panel</code>: the whole front panel"
                                 : "the LCD alone (no <code>panel</code>)");
         if (request_.dpi != 0) {
-            char size[96];
-            std::snprintf(size, sizeof size, "%.1f mm", entries_.empty() ? 0.0 : entries_[0].width * 25.4 / request_.dpi);
-            html += "; " + std::to_string(request_.dpi) + " dpi, as each file states: printed " + size + " wide";
+            html += "; " + std::to_string(request_.dpi) + " dpi, as each file states";
+            if (!entries_.empty()) {
+                char size[64];
+                std::snprintf(size, sizeof size, ": printed %.1f mm wide", entries_[0].width * 25.4 / request_.dpi);
+                html += size;
+            }
         } else {
             html += "; no resolution stated (printed to fit the column)";
         }
