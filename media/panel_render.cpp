@@ -231,6 +231,19 @@ QImage RenderPanel(const PanelScene& scene, double scale, PanelBackground backgr
         painter.setClipRegion(KeyCircleRegion(box.size()).translated(box.topLeft()));
         painter.drawImage(box.topLeft(), pressed);
         painter.setClipping(false);
+        if (scene.ringPressedKey) {
+            // Amber with a dark rim reads on the dark keys and the light case alike.
+            const double width = std::max(2.0, 2.0 * scale);
+            const QRectF ring = QRectF(box).adjusted(-width, -width, width, width);
+            painter.save();
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setBrush(Qt::NoBrush);
+            painter.setPen(QPen(QColor(0x20, 0x20, 0x20), width * 1.8));
+            painter.drawEllipse(ring);
+            painter.setPen(QPen(QColor(0xff, 0xc4, 0x00), width));
+            painter.drawEllipse(ring);
+            painter.restore();
+        }
     }
     if (scene.hint) {
         painter.scale(scale, scale);

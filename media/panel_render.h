@@ -48,6 +48,9 @@ struct PanelScene {
     // show it pressed; the window's keys draw themselves.
     int pressedKey = -1;
     bool hint = false;  // the start hint beside the upright panel's power key
+    // A ring round the pressed key, so that a small picture (an animation's
+    // frame) shows plainly which key is held.
+    bool ringPressedKey = false;
 };
 
 // The panel as the host core presents it now (core/panel.h DriverScene),

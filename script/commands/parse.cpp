@@ -11,13 +11,15 @@ using script::Quote;
 
 // Beyond any printer's resolution; pHYs would hold far more.
 constexpr uint32_t kMaxDpi = 9600;
+// The GIF's loop count is 16 bits.
+constexpr uint32_t kMaxGifLoops = 65535;
 
 // The "[scale N] [panel]" after the target of `command` (png, tour or gif),
-// in any order, with a tour's "[only PATTERN]", a png's "at-draw" and both
-// one's "[dpi N]", taken off the end of `rest` so that the name before them
-// may hold spaces.
+// in any order, with a tour's "[only PATTERN]", a png's "at-draw", both
+// one's "[dpi N]" and a gif's "[keys] [loop N|none]", taken off the end of
+// `rest` so that the name before them may hold spaces.
 bool PictureOptions(std::string_view& rest, Command& cmd, std::string_view command, std::string& what) {
-    const bool tour = command == "tour", png = command == "png";
+    const bool tour = command == "tour", png = command == "png", gif = command == "gif";
     bool scaled = false;
     while (true) {
         const size_t space = rest.find_last_of(script::kBlanks);
@@ -27,6 +29,11 @@ bool PictureOptions(std::string_view& rest, Command& cmd, std::string_view comma
         if (tour && last == "only") {
             what = "only needs a part of a screen's name, e.g. tour DIR only speaker";
             return false;
+        }
+        if (last == "keys" && gif && !cmd.keys) {
+            cmd.keys = true;
+            rest = before;
+            continue;
         }
         if (last == "at-draw" && png && !cmd.atDraw) {
             cmd.atDraw = true;
@@ -47,6 +54,19 @@ bool PictureOptions(std::string_view& rest, Command& cmd, std::string_view comma
         const std::string_view word = space2 == std::string_view::npos ? before : before.substr(space2 + 1);
         if (tour && word == "only" && cmd.only.empty()) {
             cmd.only = std::string(last);
+            rest = space2 == std::string_view::npos ? std::string_view() : script::Trim(before.substr(0, space2));
+            continue;
+        }
+        if (word == "loop" && gif && cmd.loops < 0) {
+            uint32_t n = 0;
+            if (last == "none") {
+                n = 0;
+            } else if (!script::ParseUnsigned32(last, n) || n < 1 || n > kMaxGifLoops) {
+                what = "bad loop " + Quote(last) + " (use 1.." + std::to_string(kMaxGifLoops) +
+                       " repeats after the first play, or none to play once)";
+                return false;
+            }
+            cmd.loops = static_cast<int32_t>(n);
             rest = space2 == std::string_view::npos ? std::string_view() : script::Trim(before.substr(0, space2));
             continue;
         }
@@ -188,11 +208,21 @@ bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
         return true;
     }
     if (name == "gif") {
-        if (rest == "end") {
+        if (std::string_view r = rest; script::TakeWord(r) == "end") {
             cmd.op = Op::GifEnd;
-            return true;
+            if (r.empty()) return true;
+            if (script::TakeWord(r) != "hold" || r.empty()) {
+                what = "gif end takes only hold DURATION, e.g. gif end hold 2s (got " + Quote(rest) + ")";
+                return false;
+            }
+            return script::ParseDuration(r, cmd.hold, what);
         }
-        return PictureOptions(rest, cmd, name, what) && fileArgument(Op::Gif);
+        if (!PictureOptions(rest, cmd, name, what) || !fileArgument(Op::Gif)) return false;
+        if (cmd.keys && !cmd.panel) {
+            what = "keys rings the key held on the panel: use it with panel";
+            return false;
+        }
+        return true;
     }
     if (name == "battery" || name == "temperature") {
         const bool battery = name == "battery";

@@ -135,10 +135,19 @@ TEST(ScriptParse, ExpectationsAreCheckedBeforeAnythingRuns) {
     EXPECT_EQ(tour.text + "|" + tour.only + "|" + std::to_string(tour.scale) + "|" + std::to_string(tour.dpi),
               "d e|x|3|300");
     EXPECT_EQ(ParseOk("png p only x")[0].text, "p only x");  // only is the tour's
+    if (PanelAvailable()) {
+        const auto gif = ParseOk("gif a b keys loop none panel; gif c loop 3; gif end hold 2s; gif end");
+        EXPECT_EQ(gif[0].text + "|" + std::to_string(gif[0].keys) + std::to_string(gif[0].loops), "a b|10");
+        EXPECT_EQ(gif[1].loops, 3);
+        EXPECT_EQ(gif[2].op, Op::GifEnd);
+        EXPECT_EQ(gif[2].hold, 4u);
+        EXPECT_EQ(gif[3].hold, 0u);
+    }
     const char* bad[] = {"expect",           "expect cpmm == 1",     "expect cpm =< 1", "expect cpm ==",
                          "expect cpm == x",  "expect note < 'a'",    "expect text 0",   "expect text 120 0 ab",
                          "expect text 0 0",  "expect lcd /nonexistent/x", "png a scale 9", "png scale 0",
-                         "expect text 0 0 \\q", "expect secondCounts == 3", "tour d only", "png a dpi 0", "tour d dpi 9601"};
+                         "expect text 0 0 \\q", "expect secondCounts == 3", "tour d only", "png a dpi 0", "tour d dpi 9601",
+                         "gif x keys",       "gif x loop 0",         "gif end hold",    "gif end now"};
     for (const char* text : bad) {
         const std::string error = ParseError(text);
         EXPECT_EQ(error.rfind("line 1: ", 0), 0u) << text << " -> " << error;

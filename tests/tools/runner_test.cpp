@@ -1230,9 +1230,38 @@ TEST(RunnerGif, FramesAtHandOversTimedByVirtualTimeWithLongWaitsShortened) {
     fs::remove(gifFile);
     r = RunBinary("-e 'gif " + gifFile + " panel; press select; wait 1s'");
     EXPECT_EQ(r.status, PanelAvailable() ? 0 : 2) << r.err;
-    if (PanelAvailable()) {
-        EXPECT_EQ(uint32_t(DecodeGif(gifFile).width), kPanelPixelsWide);
-    }
+    if (!PanelAvailable()) return;
+    EXPECT_EQ(uint32_t(DecodeGif(gifFile).width), kPanelPixelsWide);
+    EXPECT_EQ(DecodeGif(gifFile).repeats, 0);  // for ever, unless told
+
+    // `keys` rings the held key and nothing else; `loop` and `hold` are in the file.
+    const std::string keys = (dir / "keys.gif").string(), once = (dir / "once.gif").string();
+    const std::string steps = "; press select; wait 3s; press down; wait 1s; gif end";
+    for (const std::string& gif : {gifFile + " panel" + steps, keys + " panel keys loop 2" + steps + " hold 2s",
+                                   once + " loop none" + steps})
+        ASSERT_EQ(RunBinary("--seed 1 --clock 2026-03-07T09:05:30 -e 'gif " + gif + "'").status, 0) << gif;
+    const DecodedGif plain = DecodeGif(gifFile), ringed = DecodeGif(keys);
+    EXPECT_EQ(ringed.repeats, 2);
+    EXPECT_EQ(DecodeGif(once).repeats, -1);  // no loop block: played once
+    ASSERT_EQ(plain.shown.size(), ringed.shown.size());
+    EXPECT_EQ(ringed.delays.back(), plain.delays.back() + 200);
+    int nearDown = 0, elsewhere = 0;
+    const DriverPanelKey* panelKeys = DriverPanelKeys(0);
+    for (size_t f = 0; f < plain.shown.size(); ++f)
+        for (int y = 0; y < plain.height; ++y)
+            for (int x = 0; x < plain.width; ++x) {
+                const size_t i = size_t(y) * size_t(plain.width) + size_t(x);
+                if (plain.shown[f][i] == ringed.shown[f][i]) continue;
+                int near = -1;  // the key whose box, with room for the ring, holds the pixel
+                for (int k = 0; k < 4; ++k)
+                    if (x >= panelKeys[k].x - 6 && x < panelKeys[k].x + panelKeys[k].size + 6 &&
+                        y >= panelKeys[k].y - 6 && y < panelKeys[k].y + panelKeys[k].size + 6)
+                        near = panelKeys[k].drawnKey;
+                if (near == KeyDown) ++nearDown;
+                else if (near < 0) ++elsewhere;
+            }
+    EXPECT_GT(nearDown, 50);
+    EXPECT_EQ(elsewhere, 0);
 }
 
 TEST(RunnerProgram, PanelPicturesAreSeeThroughAroundTheCaseAndShowThePressedKey) {

@@ -113,12 +113,15 @@ Commands:
                    write a PNG of every screen (with only, of those whose
                    names contain PATTERN), and DIR/index.html, a printable
                    sheet of them with the key sequence to each; dpi as png's
-  gif FILE [scale N] [panel]  start an animated GIF of the LCD (with panel
-                              the whole panel, keys shown pressed): every
-                              picture handed over until gif end (or the
-                              run's end) is a frame, shown for its virtual
-                              time; a wait over 5 s plays in 2 s
-  gif end          write the animation started by gif
+  gif FILE [scale N] [panel] [keys] [loop N|none]  start an animated GIF
+                   of the LCD (with panel the whole panel, keys shown
+                   pressed; with keys also ringed): every picture handed
+                   over until gif end (or the run's end) is a frame, shown
+                   for its virtual time; a wait over 5 s plays in 2 s. It
+                   loops for ever; loop N plays it N more times (1..65535),
+                   loop none once
+  gif end [hold DURATION]  write the animation started by gif, its last
+                   frame shown DURATION longer (e.g. hold 2s)
   flash FILE       write the 65,536-byte DataFlash write area
   log FILE         write the write area's records as CSV
   wav FILE         write the run's sound so far (the speaker's clicks and

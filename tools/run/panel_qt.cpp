@@ -49,14 +49,14 @@ void Pixels(const QImage& picture, std::vector<uint32_t>& pixels, int& width, in
 }  // namespace
 
 bool RenderRunnerPanel(const Runner& runner, int scale, std::vector<uint32_t>& pixels, int& width, int& height,
-                       std::string& error) {
+                       std::string& error, bool ringKey) {
     EnsureGuiApplication();
     PanelLamp lamp = PanelLamp::Off;
     if (realMode != 0) lamp = runner.pendingRealCounts() > 0 ? PanelLamp::Green : PanelLamp::Amber;
     // See-through around the case, with its soft edge, for pictures laid on any page.
-    const QImage picture =
-        RenderPanel(CorePanelScene(runner.handedOver(), lamp), scale, PanelBackground::Clear)
-            .convertToFormat(QImage::Format_ARGB32);
+    PanelScene scene = CorePanelScene(runner.handedOver(), lamp);
+    scene.ringPressedKey = ringKey;
+    const QImage picture = RenderPanel(scene, scale, PanelBackground::Clear).convertToFormat(QImage::Format_ARGB32);
     if (picture.isNull()) {
         error = "cannot render the front panel (its artwork did not load)";
         return false;

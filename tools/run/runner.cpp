@@ -204,10 +204,10 @@ bool Runner::Load(const std::string& path, std::string& error) {
     return true;
 }
 
-bool Runner::FinishAnimation(std::ostream& out, std::string& error) {
+bool Runner::FinishAnimation(std::ostream& out, std::string& error, uint64_t holdHalfSeconds) {
     if (!animation_) return true;
     const std::unique_ptr<Animation> animation = std::move(animation_);
-    return animation->Finish(out, error);
+    return animation->Finish(out, error, holdHalfSeconds);
 }
 
 void Runner::WaitReporting(uint64_t halfSeconds) {
@@ -344,14 +344,14 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         case Op::Gif:
             done = !animation_;
             if (done)
-                animation_ = std::make_unique<Animation>(cmd.text, cmd.scale, cmd.panel);
+                animation_ = std::make_unique<Animation>(cmd.text, cmd.scale, cmd.panel, cmd.keys, cmd.loops);
             else
                 what = "a gif is being recorded already; end it with \"gif end\" first";
             break;
         case Op::GifEnd:
             done = animation_ != nullptr;
             if (done)
-                done = FinishAnimation(out, what);
+                done = FinishAnimation(out, what, cmd.hold);
             else
                 what = "no gif is being recorded (start one with \"gif FILE\")";
             break;

@@ -116,8 +116,9 @@ public:
     // Changes at every hand-over that copied a new picture.
     uint64_t handOverStamp() const { return handedOverAt_; }
 
-    // Writes an animation a `gif` left open: the end of a run closes it.
-    bool FinishAnimation(std::ostream& out, std::string& error);
+    // Writes an animation a `gif` left open: the end of a run closes it
+    // (`gif end hold D` holds its last frame D longer).
+    bool FinishAnimation(std::ostream& out, std::string& error, uint64_t holdHalfSeconds = 0);
 
     // The LCD as presented, or with `panel` the whole front panel, as a PNG
     // scaled by `scale` (1..8), stating `dpi` when not 0; "-" goes to `out`.
