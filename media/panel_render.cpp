@@ -23,17 +23,21 @@ namespace {
 constexpr QPoint kLampCentreUpright(480, 44);
 constexpr int kLampRadius = 4;
 
-QString ArtworkPath(int layout) {
-    return layout == 0 ? QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-normal.svg")
-                       : QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-turned.svg");
-}
-
 // The case's rim (scripts/panel-artwork.py CASE) and half its stroke.
 constexpr QRectF kCaseRim(1, 1, 522, 303);
 constexpr double kCaseRadius = 26;
 constexpr double kCaseStroke = 0.6;
 
-QColor LampColour(PanelLamp lamp) {
+}  // namespace
+
+QString PanelArtworkPath(int layout) {
+    return layout == 0 ? QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-normal.svg")
+                       : QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-turned.svg");
+}
+
+double PanelCaseRadius() { return kCaseRadius + kCaseStroke; }
+
+QColor PanelLampColour(PanelLamp lamp) {
     switch (lamp) {
         case PanelLamp::Off: return QColor(0x4a, 0x4c, 0x50);
         case PanelLamp::Green: return QColor(0x2f, 0xd0, 0x5e);
@@ -43,12 +47,14 @@ QColor LampColour(PanelLamp lamp) {
     return QColor(0x4a, 0x4c, 0x50);
 }
 
+namespace {
+
 void PaintLamp(QPainter& painter, const QRect& box, PanelLamp lamp, double scale) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(scale, scale);
     const QPointF c = QRectF(box).center();
-    const QColor colour = LampColour(lamp);
+    const QColor colour = PanelLampColour(lamp);
     // A dark bezel, then the lens with a highlight; a lit lamp glows a little.
     if (lamp != PanelLamp::Off) {
         QRadialGradient glow(c, kLampRadius * 2.2);
@@ -116,7 +122,7 @@ QImage ScaledLcdPicture(const QImage& picture, double scale) {
 }
 
 QImage RenderPanelArtwork(int layout, double scale, PanelBackground background) {
-    QSvgRenderer renderer(ArtworkPath(layout));
+    QSvgRenderer renderer(PanelArtworkPath(layout));
     if (!renderer.isValid() || scale <= 0) return QImage();
     const QSize size(int(std::lround(kPanelWidth * scale)), int(std::lround(kPanelHeight * scale)));
     QImage picture(size, QImage::Format_ARGB32_Premultiplied);

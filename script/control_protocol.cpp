@@ -184,6 +184,7 @@ void ControlSession::Run(const std::string& line) {
     case Op::Tour:
     case Op::Gif:
     case Op::GifEnd:
+    case Op::Svg:
     case Op::Battery:
     case Op::Temperature:
     case Op::Clock:

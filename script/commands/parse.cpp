@@ -14,7 +14,7 @@ constexpr uint32_t kMaxDpi = 9600;
 // The GIF's loop count is 16 bits.
 constexpr uint32_t kMaxGifLoops = 65535;
 
-// The "[scale N] [panel]" after the target of `command` (png, tour or gif),
+// The "[scale N] [panel]" after the target of `command` (png, tour, gif, svg),
 // in any order, with a tour's "[only PATTERN]", a png's "at-draw", both
 // one's "[dpi N]" and a gif's "[keys] [loop N|none]", taken off the end of
 // `rest` so that the name before them may hold spaces.
@@ -207,6 +207,7 @@ bool ParseCommand(std::string_view text, Command& cmd, std::string& what) {
         if (!fileArgument(name == "png" ? Op::Png : Op::Tour)) return false;
         return true;
     }
+    if (name == "svg") return PictureOptions(rest, cmd, name, what) && fileArgument(Op::Svg);
     if (name == "gif") {
         if (std::string_view r = rest; script::TakeWord(r) == "end") {
             cmd.op = Op::GifEnd;

@@ -17,6 +17,7 @@ enum class Op {
     Press, Wait, Real, Demo, Walk, Lcd, Png, State, Flash, Echo,
     LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour, Save, Load, Wav, Chart,
     Gif, GifEnd,  // `gif FILE [scale N] [panel] ...` starts an animation, `gif end` writes it
+    Svg,  // `svg FILE [scale N] [panel]`: the picture as vector squares
     Battery, Temperature,  // what the sensors read from then on
     Clock, Seed  // set-up: only before any other command of their script
 };
@@ -39,7 +40,7 @@ struct Command {
     // ExpectText: the cell of the first glyph (Row: y only), and what is read.
     uint8_t x = 0, y = 0;
     TextCheck textCheck = TextCheck::Cells;
-    // Png, Tour and Gif: nearest-neighbour scale 1..8, and the whole front panel.
+    // Png, Tour, Gif and Svg: nearest-neighbour scale 1..8, and the whole front panel.
     uint8_t scale = 1;
     bool panel = false;
     // Gif: a ring round the key held (`keys`, with `panel`), and how often

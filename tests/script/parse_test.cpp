@@ -142,12 +142,15 @@ TEST(ScriptParse, ExpectationsAreCheckedBeforeAnythingRuns) {
         EXPECT_EQ(gif[2].op, Op::GifEnd);
         EXPECT_EQ(gif[2].hold, 4u);
         EXPECT_EQ(gif[3].hold, 0u);
+        const Command svg = ParseOk("svg a b.svg panel scale 2")[0];
+        EXPECT_EQ(svg.text + "|" + std::to_string(svg.scale) + std::to_string(svg.panel), "a b.svg|21");
     }
     const char* bad[] = {"expect",           "expect cpmm == 1",     "expect cpm =< 1", "expect cpm ==",
                          "expect cpm == x",  "expect note < 'a'",    "expect text 0",   "expect text 120 0 ab",
                          "expect text 0 0",  "expect lcd /nonexistent/x", "png a scale 9", "png scale 0",
                          "expect text 0 0 \\q", "expect secondCounts == 3", "tour d only", "png a dpi 0", "tour d dpi 9601",
-                         "gif x keys",       "gif x loop 0",         "gif end hold",    "gif end now"};
+                         "gif x keys",       "gif x loop 0",         "gif end hold",    "gif end now",
+                         "svg",              "svg x scale 0"};
     for (const char* text : bad) {
         const std::string error = ParseError(text);
         EXPECT_EQ(error.rfind("line 1: ", 0), 0u) << text << " -> " << error;

@@ -542,7 +542,8 @@ TEST(RunnerProgram, VersionHelpAndScaledPngs) {
         EXPECT_NE(r.out.find(word), std::string::npos) << word;
     TempDir dir;
     r = RunBinary("-e 'png " + (dir / "a.png").string() + " scale 3 dpi 300; png " + (dir / "b.png").string() +
-                  "; tour " + (dir / "t").string() + " dpi 150 only speaker'");
+                  "; tour " + (dir / "t").string() + " dpi 150 only speaker; svg " + (dir / "l.svg").string() +
+                  " scale 2'");
     ASSERT_EQ(r.status, 0) << r.err;
     uint32_t height = 0;
     EXPECT_EQ(PngWidth((dir / "a.png").string(), &height), 732u);
@@ -563,6 +564,10 @@ TEST(RunnerProgram, VersionHelpAndScaledPngs) {
     const std::string sheet = Slurp(dir / "t/index.html");
     EXPECT_NE(sheet.find("150 dpi, as each file states: printed 41.3 mm wide"), std::string::npos);
     EXPECT_NE(sheet.find("--printed-width: 41.3mm"), std::string::npos);
+    // The LCD as squares, at twice its size (its pixels: the window's tests).
+    const std::string svg = Slurp(dir / "l.svg");
+    EXPECT_NE(svg.find("width=\"488\" height=\"128\" viewBox=\"0 0 244 64\""), std::string::npos) << svg;
+    EXPECT_NE(svg.find("<path fill=\"#"), std::string::npos);
     // The whole panel, by the window's own rendering (not in builds without it).
     if (!PanelAvailable()) return;
     r = RunBinary("-e 'press select; wait 4s; png " + (dir / "p.png").string() + " scale 3 panel'");

@@ -106,6 +106,9 @@ Commands:
   png FILE at-draw [scale N] [panel]  write, after the next command, the
                    screen it drew and replaced within one key or 500 ms
                    (e.g. the factory reset's "Please wait.")
+  svg FILE [scale N] [panel]  write the LCD as an SVG, its pixels as
+                   squares, N times 244 x 64 in size (1..8); with panel
+                   the panel's own artwork with the LCD on it
   battery VOLTS    the battery reads VOLTS from now on (0.0..25.5)
   temperature DEGREES  the temperature reads DEGREES C from now on
                    (-40.0..125.0)

@@ -9,6 +9,11 @@ bool RenderRunnerPanel(const Runner&, int, std::vector<uint32_t>&, int&, int&, s
     return false;
 }
 
+bool RenderRunnerPanelSvg(const Runner&, int, std::string&, std::string& error) {
+    error = "this geigersim-run was built without the front panel";
+    return false;
+}
+
 bool RenderRunnerChart(const std::vector<RateSample>&, int, int, std::vector<uint32_t>&, int&, int&,
                        std::string& error) {
     error = "this geigersim-run was built without Qt";

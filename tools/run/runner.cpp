@@ -18,6 +18,7 @@
 #include "tools/run/files.h"
 #include "tools/run/flash_log.h"
 #include "tools/run/panel.h"
+#include "tools/run/svg.h"
 #include "tools/run/report.h"
 #include "script/commands/state_json.h"
 #include "script/commands/text.h"
@@ -331,6 +332,7 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         case Op::Chart:
             done = WriteChart(cmd.text, cmd.minutes, cmd.scale, out, what);
             break;
+        case Op::Svg: done = WriteSvg(*this, cmd.text, cmd.scale, cmd.panel, out, what); break;
         case Op::Battery: SetBatteryReading(static_cast<uint8_t>(cmd.tenths)); break;
         case Op::Temperature: SetTemperatureReading(cmd.tenths); break;
         case Op::Tour: {
