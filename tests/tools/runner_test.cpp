@@ -283,6 +283,57 @@ TEST(RunnerOutput, PngAndFlashFilesHoldThePictureAndTheWriteArea) {
         }
 }
 
+// libpng left to choose every row's filter itself, as EncodePng once did:
+// its files must stay the same to the byte now that it chooses them faster.
+std::string PlainPng(const std::vector<uint32_t>& argb, int width, int height, bool alpha) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    std::string out;
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, png_size_t n) {
+            static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<const char*>(data), n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8,
+                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<png_byte> row;
+    for (int y = 0; y < height; ++y) {
+        row.clear();
+        for (int x = 0; x < width; ++x) {
+            const uint32_t p = argb[size_t(y * width + x)];
+            for (int shift : {16, 8, 0}) row.push_back(png_byte(p >> shift));
+            if (alpha) row.push_back(png_byte(p >> 24));
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+TEST(RunnerOutput, PngBytesAreLibpngsOwnAtEveryScale) {
+    // Flat areas, gradients and noise, so that every filter wins some rows.
+    constexpr int kWide = 61, kHigh = 37;
+    std::vector<uint32_t> picture(kWide * kHigh);
+    for (int y = 0; y < kHigh; ++y)
+        for (int x = 0; x < kWide; ++x)
+            picture[size_t(y * kWide + x)] = y < 8    ? 0xFF405060u
+                                             : y < 20 ? 0x80000000u | uint32_t(x * 4) << 16 | uint32_t(y * 6) << 8
+                                                      : uint32_t(x * 2654435761u ^ y * 40503u);
+    for (bool alpha : {false, true})
+        for (int scale : {1, 3}) {
+            std::vector<uint32_t> scaled;
+            for (int y = 0; y < kHigh * scale; ++y)
+                for (int x = 0; x < kWide * scale; ++x) scaled.push_back(picture[size_t(y / scale * kWide + x / scale)]);
+            std::string png, error;
+            ASSERT_TRUE(EncodePng(picture.data(), kWide, kHigh, kWide, scale, png, error, alpha)) << error;
+            EXPECT_TRUE(png == PlainPng(scaled, kWide * scale, kHigh * scale, alpha)) << alpha << " " << scale;
+        }
+}
+
 TEST(RunnerOutput, FailedWritesStopTheRunAndLeaveNothing) {
     TempDir dir;
     fs::create_directories(dir / "taken.png");  // a directory where the file should go
