@@ -68,6 +68,10 @@ struct Writer::Impl {
     std::unordered_map<uint32_t, uint8_t> exact;       // palette colours
     std::unordered_map<uint32_t, uint8_t> nearest;     // any colour seen, to its closest entry
     std::vector<uint32_t> canvas;                      // what the frames so far show, Shown() pixels
+    // The first frame's pixels and the palette colours they were drawn in:
+    // a pixel that returns to its first colour (a key let go) is drawn as
+    // then, not dithered anew, so the picture comes back the same.
+    std::vector<uint32_t> firstShown, firstDrawn;
     // The latest frame, not yet written: its rectangle, indices, own palette, delay.
     bool pending = false;
     int left = 0, top = 0, w = 0, h = 0;
@@ -264,6 +268,9 @@ bool Writer::Add(const uint32_t* argb, int stride, std::string& error) {
         std::vector<bool> draw(count);
         for (size_t i = 0; i < count; ++i) draw[i] = shown[i] != 0;
         s.Dither(shown.data(), draw, nullptr, width_, height_, s.indices);
+        s.firstShown = shown;
+        s.firstDrawn.resize(count);
+        for (size_t i = 0; i < count; ++i) s.firstDrawn[i] = s.indices[i] == kSeeThrough ? 0 : s.palette[s.indices[i] - 1u];
         s.local.clear();
         s.canvas = std::move(shown);
         s.pending = true;
@@ -296,11 +303,14 @@ bool Writer::Add(const uint32_t* argb, int stride, std::string& error) {
     std::vector<uint32_t> fresh;
     std::unordered_map<uint32_t, uint8_t> own;
     bool allShared = true;
+    // What each changed pixel is drawn as: its first frame's drawing when it
+    // shows that frame's colour again, else its colour.
+    const auto wanted = [&](size_t i) { return shown[i] == s.firstShown[i] ? s.firstDrawn[i] : shown[i]; };
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x) {
             const size_t i = size_t(y) * size_t(width_) + size_t(x);
             if (shown[i] == 0 || shown[i] == s.canvas[i]) continue;
-            const uint32_t rgb = shown[i] & 0xFFFFFFu;
+            const uint32_t rgb = wanted(i) & 0xFFFFFFu;
             if (!s.exact.contains(rgb)) allShared = false;
             if (own.size() <= 255 && !own.contains(rgb)) {
                 own.emplace(rgb, static_cast<uint8_t>(own.size() + 1));
@@ -315,7 +325,7 @@ bool Writer::Add(const uint32_t* argb, int stride, std::string& error) {
         for (int x = x0; x <= x1; ++x) {
             const size_t i = size_t(y) * size_t(width_) + size_t(x);
             const size_t j = size_t(y - y0) * size_t(s.w) + size_t(x - x0);
-            area[j] = shown[i];
+            area[j] = wanted(i);
             draw[j] = shown[i] != 0 && shown[i] != s.canvas[i];
             if (draw[j]) s.canvas[i] = shown[i];
         }
