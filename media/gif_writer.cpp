@@ -370,6 +370,12 @@ bool Writer::Flush(std::string& error) {
     const size_t length = EGifGCBToExtension(&control, extension);
     std::unique_ptr<ColourMap> local;
     if (!s.local.empty()) local = std::make_unique<ColourMap>(s.local);
+    // giflib keeps a copy of the last frame's own palette and, given none
+    // for this frame, drops the copy without freeing it: freed here.
+    if (!local && s.file->Image.ColorMap != nullptr) {
+        GifFreeMapObject(s.file->Image.ColorMap);
+        s.file->Image.ColorMap = nullptr;
+    }
     ok = ok && EGifPutExtension(s.file, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) == GIF_OK &&
          EGifPutImageDesc(s.file, s.left, s.top, s.w, s.h, false, local ? local->map : nullptr) == GIF_OK;
     for (int y = 0; ok && y < s.h; ++y)

@@ -34,24 +34,28 @@ TEST(GifWriter, ManyColoursDitheredReservedOnesExactNewOnesInTheirOwnPalette) {
     std::string error, bytes;
     ASSERT_TRUE(writer.Add(frame.data(), kSide, error)) << error;
     writer.Hold(10);
+    const std::vector<uint32_t> first = frame;
     for (int i = 0; i < 20; ++i) frame[size_t(kSide * 10 + i)] = 0xFF000000u | (0x123456u + uint32_t(i) * 0x010101u);
     ASSERT_TRUE(writer.Add(frame.data(), kSide, error)) << error;
     writer.Hold(20);
     ASSERT_TRUE(writer.Add(frame.data(), kSide, error)) << error;  // the same: only longer
     writer.Hold(5);
+    ASSERT_TRUE(writer.Add(first.data(), kSide, error)) << error;  // back as it was, in the shared palette
+    writer.Hold(7);
     ASSERT_TRUE(writer.Finish(bytes, error)) << error;
     const fs::path file = fs::temp_directory_path() / ("gif_writer_test_" + std::to_string(getpid()) + ".gif");
     std::ofstream(file, std::ios::binary) << bytes;
     const DecodedGif g = DecodeGif(file.string());
     fs::remove(file);
-    EXPECT_EQ(g.delays, (std::vector<int>{10, 25}));
+    EXPECT_EQ(g.delays, (std::vector<int>{10, 25, 7}));
     EXPECT_EQ(g.repeats, 3);
-    ASSERT_EQ(g.last.size(), frame.size());
+    ASSERT_EQ(g.shown.size(), 3u);
     for (size_t i = 0; i < frame.size(); ++i) {
         if (i < kSide || (i >= kSide * 10 && i < kSide * 10 + 20)) {
-            EXPECT_EQ(g.last[i], frame[i] & 0xFFFFFFu) << "pixel " << i;  // reserved, or within a palette's room
+            EXPECT_EQ(g.shown[1][i], frame[i] & 0xFFFFFFu) << "pixel " << i;  // reserved, or within a palette's room
         }
     }
+    EXPECT_TRUE(g.last == g.shown[0]);  // the same picture again, not dithered anew
     const auto near = [](uint32_t a, uint32_t b) {
         for (int shift : {16, 8, 0})
             if (std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)) > 16) return false;
