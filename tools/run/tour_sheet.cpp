@@ -395,8 +395,10 @@ private:
         return html + "</body>\n</html>\n";
     }
 
-    // Pictures being encoded: two cores' worth, and one more taken meanwhile.
-    static constexpr size_t kEncodingAtOnce = 3;
+    // Pictures taken and not yet written: enough that the encoders keep
+    // busy while the device spends a while reaching one screen (a minute
+    // and a half of counts), few enough that a scale 8 tour stays small.
+    static constexpr size_t kEncodingAtOnce = 8;
     struct Encoded {
         bool ok = false;
         std::string png, error;
