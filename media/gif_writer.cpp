@@ -1,5 +1,6 @@
 // Animated GIFs with giflib: one palette from the first frame, later frames
-// as the rectangle that changed with the rest see-through, looping.
+// as the rectangle that changed with the rest see-through, dithered where
+// the palette lacks a colour, looping as asked.
 #include "media/gif_writer.h"
 
 #include <gif_lib.h>
@@ -14,8 +15,22 @@ namespace {
 constexpr uint8_t kSeeThrough = 0;  // palette index 0 in every frame
 constexpr uint32_t kOpaque = 0xFF000000u;
 
-// What a pixel shows: opaque colour, or 0 for see-through.
-uint32_t Shown(uint32_t argb) { return (argb >> 24) < 128 ? 0 : (argb | kOpaque); }
+// What a pixel shows: opaque colour, or 0 for see-through. GIF has no
+// partial transparency: a soft edge (the panel's anti-aliased case) is laid
+// over `matte` rather than cut at half, so it stays smooth on that page.
+uint32_t Shown(uint32_t argb, uint32_t matte) {
+    const uint32_t a = argb >> 24;
+    if (a == 0) return 0;
+    if (a == 255) return argb;
+    uint32_t rgb = 0;
+    for (int shift : {16, 8, 0}) {
+        const uint32_t c = (argb >> shift & 0xFF) * a + (matte >> shift & 0xFF) * (255 - a);
+        rgb |= (c + 127) / 255 << shift;
+    }
+    return kOpaque | rgb;
+}
+
+int Channel(uint32_t rgb, int shift) { return int(rgb >> shift & 0xFF); }
 
 int AppendBytes(GifFileType* file, const GifByteType* bytes, int count) {
     static_cast<std::string*>(file->UserData)->append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(count));
@@ -53,6 +68,10 @@ struct Writer::Impl {
     std::unordered_map<uint32_t, uint8_t> exact;       // palette colours
     std::unordered_map<uint32_t, uint8_t> nearest;     // any colour seen, to its closest entry
     std::vector<uint32_t> canvas;                      // what the frames so far show, Shown() pixels
+    // The first frame's pixels and the palette colours they were drawn in:
+    // a pixel that returns to its first colour (a key let go) is drawn as
+    // then, not dithered anew, so the picture comes back the same.
+    std::vector<uint32_t> firstShown, firstDrawn;
     // The latest frame, not yet written: its rectangle, indices, own palette, delay.
     bool pending = false;
     int left = 0, top = 0, w = 0, h = 0;
@@ -60,6 +79,52 @@ struct Writer::Impl {
     std::vector<uint32_t> local;
     uint32_t delay = 0;
     bool failed = false;
+
+    // The pixels of the frame being indexed: the see-through one unless the
+    // pixel changed, exact where the palette has its colour, else Floyd–
+    // Steinberg dithered against the palette, so a gradient the palette
+    // cannot hold shows as fine grain rather than bands. Exact colours take
+    // no error from their neighbours, so the LCD's colours stay exact.
+    // `draw` says which pixels of the w x h rectangle are drawn.
+    void Dither(const uint32_t* colours, const std::vector<bool>& draw, const std::unordered_map<uint32_t, uint8_t>* own,
+                int w, int h, std::vector<uint8_t>& out) {
+        out.assign(size_t(w) * size_t(h), kSeeThrough);
+        // Error carried to this row and the next, per channel, in 16ths.
+        std::vector<int> here(size_t(w + 2) * 3, 0), next(size_t(w + 2) * 3, 0);
+        for (int y = 0; y < h; ++y) {
+            std::fill(next.begin(), next.end(), 0);
+            for (int x = 0; x < w; ++x) {
+                const size_t i = size_t(y) * size_t(w) + size_t(x);
+                if (!draw[i]) continue;
+                const uint32_t rgb = colours[i] & 0xFFFFFFu;
+                if (own != nullptr) {
+                    out[i] = own->at(rgb);
+                    continue;
+                }
+                if (auto it = exact.find(rgb); it != exact.end()) {
+                    out[i] = it->second;
+                    continue;
+                }
+                int want[3];
+                uint32_t target = 0;
+                for (int k = 0; k < 3; ++k) {
+                    want[k] = std::clamp(Channel(rgb, 16 - 8 * k) + here[size_t(x + 1) * 3 + size_t(k)] / 16, 0, 255);
+                    target = target << 8 | uint32_t(want[k]);
+                }
+                const uint8_t index = Nearest(target);
+                out[i] = index;
+                const uint32_t got = palette[index - 1];
+                for (int k = 0; k < 3; ++k) {
+                    const int e = want[k] - Channel(got, 16 - 8 * k);
+                    here[size_t(x + 2) * 3 + size_t(k)] += e * 7;
+                    next[size_t(x) * 3 + size_t(k)] += e * 3;
+                    next[size_t(x + 1) * 3 + size_t(k)] += e * 5;
+                    next[size_t(x + 2) * 3 + size_t(k)] += e;
+                }
+            }
+            std::swap(here, next);
+        }
+    }
 
     uint8_t Nearest(uint32_t rgb) {
         if (auto it = exact.find(rgb); it != exact.end()) return it->second;
@@ -192,7 +257,7 @@ bool Writer::Add(const uint32_t* argb, int stride, std::string& error) {
     std::vector<uint32_t> shown(count);
     for (int y = 0; y < height_; ++y)
         for (int x = 0; x < width_; ++x)
-            shown[size_t(y) * size_t(width_) + size_t(x)] = Shown(argb[size_t(y) * size_t(stride) + size_t(x)]);
+            shown[size_t(y) * size_t(width_) + size_t(x)] = Shown(argb[size_t(y) * size_t(stride) + size_t(x)], matte_);
 
     if (s.canvas.empty()) {
         s.palette = FirstPalette(shown, reserved_);
@@ -200,8 +265,12 @@ bool Writer::Add(const uint32_t* argb, int stride, std::string& error) {
         s.left = s.top = 0;
         s.w = width_;
         s.h = height_;
-        s.indices.resize(count);
-        for (size_t i = 0; i < count; ++i) s.indices[i] = shown[i] == 0 ? kSeeThrough : s.Nearest(shown[i] & 0xFFFFFFu);
+        std::vector<bool> draw(count);
+        for (size_t i = 0; i < count; ++i) draw[i] = shown[i] != 0;
+        s.Dither(shown.data(), draw, nullptr, width_, height_, s.indices);
+        s.firstShown = shown;
+        s.firstDrawn.resize(count);
+        for (size_t i = 0; i < count; ++i) s.firstDrawn[i] = s.indices[i] == kSeeThrough ? 0 : s.palette[s.indices[i] - 1u];
         s.local.clear();
         s.canvas = std::move(shown);
         s.pending = true;
@@ -234,11 +303,14 @@ bool Writer::Add(const uint32_t* argb, int stride, std::string& error) {
     std::vector<uint32_t> fresh;
     std::unordered_map<uint32_t, uint8_t> own;
     bool allShared = true;
+    // What each changed pixel is drawn as: its first frame's drawing when it
+    // shows that frame's colour again, else its colour.
+    const auto wanted = [&](size_t i) { return shown[i] == s.firstShown[i] ? s.firstDrawn[i] : shown[i]; };
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x) {
             const size_t i = size_t(y) * size_t(width_) + size_t(x);
             if (shown[i] == 0 || shown[i] == s.canvas[i]) continue;
-            const uint32_t rgb = shown[i] & 0xFFFFFFu;
+            const uint32_t rgb = wanted(i) & 0xFFFFFFu;
             if (!s.exact.contains(rgb)) allShared = false;
             if (own.size() <= 255 && !own.contains(rgb)) {
                 own.emplace(rgb, static_cast<uint8_t>(own.size() + 1));
@@ -247,15 +319,17 @@ bool Writer::Add(const uint32_t* argb, int stride, std::string& error) {
         }
     const bool useOwn = !allShared && own.size() <= 255;
     s.local = useOwn ? fresh : std::vector<uint32_t>();
-    s.indices.assign(size_t(s.w) * size_t(s.h), kSeeThrough);
+    std::vector<uint32_t> area(size_t(s.w) * size_t(s.h));
+    std::vector<bool> draw(area.size());
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x) {
             const size_t i = size_t(y) * size_t(width_) + size_t(x);
-            if (shown[i] == 0 || shown[i] == s.canvas[i]) continue;
-            const uint32_t rgb = shown[i] & 0xFFFFFFu;
-            s.indices[size_t(y - y0) * size_t(s.w) + size_t(x - x0)] = useOwn ? own[rgb] : s.Nearest(rgb);
-            s.canvas[i] = shown[i];
+            const size_t j = size_t(y - y0) * size_t(s.w) + size_t(x - x0);
+            area[j] = wanted(i);
+            draw[j] = shown[i] != 0 && shown[i] != s.canvas[i];
+            if (draw[j]) s.canvas[i] = shown[i];
         }
+    s.Dither(area.data(), draw, useOwn ? &own : nullptr, s.w, s.h, s.indices);
     s.pending = true;
     s.delay = 0;
     ++frames_;
@@ -276,12 +350,16 @@ bool Writer::Flush(std::string& error) {
         }
         EGifSetGifVersion(s.file, true);
         ColourMap global(s.palette);
-        // Loops for ever: the NETSCAPE2.0 block with a count of 0.
-        static const GifByteType kLoop[3] = {1, 0, 0};
-        ok = EGifPutScreenDesc(s.file, width_, height_, 8, kSeeThrough, global.map) == GIF_OK &&
-             EGifPutExtensionLeader(s.file, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
-             EGifPutExtensionBlock(s.file, 11, "NETSCAPE2.0") == GIF_OK &&
-             EGifPutExtensionBlock(s.file, 3, kLoop) == GIF_OK && EGifPutExtensionTrailer(s.file) == GIF_OK;
+        ok = EGifPutScreenDesc(s.file, width_, height_, 8, kSeeThrough, global.map) == GIF_OK;
+        // The NETSCAPE2.0 block counts the repeats after the first play,
+        // 0 for ever; without it a viewer plays the animation once.
+        if (loops_ != 0) {
+            const int repeats = loops_ < 0 ? 0 : loops_;
+            const GifByteType count[3] = {1, GifByteType(repeats & 0xFF), GifByteType(repeats >> 8 & 0xFF)};
+            ok = ok && EGifPutExtensionLeader(s.file, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
+                 EGifPutExtensionBlock(s.file, 11, "NETSCAPE2.0") == GIF_OK &&
+                 EGifPutExtensionBlock(s.file, 3, count) == GIF_OK && EGifPutExtensionTrailer(s.file) == GIF_OK;
+        }
     }
     GraphicsControlBlock control{};
     control.DisposalMode = DISPOSE_DO_NOT;
@@ -292,6 +370,12 @@ bool Writer::Flush(std::string& error) {
     const size_t length = EGifGCBToExtension(&control, extension);
     std::unique_ptr<ColourMap> local;
     if (!s.local.empty()) local = std::make_unique<ColourMap>(s.local);
+    // giflib keeps a copy of the last frame's own palette and, given none
+    // for this frame, drops the copy without freeing it: freed here.
+    if (!local && s.file->Image.ColorMap != nullptr) {
+        GifFreeMapObject(s.file->Image.ColorMap);
+        s.file->Image.ColorMap = nullptr;
+    }
     ok = ok && EGifPutExtension(s.file, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) == GIF_OK &&
          EGifPutImageDesc(s.file, s.left, s.top, s.w, s.h, false, local ? local->map : nullptr) == GIF_OK;
     for (int y = 0; ok && y < s.h; ++y)

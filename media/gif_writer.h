@@ -15,7 +15,7 @@ constexpr uint32_t kMaxDelay = 65535;
 
 class Writer {
 public:
-    // An animation of `width` x `height` pixels that loops for ever. The
+    // An animation of `width` x `height` pixels, looping for ever. The
     // palette comes from the first frame's colours and `reserved` (0xRRGGBB,
     // e.g. the LCD's), exact while they fit in 255 entries, else quantised
     // with the reserved ones kept exact. Later frames carry only what changed
@@ -28,10 +28,21 @@ public:
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
 
+    // How often the animation plays again after the first time: kForever
+    // (the default), 0 to play once, or 1..kMaxLoops. Before the first Add.
+    void SetLoops(int loops) { loops_ = loops; }
+    static constexpr int kForever = -1;
+    static constexpr int kMaxLoops = 65535;
+    // What a partly see-through pixel is laid over (0xRRGGBB, white paper
+    // by default): GIF pixels are either opaque or see-through.
+    void SetMatte(uint32_t rgb) { matte_ = rgb & 0xFFFFFFu; }
+
     // A frame of width x height pixels, rows `stride` pixels apart, shown
-    // until the next; alpha below 128 is see-through (in the first frame;
-    // later frames keep what was there). A frame the same as the last one
-    // only lengthens it. False with `error` set once anything failed.
+    // until the next; alpha 0 is see-through (in the first frame; later
+    // frames keep what was there), other alpha is laid over the matte. A
+    // frame the same as the last one only lengthens it. Colours beyond the
+    // palette are dithered, deterministically. False with `error` set once
+    // anything failed.
     bool Add(const uint32_t* argb, int stride, std::string& error);
     // The latest frame shows `centiseconds` longer.
     void Hold(uint32_t centiseconds);
@@ -51,6 +62,8 @@ private:
     int height_;
     std::vector<uint32_t> reserved_;
     uint32_t minimumDelay_;
+    int loops_ = kForever;
+    uint32_t matte_ = 0xFFFFFF;
     size_t frames_ = 0;
     std::unique_ptr<Impl> impl_;
 };

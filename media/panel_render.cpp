@@ -5,10 +5,12 @@
 #include <QPainter>
 #include <QRadialGradient>
 #include <QSvgRenderer>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <deque>
 #include <mutex>
 #include <utility>
-#include <algorithm>
-#include <cmath>
 
 #include "core/panel.h"
 #include "core/presentation.h"
@@ -22,17 +24,21 @@ namespace {
 constexpr QPoint kLampCentreUpright(480, 44);
 constexpr int kLampRadius = 4;
 
-QString ArtworkPath(int layout) {
-    return layout == 0 ? QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-normal.svg")
-                       : QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-turned.svg");
-}
-
 // The case's rim (scripts/panel-artwork.py CASE) and half its stroke.
 constexpr QRectF kCaseRim(1, 1, 522, 303);
 constexpr double kCaseRadius = 26;
 constexpr double kCaseStroke = 0.6;
 
-QColor LampColour(PanelLamp lamp) {
+}  // namespace
+
+QString PanelArtworkPath(int layout) {
+    return layout == 0 ? QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-normal.svg")
+                       : QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-turned.svg");
+}
+
+double PanelCaseRadius() { return kCaseRadius + kCaseStroke; }
+
+QColor PanelLampColour(PanelLamp lamp) {
     switch (lamp) {
         case PanelLamp::Off: return QColor(0x4a, 0x4c, 0x50);
         case PanelLamp::Green: return QColor(0x2f, 0xd0, 0x5e);
@@ -42,12 +48,14 @@ QColor LampColour(PanelLamp lamp) {
     return QColor(0x4a, 0x4c, 0x50);
 }
 
+namespace {
+
 void PaintLamp(QPainter& painter, const QRect& box, PanelLamp lamp, double scale) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(scale, scale);
     const QPointF c = QRectF(box).center();
-    const QColor colour = LampColour(lamp);
+    const QColor colour = PanelLampColour(lamp);
     // A dark bezel, then the lens with a highlight; a lit lamp glows a little.
     if (lamp != PanelLamp::Off) {
         QRadialGradient glow(c, kLampRadius * 2.2);
@@ -149,7 +157,7 @@ QImage RenderPanelArtwork(int layout, double scale, PanelBackground background) 
 namespace {
 
 QImage DrawPanelArtwork(int layout, double scale, PanelBackground background) {
-    QSvgRenderer renderer(ArtworkPath(layout));
+    QSvgRenderer renderer(PanelArtworkPath(layout));
     if (!renderer.isValid() || scale <= 0) return QImage();
     const QSize size(int(std::lround(kPanelWidth * scale)), int(std::lround(kPanelHeight * scale)));
     QImage picture(size, QImage::Format_ARGB32_Premultiplied);
@@ -211,24 +219,74 @@ QRegion KeyCircleRegion(QSize size) {
     return region;
 }
 
+namespace {
+
+// The artwork of one layout at one scale, and its keys' pressed pictures
+// as they are first asked for.
+struct Artwork {
+    int layout;
+    double scale;
+    PanelBackground background;
+    QImage picture;
+    std::array<QImage, 4> pressed;  // by panel key row
+};
+
+// Rendering the artwork costs tens of milliseconds at a large scale, and a
+// tour or a recording draws the panel for every picture: the last few
+// renderings are kept (QImage copies share their pixels until painted on).
+// Locked, as the window's exports and a test may render from any thread.
+std::mutex gArtworkMutex;
+std::deque<Artwork> gArtworks;
+constexpr size_t kArtworksKept = 4;
+
+Artwork& CachedArtwork(int layout, double scale, PanelBackground background) {
+    for (Artwork& a : gArtworks)
+        if (a.layout == layout && a.scale == scale && a.background == background) return a;
+    if (gArtworks.size() >= kArtworksKept) gArtworks.pop_back();
+    gArtworks.push_front({layout, scale, background, RenderPanelArtwork(layout, scale, background), {}});
+    return gArtworks.front();
+}
+
+}  // namespace
+
 QImage RenderPanel(const PanelScene& scene, double scale, PanelBackground background) {
-    QImage picture = RenderPanelArtwork(scene.layout, scale, background);
-    if (picture.isNull()) return picture;
-    // The key's picture comes from the artwork alone, as the window's key takes it.
-    QImage pressed;
+    QImage picture, pressed;
     QRect box;
-    for (int i = 0; i < 4 && scene.pressedKey >= 0; ++i) {
-        const DriverPanelKey& k = DriverPanelKeys(static_cast<uint8_t>(scene.layout))[i];
-        if (k.drawnKey != scene.pressedKey) continue;
-        box = ScaledPanelRect(QRect(k.x, k.y, k.size, k.size), scale);
-        pressed = PressedKeyPicture(picture.copy(box), std::max(1, int(std::lround(scale))));
+    {
+        const std::lock_guard<std::mutex> lock(gArtworkMutex);
+        Artwork& artwork = CachedArtwork(scene.layout, scale, background);
+        picture = artwork.picture;
+        // The key's picture comes from the artwork alone, as the window's key takes it.
+        for (int i = 0; i < 4 && scene.pressedKey >= 0 && !picture.isNull(); ++i) {
+            const DriverPanelKey& k = DriverPanelKeys(static_cast<uint8_t>(scene.layout))[i];
+            if (k.drawnKey != scene.pressedKey) continue;
+            box = ScaledPanelRect(QRect(k.x, k.y, k.size, k.size), scale);
+            if (artwork.pressed[size_t(i)].isNull())
+                artwork.pressed[size_t(i)] =
+                    PressedKeyPicture(picture.copy(box), std::max(1, int(std::lround(scale))));
+            pressed = artwork.pressed[size_t(i)];
+        }
     }
+    if (picture.isNull()) return picture;
     QPainter painter(&picture);
     PaintPanelOverlay(painter, scene, scale);
     if (!pressed.isNull()) {
         painter.setClipRegion(KeyCircleRegion(box.size()).translated(box.topLeft()));
         painter.drawImage(box.topLeft(), pressed);
         painter.setClipping(false);
+        if (scene.ringPressedKey) {
+            // Amber with a dark rim reads on the dark keys and the light case alike.
+            const double width = std::max(2.0, 2.0 * scale);
+            const QRectF ring = QRectF(box).adjusted(-width, -width, width, width);
+            painter.save();
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setBrush(Qt::NoBrush);
+            painter.setPen(QPen(QColor(0x20, 0x20, 0x20), width * 1.8));
+            painter.drawEllipse(ring);
+            painter.setPen(QPen(QColor(0xff, 0xc4, 0x00), width));
+            painter.drawEllipse(ring);
+            painter.restore();
+        }
     }
     if (scene.hint) {
         painter.scale(scale, scale);

@@ -3,6 +3,7 @@
 // geigersim-run renders its panel pictures with it, so both show the same.
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QPainterPath>
@@ -10,6 +11,7 @@
 #include <QRegion>
 #include <QRgb>
 #include <cstdint>
+#include <string>
 
 #include "core/panel.h"
 #include "core/scaled.h"
@@ -48,6 +50,9 @@ struct PanelScene {
     // show it pressed; the window's keys draw themselves.
     int pressedKey = -1;
     bool hint = false;  // the start hint beside the upright panel's power key
+    // A ring round the pressed key, so that a small picture (an animation's
+    // frame) shows plainly which key is held.
+    bool ringPressedKey = false;
 };
 
 // The panel as the host core presents it now (core/panel.h DriverScene),
@@ -99,6 +104,17 @@ QRegion KeyCircleRegion(QSize size);
 // panel as the window shows it, for saved pictures.
 QImage RenderPanel(const PanelScene& scene, double scale,
                    PanelBackground background = PanelBackground::Backdrop);
+
+// The panel as SVG for `svg ... panel`: the layout's artwork with the LCD
+// as squares, its frame, the lamp and the hint where RenderPanel draws them,
+// `scale` times the panel's size; outside the case see-through. Keys show
+// up (a pressed key is a raster effect). False if the artwork cannot be read.
+bool RenderPanelSvg(const PanelScene& scene, int scale, std::string& svg);
+// The resource holding a layout's artwork, the lamp's colour, and the
+// corner radius of the case's outer edge in panel pixels.
+QString PanelArtworkPath(int layout);
+QColor PanelLampColour(PanelLamp lamp);
+double PanelCaseRadius();
 
 // The start hint "<--Click this power button to start" beside the upright
 // panel's power key, as the window paints it and the runner's panel

@@ -168,6 +168,10 @@ void ControlSession::Run(const std::string& line) {
             Finish(Line(Failure(where + ": png at-draw watches the command after it, so it works in scripts only")));
             return;
         }
+        if (cmd.dpi != 0) {  // the hosts' pictures take no resolution here
+            Finish(Line(Failure(where + ": png dpi works in geigersim-run's scripts only")));
+            return;
+        }
         Finish(fileAnswer(host_.WritePicture(cmd.text, cmd.scale, cmd.panel, out, what)));
         return;
     case Op::Save: Finish(fileAnswer(host_.Save(cmd.text, out, what))); return;

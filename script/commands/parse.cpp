@@ -9,11 +9,17 @@ namespace {
 
 using script::Quote;
 
-// The "[scale N] [panel]" after the target of `command` (png, tour or gif),
-// in any order, with a tour's "[only PATTERN]" and a png's "at-draw", taken
-// off the end of `rest` so that the name before them may hold spaces.
+// Beyond any printer's resolution; pHYs would hold far more.
+constexpr uint32_t kMaxDpi = 9600;
+// The GIF's loop count is 16 bits.
+constexpr uint32_t kMaxGifLoops = 65535;
+
+// The "[scale N] [panel]" after the target of `command` (png, tour, gif, svg),
+// in any order, with a tour's "[only PATTERN]", a png's "at-draw", both
+// one's "[dpi N]" and a gif's "[keys] [loop N|none]", taken off the end of
+// `rest` so that the name before them may hold spaces.
 bool PictureOptions(std::string_view& rest, Command& cmd, std::string_view command, std::string& what) {
-    const bool tour = command == "tour", png = command == "png";
+    const bool tour = command == "tour", png = command == "png", gif = command == "gif";
     bool scaled = false;
     while (true) {
         const size_t space = rest.find_last_of(script::kBlanks);
@@ -23,6 +29,11 @@ bool PictureOptions(std::string_view& rest, Command& cmd, std::string_view comma
         if (tour && last == "only") {
             what = "only needs a part of a screen's name, e.g. tour DIR only speaker";
             return false;
+        }
+        if (last == "keys" && gif && !cmd.keys) {
+            cmd.keys = true;
+            rest = before;
+            continue;
         }
         if (last == "at-draw" && png && !cmd.atDraw) {
             cmd.atDraw = true;
@@ -43,6 +54,29 @@ bool PictureOptions(std::string_view& rest, Command& cmd, std::string_view comma
         const std::string_view word = space2 == std::string_view::npos ? before : before.substr(space2 + 1);
         if (tour && word == "only" && cmd.only.empty()) {
             cmd.only = std::string(last);
+            rest = space2 == std::string_view::npos ? std::string_view() : script::Trim(before.substr(0, space2));
+            continue;
+        }
+        if (word == "loop" && gif && cmd.loops < 0) {
+            uint32_t n = 0;
+            if (last == "none") {
+                n = 0;
+            } else if (!script::ParseUnsigned32(last, n) || n < 1 || n > kMaxGifLoops) {
+                what = "bad loop " + Quote(last) + " (use 1.." + std::to_string(kMaxGifLoops) +
+                       " repeats after the first play, or none to play once)";
+                return false;
+            }
+            cmd.loops = static_cast<int32_t>(n);
+            rest = space2 == std::string_view::npos ? std::string_view() : script::Trim(before.substr(0, space2));
+            continue;
+        }
+        if (word == "dpi" && (tour || png) && cmd.dpi == 0) {
+            uint32_t n = 0;
+            if (!script::ParseUnsigned32(last, n) || n < 1 || n > kMaxDpi) {
+                what = "bad dpi " + Quote(last) + " (use 1.." + std::to_string(kMaxDpi) + ")";
+                return false;
+            }
+            cmd.dpi = static_cast<uint16_t>(n);
             rest = space2 == std::string_view::npos ? std::string_view() : script::Trim(before.substr(0, space2));
             continue;
         }
@@ -183,11 +217,21 @@ bool Picture(const CommandWords& w, Command& cmd, std::string& what) {
 }
 
 bool GifOrGifEnd(const CommandWords& w, Command& cmd, std::string& what) {
-    if (w.rest == "end") {
+    if (std::string_view r = w.rest; script::TakeWord(r) == "end") {
         cmd.op = Op::GifEnd;
-        return true;
+        if (r.empty()) return true;
+        if (script::TakeWord(r) != "hold" || r.empty()) {
+            what = "gif end takes only hold DURATION, e.g. gif end hold 2s (got " + Quote(w.rest) + ")";
+            return false;
+        }
+        return script::ParseDuration(r, cmd.hold, what);
     }
-    return Picture(w, cmd, what);
+    if (!Picture(w, cmd, what)) return false;
+    if (cmd.keys && !cmd.panel) {
+        what = "keys rings the key held on the panel: use it with panel";
+        return false;
+    }
+    return true;
 }
 
 // The battery reads a byte of tenths of a volt; the sensor of the
@@ -291,12 +335,17 @@ const CommandSpec kCommands[] = {
     {Op::Text, "text", NoArguments,
      "  text             print the text the LCD shows, one line per text row\n", kBoth, false},
     {Op::Png, "png", Picture,
-     "  png FILE [scale N] [panel]  write the 244 x 64 LCD picture as a PNG,\n"
-     "                              scaled N times (1..8); with panel the whole\n"
-     "                              front panel as the window shows it\n"
+     "  png FILE [scale N] [panel] [dpi N]  write the 244 x 64 LCD picture as\n"
+     "                   a PNG, scaled N times (1..8); with panel the whole\n"
+     "                   front panel as the window shows it; with dpi the file\n"
+     "                   states N dots an inch (1..9600), its printed size\n"
      "  png FILE at-draw [scale N] [panel]  write, after the next command, the\n"
      "                   screen it drew and replaced within one key or 500 ms\n"
      "                   (e.g. the factory reset's \"Please wait.\")\n", kBoth, true},
+    {Op::Svg, "svg", Picture,
+     "  svg FILE [scale N] [panel]  write the LCD as an SVG, its pixels as\n"
+     "                   squares, N times 244 x 64 in size (1..8); with panel\n"
+     "                   the panel's own artwork with the LCD on it\n", kServeHost, true},
     {Op::Battery, "battery", Battery,
      "  battery VOLTS [steady]  the battery reads VOLTS from now on (0.0..25.5);\n"
      "                   steady: the icon shows that level, not the charging\n", kServeHost, false},
@@ -308,18 +357,21 @@ const CommandSpec kCommands[] = {
      "                   (-40.0..125.0)\n", kServeHost, false},
     // A tour starts the device afresh for every screen: a script's alone.
     {Op::Tour, "tour", Picture,
-     "  tour DIR [scale N] [panel] [only PATTERN]  start afresh and write a PNG\n"
-     "                   of every screen (with only, of those whose names contain\n"
-     "                   PATTERN), and DIR/index.html, a printable sheet of them\n"
-     "                   with the key sequence to each\n", 0, true},
+     "  tour DIR [scale N] [panel] [dpi N] [only PATTERN]  start afresh and\n"
+     "                   write a PNG of every screen (with only, of those whose\n"
+     "                   names contain PATTERN), and DIR/index.html, a printable\n"
+     "                   sheet of them with the key sequence to each; dpi as png's\n", 0, true},
     {Op::Gif, "gif", GifOrGifEnd,
-     "  gif FILE [scale N] [panel]  start an animated GIF of the LCD (with panel\n"
-     "                              the whole panel, keys shown pressed): every\n"
-     "                              picture handed over until gif end (or the\n"
-     "                              run's end) is a frame, shown for its virtual\n"
-     "                              time; a wait over 5 s plays in 2 s\n", kServeHost, false},
+     "  gif FILE [scale N] [panel] [keys] [loop N|none]  start an animated GIF\n"
+     "                   of the LCD (with panel the whole panel, keys shown\n"
+     "                   pressed; with keys also ringed): every picture handed\n"
+     "                   over until gif end (or the run's end) is a frame, shown\n"
+     "                   for its virtual time; a wait over 5 s plays in 2 s. It\n"
+     "                   loops for ever; loop N plays it N more times (1..65535),\n"
+     "                   loop none once\n", kServeHost, false},
     {Op::GifEnd, "gif", nullptr,
-     "  gif end          write the animation started by gif\n", kServeHost, false},
+     "  gif end [hold DURATION]  write the animation started by gif, its last\n"
+     "                   frame shown DURATION longer (e.g. hold 2s)\n", kServeHost, false},
     {Op::Flash, "flash", File,
      "  flash FILE       write the 65,536-byte DataFlash write area\n", kServeHost, true},
     {Op::Log, "log", File,

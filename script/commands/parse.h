@@ -17,7 +17,8 @@ namespace geigerrun {
 enum class Op {
     Press, Wait, Real, Demo, Walk, Lcd, Png, State, Flash, Echo,
     LcdFile, Text, ExpectText, ExpectLcd, ExpectField, Log, Tour, Save, Load, Wav, Chart,
-    Gif, GifEnd,  // `gif FILE [scale N] [panel]` starts an animation, `gif end` writes it
+    Gif, GifEnd,  // `gif FILE [scale N] [panel] ...` starts an animation, `gif end` writes it
+    Svg,  // `svg FILE [scale N] [panel]`: the picture as vector squares
     Battery, Temperature,  // what the sensors read from then on
     Store,  // `store factory|fixed`: what the configuration store holds
     Clock, Seed  // set-up: only before any other command of their script
@@ -41,9 +42,17 @@ struct Command {
     // ExpectText: the cell of the first glyph (Row: y only), and what is read.
     uint8_t x = 0, y = 0;
     TextCheck textCheck = TextCheck::Cells;
-    // Png, Tour and Gif: nearest-neighbour scale 1..8, and the whole front panel.
+    // Png, Tour, Gif and Svg: nearest-neighbour scale 1..8, and the whole front panel.
     uint8_t scale = 1;
     bool panel = false;
+    // Gif: a ring round the key held (`keys`, with `panel`), and how often
+    // it plays again (`loop N`, 0 for `loop none`, -1 for ever). GifEnd:
+    // the last frame held this many 500 ms periods longer (`hold D`).
+    bool keys = false;
+    int32_t loops = -1;
+    uint64_t hold = 0;
+    // Png and Tour: the resolution the PNG states, dots an inch (0: none).
+    uint16_t dpi = 0;
     // Tour: only the screens whose names contain this ("" for every one).
     std::string only;
     // Png: the screen the next command hands over and replaces within one

@@ -9,6 +9,9 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QXmlStreamReader>
 #include <QtTest>
 #include <string>
 #include <vector>
@@ -29,6 +32,7 @@
 #include "firmware/firmware.h"
 #include "firmware/state.h"
 #include "media/panel_render.h"
+#include "media/svg_picture.h"
 #include "menu_probe.h"
 #include "recorded_messages.h"
 #include "platform/lcd.h"
@@ -279,6 +283,47 @@ private slots:
                 QCOMPARE(qAlpha(clear.pixel(corner)), 0);
             for (QPoint inside : {QPoint(2, 150), QPoint(262, 2), QPoint(262, 302), QPoint(10, 10)})
                 QCOMPARE(qAlpha(clear.pixel(inside * scale)), 255);
+        }
+    }
+
+    // `svg`: the LCD's squares, alone and on the panel's artwork (upright
+    // and turned), render as the PNG's pixels; the documents are well-formed XML.
+    void svgShowsTheLcdAsThePngDoes() {
+        LcdPicture lcd{};
+        for (int y = 0; y < kLcdScreenHeight; ++y)
+            for (int x = 0; x < kLcdScreenWidth; ++x) {
+                const int dot = x / 2 * 7 + y / 2 * 3;
+                lcd.pixels[y][x] = dot % 5 == 0 ? kLcdInk : dot % 11 == 0 ? kLcdUnlit : kLcdBackground;
+            }
+        const auto rendered = [](const std::string& text, QSize size) {
+            QXmlStreamReader xml(QByteArray::fromStdString(text));
+            while (!xml.atEnd()) xml.readNext();
+            if (xml.hasError()) qWarning() << xml.errorString();
+            QSvgRenderer renderer(QByteArray::fromStdString(text));
+            QImage image(size, QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+            if (xml.hasError() || !renderer.isValid()) return QImage();
+            QPainter painter(&image);
+            renderer.render(&painter, QRectF(QPointF(0, 0), size));
+            return image;
+        };
+        const QImage alone = rendered(
+            svg::Document(svg::PixelGroup(&lcd.pixels[0][0], kLcdScreenWidth, kLcdScreenHeight, kLcdScreenWidth),
+                          kLcdScreenWidth, kLcdScreenHeight, 1),
+            QSize(kLcdScreenWidth, kLcdScreenHeight));
+        QCOMPARE(alone, LcdImage(lcd).convertToFormat(QImage::Format_ARGB32));
+        for (int layout : {0, 1}) {
+            PanelScene scene;
+            scene.layout = layout;
+            scene.lcd = LcdImage(lcd);
+            scene.frameColour = kFrameLitGrey;
+            std::string text;
+            QVERIFY(RenderPanelSvg(scene, 1, text));
+            const QImage svg = rendered(text, QSize(kPanelWidth, kPanelHeight));
+            const QRect frame = ScaledFrameRect(layout, 1);
+            QVERIFY(!svg.isNull());
+            QCOMPARE(svg.copy(frame),
+                     RenderPanel(scene, 1, PanelBackground::Clear).convertToFormat(QImage::Format_ARGB32).copy(frame));
         }
     }
 

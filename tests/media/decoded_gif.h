@@ -14,8 +14,10 @@
 struct DecodedGif {
     std::vector<int> delays;
     bool loops = false;
+    int repeats = -1;  // the NETSCAPE2.0 loop count (0: for ever), -1 without the block
     int width = 0, height = 0;
     std::vector<uint32_t> last;
+    std::vector<std::vector<uint32_t>> shown;  // each frame as shown
 };
 
 inline DecodedGif DecodeGif(const std::string& file) {
@@ -34,8 +36,11 @@ inline DecodedGif DecodeGif(const std::string& file) {
         const SavedImage& frame = gif->SavedImages[i];
         for (int e = 0; e < frame.ExtensionBlockCount; ++e)
             if (frame.ExtensionBlocks[e].Function == APPLICATION_EXT_FUNC_CODE &&
-                std::memcmp(frame.ExtensionBlocks[e].Bytes, "NETSCAPE2.0", 11) == 0)
+                std::memcmp(frame.ExtensionBlocks[e].Bytes, "NETSCAPE2.0", 11) == 0) {
                 out.loops = true;
+                if (e + 1 < frame.ExtensionBlockCount && frame.ExtensionBlocks[e + 1].ByteCount >= 3)
+                    out.repeats = frame.ExtensionBlocks[e + 1].Bytes[1] | frame.ExtensionBlocks[e + 1].Bytes[2] << 8;
+            }
         GraphicsControlBlock control{};
         DGifSavedExtensionToGCB(gif, i, &control);
         out.delays.push_back(control.DelayTime);
@@ -49,6 +54,7 @@ inline DecodedGif DecodeGif(const std::string& file) {
                 out.last[size_t(d.Top + y) * size_t(out.width) + size_t(d.Left + x)] =
                     uint32_t(c.Red) << 16 | uint32_t(c.Green) << 8 | c.Blue;
             }
+        out.shown.push_back(out.last);
     }
     DGifCloseFile(gif, &status);
     return out;

@@ -74,7 +74,7 @@ TEST(CommandTable, OneRowPerCommandAndEachHostsColumn) {
     }
     EXPECT_EQ(ops.size(), size_t(Op::Seed) + 1);  // Seed is the last Op
     EXPECT_EQ(socket, "press wait demo lcd text png state save load echo expect expect expect ");
-    EXPECT_EQ(serve, "clock seed press wait real demo walk lcd lcd text png battery store temperature gif gif flash log wav "
+    EXPECT_EQ(serve, "clock seed press wait real demo walk lcd lcd text png svg battery store temperature gif gif flash log wav "
                      "chart state save load echo expect expect expect ");
 }
 
@@ -154,13 +154,26 @@ TEST(ScriptParse, ExpectationsAreCheckedBeforeAnythingRuns) {
     EXPECT_EQ(cmds[8].text, "d");
     EXPECT_EQ(cmds[8].only, "speaker");
     EXPECT_EQ(cmds[8].scale, 2);
-    const Command tour = ParseOk("tour d e only x scale 3")[0];
-    EXPECT_EQ(tour.text + "|" + tour.only + "|" + std::to_string(tour.scale), "d e|x|3");
+    const Command tour = ParseOk("tour d e only x dpi 300 scale 3")[0];
+    EXPECT_EQ(tour.text + "|" + tour.only + "|" + std::to_string(tour.scale) + "|" + std::to_string(tour.dpi),
+              "d e|x|3|300");
     EXPECT_EQ(ParseOk("png p only x")[0].text, "p only x");  // only is the tour's
+    if (PanelAvailable()) {
+        const auto gif = ParseOk("gif a b keys loop none panel; gif c loop 3; gif end hold 2s; gif end");
+        EXPECT_EQ(gif[0].text + "|" + std::to_string(gif[0].keys) + std::to_string(gif[0].loops), "a b|10");
+        EXPECT_EQ(gif[1].loops, 3);
+        EXPECT_EQ(gif[2].op, Op::GifEnd);
+        EXPECT_EQ(gif[2].hold, 4u);
+        EXPECT_EQ(gif[3].hold, 0u);
+        const Command svg = ParseOk("svg a b.svg panel scale 2")[0];
+        EXPECT_EQ(svg.text + "|" + std::to_string(svg.scale) + std::to_string(svg.panel), "a b.svg|21");
+    }
     const char* bad[] = {"expect",           "expect cpmm == 1",     "expect cpm =< 1", "expect cpm ==",
                          "expect cpm == x",  "expect note < 'a'",    "expect text 0",   "expect text 120 0 ab",
                          "expect text 0 0",  "expect lcd /nonexistent/x", "png a scale 9", "png scale 0",
-                         "expect text 0 0 \\q", "expect secondCounts == 3", "tour d only"};
+                         "expect text 0 0 \\q", "expect secondCounts == 3", "tour d only", "png a dpi 0", "tour d dpi 9601",
+                         "gif x keys",       "gif x loop 0",         "gif end hold",    "gif end now",
+                         "svg",              "svg x scale 0"};
     for (const char* text : bad) {
         const std::string error = ParseError(text);
         EXPECT_EQ(error.rfind("line 1: ", 0), 0u) << text << " -> " << error;

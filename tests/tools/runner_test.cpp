@@ -290,6 +290,57 @@ TEST(RunnerOutput, PngAndFlashFilesHoldThePictureAndTheWriteArea) {
         }
 }
 
+// libpng left to choose every row's filter itself, as EncodePng once did:
+// its files must stay the same to the byte now that it chooses them faster.
+std::string PlainPng(const std::vector<uint32_t>& argb, int width, int height, bool alpha) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    std::string out;
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, png_size_t n) {
+            static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<const char*>(data), n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8,
+                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<png_byte> row;
+    for (int y = 0; y < height; ++y) {
+        row.clear();
+        for (int x = 0; x < width; ++x) {
+            const uint32_t p = argb[size_t(y * width + x)];
+            for (int shift : {16, 8, 0}) row.push_back(png_byte(p >> shift));
+            if (alpha) row.push_back(png_byte(p >> 24));
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+TEST(RunnerOutput, PngBytesAreLibpngsOwnAtEveryScale) {
+    // Flat areas, gradients and noise, so that every filter wins some rows.
+    constexpr int kWide = 61, kHigh = 37;
+    std::vector<uint32_t> picture(kWide * kHigh);
+    for (int y = 0; y < kHigh; ++y)
+        for (int x = 0; x < kWide; ++x)
+            picture[size_t(y * kWide + x)] = y < 8    ? 0xFF405060u
+                                             : y < 20 ? 0x80000000u | uint32_t(x * 4) << 16 | uint32_t(y * 6) << 8
+                                                      : uint32_t(x * 2654435761u ^ y * 40503u);
+    for (bool alpha : {false, true})
+        for (int scale : {1, 3}) {
+            std::vector<uint32_t> scaled;
+            for (int y = 0; y < kHigh * scale; ++y)
+                for (int x = 0; x < kWide * scale; ++x) scaled.push_back(picture[size_t(y / scale * kWide + x / scale)]);
+            std::string png, error;
+            ASSERT_TRUE(EncodePng(picture.data(), kWide, kHigh, kWide, scale, png, error, alpha)) << error;
+            EXPECT_TRUE(png == PlainPng(scaled, kWide * scale, kHigh * scale, alpha)) << alpha << " " << scale;
+        }
+}
+
 TEST(RunnerOutput, FailedWritesStopTheRunAndLeaveNothing) {
     TempDir dir;
     fs::create_directories(dir / "taken.png");  // a directory where the file should go
@@ -523,6 +574,23 @@ TEST(RunnerProgram, EachFailedExpectationExitsOneNamingItsLine) {
     EXPECT_NE(r.err.find("-e 2, command 3: expected cpm < 0, got"), std::string::npos) << r.err;
 }
 
+std::string Slurp(const fs::path& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+// The pixels a metre a PNG's pHYs chunk states (x, y), or 0 without one.
+std::pair<uint32_t, uint32_t> PngPixelsPerMetre(const std::string& png) {
+    const size_t at = png.find("pHYs");
+    if (at == std::string::npos || at + 13 > png.size() || png[at + 12] != 1) return {0, 0};
+    const auto word = [&](size_t from) {
+        uint32_t v = 0;
+        for (size_t i = from; i < from + 4; ++i) v = v << 8 | static_cast<unsigned char>(png[i]);
+        return v;
+    };
+    return {word(at + 4), word(at + 8)};
+}
+
 TEST(RunnerProgram, VersionHelpAndScaledPngs) {
     Exec r = RunBinary("--version");
     EXPECT_EQ(r.status, 0);
@@ -531,12 +599,33 @@ TEST(RunnerProgram, VersionHelpAndScaledPngs) {
     for (const char* word : {"Usage:", "Exit status:", "expect", "--keep-going", "--decode", "tour", "log"})
         EXPECT_NE(r.out.find(word), std::string::npos) << word;
     TempDir dir;
-    r = RunBinary("-e 'png " + (dir / "a.png").string() + " scale 3; png " + (dir / "b.png").string() + "'");
+    r = RunBinary("-e 'png " + (dir / "a.png").string() + " scale 3 dpi 300; png " + (dir / "b.png").string() +
+                  "; tour " + (dir / "t").string() + " dpi 150 only speaker; svg " + (dir / "l.svg").string() +
+                  " scale 2'");
     ASSERT_EQ(r.status, 0) << r.err;
     uint32_t height = 0;
     EXPECT_EQ(PngWidth((dir / "a.png").string(), &height), 732u);
     EXPECT_EQ(height, 192u);
     EXPECT_EQ(PngWidth((dir / "b.png").string()), 244u);
+    // 300 and 150 dots an inch, in pixels a metre; none unless asked for.
+    EXPECT_EQ(PngPixelsPerMetre(Slurp(dir / "a.png")), std::make_pair(11811u, 11811u));
+    EXPECT_EQ(PngPixelsPerMetre(Slurp(dir / "b.png")), std::make_pair(0u, 0u));
+    size_t pictures = 0, stated = 0;
+    for (const auto& entry : fs::directory_iterator(dir / "t")) {
+        if (entry.path().extension() != ".png") continue;
+        ++pictures;
+        stated += PngPixelsPerMetre(Slurp(entry.path())) == std::make_pair(5906u, 5906u);
+    }
+    EXPECT_GT(pictures, 0u);
+    EXPECT_EQ(stated, pictures);
+    // The sheet says so and prints each at that size: 244 pixels at 150 dpi.
+    const std::string sheet = Slurp(dir / "t/index.html");
+    EXPECT_NE(sheet.find("150 dpi, as each file states: printed 41.3 mm wide"), std::string::npos);
+    EXPECT_NE(sheet.find("--printed-width: 41.3mm"), std::string::npos);
+    // The LCD as squares, at twice its size (its pixels: the window's tests).
+    const std::string svg = Slurp(dir / "l.svg");
+    EXPECT_NE(svg.find("width=\"488\" height=\"128\" viewBox=\"0 0 244 64\""), std::string::npos) << svg;
+    EXPECT_NE(svg.find("<path fill=\"#"), std::string::npos);
     // The whole panel, by the window's own rendering (not in builds without it).
     if (!PanelAvailable()) return;
     r = RunBinary("-e 'press select; wait 4s; png " + (dir / "p.png").string() + " scale 3 panel'");
@@ -679,11 +768,6 @@ std::vector<std::string> Attributes(const std::string& html, const std::string& 
         found.push_back(html.substr(from, html.find('"', from) - from));
     }
     return found;
-}
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
 TEST(RunnerProgram, TourIsTheSameToTheByteAndListsEveryPicture) {
@@ -1211,9 +1295,38 @@ TEST(RunnerGif, FramesAtHandOversTimedByVirtualTimeWithLongWaitsShortened) {
     fs::remove(gifFile);
     r = RunBinary("-e 'gif " + gifFile + " panel; press select; wait 1s'");
     EXPECT_EQ(r.status, PanelAvailable() ? 0 : 2) << r.err;
-    if (PanelAvailable()) {
-        EXPECT_EQ(uint32_t(DecodeGif(gifFile).width), kPanelPixelsWide);
-    }
+    if (!PanelAvailable()) return;
+    EXPECT_EQ(uint32_t(DecodeGif(gifFile).width), kPanelPixelsWide);
+    EXPECT_EQ(DecodeGif(gifFile).repeats, 0);  // for ever, unless told
+
+    // `keys` rings the held key and nothing else; `loop` and `hold` are in the file.
+    const std::string keys = (dir / "keys.gif").string(), once = (dir / "once.gif").string();
+    const std::string steps = "; press select; wait 3s; press down; wait 1s; gif end";
+    for (const std::string& gif : {gifFile + " panel" + steps, keys + " panel keys loop 2" + steps + " hold 2s",
+                                   once + " loop none" + steps})
+        ASSERT_EQ(RunBinary("--seed 1 --clock 2026-03-07T09:05:30 -e 'gif " + gif + "'").status, 0) << gif;
+    const DecodedGif plain = DecodeGif(gifFile), ringed = DecodeGif(keys);
+    EXPECT_EQ(ringed.repeats, 2);
+    EXPECT_EQ(DecodeGif(once).repeats, -1);  // no loop block: played once
+    ASSERT_EQ(plain.shown.size(), ringed.shown.size());
+    EXPECT_EQ(ringed.delays.back(), plain.delays.back() + 200);
+    int nearDown = 0, elsewhere = 0;
+    const DriverPanelKey* panelKeys = DriverPanelKeys(0);
+    for (size_t f = 0; f < plain.shown.size(); ++f)
+        for (int y = 0; y < plain.height; ++y)
+            for (int x = 0; x < plain.width; ++x) {
+                const size_t i = size_t(y) * size_t(plain.width) + size_t(x);
+                if (plain.shown[f][i] == ringed.shown[f][i]) continue;
+                int near = -1;  // the key whose box, with room for the ring, holds the pixel
+                for (int k = 0; k < 4; ++k)
+                    if (x >= panelKeys[k].x - 6 && x < panelKeys[k].x + panelKeys[k].size + 6 &&
+                        y >= panelKeys[k].y - 6 && y < panelKeys[k].y + panelKeys[k].size + 6)
+                        near = panelKeys[k].drawnKey;
+                if (near == KeyDown) ++nearDown;
+                else if (near < 0) ++elsewhere;
+            }
+    EXPECT_GT(nearDown, 50);
+    EXPECT_EQ(elsewhere, 0);
 }
 
 TEST(RunnerProgram, PanelPicturesAreSeeThroughAroundTheCaseAndShowThePressedKey) {

@@ -17,7 +17,7 @@ bool Animation::Render(const Runner& runner, std::string& error) {
     std::vector<uint32_t> pixels;
     int width = 0, height = 0;
     if (panel_) {
-        if (!RenderRunnerPanel(runner, scale_, pixels, width, height, error)) return false;
+        if (!RenderRunnerPanel(runner, scale_, pixels, width, height, error, keys_)) return false;
     } else {
         width = kLcdScreenWidth * scale_;
         height = kLcdScreenHeight * scale_;
@@ -27,9 +27,11 @@ bool Animation::Render(const Runner& runner, std::string& error) {
             for (int x = 0; x < width; ++x)
                 pixels[size_t(y) * size_t(width) + size_t(x)] = 0xFF000000u | lcd.pixels[y / scale_][x / scale_];
     }
-    if (!writer_)
+    if (!writer_) {
         writer_ = std::make_unique<gif::Writer>(
             width, height, std::vector<uint32_t>{kLcdBackground, kLcdInk, kLcdUnlit}, kShortestFrame);
+        writer_->SetLoops(loops_);
+    }
     return writer_->Add(pixels.data(), width, error);
 }
 
@@ -59,8 +61,9 @@ bool Animation::ShortenWait(const Runner& runner, std::string& error) {
 
 void Animation::Resync(const Runner& runner) { lastTicks_ = runner.halfTicks(); }
 
-bool Animation::Finish(std::ostream& out, std::string& error) {
+bool Animation::Finish(std::ostream& out, std::string& error, uint64_t holdHalfSeconds) {
     std::string bytes, why;
+    if (writer_) writer_->Hold(static_cast<uint32_t>(std::min<uint64_t>(holdHalfSeconds * 50, gif::kMaxDelay)));
     if (!writer_ || !writer_->Finish(bytes, why)) {
         error = "cannot write " + script::Quote(path_) + ": " + (writer_ ? why : "no frame");
         return false;

@@ -1,6 +1,7 @@
-// `gif FILE [scale N] [panel]` ... `gif end`: every picture the LCD is handed
-// over between the two becomes a frame of an animated GIF, shown for the
-// virtual time until the next; with `panel` the whole panel, keys pressed.
+// `gif FILE [scale N] [panel] [keys] [loop N|none]` ... `gif end [hold D]`:
+// every picture the LCD is handed over between the two becomes a frame of an
+// animated GIF, shown for the virtual time until the next; with `panel` the
+// whole panel, keys pressed (and ringed with `keys`).
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,10 @@ constexpr uint32_t kShortestFrame = 40;
 
 class Animation {
 public:
-    Animation(std::string path, int scale, bool panel) : path_(std::move(path)), scale_(scale), panel_(panel) {}
+    // `keys` rings the key held down (with `panel`); `loops` as
+    // gif::Writer::SetLoops.
+    Animation(std::string path, int scale, bool panel, bool keys = false, int loops = gif::Writer::kForever)
+        : path_(std::move(path)), scale_(scale), panel_(panel), keys_(keys), loops_(loops) {}
 
     // The picture now as the next frame, when the hand-over, the pressed key
     // or the layout changed since the last; the last one shows until now.
@@ -34,8 +38,9 @@ public:
     // Virtual time jumped (a snapshot loaded, a tour ran): the last frame
     // shows no longer for it.
     void Resync(const Runner& runner);
-    // Writes the file safely ("-" to `out`).
-    bool Finish(std::ostream& out, std::string& error);
+    // Writes the file safely ("-" to `out`), the last frame held
+    // `holdHalfSeconds` 500 ms periods longer (`gif end hold 2s`).
+    bool Finish(std::ostream& out, std::string& error, uint64_t holdHalfSeconds = 0);
 
 private:
     bool Render(const Runner& runner, std::string& error);
@@ -43,6 +48,8 @@ private:
     std::string path_;
     int scale_;
     bool panel_;
+    bool keys_;
+    int loops_;
     std::unique_ptr<gif::Writer> writer_;
     uint64_t lastTicks_ = 0;
     // What the last frame showed, to skip rendering the same again.

@@ -5,9 +5,12 @@
 #include <png.h>
 
 #include <cerrno>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -97,8 +100,9 @@ bool ReplaceRegular(const std::string& path, std::string_view bytes, const struc
     return ok;
 }
 
-// libpng reports errors by longjmp; the message is kept here for the caller.
-char pngMessage[256];
+// libpng reports errors by longjmp; the message is kept here for the caller
+// (one for each thread: the tour encodes on several).
+thread_local char pngMessage[256];
 
 void PngError(png_structp png, png_const_charp message) {
     std::snprintf(pngMessage, sizeof pngMessage, "%s", message != nullptr ? message : "PNG error");
@@ -113,10 +117,55 @@ void PngAppend(png_structp png, png_bytep data, png_size_t length) {
 
 void PngFlush(png_structp) {}
 
+// libpng chooses each row's filter by trying all five in turn and keeping
+// the first whose bytes, read as signed, add up least; the trying costs
+// about as much as the compression. The same choice made here in one pass
+// and handed to libpng as the row's only filter writes the same file.
+int RowFilter(const png_byte* row, const png_byte* prev, size_t bytes, size_t bpp) {
+    // A residual byte read as signed, its size: the smaller of r and 256 - r.
+    const auto magnitude = [](unsigned r) {
+        const uint8_t v = uint8_t(r), w = uint8_t(0u - r);
+        return uint32_t(v < w ? v : w);
+    };
+    uint32_t none = 0, sub = 0, up = 0, average = 0, paeth = 0;
+    // The first pixel has nothing to its left (a = c = 0): Paeth predicts b.
+    for (size_t i = 0; i < bpp && i < bytes; ++i) {
+        const unsigned x = row[i], b = prev[i];
+        none += magnitude(x);
+        sub += magnitude(x);
+        up += magnitude(x - b);
+        average += magnitude(x - (b >> 1));
+        paeth += magnitude(x - b);
+    }
+    // Branch-free, so that the compiler can do many bytes at once.
+    for (size_t i = bpp; i < bytes; ++i) {
+        const int x = row[i], b = prev[i], a = row[i - bpp], c = prev[i - bpp];
+        const int p = b - c, q = a - c;
+        const int pa = p < 0 ? -p : p, pb = q < 0 ? -q : q, pc = p + q < 0 ? -(p + q) : p + q;
+        const int predicted = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+        none += magnitude(unsigned(x));
+        sub += magnitude(unsigned(x - a));
+        up += magnitude(unsigned(x - b));
+        average += magnitude(unsigned(x - ((a + b) >> 1)));
+        paeth += magnitude(unsigned(x - predicted));
+    }
+    int best = PNG_FILTER_NONE;
+    uint32_t least = none;
+    const std::pair<uint32_t, int> others[] = {
+        {sub, PNG_FILTER_SUB}, {up, PNG_FILTER_UP}, {average, PNG_FILTER_AVG}, {paeth, PNG_FILTER_PAETH}};
+    for (const auto& [sum, filter] : others)
+        if (sum < least) {
+            least = sum;
+            best = filter;
+        }
+    return best;
+}
+
 // Only trivially destructible locals here: libpng may longjmp out of any
-// call. `row` is the caller's, sized width * scale * 4.
-bool EncodeRows(const uint32_t* pixels, int width, int height, int stride, int scale, bool alpha, png_byte* row,
-                std::string* png) {
+// call. `row` is the caller's, sized width * scale * 4 twice over (this
+// row and the one before).
+bool EncodeRows(const uint32_t* pixels, int width, int height, int stride, int scale, bool alpha, int dpi,
+                png_byte* row, std::string* png) {
     png_structp writer = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
     if (writer == nullptr) return false;
     png_infop info = png_create_info_struct(writer);
@@ -131,9 +180,21 @@ bool EncodeRows(const uint32_t* pixels, int width, int height, int stride, int s
     png_set_write_fn(writer, png, PngAppend, PngFlush);
     png_set_IHDR(writer, info, static_cast<png_uint_32>(width * scale), static_cast<png_uint_32>(height * scale), 8,
                  alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    // pHYs counts pixels a metre: an inch is 0.0254 m.
+    if (dpi > 0) {
+        const auto perMetre = static_cast<png_uint_32>(std::lround(dpi / 0.0254));
+        png_set_pHYs(writer, info, perMetre, perMetre, PNG_RESOLUTION_METER);
+    }
     png_write_info(writer, info);
+    // The first row goes through libpng's own choice with every filter on,
+    // which also makes it keep the row above for the rest (and sets zlib's
+    // strategy, as ever, for filtered rows).
+    const size_t bytes = size_t(width) * size_t(scale) * (alpha ? 4 : 3);
+    const bool ownChoice = width * scale > 1 && height * scale > 1;
+    png_byte* cur = row;
+    png_byte* prev = row + size_t(width) * size_t(scale) * 4;
     for (int y = 0; y < height; ++y) {
-        png_byte* out = row;
+        png_byte* out = cur;
         for (int x = 0; x < width; ++x) {
             const uint32_t p = pixels[static_cast<size_t>(y) * static_cast<size_t>(stride) + static_cast<size_t>(x)];
             for (int k = 0; k < scale; ++k) {
@@ -143,7 +204,12 @@ bool EncodeRows(const uint32_t* pixels, int width, int height, int stride, int s
                 if (alpha) *out++ = static_cast<png_byte>(p >> 24);
             }
         }
-        for (int k = 0; k < scale; ++k) png_write_row(writer, row);
+        for (int k = 0; k < scale; ++k) {
+            if (ownChoice && (y > 0 || k > 0))
+                png_set_filter(writer, PNG_FILTER_TYPE_BASE, RowFilter(cur, k > 0 ? cur : prev, bytes, alpha ? 4 : 3));
+            png_write_row(writer, cur);
+        }
+        std::swap(cur, prev);
     }
     png_write_end(writer, nullptr);
     png_destroy_write_struct(&writer, &info);
@@ -201,11 +267,11 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::ostre
 }
 
 bool EncodePng(const uint32_t* pixels, int width, int height, int stride, int scale, std::string& png,
-               std::string& error, bool alpha) {
-    std::vector<png_byte> row(static_cast<size_t>(width) * static_cast<size_t>(scale) * 4);
+               std::string& error, bool alpha, int dpi) {
+    std::vector<png_byte> row(static_cast<size_t>(width) * static_cast<size_t>(scale) * 4 * 2);
     png.clear();
     std::snprintf(pngMessage, sizeof pngMessage, "out of memory");
-    if (EncodeRows(pixels, width, height, stride, scale, alpha, row.data(), &png)) return true;
+    if (EncodeRows(pixels, width, height, stride, scale, alpha, dpi, row.data(), &png)) return true;
     error = pngMessage;
     return false;
 }

@@ -4,7 +4,12 @@
 
 namespace geigerrun {
 
-bool RenderRunnerPanel(const Runner&, int, std::vector<uint32_t>&, int&, int&, std::string& error) {
+bool RenderRunnerPanel(const Runner&, int, std::vector<uint32_t>&, int&, int&, std::string& error, bool) {
+    error = "this geigersim-run was built without the front panel";
+    return false;
+}
+
+bool RenderRunnerPanelSvg(const Runner&, int, std::string&, std::string& error) {
     error = "this geigersim-run was built without the front panel";
     return false;
 }

@@ -46,17 +46,30 @@ void Pixels(const QImage& picture, std::vector<uint32_t>& pixels, int& width, in
     }
 }
 
-}  // namespace
-
-bool RenderRunnerPanel(const Runner& runner, int scale, std::vector<uint32_t>& pixels, int& width, int& height,
-                       std::string& error) {
-    EnsureGuiApplication();
+// The panel as the window would show it for `runner` now: the lamp green
+// while real counts wait to be played, amber once they ran out.
+PanelScene RunnerScene(const Runner& runner) {
     PanelLamp lamp = PanelLamp::Off;
     if (realMode != 0) lamp = runner.pendingRealCounts() > 0 ? PanelLamp::Green : PanelLamp::Amber;
+    return CorePanelScene(runner.handedOver(), lamp);
+}
+
+}  // namespace
+
+bool RenderRunnerPanelSvg(const Runner& runner, int scale, std::string& svg, std::string& error) {
+    EnsureGuiApplication();
+    if (RenderPanelSvg(RunnerScene(runner), scale, svg)) return true;
+    error = "cannot read the front panel's artwork";
+    return false;
+}
+
+bool RenderRunnerPanel(const Runner& runner, int scale, std::vector<uint32_t>& pixels, int& width, int& height,
+                       std::string& error, bool ringKey) {
+    EnsureGuiApplication();
     // See-through around the case, with its soft edge, for pictures laid on any page.
-    const QImage picture =
-        RenderPanel(CorePanelScene(runner.handedOver(), lamp), scale, PanelBackground::Clear)
-            .convertToFormat(QImage::Format_ARGB32);
+    PanelScene scene = RunnerScene(runner);
+    scene.ringPressedKey = ringKey;
+    const QImage picture = RenderPanel(scene, scale, PanelBackground::Clear).convertToFormat(QImage::Format_ARGB32);
     if (picture.isNull()) {
         error = "cannot render the front panel (its artwork did not load)";
         return false;

@@ -18,6 +18,7 @@
 #include "tools/run/files.h"
 #include "tools/run/flash_log.h"
 #include "tools/run/panel.h"
+#include "tools/run/svg.h"
 #include "tools/run/report.h"
 #include "script/commands/state_json.h"
 #include "script/commands/text.h"
@@ -131,20 +132,26 @@ bool Runner::WithDrawn(const std::function<bool(std::string& error)>& write, std
     return written;
 }
 
-bool Runner::WritePicture(const std::string& path, int scale, bool panel, std::ostream& out,
-                          std::string& error) const {
-    std::string png, why;
-    bool encoded;
+bool Runner::TakePicture(int scale, bool panel, RawPicture& picture, std::string& error) const {
     if (panel) {
-        std::vector<uint32_t> pixels;
-        int width = 0, height = 0;
-        encoded = RenderRunnerPanel(*this, scale, pixels, width, height, why) &&
-                  EncodePng(pixels.data(), width, height, width, 1, png, why, true);
-    } else {
-        encoded = EncodePng(&presented().pixels[0][0], kLcdScreenWidth, kLcdScreenHeight, kLcdScreenWidth, scale,
-                            png, why);
+        picture.scale = 1;
+        picture.alpha = true;
+        return RenderRunnerPanel(*this, scale, picture.pixels, picture.width, picture.height, error);
     }
-    if (!encoded) {
+    const LcdPicture& lcd = presented();
+    picture.pixels.assign(&lcd.pixels[0][0], &lcd.pixels[0][0] + kLcdScreenWidth * kLcdScreenHeight);
+    picture.width = kLcdScreenWidth;
+    picture.height = kLcdScreenHeight;
+    picture.scale = scale;
+    picture.alpha = false;
+    return true;
+}
+
+bool Runner::WritePicture(const std::string& path, int scale, bool panel, std::ostream& out, std::string& error,
+                          int dpi) const {
+    RawPicture picture;
+    std::string png, why;
+    if (!TakePicture(scale, panel, picture, why) || !EncodePng(picture, png, why, dpi)) {
         error = "cannot write " + script::Quote(path) + ": " + why;
         return false;
     }
@@ -200,10 +207,10 @@ bool Runner::Load(const std::string& path, std::string& error) {
     return true;
 }
 
-bool Runner::FinishAnimation(std::ostream& out, std::string& error) {
+bool Runner::FinishAnimation(std::ostream& out, std::string& error, uint64_t holdHalfSeconds) {
     if (!animation_) return true;
     const std::unique_ptr<Animation> animation = std::move(animation_);
-    return animation->Finish(out, error);
+    return animation->Finish(out, error, holdHalfSeconds);
 }
 
 void Runner::WaitReporting(uint64_t halfSeconds) {
@@ -280,7 +287,7 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
                 drawnFor_ = &cmd;
                 break;
             }
-            done = WritePicture(cmd.text, cmd.scale, cmd.panel, out, what);
+            done = WritePicture(cmd.text, cmd.scale, cmd.panel, out, what, cmd.dpi);
             break;
         case Op::Flash:
             done = WriteFlash(cmd.text, what, out);
@@ -327,6 +334,7 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         case Op::Chart:
             done = WriteChart(cmd.text, cmd.minutes, cmd.scale, out, what);
             break;
+        case Op::Svg: done = WriteSvg(*this, cmd.text, cmd.scale, cmd.panel, out, what); break;
         case Op::Battery:
             SetBatteryReading(static_cast<uint8_t>(cmd.tenths));
             SetChargerLevelReport(cmd.steady);
@@ -343,7 +351,7 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
             }
             const bool paused = animationPaused_;
             animationPaused_ = true;  // the tour's runs are not the animation's
-            done = RunTour(*this, {cmd.text, cmd.scale, cmd.panel, cmd.only, cmd.where}, out, what);
+            done = RunTour(*this, {cmd.text, cmd.scale, cmd.panel, cmd.only, cmd.where, cmd.dpi}, out, what);
             animationPaused_ = paused;
             if (animation_) animation_->Resync(*this);
             break;
@@ -351,14 +359,14 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         case Op::Gif:
             done = !animation_;
             if (done)
-                animation_ = std::make_unique<Animation>(cmd.text, cmd.scale, cmd.panel);
+                animation_ = std::make_unique<Animation>(cmd.text, cmd.scale, cmd.panel, cmd.keys, cmd.loops);
             else
                 what = "a gif is being recorded already; end it with \"gif end\" first";
             break;
         case Op::GifEnd:
             done = animation_ != nullptr;
             if (done)
-                done = FinishAnimation(out, what);
+                done = FinishAnimation(out, what, cmd.hold);
             else
                 what = "no gif is being recorded (start one with \"gif FILE\")";
             break;
@@ -382,7 +390,7 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         }
         if (drawnFor != nullptr) {
             const Command& png = *drawnFor;
-            const auto write = [&](std::string& why) { return WritePicture(png.text, png.scale, png.panel, out, why); };
+            const auto write = [&](std::string& why) { return WritePicture(png.text, png.scale, png.panel, out, why, png.dpi); };
             if (!WithDrawn(write, what)) {
                 error = png.where + ": png at-draw: " + what + " in the next command (" + cmd.where + ")";
                 return false;

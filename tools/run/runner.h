@@ -24,6 +24,7 @@
 #include "script/commands/parse.h"
 #include "script/script_player.h"
 #include "tools/run/animation.h"
+#include "tools/run/files.h"
 
 namespace geigerrun {
 
@@ -117,12 +118,16 @@ public:
     // Changes at every hand-over that copied a new picture.
     uint64_t handOverStamp() const { return handedOverAt_; }
 
-    // Writes an animation a `gif` left open: the end of a run closes it.
-    bool FinishAnimation(std::ostream& out, std::string& error);
+    // Writes an animation a `gif` left open: the end of a run closes it
+    // (`gif end hold D` holds its last frame D longer).
+    bool FinishAnimation(std::ostream& out, std::string& error, uint64_t holdHalfSeconds = 0);
 
     // The LCD as presented, or with `panel` the whole front panel, as a PNG
-    // scaled by `scale` (1..8); "-" goes to `out`.
-    bool WritePicture(const std::string& path, int scale, bool panel, std::ostream& out, std::string& error) const;
+    // scaled by `scale` (1..8), stating `dpi` when not 0; "-" goes to `out`.
+    bool WritePicture(const std::string& path, int scale, bool panel, std::ostream& out, std::string& error,
+                      int dpi = 0) const;
+    // The same picture, not yet encoded.
+    bool TakePicture(int scale, bool panel, RawPicture& picture, std::string& error) const;
 
     // `png FILE at-draw`: from now until the end of the next command, keep
     // the first screen that a firmware call (a key, a 500 ms period) hands

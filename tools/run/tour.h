@@ -34,6 +34,7 @@ struct TourRequest {
     bool panel = false;  // the whole front panel rather than the LCD
     std::string only;    // only the stops whose names contain this ("" for all)
     std::string where;   // the command's place, as "-e 1, command 2"
+    int dpi = 0;         // the resolution the pictures state, 0 for none
 };
 
 // Visits the screens from a fresh start, writing DIR/NNN-name.png and

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <deque>
+#include <future>
 #include <map>
 #include <set>
 #include <sstream>
@@ -158,6 +160,8 @@ figcaption { font-size: 12px; }
   figcaption { font-size: 8pt; }
   a { color: inherit; text-decoration: none; }
   nav { break-after: page; }
+  figure.dpi { width: auto; max-width: 186mm; }
+  figure.dpi img { width: var(--printed-width); max-width: 100%; }
 }
 )";
 
@@ -174,7 +178,7 @@ public:
         FixStart();
         const TourWant want = [&](const TourStop& stop) { return Wanted(stop); };
         const TourVisit visit = [&](const TourStop& stop, std::string& why) { return Shoot(stop, out, why); };
-        if (!VisitTour(runner_, visit, error, want)) return false;
+        if (!VisitTour(runner_, visit, error, want) || !CommitAll(out, error)) return false;
         if (entries_.empty())
             out << "tour: no screen's name contains " << script::Quote(request_.only) << ", so none was written\n";
         return WriteFileSafely(request_.dir + "/index.html", Page(), out, error);
@@ -196,6 +200,13 @@ private:
     // took the same route; a repeated route's name joins the first one.
     bool Wanted(const TourStop& stop) {
         if (!request_.only.empty() && stop.name.find(request_.only) == std::string::npos) return false;
+        if (routes_.find(stop.keys) == routes_.end()) {
+            bool waiting = false;
+            for (const Shot& shot : shots_) waiting = waiting || shot.stop.keys == stop.keys;
+            if (!waiting) return true;
+            std::ostringstream none;  // a tour writes no picture to "-"
+            if (!CommitAll(none, commitError_)) return false;  // Shoot reports it
+        }
         const auto known = routes_.find(stop.keys);
         if (known == routes_.end()) return true;
         Entry& entry = entries_[known->second.entry];
@@ -205,12 +216,40 @@ private:
         return false;
     }
 
-    // The screen as presented; a picture that an earlier route already
-    // showed byte for byte is written once and listed with both routes.
+    // The screen as presented, taken now and encoded on another thread
+    // while the device goes on to the next stop (encoding a panel picture
+    // costs more than reaching it); Commit takes them in the tour's order.
     bool Shoot(const TourStop& stop, std::ostream& out, std::string& error) {
-        std::ostringstream png;
-        if (!runner_.WritePicture("-", request_.scale, request_.panel, png, error)) return false;
-        const auto [same, fresh] = pictures_.emplace(png.str(), entries_.size());
+        if (!commitError_.empty()) {
+            error = commitError_;
+            return false;
+        }
+        RawPicture picture;
+        if (!runner_.TakePicture(request_.scale, request_.panel, picture, error)) return false;
+        const int dpi = request_.dpi;
+        shots_.push_back({stop, std::async(std::launch::async, [picture = std::move(picture), dpi] {
+                              Encoded encoded;
+                              encoded.ok = EncodePng(picture, encoded.png, encoded.error, dpi);
+                              return encoded;
+                          })});
+        while (shots_.size() > kEncodingAtOnce)
+            if (!CommitOldest(out, error)) return false;
+        return true;
+    }
+
+    // A picture that an earlier route already showed byte for byte is
+    // written once and listed with both routes.
+    bool CommitOldest(std::ostream& out, std::string& error) {
+        Shot shot = std::move(shots_.front());
+        shots_.pop_front();
+        Encoded encoded = shot.encoding.get();
+        const TourStop& stop = shot.stop;
+        const std::string file = Number(stop.number) + "-" + stop.name + ".png";
+        if (!encoded.ok) {
+            error = "cannot write " + script::Quote(request_.dir + "/" + file) + ": " + encoded.error;
+            return false;
+        }
+        const auto [same, fresh] = pictures_.emplace(std::move(encoded.png), entries_.size());
         routes_[stop.keys] = {same->second, stop.number};
         const std::string title = GuideFor(CurrentScreen(), runner_.presented()).title;
         if (!fresh) {
@@ -218,11 +257,21 @@ private:
             return true;
         }
         Entry entry;
-        entry.file = Number(stop.number) + "-" + stop.name + ".png";
+        entry.file = file;
         PngSize(same->first, entry.width, entry.height);
         entry.Add(stop, title);
         entries_.push_back(std::move(entry));
         return WriteFileSafely(request_.dir + "/" + entries_.back().file, same->first, out, error);
+    }
+
+    bool CommitAll(std::ostream& out, std::string& error) {
+        if (!commitError_.empty()) {
+            error = commitError_;
+            return false;
+        }
+        while (!shots_.empty())
+            if (!CommitOldest(out, error)) return false;
+        return true;
     }
 
     // An id not yet on the page: `wanted`, or it with -2, -3, ...
@@ -233,8 +282,18 @@ private:
     }
 
     std::string Figure(const Entry& entry) {
+        std::string classes = request_.panel ? "" : "lcd";
+        std::string style;
+        if (request_.dpi > 0) {
+            // Printed at the resolution the files state: width / dpi inches.
+            char mm[32];
+            std::snprintf(mm, sizeof mm, "%.1fmm", entry.width * 25.4 / request_.dpi);
+            classes += classes.empty() ? "dpi" : " dpi";
+            style = std::string(" style=\"--printed-width: ") + mm + "\"";
+        }
         std::string html = "<figure id=\"" + Html(Id(entry.stops[0].name)) + "\"" +
-                           (request_.panel ? "" : " class=\"lcd\"") + ">\n<a href=\"" + Html(entry.file) +
+                           (classes.empty() ? "" : " class=\"" + classes + "\"") + style + ">\n<a href=\"" +
+                           Html(entry.file) +
                            "\"><img src=\"" + Html(entry.file) + "\" width=\"" + std::to_string(entry.width) +
                            "\" height=\"" + std::to_string(entry.height) + "\" alt=\"" + Html(entry.titles[0]) +
                            "\"></a>\n<figcaption>\n";
@@ -260,6 +319,7 @@ private:
         std::string text = "tour " + request_.dir;
         if (request_.scale != 1) text += " scale " + std::to_string(request_.scale);
         if (request_.panel) text += " panel";
+        if (request_.dpi != 0) text += " dpi " + std::to_string(request_.dpi);
         if (!request_.only.empty()) text += " only " + request_.only;
         return text;
     }
@@ -279,6 +339,16 @@ private:
         html += "<dt>Pictures</dt><dd>scale " + std::to_string(request_.scale) + ", " +
                 (request_.panel ? "<code>panel</code>: the whole front panel"
                                 : "the LCD alone (no <code>panel</code>)");
+        if (request_.dpi != 0) {
+            html += "; " + std::to_string(request_.dpi) + " dpi, as each file states";
+            if (!entries_.empty()) {
+                char size[64];
+                std::snprintf(size, sizeof size, ": printed %.1f mm wide", entries_[0].width * 25.4 / request_.dpi);
+                html += size;
+            }
+        } else {
+            html += "; no resolution stated (printed to fit the column)";
+        }
         if (!request_.only.empty())
             html += "; only the screens whose names contain <code>" + Html(request_.only) + "</code>";
         html += "</dd>\n";
@@ -333,9 +403,24 @@ private:
         return html + "</body>\n</html>\n";
     }
 
+    // Pictures taken and not yet written: enough that the encoders keep
+    // busy while the device spends a while reaching one screen (a minute
+    // and a half of counts), few enough that a scale 8 tour stays small.
+    static constexpr size_t kEncodingAtOnce = 8;
+    struct Encoded {
+        bool ok = false;
+        std::string png, error;
+    };
+    struct Shot {
+        TourStop stop;
+        std::future<Encoded> encoding;
+    };
+
     Runner& runner_;
     const TourRequest& request_;
     const std::string page_;
+    std::deque<Shot> shots_;  // in the tour's order
+    std::string commitError_;  // a picture that failed while a route was looked up
     StartOptions given_;
     std::vector<Entry> entries_;
     std::map<std::string, size_t> pictures_;  // PNG bytes: the entry that shows them
