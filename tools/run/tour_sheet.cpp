@@ -227,7 +227,7 @@ private:
         RawPicture picture;
         if (!runner_.TakePicture(request_.scale, request_.panel, picture, error)) return false;
         const int dpi = request_.dpi;
-        shots_.push_back({stop, std::async(std::launch::async, [picture = std::move(picture), dpi] {
+        shots_.push_back({stop, GuideFor(CurrentScreen(), runner_.presented()).title, std::async(std::launch::async, [picture = std::move(picture), dpi] {
                               Encoded encoded;
                               encoded.ok = EncodePng(picture, encoded.png, encoded.error, dpi);
                               return encoded;
@@ -251,7 +251,7 @@ private:
         }
         const auto [same, fresh] = pictures_.emplace(std::move(encoded.png), entries_.size());
         routes_[stop.keys] = {same->second, stop.number};
-        const std::string title = GuideFor(CurrentScreen(), runner_.presented()).title;
+        const std::string& title = shot.title;
         if (!fresh) {
             entries_[same->second].Add(stop, title);
             return true;
@@ -413,6 +413,7 @@ private:
     };
     struct Shot {
         TourStop stop;
+        std::string title;  // the guide's, read while the device shows the screen
         std::future<Encoded> encoding;
     };
 
