@@ -5,8 +5,8 @@
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QVBoxLayout>
-#include <algorithm>
 
+#include "app/host_state.h"
 #include "core/presentation.h"
 
 namespace {
@@ -50,14 +50,9 @@ QString GuideHtml(const ScreenGuide& g, bool keysSwapped) {
 }
 
 QRect PlaceBeside(const QRect& panel, const QSize& size, const QRect& screen) {
-    const int gap = 8;
-    const int right = screen.right() - panel.right() - gap;
-    const int left = panel.left() - screen.left() - gap;
-    const bool toRight = right >= size.width() || (left < size.width() && right >= left);
-    int x = toRight ? panel.right() + 1 + gap : panel.left() - gap - size.width();
-    x = std::clamp(x, screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
-    const int y = std::clamp(panel.top(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
-    return QRect(QPoint(x, y), size);
+    // The chart's rule, without shrinking: the guide reads badly narrowed.
+    constexpr int kGap = 8;
+    return PlaceBeside(panel, size, size, screen, kGap);
 }
 
 GuideWindow::GuideWindow() : QWidget(nullptr, Qt::Window) {

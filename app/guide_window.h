@@ -31,7 +31,6 @@ private:
 QString GuideHtml(const ScreenGuide& guide, bool keysSwapped);
 
 // Where a window of `size` goes beside `panel` (frames, global
-// coordinates) on a screen whose free area is `screen`: right of the panel
-// where it fits, else left, else on the side with more room, kept on the
-// screen; top aligned with the panel.
+// coordinates) on a screen whose free area is `screen`: as the chart goes
+// (host_state.h), at its full size.
 QRect PlaceBeside(const QRect& panel, const QSize& size, const QRect& screen);

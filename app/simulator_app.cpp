@@ -1,10 +1,8 @@
 #include "app/simulator_app.h"
 
-#include <QScreen>
 #include <QThread>
 #include <cstdio>
 #include <memory>
-#include <thread>
 
 #include "app/control_server.h"
 #include "app/front_panel_dialog.h"
@@ -16,7 +14,6 @@
 #include "app/popup_menu.h"
 #include "app/stop_signals.h"
 #include "serial/link_status.h"
-#include "serial/real_mode.h"
 #include "platform/clock.h"
 #include "serial/real_mode.h"
 
@@ -27,19 +24,7 @@ SimulatorApp::SimulatorApp(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 int SimulatorApp::Run(const LaunchOptions& options) {
-    // The device waits 150 ms before its window. Meanwhile a worker reads
-    // the fonts the start hint needs and draws the panel the window opens
-    // with, which the window then finds ready (fonts and pictures may be
-    // made on any thread).
-    const double scale = ZoomFactor(options.zoomPercent) * primaryScreen()->devicePixelRatio();
-    const PanelBackground background =
-        SeeThroughWindowWanted(platformName()) ? PanelBackground::Clear : PanelBackground::Backdrop;
-    std::thread ahead([scale, background, base = font()] {
-        StartHintFont(base);
-        PreparePanelArtwork(0, scale, background);
-    });
     QThread::msleep(150);
-    ahead.join();
     // Without these the clock is the start moment and power-on seeds from
     // the time, as ever.
     FrontPanelDialog dialog(options.zoomPercent, {options.clock, options.seed});

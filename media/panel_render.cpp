@@ -122,41 +122,7 @@ QImage ScaledLcdPicture(const QImage& picture, double scale) {
     return scaled;
 }
 
-namespace {
-
-// The picture PreparePanelArtwork drew, and for which arguments.
-struct PreparedArtwork {
-    int layout = -1;
-    double scale = 0;
-    PanelBackground background = PanelBackground::Backdrop;
-    QImage picture;
-};
-std::mutex gPreparedMutex;
-PreparedArtwork gPrepared;
-
-QImage DrawPanelArtwork(int layout, double scale, PanelBackground background);
-
-}  // namespace
-
-void PreparePanelArtwork(int layout, double scale, PanelBackground background) {
-    QImage picture = DrawPanelArtwork(layout, scale, background);
-    const std::lock_guard<std::mutex> lock(gPreparedMutex);
-    gPrepared = {layout, scale, background, std::move(picture)};
-}
-
 QImage RenderPanelArtwork(int layout, double scale, PanelBackground background) {
-    {
-        const std::lock_guard<std::mutex> lock(gPreparedMutex);
-        if (!gPrepared.picture.isNull() && gPrepared.layout == layout && gPrepared.scale == scale &&
-            gPrepared.background == background)
-            return std::exchange(gPrepared, PreparedArtwork{}).picture;
-    }
-    return DrawPanelArtwork(layout, scale, background);
-}
-
-namespace {
-
-QImage DrawPanelArtwork(int layout, double scale, PanelBackground background) {
     QSvgRenderer renderer(PanelArtworkPath(layout));
     if (!renderer.isValid() || scale <= 0) return QImage();
     const QSize size(int(std::lround(kPanelWidth * scale)), int(std::lround(kPanelHeight * scale)));
@@ -178,8 +144,6 @@ QImage DrawPanelArtwork(int layout, double scale, PanelBackground background) {
     }
     return picture;
 }
-
-}  // namespace
 
 void PaintPanelOverlay(QPainter& painter, const PanelScene& scene, double scale) {
     painter.fillRect(ScaledFrameRect(scene.layout, scale), QColor::fromRgb(scene.frameColour));

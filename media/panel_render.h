@@ -82,10 +82,6 @@ QRect ScaledPanelRect(const QRect& r, double scale);
 // With Clear, everything outside the case outline is transparent.
 QImage RenderPanelArtwork(int layout, double scale,
                           PanelBackground background = PanelBackground::Backdrop);
-// Draws the same ahead, on any thread, for the next RenderPanelArtwork with
-// these arguments to take (once) instead of drawing it: the window draws
-// its first picture while the program waits at start.
-void PreparePanelArtwork(int layout, double scale, PanelBackground background);
 
 // The frame, the LCD and the lamp, drawn on a painter whose unit is one
 // device pixel, for artwork rendered at `scale`. The LCD goes by nearest
