@@ -21,7 +21,7 @@ sleep 1
 
 # Counts the LCD area's pixels by grey level: "level count" lines.
 lcd_histogram() {
-  import -window "$window" "$work/$1.png" || fail "screenshot failed"
+  shoot "$work/$1.png" || fail "screenshot failed"
   convert "$work/$1.png" -crop 244x64+79+78 +repage -colorspace gray -depth 8 \
     -format %c histogram:info:- \
     | sed -n 's/^ *\([0-9]*\):.*gray(\([0-9]*\)).*/\2 \1/p'

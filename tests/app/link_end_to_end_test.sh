@@ -39,14 +39,14 @@ heartbeats_at_least() { [ "$(log_count 'heartbeat on')" -ge "$1" ]; }
 
 # The lamp's colour from a screenshot of the window: green, amber, red or off.
 lamp() {
-  import -window "$window" "$work/shot.png" 2>/dev/null || { echo none; return; }
+  shoot "$work/shot.png" 2>/dev/null || { echo none; return; }
   convert "$work/shot.png" -crop 1x1+480+44 -depth 8 -format '%[fx:int(255*r)] %[fx:int(255*g)]' info:- |
     awk '{ if ($2 > $1 + 60) print "green"; else if ($1 > $2 + 60) print "red"; else print "other" }'
 }
 lamp_is() { [ "$(lamp)" = "$1" ]; }
 # The notice line under the LCD, by its colour at its left end: lost, back or none.
 notice() {
-  import -window "$window" "$work/shot.png" 2>/dev/null || { echo none; return; }
+  shoot "$work/shot.png" 2>/dev/null || { echo none; return; }
   convert "$work/shot.png" -crop 1x1+55+180 -depth 8 -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]' info:- |
     awk '{ if ($3 < $2 - 35 && $1 > $2) print "lost"; else if ($2 > $1 + 12) print "back"; else print "none" }'
 }

@@ -31,7 +31,7 @@ key() { xdotool mousemove --window "$window" 450 280 key "$1"; sleep "$2"; }
 
 # The window's LCD area as raw RGB bytes, 244 x 64 screen pixels.
 window_lcd() {
-  import -window "$window" "$work/$1.png" || fail "screenshot failed"
+  shoot "$work/$1.png" || fail "screenshot failed"
   convert "$work/$1.png" -crop 244x64+79+78 +repage -depth 8 rgb:"$work/$1.rgb" || fail "crop failed"
 }
 # A 244 x 64 RGB picture as 32 lines of 122 characters, read from each LCD

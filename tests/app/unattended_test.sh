@@ -98,7 +98,7 @@ find_window
 xdotool mousemove --window "$window" 322 225 click 1  # power on
 # 1800 CPM against the level of 100: the alarm comes within seconds.
 alarm_sign() {
-  import -window "$window" "$work/shot.png" 2>/dev/null || return 1
+  shoot "$work/shot.png" 2>/dev/null || return 1
   convert "$work/shot.png" -crop 1x1+60+180 -depth 8 -format '%[fx:int(255*r)] %[fx:int(255*g)]' info:- |
     awk '{ exit !($1 > 150 && $2 < 90) }'
 }

@@ -18,10 +18,22 @@ run_under_xvfb() {
   unset QT_QPA_PLATFORM
 }
 
-# Sets window to the simulator's window, waiting up to 20 s for it to appear.
+# Sets window to the simulator's window, waiting up to 20 s for it to be
+# mapped: a window that exists but is not yet shown cannot be captured.
 find_window() {
-  window=$(timeout 20 xdotool search --sync --name '^REZ12832Uzi$' | head -n 1)
+  window=$(timeout 20 xdotool search --sync --onlyvisible --name '^REZ12832Uzi$' | head -n 1)
   [ -n "$window" ] || fail "no window named REZ12832Uzi"
+}
+
+# Captures $window into file $1, trying for up to 5 s: on a loaded machine
+# the X server can refuse a capture for a moment.
+shoot() {
+  local try
+  for try in 1 2 3 4 5 6 7 8 9 10; do
+    import -window "$window" "$1" 2>/dev/null && return 0
+    sleep 0.5
+  done
+  import -window "$window" "$1"
 }
 
 # Presses Escape on $window, which ends the program at once, and checks that
