@@ -802,8 +802,9 @@ TEST(RunnerProgram, TourIsTheSameToTheByteAndListsEveryPicture) {
         EXPECT_EQ(std::adjacent_find(values.begin(), values.end()), values.end()) << attribute;
     }
     std::vector<std::string> routes;
-    for (size_t at = html.find("<code>press "); at != std::string::npos; at = html.find("<code>press ", at + 1))
-        routes.push_back(html.substr(at, html.find("</code>", at) - at));
+    const std::string route = "</span>\n<code>";
+    for (size_t at = html.find(route); at != std::string::npos; at = html.find(route, at + 1))
+        routes.push_back(html.substr(at, html.find("</code>", at + route.size()) - at));
     EXPECT_GT(routes.size(), pictures);  // some pictures are reached by two routes
     std::sort(routes.begin(), routes.end());
     EXPECT_EQ(std::adjacent_find(routes.begin(), routes.end()), routes.end());
@@ -828,7 +829,8 @@ TEST(RunnerProgram, TourIsTheSameToTheByteAndListsEveryPicture) {
     const size_t at = html.find(stop + "</span>\n<code>");
     ASSERT_NE(at, std::string::npos);
     // Captioned with the guide's title for its screen, above its number and name.
-    EXPECT_EQ(html.rfind("<b class=\"title\">LCD contrast</b>", at), html.rfind("<b class=\"title\">", at));
+    EXPECT_EQ(html.rfind("<b class=\"title\">LCD contrast \u2014 after Up</b>", at),
+              html.rfind("<b class=\"title\">", at));
     const size_t from = html.find("<code>", at) + 6;
     const std::string keys = html.substr(from, html.find("</code>", from) - from);
     // Its link opens the live page with the same seed, clock and keys.
@@ -891,11 +893,13 @@ TEST(RunnerRun, TourReachesEveryScreenAManualNeedsOnceEachInItsSection) {
     Runner runner;
     runner.Start({Morning(), 3u});
     std::map<std::string, std::string> shown;  // name -> the text on the LCD
+    std::map<std::string, int> numbers;
     std::set<std::string> routes;
     std::vector<std::string> sections;
     std::string error;
     const TourVisit visit = [&](const TourStop& stop, std::string&) {
         EXPECT_TRUE(shown.emplace(stop.name, ScreenText(runner.presented())).second) << stop.name;
+        numbers[stop.name] = stop.number;
         EXPECT_TRUE(routes.insert(stop.keys).second) << stop.name << ": " << stop.keys;
         if (sections.empty() || sections.back() != stop.section) sections.push_back(stop.section);
         if (stop.name == "start-up--unlit") {
@@ -905,10 +909,10 @@ TEST(RunnerRun, TourReachesEveryScreenAManualNeedsOnceEachInItsSection) {
     };
     ASSERT_TRUE(VisitTour(runner, visit, error)) << error;
     // Each heading once, in the order of the sheet.
-    const std::vector<std::string> order = {"Start-up", "Reading modes", "User Option", "Display Option",
-                                            "Save Data", "Timed Count", "Init Setup", "Others", "About",
-                                            "Main menu", "Editors", "Information screens", "History", "Notes",
-                                            "Timed count at work"};
+    // The menus in the device's order, what a row opens right after it.
+    const std::vector<std::string> order = {"Start-up", "Reading modes", "Status bar", "Notices", "Main menu",
+                                            "User Option", "Display Option", "Save Data", "Timed Count",
+                                            "Init Setup", "Others", "About", "Timed count at work"};
     EXPECT_EQ(sections, order);
     const std::pair<const char*, const char*> screens[] = {
         {"reading--battery-low", "Battery Low!"},
@@ -934,6 +938,11 @@ TEST(RunnerRun, TourReachesEveryScreenAManualNeedsOnceEachInItsSection) {
         {"main-menu--others--comport-baud-rate--step-9", "BPS"},
         {"main-menu--user-option--motion-detect--step-2", "& DisplayMode"},
         {"main-menu--save-data--history-data--open", "Next Day"},
+        {"main-menu--save-data--history-data--viewer--step-4", "Pre Location"},
+        {"main-menu--save-data--history-data--viewer--step-down-3", "NextLocation"},
+        {"main-menu--user-option--alarm--usv--chosen", "uSv(*)"},
+        {"main-menu--save-data--threshold--mr--chosen", "mR(*)"},
+        {"reading-graphic--zoom-x2-0", "X2.0"},
     };
     for (const auto& [name, text] : screens) {
         ASSERT_TRUE(shown.contains(name)) << name;
@@ -943,8 +952,14 @@ TEST(RunnerRun, TourReachesEveryScreenAManualNeedsOnceEachInItsSection) {
     EXPECT_EQ(shown["reading-text--usv"].find("CPM: 0 "), std::string::npos) << shown["reading-text--usv"];
     for (const char* name : {"start-up--unlit", "reading-graphic--bar-chart-1", "reading-graphic--bar-chart-2",
                              "reading-large-font--mr", "main-menu--others--temperature--below-zero",
-                             "main-menu--timed-count--set-schedule--next-3"})
+                             "main-menu--timed-count--set-schedule--next-3", "reading-large-font--swivelled",
+                             "reading--battery-3-3v", "reading--saving-mark-off",
+                             "main-menu--save-data--note-location--word--delete"})
         EXPECT_TRUE(shown.contains(name)) << name;
+    // An editor comes right after the row that opens it.
+    EXPECT_EQ(numbers["main-menu--display-option--contrast--open"],
+              numbers["main-menu--display-option--contrast"] + 1);
+    EXPECT_LT(numbers["main-menu--about"], numbers["main-menu--user-option--speaker"]);
 }
 
 TEST(RunnerTime, PressKeyNIsThatManyPresses) {

@@ -5,6 +5,7 @@
 // their values come round again.
 #include "tools/run/tour.h"
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <set>
@@ -30,6 +31,9 @@ constexpr const char* kCounted = "press select; wait 90s";
 constexpr const char* kPause = "; wait 500ms";
 // Long enough for a value box to close and the screen below to return.
 constexpr const char* kSettle = "; wait 3s";
+// The reading screen stays as its box left it until 5 s after the last
+// key; then each second's drawing brings the readings up to date.
+constexpr const char* kResume = "; wait 5s";
 // The most Up steps an editor is given to come back to its first value
 // (the baud rates are ten), and the most fields a multi-field editor has.
 constexpr int kCycleCap = 12;
@@ -62,6 +66,11 @@ std::string Keys(const std::string& prefix, const char* key, int times = 1) {
 }
 
 std::string Numbered(const std::string& name, int k) { return k == 1 ? name : name + "-" + std::to_string(k); }
+
+// "after Up", "after Up ×3": how a stop's value was reached.
+std::string Presses(const char* key, int times) {
+    return std::string("after ") + key + (times == 1 ? "" : " \u00d7" + std::to_string(times));
+}
 
 // Editors with more than one field: after opening, Select moves to their
 // next field, so the tour looks at each of those as well.
@@ -97,14 +106,16 @@ bool FindRow(MenuItem* table, const std::string& keys, Handler select, std::stri
     }
 }
 
-std::string RowKeys(Handler select) {
+// From the reading screen `from` shows (power-on by default).
+std::string RowKeys(Handler select, const char* from = kBoot) {
     std::string at;
-    FindRow(MainMenu, Keys(kBoot, "select"), select, at);
+    FindRow(MainMenu, Keys(from, "select"), select, at);
     return at;
 }
 
+
 class Tour {
-    // A row that opens something, kept for its section.
+    // A menu row that opens something: an editor, a screen, a viewer.
     struct Leaf {
         const MenuItem* item;
         const MenuItem* table;
@@ -113,8 +124,8 @@ class Tour {
     };
 
 public:
-    Tour(Runner& runner, const TourVisit& visit, const TourWant& want)
-        : runner_(runner), visit_(visit), want_(want), base_(runner.startOptions()),
+    Tour(Runner& runner, const TourVisit& visit, const TourWant& want, const std::string& pictureOptions)
+        : runner_(runner), visit_(visit), want_(want), pictureOptions_(pictureOptions), base_(runner.startOptions()),
           substitutes_(CurrentSubstitutes()) {}
 
     // Runs `keys` from a fresh start, as a person pasting them would: with
@@ -135,10 +146,11 @@ public:
     // The heading of the stops that follow.
     void Section(std::string heading) { section_ = std::move(heading); }
 
-    // A route visited before is not visited again.
-    bool Stop(const std::string& name, const std::string& keys, std::string& error) {
+    // A route visited before is not visited again. `detail` tells this
+    // stop from others of the same screen ("after Up ×2").
+    bool Stop(const std::string& name, const std::string& keys, std::string& error, const std::string& detail = {}) {
         if (!routes_.insert(keys).second) return true;
-        const TourStop stop{++number_, name, keys, section_};
+        const TourStop stop{++number_, name, keys, section_, detail};
         if (want_ && !want_(stop)) return true;
         return Reach(keys, error) && visit_(stop, error);
     }
@@ -147,9 +159,9 @@ public:
     // keys catch it with `png ... at-draw`, and the visit sees it presented.
     bool StopAtDraw(const std::string& name, const std::string& before, const std::string& during,
                     std::string& error) {
-        const std::string keys = before + "; png " + name + ".png at-draw; " + during;
+        const std::string keys = before + "; png " + name + ".png" + pictureOptions_ + " at-draw; " + during;
         if (!routes_.insert(keys).second) return true;
-        const TourStop stop{++number_, name, keys, section_};
+        const TourStop stop{++number_, name, keys, section_, {}};
         if (want_ && !want_(stop)) return true;
         std::vector<Command> commands;
         std::ostringstream ignored;
@@ -182,7 +194,7 @@ public:
     // found by trying (the last one tried when none does).
     bool ReachMode(const std::string& from, uint8_t mode, int tries, std::string& keys, std::string& error) {
         for (int steps = 0; steps < tries; ++steps) {
-            keys = Keys(Keys(from, "back"), "back", steps) + kSettle;
+            keys = Keys(Keys(from, "back"), "back", steps) + kResume;
             if (!Reach(keys, error)) return false;
             if (fw.displayMode == mode) break;
         }
@@ -195,120 +207,199 @@ public:
     bool Readings(std::string& error) {
         static constexpr const char* kModes[] = {"text", "graphic", "large-font"};
         static constexpr const char* kThirdLines[] = {"", "--elapsed", "--average", "--maximum"};
+        static constexpr const char* kThirdLineDetails[] = {"third line: total count", "third line: elapsed time",
+                                                            "third line: average CPM", "third line: maximum CPM"};
         static constexpr const char* kGraphs[] = {"", "--bar-chart-1", "--bar-chart-2", "--line-and-bar"};
+        static constexpr const char* kGraphDetails[] = {"line", "bar chart 1", "bar chart 2", "line and bars"};
         for (uint8_t mode = 0; mode < 3; ++mode) {
             std::string keys;
             if (!ReachMode(kCounted, mode, 4, keys, error)) return false;
             const std::string name = std::string("reading-") + kModes[mode];
             if (mode == 0) {
                 // Up steps the third line; the fifth line set shows the dose in mR/h.
-                if (!Stop(name + "--usv", keys, error)) return false;
+                if (!Stop(name + "--usv", keys, error, kThirdLineDetails[0])) return false;
                 for (int line = 1; line < 4; ++line)
-                    if (!Stop(name + kThirdLines[line], Keys(keys, "up", line), error)) return false;
-                if (!Stop(name + "--mr", Keys(keys, "up", 4) + kSettle, error) ||
-                    !Stop(name + "--clock-time", Keys(keys, "down"), error))
+                    if (!Stop(name + kThirdLines[line], Keys(keys, "up", line), error, kThirdLineDetails[line]))
+                        return false;
+                if (!Stop(name + "--mr", Keys(keys, "up", 4) + kResume, error, "dose in mR/h") ||
+                    !Stop(name + "--clock-time", Keys(keys, "down"), error, "status line: the time"))
                     return false;
             } else if (mode == 1) {
                 // Down steps the graph type and shows it in a box; Up the zoom.
-                if (!Stop(name, keys, error) || !Stop(name + "--graph-type-box", Keys(keys, "down"), error) ||
-                    !Stop(name + "--zoom-box", Keys(keys, "up"), error))
+                if (!Stop(name, keys, error, kGraphDetails[0]) ||
+                    !Stop(name + "--graph-type-box", Keys(keys, "down"), error, "Down: the graph type") ||
+                    !Stop(name + "--zoom-box", Keys(keys, "up"), error, "Up: the zoom"))
                     return false;
                 bool shown[4] = {true, false, false, false};  // the line graph is the mode's own stop
                 for (int downs = 1; downs <= 6; ++downs) {
-                    const std::string k = Keys(keys, "down", downs) + kSettle;
+                    const std::string k = Keys(keys, "down", downs) + kResume;
                     if (!Reach(k, error)) return false;
                     const uint32_t type = fw.graphType;
                     if (type >= 4 || shown[type]) continue;
                     shown[type] = true;
-                    if (!Stop(name + kGraphs[type], k, error)) return false;
+                    if (!Stop(name + kGraphs[type], k, error, kGraphDetails[type])) return false;
+                }
+                // Up steps the zoom from AUTO through each fixed one and back.
+                for (int ups = 1; ups <= kCycleCap; ++ups) {
+                    const std::string k = Keys(keys, "up", ups) + kResume;
+                    if (!Reach(k, error)) return false;
+                    if (fw.graphZoom == 0.0f) break;
+                    char zoom[32];
+                    std::snprintf(zoom, sizeof zoom, "%0.1f", fw.graphZoom);
+                    if (!Stop(name + "--zoom-x" + Slug(zoom), k, error, std::string("zoom X") + zoom)) return false;
                 }
             } else {
                 static constexpr const char* kUnits[] = {"--cpm", "--usv", "--mr"};
+                static constexpr const char* kUnitDetails[] = {"in CPM", "in uSv/h", "in mR/h"};
                 for (uint8_t unit = 0; unit < 3; ++unit)
                     for (int ups = 0; ups < 6; ++ups) {
-                        const std::string k = ups == 0 ? keys : Keys(keys, "up", ups) + kSettle;
+                        const std::string k = ups == 0 ? keys : Keys(keys, "up", ups) + kResume;
                         if (!Reach(k, error)) return false;
                         if (fw.largeFontUnit == unit) {
-                            if (!Stop(name + kUnits[unit], k, error)) return false;
+                            if (!Stop(name + kUnits[unit], k, error, kUnitDetails[unit])) return false;
                             break;
                         }
                     }
-                if (!Stop(name + "--unit-box", Keys(keys, "up"), error)) return false;
+                if (!Stop(name + "--unit-box", Keys(keys, "up"), error, "Up: the unit")) return false;
             }
-            if (!Stop(name + "--mode-box", Keys(keys, "back"), error)) return false;
+            if (!Stop(name + "--mode-box", Keys(keys, "back"), error, "Back: the mode")) return false;
             // A count the CPM line cannot hold shows as dashes (no tube reaches it in demo mode).
-            if (mode < 2 && !Stop(name + "--cpm-overflow", keys + "; real 70000; wait 1s", error)) return false;
+            if (mode < 2 &&
+                !Stop(name + "--cpm-overflow", keys + "; real 70000; wait 1s", error, "a count too large to show"))
+                return false;
         }
+        // Each mode once more with the display swivelled.
+        std::string swivelled;
+        if (!RowUntil("", EditSwivelDisplay, [] { return fw.swivelMode == 1; }, swivelled, error)) return false;
+        for (uint8_t mode = 0; mode < 3; ++mode) {
+            std::string keys;
+            if (!ReachMode(swivelled, mode, 4, keys, error) ||
+                !Stop(std::string("reading-") + kModes[mode] + "--swivelled", keys, error, "display swivelled"))
+                return false;
+        }
+        Section("Status bar");
+        if (!StatusBar(error)) return false;
+        Section("Notices");
         return Notices(error);
     }
 
-    // The notices of the reading screen: a battery running low (the level
-    // icon needs a non-rechargeable battery), a clock that reads the year
-    // 2000, and power saving going in and blanking the LCD.
-    bool Notices(std::string& error) {
+    // `prefix`, settled readings, then `row`'s box with its value stepped
+    // by Select until `holds`, and Back to the reading screen.
+    bool RowUntil(const std::string& prefix, Handler row, const std::function<bool()>& holds, std::string& keys,
+                  std::string& error) {
+        for (int steps = 0; steps <= kCycleCap; ++steps) {
+            keys = prefix + Keys(Keys(RowKeys(row, kCounted), "select", 1 + steps), "back", 3) + kResume;
+            if (!Reach(keys, error)) return false;
+            if (holds()) return true;
+        }
+        error = "the tour's route " + script::Quote(keys) + " no longer reaches its screen";
+        return false;
+    }
+
+    // The status bar as settings and the battery change it: each level the
+    // icon shows for a non-rechargeable battery (a rechargeable one shows
+    // its charging animation), and the speaker, alarm and saving marks off.
+    bool StatusBar(std::string& error) {
+        const auto nonRechargeable = [] { return fw.batteryType == 1; };
         std::string keys;
-        const std::string battery = "battery 3.3; " + Keys(Keys(RowKeys(EditBatteryType), "select", 2), "back", 3);
-        if (!Until(battery, 40, [&] { return Shows("Battery Low!"); }, keys, error) ||
+        for (const char* volts : {"3.8", "3.7", "3.6", "3.5", "3.4", "3.3"}) {
+            std::string settled;
+            // The low levels raise their notice every few seconds: shown between two.
+            if (!RowUntil(std::string("battery ") + volts + "; ", EditBatteryType, nonRechargeable, keys, error) ||
+                !Until(keys, 20, [&] { return !Shows("Battery Low!"); }, settled, error) ||
+                !Stop("reading--battery-" + Slug(volts) + "v", settled, error,
+                      std::string("battery at ") + volts + " V"))
+                return false;
+        }
+        const struct {
+            Handler row;
+            const char* name;
+            std::function<bool()> off;
+        } marks[] = {{EditSpeaker, "speaker", [] { return fw.speakerOn == 0; }},
+                     {EditAlarmOnOff, "alarm", [] { return fw.alarmOn == 0; }},
+                     {EditSaveMode, "saving", [] { return fw.saveMode == 0; }}};
+        for (const auto& mark : marks)
+            if (!RowUntil("", mark.row, mark.off, keys, error) ||
+                !Stop(std::string("reading--") + mark.name + "-mark-off", keys, error,
+                      std::string(mark.name) + " mark off"))
+                return false;
+        return true;
+    }
+
+    // The notices of the reading screen, over readings that have settled:
+    // a battery running low (the level icon needs a non-rechargeable
+    // battery), a clock that reads the year 2000, and power saving going in
+    // and blanking the LCD.
+    bool Notices(std::string& error) {
+        std::string keys, battery, saving;
+        if (!RowUntil("battery 3.3; ", EditBatteryType, [] { return fw.batteryType == 1; }, battery, error) ||
+            !Until(battery, 40, [&] { return Shows("Battery Low!"); }, keys, error) ||
             !Stop("reading--battery-low", keys, error))
             return false;
         if (!Until(std::string("clock 2000-01-01T00:00:00; ") + kBoot, 10, [&] { return Shows("Please set"); }, keys,
                    error) ||
             !Stop("reading--clock-not-set", keys, error))
             return false;
-        const std::string saving = Keys(Keys(RowKeys(EditPowerSaving), "select", 2), "back", 3);
-        if (!Until(saving, 80, [&] { return Shows("Going In"); }, keys, error) ||
+        if (!RowUntil("", EditPowerSaving, [] { return fw.powerSavingOn != 0; }, saving, error) ||
+            !Until(saving, 80, [&] { return Shows("Going In"); }, keys, error) ||
             !Stop("reading--power-saving--going-in", keys, error))
             return false;
         // The countdown passes 0 a few seconds later and clears the LCD; the
-        // rest of that second redraws only what changes every second.
+        // rest of that second redraws the status bar.
         return Until(saving, 80, [&] { return fw.powerSaveCountdown == 255; }, keys, error) &&
                Stop("reading--power-saving--blank", keys + kPause, error);
     }
 
-    // Every row of `table` under the cursor, every submenu the same way;
-    // what the rows open waits in leaves_ for its own section.
-    bool Menu(MenuItem* table, const std::string& name, const std::string& keys, std::string& error) {
+    // The main menu's rows, then each submenu as a section of its own in
+    // the menu's order.
+    bool MainMenuRows(std::string& error) {
+        const std::string opened = Keys(kBoot, "select");
+        Section("Main menu");
+        for (uint8_t row = 0;; ++row) {
+            const MenuItem& item = MainMenu[row];
+            const std::string at = Keys(opened, "down", row);
+            const std::string rowName = "main-menu--" + Slug(item.text);
+            if (!Stop(rowName, at, error)) return false;
+            if (item.onSelect == MenuExit) break;
+            if (item.onSelect != nullptr && !Open({&item, MainMenu, rowName, at}, error)) return false;
+        }
+        for (uint8_t row = 0; MainMenu[row].onSelect != MenuExit; ++row) {
+            const MenuItem& item = MainMenu[row];
+            if (item.onSelect != nullptr || item.child == nullptr) continue;
+            Section(item.text);
+            if (!Menu(item.child, "main-menu--" + Slug(item.text), Keys(Keys(opened, "down", row), "select"), error))
+                return false;
+        }
+        return true;
+    }
+
+    // Every row of `table` under the cursor, what it opens right after it,
+    // and every submenu the same way.
+    bool Menu(MenuItem* table, const std::string& name, const std::string& keys, std::string& error,
+              const std::string& detail = {}) {
         for (uint8_t row = 0;; ++row) {
             const MenuItem& item = table[row];
             const std::string at = Keys(keys, "down", row);
             const std::string rowName = name + "--" + Slug(item.text);
-            if (table == MainMenu) Section(item.child != nullptr ? item.text : "Main menu");
-            if (!Stop(rowName, at, error)) return false;
+            if (!Stop(rowName, at, error, detail)) return false;
             if (item.onSelect == MenuExit) break;
             if (item.onSelect == nullptr) {
                 if (item.child != nullptr && !Menu(item.child, rowName, Keys(at, "select"), error)) return false;
                 continue;
             }
-            leaves_.push_back({&item, table, rowName, at});
+            if (!Open({&item, table, rowName, at}, error)) return false;
         }
         return true;
     }
 
-    // What the walked rows open, a section for each kind in turn.
-    bool Leaves(std::string& error) {
-        const auto isTimed = [](const Leaf& l) { return l.table == TimedCountMenu || l.table == CancelMenu; };
-        const auto isHistory = [](const Leaf& l) { return l.item->onSelect == HistoryDataSelect; };
-        const auto isNote = [](const Leaf& l) { return l.item->onSelect == NoteEditOpen; };
-        const auto isInfo = [&](const Leaf& l) {
-            return l.item->onUp == nullptr && !isTimed(l) && !isNote(l) && !isHistory(l);
-        };
-        const auto isEditor = [&](const Leaf& l) { return !isTimed(l) && !isNote(l) && !isHistory(l) && !isInfo(l); };
-        Section("Editors");
-        for (const Leaf& leaf : leaves_)
-            if (isEditor(leaf) && !Editor(leaf, error)) return false;
-        Section("Information screens");
-        for (const Leaf& leaf : leaves_)
-            if (isInfo(leaf) && !Information(leaf, error)) return false;
-        Section("History");
-        for (const Leaf& leaf : leaves_)
-            if (isHistory(leaf) && !History(leaf.name, leaf.at, error)) return false;
-        Section("Notes");
-        for (const Leaf& leaf : leaves_)
-            if (isNote(leaf) && !Note(leaf, error)) return false;
-        Section("Timed count at work");  // not the menu's own section, named like it
-        for (const Leaf& leaf : leaves_)
-            if (isTimed(leaf) && !Editor(leaf, error)) return false;
-        return true;
+    // What a row opens, by its kind.
+    bool Open(const Leaf& leaf, std::string& error) {
+        const Handler select = leaf.item->onSelect;
+        if (leaf.table == TimedCountMenu || leaf.table == CancelMenu) return Editor(leaf, error);
+        if (select == HistoryDataSelect) return History(leaf.name, leaf.at, error);
+        if (select == NoteEditOpen) return Note(leaf, error);
+        if (leaf.item->onUp == nullptr) return Information(leaf, error);
+        return Editor(leaf, error);
     }
 
     // An editor opened, then each value Up steps to while they come round
@@ -317,7 +408,9 @@ public:
     bool Editor(const Leaf& leaf, std::string& error) {
         const MenuItem& item = *leaf.item;
         const std::string opened = Keys(leaf.at, "select");
-        if (!Stop(leaf.name + "--open", opened, error)) return false;
+        // The timed counts' rows open one notice, each for its own count.
+        if (!Stop(leaf.name + "--open", opened, error, leaf.table == TimedCountMenu ? item.text : ""))
+            return false;
         std::vector<LcdPicture> seen(1);
         if (!Reach(opened, error)) return false;
         seen[0] = runner_.presented();
@@ -333,14 +426,20 @@ public:
             // editor re-reads a clock that does not change).
             const int steps = cycle <= 2 ? 1 : cycle - 1;
             for (int k = 1; k <= steps; ++k)
-                if (!Stop(Numbered(leaf.name + "--step", k), Keys(opened, "up", k), error)) return false;
+                if (!Stop(Numbered(leaf.name + "--step", k), Keys(opened, "up", k), error, Presses("Up", k)))
+                    return false;
             if (cycle == 0) seen.resize(2);
             if (item.onDown != item.onUp && item.onDown != nullptr) {
                 const std::string down = Keys(opened, "down");
                 if (!Reach(down, error)) return false;
-                if (!Seen(seen, runner_.presented()) && !Stop(leaf.name + "--step-down", down, error)) return false;
+                if (!Seen(seen, runner_.presented()) && !Stop(leaf.name + "--step-down", down, error, Presses("Down", 1)))
+                    return false;
             }
         }
+        // Its box closed: the list with "(*)" moved to the row's unit.
+        if ((item.onSelect == ShowAlarmLevel || item.onSelect == ShowThreshold) &&
+            !Stop(leaf.name + "--chosen", opened + kSettle, error, "its unit chosen"))
+            return false;
         if (item.onSelect == EditYesNo && leaf.table == InitSetupMenu) {
             // "Yes" closes into the reset, whose wait screen the next hand-over replaces.
             if (!StopAtDraw(leaf.name + "--wait", opened, "wait 7s", error)) return false;
@@ -359,7 +458,9 @@ public:
             if (!Reach(keys, error)) return false;
             if (k > 2 && Seen(seen, runner_.presented())) break;
             seen.push_back(runner_.presented());
-            if (!Stop(k == 1 ? name + "--next" : name + "--next-" + std::to_string(k), keys, error)) return false;
+            if (!Stop(k == 1 ? name + "--next" : name + "--next-" + std::to_string(k), keys, error,
+                      "field " + std::to_string(k + 1)))
+                return false;
         }
         return true;
     }
@@ -376,11 +477,12 @@ public:
         const Handler select = leaf.item->onSelect;
         const std::string opened = Keys(leaf.at, "select");
         if (!Stop(leaf.name + "--open", opened, error)) return false;
-        if (StepsInside(select) && !Stop(leaf.name + "--step", Keys(opened, "up") + kSettle, error)) return false;
-        if (select == ShowBatteryVoltage && !Stop(leaf.name + "--volts", "battery 3.7; " + opened, error))
+        if (StepsInside(select) && !Stop(leaf.name + "--step", Keys(opened, "up") + kSettle, error, Presses("Up", 1)))
+            return false;
+        if (select == ShowBatteryVoltage && !Stop(leaf.name + "--volts", "battery 3.7; " + opened, error, "at 3.7 V"))
             return false;
         if (select == OpenTemperatureScreen &&
-            !Stop(leaf.name + "--below-zero", "temperature -12.5; " + opened + kSettle, error))
+            !Stop(leaf.name + "--below-zero", "temperature -12.5; " + opened + kSettle, error, "below zero"))
             return false;
         return true;
     }
@@ -390,13 +492,17 @@ public:
     bool Note(const Leaf& leaf, std::string& error) {
         const std::string opened = Keys(leaf.at, "select");
         if (!Stop(leaf.name + "--open", opened, error) ||
-            !Stop(leaf.name + "--step", Keys(opened, "up") + kSettle, error) || !Fields(leaf.name, opened, error))
+            !Stop(leaf.name + "--step", Keys(opened, "up") + kSettle, error, Presses("Up", 1)) ||
+            !Fields(leaf.name, opened, error))
             return false;
         std::string word = opened;
         // The first Up shows "A", each further one the next character.
         for (const char letter : std::string_view("HOME"))
             word += "; press up " + std::to_string(letter - 'A' + 1) + "; wait 2s";
-        return Stop(leaf.name + "--word", word, error);
+        // Back takes the last letter away; Select stores the note and leaves.
+        return Stop(leaf.name + "--word", word, error, "a word typed") &&
+               Stop(leaf.name + "--word--delete", Keys(word, "back"), error, "Back: the last letter taken away") &&
+               Stop(leaf.name + "--word--saved", Keys(word, "select"), error, "Select: the note stored");
     }
 
     // The history viewer from its menu row at `at`: the step's name, the
@@ -406,19 +512,24 @@ public:
     bool History(const std::string& name, const std::string& at, std::string& error) {
         const std::string opened = Keys(at, "select");
         const std::string viewer = opened + kSettle;
-        if (!Stop(name + "--open", opened, error) || !Stop(name + "--viewer", viewer, error) ||
-            !Stop(name + "--viewer--step", Keys(viewer, "up"), error) ||
-            !Stop(name + "--viewer--next", Keys(viewer, "select") + kSettle, error))
+        if (!Stop(name + "--open", opened, error) || !Stop(name + "--viewer", viewer, error, "the record found"))
+            return false;
+        // Up names each "Pre" step in turn, Down each "Next" one.
+        for (int k = 1; k <= 4; ++k)
+            if (!Stop(Numbered(name + "--viewer--step", k), Keys(viewer, "up", k), error, Presses("Up", k)) ||
+                !Stop(Numbered(name + "--viewer--step-down", k), Keys(viewer, "down", k), error, Presses("Down", k)))
+                return false;
+        if (!Stop(name + "--viewer--next", Keys(viewer, "select") + kSettle, error, "Select: the step again"))
             return false;
         for (int downs = 1; downs <= 3; ++downs)
             if (!Stop(name + "--viewer--down-" + std::to_string(downs),
-                      Keys(Keys(viewer, "down", downs), "select") + kSettle, error))
+                      Keys(Keys(viewer, "down", downs), "select") + kSettle, error, Presses("Down", downs) + ", Select"))
                 return false;
         std::string textMode;
         if (!ReachMode(kBoot, 0, 4, textMode, error)) return false;
         const std::string list = textMode + viewer.substr(std::string(kBoot).size());
-        return Stop(name + "--viewer--list", list, error) &&
-               Stop(name + "--viewer--list--next", Keys(list, "select") + kSettle, error);
+        return Stop(name + "--viewer--list", list, error, "as a list, from the text mode") &&
+               Stop(name + "--viewer--list--next", Keys(list, "select") + kSettle, error, "as a list, Select: the step again");
     }
 
     // A one-minute count started from its menu, the reading screen's
@@ -432,9 +543,7 @@ public:
         const std::string started = Keys(menu, "down", oneMinute);
         // While it runs, the Timed Count menu offers "Cancel" in its place.
         const std::string running = Keys(started, "select") + kSettle;
-        if (!Menu(CancelMenu, "main-menu--timed-count-running", running, error)) return false;
-        for (const Leaf& leaf : leaves_)
-            if (leaf.table == CancelMenu && !Stop(leaf.name + "--open", Keys(leaf.at, "select"), error)) return false;
+        if (!Menu(CancelMenu, "main-menu--timed-count-running", running, error, "while a count runs")) return false;
         const std::string reading = Keys(running, "back", 2) + kSettle;
         std::string keys;
         if (!ReachMode(reading, 3, 5, keys, error)) return false;
@@ -448,7 +557,8 @@ public:
                 if (!Reach(k, error)) return false;
                 if (fw.timedPage != page) break;  // no further page
                 if (*when != 0 && fw.elapsedTotal < fw.durationTotal) break;
-                if (!Stop("reading-timed-count" + std::string(when) + "--page-" + std::to_string(page + 1), k, error))
+                if (!Stop("reading-timed-count" + std::string(when) + "--page-" + std::to_string(page + 1), k, error,
+                          (*when != 0 ? "finished, page " : "page ") + std::to_string(page + 1)))
                     return false;
             }
         }
@@ -465,26 +575,28 @@ private:
     Runner& runner_;
     const TourVisit& visit_;
     const TourWant& want_;
+    const std::string pictureOptions_;
     const StartOptions base_;
     // Every fresh device stands in as the run's did when the tour began.
     const DeviceSubstitutes substitutes_;
     int number_ = 0;
     std::string section_;
     std::set<std::string> routes_;
-    std::vector<Leaf> leaves_;
 };
 
 }  // namespace
 
-bool VisitTour(Runner& runner, const TourVisit& visit, std::string& error, const TourWant& want) {
-    Tour tour(runner, visit, want);
+bool VisitTour(Runner& runner, const TourVisit& visit, std::string& error, const TourWant& want,
+               const std::string& pictureOptions) {
+    Tour tour(runner, visit, want, pictureOptions);
     tour.Section("Start-up");
     // The unlit LCD, and on the panel the hint beside the power key.
     if (!tour.Stop("start-up--unlit", "", error) || !tour.Stop("start-up-logo", "press select; wait 500ms", error))
         return false;
     tour.Section("Reading modes");
     if (!tour.Readings(error)) return false;
-    if (!tour.Menu(MainMenu, "main-menu", Keys(kBoot, "select"), error) || !tour.Leaves(error)) return false;
+    if (!tour.MainMenuRows(error)) return false;
+    tour.Section("Timed count at work");
     // Ends on the run's own clock and seed, as the sheet states them.
     return tour.TimedPages(error);
 }

@@ -17,6 +17,7 @@ struct TourStop {
     std::string name;  // e.g. "main-menu--user-option--speaker"
     std::string keys;  // runner commands that reach the screen from a fresh start
     std::string section;  // the heading it comes under on the contact sheet
+    std::string detail;   // what tells it from other stops on the same screen, or ""
 };
 using TourVisit = std::function<bool(const TourStop& stop, std::string& error)>;
 // Asked before a stop is reached; a stop it turns down is skipped unreached
@@ -25,7 +26,10 @@ using TourWant = std::function<bool(const TourStop& stop)>;
 
 // Reaches every screen in a fixed order, each from a fresh start with the
 // runner's start options, and calls `visit` with the screen presented.
-bool VisitTour(Runner& runner, const TourVisit& visit, std::string& error, const TourWant& want = {});
+// `pictureOptions` (" scale 2 panel") go into the `png` of a route that
+// catches its screen as drawn, so the route makes the tour's picture.
+bool VisitTour(Runner& runner, const TourVisit& visit, std::string& error, const TourWant& want = {},
+               const std::string& pictureOptions = "");
 
 // What a `tour` command asks for.
 struct TourRequest {

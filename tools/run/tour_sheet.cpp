@@ -178,7 +178,7 @@ public:
         FixStart();
         const TourWant want = [&](const TourStop& stop) { return Wanted(stop); };
         const TourVisit visit = [&](const TourStop& stop, std::string& why) { return Shoot(stop, out, why); };
-        if (!VisitTour(runner_, visit, error, want) || !CommitAll(out, error)) return false;
+        if (!VisitTour(runner_, visit, error, want, PictureOptions()) || !CommitAll(out, error)) return false;
         if (entries_.empty())
             out << "tour: no screen's name contains " << script::Quote(request_.only) << ", so none was written\n";
         return WriteFileSafely(request_.dir + "/index.html", Page(), out, error);
@@ -227,7 +227,9 @@ private:
         RawPicture picture;
         if (!runner_.TakePicture(request_.scale, request_.panel, picture, error)) return false;
         const int dpi = request_.dpi;
-        shots_.push_back({stop, GuideFor(CurrentScreen(), runner_.presented()).title, std::async(std::launch::async, [picture = std::move(picture), dpi] {
+        std::string title = GuideFor(CurrentScreen(), runner_.presented()).title;
+        if (!stop.detail.empty()) title += " \u2014 " + stop.detail;
+        shots_.push_back({stop, title, std::async(std::launch::async, [picture = std::move(picture), dpi] {
                               Encoded encoded;
                               encoded.ok = EncodePng(picture, encoded.png, encoded.error, dpi);
                               return encoded;
@@ -314,12 +316,18 @@ private:
         return html + "</figcaption>\n</figure>\n";
     }
 
-    // The tour command as typed, rebuilt from what it asked for.
-    std::string TourCommand() const {
-        std::string text = "tour " + request_.dir;
+    // What a `png` takes to make the tour's pictures: " scale 2 panel".
+    std::string PictureOptions() const {
+        std::string text;
         if (request_.scale != 1) text += " scale " + std::to_string(request_.scale);
         if (request_.panel) text += " panel";
         if (request_.dpi != 0) text += " dpi " + std::to_string(request_.dpi);
+        return text;
+    }
+
+    // The tour command as typed, rebuilt from what it asked for.
+    std::string TourCommand() const {
+        std::string text = "tour " + request_.dir + PictureOptions();
         if (!request_.only.empty()) text += " only " + request_.only;
         return text;
     }
