@@ -3,13 +3,18 @@
 #include "tools/run/files.h"
 
 #include <png.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <mutex>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -117,10 +122,9 @@ void PngAppend(png_structp png, png_bytep data, png_size_t length) {
 
 void PngFlush(png_structp) {}
 
-// libpng chooses each row's filter by trying all five in turn and keeping
-// the first whose bytes, read as signed, add up least; the trying costs
-// about as much as the compression. The same choice made here in one pass
-// and handed to libpng as the row's only filter writes the same file.
+// Each row's filter as libpng would choose it, trying all five and keeping
+// the first whose bytes, read as signed, add up least; made here in one
+// pass, since trying them one by one costs about as much as the compression.
 int RowFilter(const png_byte* row, const png_byte* prev, size_t bytes, size_t bpp) {
     // A residual byte read as signed, its size: the smaller of r and 256 - r.
     const auto magnitude = [](unsigned r) {
@@ -161,11 +165,179 @@ int RowFilter(const png_byte* row, const png_byte* prev, size_t bytes, size_t bp
     return best;
 }
 
+// Pictures are deflated in bands of rows, each band its own raw deflate
+// stream ending on a byte boundary (as a parallel gzip joins its pieces),
+// so that a band met before - the panel around the LCD, picture after
+// picture of a tour - comes from a small cache instead of being filtered
+// and deflated again. The file's bytes are the same either way.
+constexpr int kBandRows = 16;               // source rows
+// The cache holds at least this, or the bands of three pictures of the
+// size being written, so that a big panel's frame stays in.
+constexpr size_t kBandCacheBytes = 12u << 20;
+
+struct BandShape {
+    int width, scale;
+    bool alpha, first, last;
+    bool operator==(const BandShape&) const = default;
+};
+
+struct DeflatedBand {
+    std::string bytes;
+    uLong adler = 1;     // of the filtered rows
+    size_t length = 0;   // their count of bytes
+};
+
+class BandCache {
+public:
+    // `key`: the band's source rows with the row above (its filters read it).
+    bool Find(const BandShape& shape, std::string_view key, size_t hash, DeflatedBand& band) {
+        std::lock_guard lock(mutex_);
+        for (Entry& e : entries_)
+            if (e.hash == hash && e.shape == shape && e.key == key) {
+                e.used = ++clock_;
+                band = e.band;
+                return true;
+            }
+        return false;
+    }
+
+    void Keep(const BandShape& shape, std::string_view key, size_t hash, const DeflatedBand& band, size_t limit) {
+        std::lock_guard lock(mutex_);
+        entries_.push_back({shape, std::string(key), hash, band, ++clock_});
+        bytes_ += key.size() + band.bytes.size();
+        while (bytes_ > std::max(limit, kBandCacheBytes) && entries_.size() > 1) {
+            auto oldest = entries_.begin();
+            for (auto e = entries_.begin(); e != entries_.end(); ++e)
+                if (e->used < oldest->used) oldest = e;
+            bytes_ -= oldest->key.size() + oldest->band.bytes.size();
+            entries_.erase(oldest);
+        }
+    }
+
+private:
+    struct Entry {
+        BandShape shape;
+        std::string key;
+        size_t hash;
+        DeflatedBand band;
+        uint64_t used;
+    };
+    std::mutex mutex_;
+    std::vector<Entry> entries_;
+    size_t bytes_ = 0;
+    uint64_t clock_ = 0;
+};
+
+BandCache gBands;
+
+uint8_t Paeth(int a, int b, int c) {
+    const int p = b - c, q = a - c;
+    const int pa = p < 0 ? -p : p, pb = q < 0 ? -q : q, pc = p + q < 0 ? -(p + q) : p + q;
+    return static_cast<uint8_t>(pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
+}
+
+// The row as PNG filter `type` leaves it, after its filter byte.
+void FilterRow(int type, const png_byte* cur, const png_byte* prev, size_t bytes, size_t bpp, std::string& out) {
+    out += static_cast<char>(type);
+    for (size_t i = 0; i < bytes; ++i) {
+        const int a = i >= bpp ? cur[i - bpp] : 0, b = prev[i], c = i >= bpp ? prev[i - bpp] : 0;
+        int predicted = 0;
+        switch (type) {
+        case PNG_FILTER_VALUE_SUB: predicted = a; break;
+        case PNG_FILTER_VALUE_UP: predicted = b; break;
+        case PNG_FILTER_VALUE_AVG: predicted = (a + b) >> 1; break;
+        case PNG_FILTER_VALUE_PAETH: predicted = Paeth(a, b, c); break;
+        default: break;
+        }
+        out += static_cast<char>(static_cast<uint8_t>(cur[i] - predicted));
+    }
+}
+
+int FilterValue(int filterBit) {
+    switch (filterBit) {
+    case PNG_FILTER_SUB: return PNG_FILTER_VALUE_SUB;
+    case PNG_FILTER_UP: return PNG_FILTER_VALUE_UP;
+    case PNG_FILTER_AVG: return PNG_FILTER_VALUE_AVG;
+    case PNG_FILTER_PAETH: return PNG_FILTER_VALUE_PAETH;
+    default: return PNG_FILTER_VALUE_NONE;
+    }
+}
+
+// One source row repeated `scale` times across, as RGB or RGBA bytes.
+void ExpandRow(const uint32_t* pixels, int width, int scale, bool alpha, png_byte* out) {
+    for (int x = 0; x < width; ++x) {
+        const uint32_t p = pixels[x];
+        for (int k = 0; k < scale; ++k) {
+            *out++ = static_cast<png_byte>(p >> 16);
+            *out++ = static_cast<png_byte>(p >> 8);
+            *out++ = static_cast<png_byte>(p);
+            if (alpha) *out++ = static_cast<png_byte>(p >> 24);
+        }
+    }
+}
+
+// Source rows [y0, y1) filtered and deflated; the last band finishes the stream.
+bool DeflateBand(const uint32_t* pixels, int stride, int y0, int y1, const BandShape& shape, DeflatedBand& band) {
+    const size_t bpp = shape.alpha ? 4 : 3, bytes = size_t(shape.width) * size_t(shape.scale) * bpp;
+    std::vector<png_byte> rows(bytes * 2, 0);
+    png_byte* cur = rows.data();
+    png_byte* prev = rows.data() + bytes;
+    if (y0 > 0) ExpandRow(pixels + size_t(y0 - 1) * size_t(stride), shape.width, shape.scale, shape.alpha, prev);
+    std::string filtered;
+    filtered.reserve((bytes + 1) * size_t(y1 - y0) * size_t(shape.scale));
+    for (int y = y0; y < y1; ++y) {
+        ExpandRow(pixels + size_t(y) * size_t(stride), shape.width, shape.scale, shape.alpha, cur);
+        for (int k = 0; k < shape.scale; ++k) {
+            const png_byte* above = k > 0 ? cur : prev;
+            FilterRow(FilterValue(RowFilter(cur, above, bytes, bpp)), cur, above, bytes, bpp, filtered);
+        }
+        std::swap(cur, prev);
+    }
+    z_stream z{};
+    // libpng's own settings for filtered rows.
+    if (deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_FILTERED) != Z_OK) return false;
+    band.bytes.resize(deflateBound(&z, filtered.size()) + 16);
+    z.next_in = reinterpret_cast<Bytef*>(filtered.data());
+    z.avail_in = static_cast<uInt>(filtered.size());
+    z.next_out = reinterpret_cast<Bytef*>(band.bytes.data());
+    z.avail_out = static_cast<uInt>(band.bytes.size());
+    const int done = deflate(&z, shape.last ? Z_FINISH : Z_SYNC_FLUSH);
+    const bool ok = (shape.last ? done == Z_STREAM_END : done == Z_OK) && z.avail_in == 0 && z.avail_out > 0;
+    band.bytes.resize(z.total_out);
+    deflateEnd(&z);
+    band.adler = adler32(1, reinterpret_cast<const Bytef*>(filtered.data()), static_cast<uInt>(filtered.size()));
+    band.length = filtered.size();
+    return ok;
+}
+
+// The zlib stream of the whole picture: header, bands, checksum.
+bool DeflatePicture(const uint32_t* pixels, int width, int height, int stride, int scale, bool alpha,
+                    std::string& stream) {
+    stream.assign("\x78\x9c", 2);  // deflate, 32 KiB window, the default level
+    uLong adler = 1;
+    for (int y0 = 0; y0 < height; y0 += kBandRows) {
+        const int y1 = std::min(height, y0 + kBandRows);
+        const BandShape shape{width, scale, alpha, y0 == 0, y1 == height};
+        const int from = y0 > 0 ? y0 - 1 : 0;
+        std::string key;
+        for (int y = from; y < y1; ++y)
+            key.append(reinterpret_cast<const char*>(pixels + size_t(y) * size_t(stride)), size_t(width) * 4);
+        const size_t hash = std::hash<std::string_view>()(key);
+        DeflatedBand band;
+        if (!gBands.Find(shape, key, hash, band)) {
+            if (!DeflateBand(pixels, stride, y0, y1, shape, band)) return false;
+            gBands.Keep(shape, key, hash, band, size_t(width) * size_t(height) * 4 * 3);
+        }
+        stream += band.bytes;
+        adler = adler32_combine(adler, band.adler, static_cast<z_off_t>(band.length));
+    }
+    for (int shift = 24; shift >= 0; shift -= 8) stream += static_cast<char>((adler >> shift) & 0xFF);
+    return true;
+}
+
 // Only trivially destructible locals here: libpng may longjmp out of any
-// call. `row` is the caller's, sized width * scale * 4 twice over (this
-// row and the one before).
-bool EncodeRows(const uint32_t* pixels, int width, int height, int stride, int scale, bool alpha, int dpi,
-                png_byte* row, std::string* png) {
+// call. libpng writes the chunks around the picture's own IDAT.
+bool WriteChunks(int width, int height, bool alpha, int dpi, const std::string* idat, std::string* png) {
     png_structp writer = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
     if (writer == nullptr) return false;
     png_infop info = png_create_info_struct(writer);
@@ -178,7 +350,7 @@ bool EncodeRows(const uint32_t* pixels, int width, int height, int stride, int s
         return false;
     }
     png_set_write_fn(writer, png, PngAppend, PngFlush);
-    png_set_IHDR(writer, info, static_cast<png_uint_32>(width * scale), static_cast<png_uint_32>(height * scale), 8,
+    png_set_IHDR(writer, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     // pHYs counts pixels a metre: an inch is 0.0254 m.
     if (dpi > 0) {
@@ -186,32 +358,9 @@ bool EncodeRows(const uint32_t* pixels, int width, int height, int stride, int s
         png_set_pHYs(writer, info, perMetre, perMetre, PNG_RESOLUTION_METER);
     }
     png_write_info(writer, info);
-    // The first row goes through libpng's own choice with every filter on,
-    // which also makes it keep the row above for the rest (and sets zlib's
-    // strategy, as ever, for filtered rows).
-    const size_t bytes = size_t(width) * size_t(scale) * (alpha ? 4 : 3);
-    const bool ownChoice = width * scale > 1 && height * scale > 1;
-    png_byte* cur = row;
-    png_byte* prev = row + size_t(width) * size_t(scale) * 4;
-    for (int y = 0; y < height; ++y) {
-        png_byte* out = cur;
-        for (int x = 0; x < width; ++x) {
-            const uint32_t p = pixels[static_cast<size_t>(y) * static_cast<size_t>(stride) + static_cast<size_t>(x)];
-            for (int k = 0; k < scale; ++k) {
-                *out++ = static_cast<png_byte>(p >> 16);
-                *out++ = static_cast<png_byte>(p >> 8);
-                *out++ = static_cast<png_byte>(p);
-                if (alpha) *out++ = static_cast<png_byte>(p >> 24);
-            }
-        }
-        for (int k = 0; k < scale; ++k) {
-            if (ownChoice && (y > 0 || k > 0))
-                png_set_filter(writer, PNG_FILTER_TYPE_BASE, RowFilter(cur, k > 0 ? cur : prev, bytes, alpha ? 4 : 3));
-            png_write_row(writer, cur);
-        }
-        std::swap(cur, prev);
-    }
-    png_write_end(writer, nullptr);
+    png_write_chunk(writer, reinterpret_cast<png_const_bytep>("IDAT"), reinterpret_cast<png_const_bytep>(idat->data()),
+                    idat->size());
+    png_write_chunk(writer, reinterpret_cast<png_const_bytep>("IEND"), nullptr, 0);
     png_destroy_write_struct(&writer, &info);
     return true;
 }
@@ -268,10 +417,14 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::ostre
 
 bool EncodePng(const uint32_t* pixels, int width, int height, int stride, int scale, std::string& png,
                std::string& error, bool alpha, int dpi) {
-    std::vector<png_byte> row(static_cast<size_t>(width) * static_cast<size_t>(scale) * 4 * 2);
     png.clear();
+    std::string idat;
+    if (width <= 0 || height <= 0 || !DeflatePicture(pixels, width, height, stride, scale, alpha, idat)) {
+        error = "cannot compress the picture";
+        return false;
+    }
     std::snprintf(pngMessage, sizeof pngMessage, "out of memory");
-    if (EncodeRows(pixels, width, height, stride, scale, alpha, dpi, row.data(), &png)) return true;
+    if (WriteChunks(width * scale, height * scale, alpha, dpi, &idat, &png)) return true;
     error = pngMessage;
     return false;
 }
