@@ -407,8 +407,9 @@ const CommandSpec kCommands[] = {
      "                   the key sequence to each that prints on the paper (A4\n"
      "                   by default), and DIR/manifest.json and .csv listing\n"
      "                   the stops; pdf also writes DIR/screens.pdf; titles\n"
-     "                   takes FILE's name,title rows (CSV, UTF-8) for the\n"
-     "                   guide's titles; dpi and clean as png's\n", 0, true},
+     "                   takes FILE's name,title rows (CSV, UTF-8) in place\n"
+     "                   of the guide's titles, a name no stop has a warning;\n"
+     "                   dpi and clean as png's\n", 0, true},
     {Op::Gif, "gif", GifOrGifEnd,
      "  gif FILE [scale N] [panel] [keys] [loop N|none]  start an animated GIF\n"
      "                   of the LCD (with panel the whole panel, keys shown\n"
