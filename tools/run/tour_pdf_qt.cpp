@@ -26,6 +26,7 @@ namespace {
 constexpr int kUnitsPerInch = 1200;
 constexpr double kPaddingMm = 2;
 constexpr double kFooterMm = 6;  // the page number's line, inside the margin
+constexpr double kCaptionGapMm = 1.5;  // between a picture and its caption
 
 double Units(double mm) { return mm / 25.4 * kUnitsPerInch; }
 
@@ -110,7 +111,8 @@ public:
                 }
                 Size(placed);
                 placed.caption = Block(writer_, CaptionHtml(figure), placed.width - 2 * Units(kPaddingMm));
-                placed.height = 2 * Units(kPaddingMm) + placed.pictureHeight + placed.caption->size().height();
+                placed.height = 2 * Units(kPaddingMm) + placed.pictureHeight + Units(kCaptionGapMm) +
+                                placed.caption->size().height();
                 if (placed.height > height_ - Heading(section)->size().height()) {
                     error = "the captions of " + figure.routes.front().name + " do not fit on one page";
                     return false;
@@ -184,7 +186,7 @@ public:
             painter.drawImage(QRectF(f.x + pad + (f.width - 2 * pad - f.pictureWidth) / 2, f.y + pad,
                                      f.pictureWidth, f.pictureHeight),
                               f.picture);
-            Draw(painter, *f.caption, f.x + pad, f.y + pad + f.pictureHeight);
+            Draw(painter, *f.caption, f.x + pad, f.y + pad + f.pictureHeight + Units(kCaptionGapMm));
         }
     }
 
