@@ -168,7 +168,7 @@ std::string Style(const SheetPaper& paper) {
                   "@page { size: %s portrait; margin: %gmm; }\n"
                   "@media print {\n  .screens { gap: %gmm; }\n  figure { width: %gmm; }\n"
                   "  figure.dpi { max-width: %gmm; }\n}\n",
-                  paper.css, kSheetMarginMm, kSheetGapMm, std::floor(inner - kSheetGapMm) / 2, inner);
+                  paper.css, kSheetMarginMm, kSheetGapMm, std::floor((inner - kSheetGapMm) / 2), inner);
     return std::string(R"(body { font-family: sans-serif; background: #f4f4f4; margin: 16px; }
 h1 { margin: 0 0 8px; }
 dl.made { display: grid; grid-template-columns: max-content 1fr; gap: 2px 12px; background: #fff; padding: 8px; }
