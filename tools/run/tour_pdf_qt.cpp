@@ -237,7 +237,7 @@ private:
 QString TitleHtml(const PdfSheet& sheet, const std::vector<int>& pages) {
     QString html = QStringLiteral("<h1>") + Escaped(sheet.title) + QStringLiteral("</h1>") + Text(sheet.headHtml) +
                    QStringLiteral("<h2>Contents</h2><p>") + Escaped(sheet.contentsNote) +
-                   QStringLiteral("</p><table cellspacing=\"0\" cellpadding=\"2\">");
+                   QStringLiteral("</p><table width=\"60%\" cellspacing=\"0\" cellpadding=\"2\">");
     for (size_t i = 0; i < sheet.sections.size(); ++i)
         html += QStringLiteral("<tr><td>") + Escaped(sheet.sections[i].heading) + QStringLiteral(" (") +
                 QString::number(sheet.sections[i].figures.size()) + QStringLiteral(")</td><td align=\"right\">") +
