@@ -149,7 +149,7 @@ void PaintPanelOverlay(QPainter& painter, const PanelScene& scene, double scale)
     painter.fillRect(ScaledFrameRect(scene.layout, scale), QColor::fromRgb(scene.frameColour));
     if (!scene.lcd.isNull())
         painter.drawImage(ScaledLcdRect(scene.layout, scale).topLeft(), ScaledLcdPicture(scene.lcd, scale));
-    PaintLamp(painter, PanelLampRect(scene.layout), scene.lamp, scale);
+    if (scene.lampShown) PaintLamp(painter, PanelLampRect(scene.layout), scene.lamp, scale);
 }
 
 QImage PressedKeyPicture(const QImage& normal, int shift) {

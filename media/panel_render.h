@@ -46,6 +46,9 @@ struct PanelScene {
     QImage lcd;      // the LCD as presented: 244 x 64, already turned if it reads turned
     QRgb frameColour = kFrameUnlitGrey;
     PanelLamp lamp = PanelLamp::Off;
+    // False for a picture of the device as it is made (`png ... clean`):
+    // the label plate without the lamp, which shows the link's state.
+    bool lampShown = true;
     // The key held down, as drawn (KeyBack..KeySelect), or -1. Pictures
     // show it pressed; the window's keys draw themselves.
     int pressedKey = -1;

@@ -103,7 +103,7 @@ bool RenderPanelSvg(const PanelScene& scene, int scale, std::string& out) {
                                picture.height(), int(picture.bytesPerLine() / 4)) +
                "</g>\n";
     }
-    svg += "</g>\n" + Lamp(scene);
+    svg += "</g>\n" + (scene.lampShown ? Lamp(scene) : std::string());
     if (scene.hint) svg += Hint();
     out = svg + "</svg>\n";
     return true;

@@ -168,8 +168,9 @@ void ControlSession::Run(const std::string& line) {
             Finish(Line(Failure(where + ": png at-draw watches the command after it, so it works in scripts only")));
             return;
         }
-        if (cmd.dpi != 0) {  // the hosts' pictures take no resolution here
-            Finish(Line(Failure(where + ": png dpi works in geigersim-run's scripts only")));
+        if (cmd.dpi != 0 || cmd.clean) {  // the hosts' pictures take neither here
+            Finish(Line(Failure(where + ": png " + (cmd.dpi != 0 ? "dpi" : "clean") +
+                                " works in geigersim-run's scripts only")));
             return;
         }
         Finish(fileAnswer(host_.WritePicture(cmd.text, cmd.scale, cmd.panel, out, what)));

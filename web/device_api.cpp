@@ -20,6 +20,7 @@
 #include "core/panel.h"
 #include "core/presentation.h"
 #include "core/scaled.h"
+#include "firmware/firmware.h"
 #include "core/screen_guide.h"
 #include "platform/lcd.h"
 #include "script/script_language.h"
@@ -55,6 +56,16 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE void geigersim_start(double clock, int seedFixed, uint32_t seed) {
     gPlayer.Start({static_cast<std::time_t>(clock), seedFixed != 0, seed, nullptr, nullptr});
     DriverKeepHandedOver();
+}
+
+// `store factory` or `store fixed` as geigersim-run has it: what the
+// configuration store holds, read at power-on, so before the first press.
+// Returns 0 for any other word.
+EMSCRIPTEN_KEEPALIVE int geigersim_store(const char* which) {
+    const std::string_view word(which);
+    if (word != "factory" && word != "fixed") return 0;
+    SetConfigStore(word == "factory" ? ConfigStore::Factory : ConfigStore::Fixed);
+    return 1;
 }
 
 // Runs `text`, geigersim-run's device commands (press, wait, real, demo),

@@ -5,9 +5,10 @@
 // script only draws what it says and passes the clicks on.
 //
 // On a page of your own: <div class="geigersim" data-seed="7"
-// data-clock="2026-03-07T09:05:30" data-rate="40" data-run="press select; wait 3.5s">
-// </div> and <script src="…/geigersim.js"></script>. index.html mounts one
-// device from its own address (?seed=…&clock=…&rate=…&run=…).
+// data-clock="2026-03-07T09:05:30" data-rate="40" data-store="factory"
+// data-run="press select; wait 3.5s"> </div> and
+// <script src="…/geigersim.js"></script>. index.html mounts one device
+// from its own address (?seed=…&clock=…&rate=…&store=…&run=…).
 (function () {
   'use strict';
 
@@ -350,7 +351,7 @@
     }
   }
 
-  // Mounts one device into `container`. options: seed, clock, rate, run (texts as
+  // Mounts one device into `container`. options: seed, clock, rate, store, run (texts as
   // in the page's address), keyboard (an element whose keys drive it; by
   // default the device itself, once it has the focus), guide (an element
   // that shows the guide to the screen shown, following it).
@@ -378,6 +379,12 @@
       }
     }
     device.start(clock, seed);
+    // The store is read at power-on: set before the run presses anything.
+    const setStore = () => {
+      if (options.store === undefined || options.store === null || options.store === '') return true;
+      return core.ccall('geigersim_store', 'number', ['string'], [String(options.store)]) === 1;
+    };
+    if (!setStore()) problems.push(`store: '${options.store}' is not factory or fixed`);
     // A demo rate is the script language's own `demo rate`, checked there.
     if (options.rate !== undefined && options.rate !== null && options.rate !== '') {
       const refused = core.ccall('geigersim_run', 'string', ['string'], ['demo rate ' + options.rate]);
@@ -389,6 +396,7 @@
       if (refused) {
         problems.push('run: ' + refused);
         device.start(clock, seed);
+        setStore();
       }
     }
     if (problems.length) device.showMessage(problems.join('; '));
@@ -402,7 +410,8 @@
     for (const div of document.querySelectorAll('div.geigersim')) {
       if (div.geigersim || div.dataset.geigersimMounting) continue;
       div.dataset.geigersimMounting = '1';
-      mount(div, {seed: div.dataset.seed, clock: div.dataset.clock, rate: div.dataset.rate, run: div.dataset.run,
+      mount(div, {seed: div.dataset.seed, clock: div.dataset.clock, rate: div.dataset.rate,
+                  store: div.dataset.store, run: div.dataset.run,
                   guide: div.dataset.guide ? document.getElementById(div.dataset.guide) : null})
           .catch((e) => { div.textContent = 'The device could not start: ' + e.message; });
     }
@@ -410,7 +419,8 @@
     if (page && !page.geigersim && !page.dataset.geigersimMounting) {
       page.dataset.geigersimMounting = '1';
       const q = new URLSearchParams(location.search);
-      mount(page, {seed: q.get('seed'), clock: q.get('clock'), rate: q.get('rate'), run: q.get('run'),
+      mount(page, {seed: q.get('seed'), clock: q.get('clock'), rate: q.get('rate'), store: q.get('store'),
+                   run: q.get('run'),
                    keyboard: document,
                    guide: document.querySelector('[data-geigersim-guide]') || document.getElementById('guide')})
           .then((device) => device.root.focus({preventScroll: true}))

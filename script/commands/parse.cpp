@@ -15,12 +15,13 @@ constexpr uint32_t kMaxDpi = 9600;
 constexpr uint32_t kMaxGifLoops = 65535;
 
 // The "[scale N] [panel]" after the target of `command` (png, tour, gif, svg),
-// in any order, with a tour's "[only PATTERN]", a png's "at-draw", both
-// one's "[dpi N]" and a gif's "[keys] [loop N|none]", taken off the end of
-// `rest` so that the name before them may hold spaces.
+// in any order, with a tour's "[only PATTERN] [paper a4|letter] [pdf]
+// [titles FILE]", a png's "at-draw", both one's "[dpi N] [clean]" and a
+// gif's "[keys] [loop N|none]", taken off the end of `rest` so that the name
+// before them may hold spaces.
 bool PictureOptions(std::string_view& rest, Command& cmd, std::string_view command, std::string& what) {
     const bool tour = command == "tour", png = command == "png", gif = command == "gif";
-    bool scaled = false;
+    bool scaled = false, papered = false;
     while (true) {
         const size_t space = rest.find_last_of(script::kBlanks);
         if (space == std::string_view::npos) return true;
@@ -29,6 +30,21 @@ bool PictureOptions(std::string_view& rest, Command& cmd, std::string_view comma
         if (tour && last == "only") {
             what = "only needs a part of a screen's name, e.g. tour DIR only speaker";
             return false;
+        }
+        if (tour && (last == "paper" || last == "titles")) {
+            what = last == "paper" ? "paper needs a4 or letter, e.g. tour DIR paper letter"
+                                   : "titles needs a CSV file of name,title rows, e.g. tour DIR titles de.csv";
+            return false;
+        }
+        if (last == "clean" && (png || tour) && !cmd.clean) {
+            cmd.clean = true;
+            rest = before;
+            continue;
+        }
+        if (last == "pdf" && tour && !cmd.pdf) {
+            cmd.pdf = true;
+            rest = before;
+            continue;
         }
         if (last == "keys" && gif && !cmd.keys) {
             cmd.keys = true;
@@ -54,6 +70,21 @@ bool PictureOptions(std::string_view& rest, Command& cmd, std::string_view comma
         const std::string_view word = space2 == std::string_view::npos ? before : before.substr(space2 + 1);
         if (tour && word == "only" && cmd.only.empty()) {
             cmd.only = std::string(last);
+            rest = space2 == std::string_view::npos ? std::string_view() : script::Trim(before.substr(0, space2));
+            continue;
+        }
+        if (tour && word == "paper" && !papered) {
+            if (last != "a4" && last != "letter") {
+                what = "bad paper " + Quote(last) + " (use a4 or letter)";
+                return false;
+            }
+            cmd.paper = last == "a4" ? Paper::A4 : Paper::Letter;
+            papered = true;
+            rest = space2 == std::string_view::npos ? std::string_view() : script::Trim(before.substr(0, space2));
+            continue;
+        }
+        if (tour && word == "titles" && cmd.titles.empty()) {
+            cmd.titles = std::string(last);
             rest = space2 == std::string_view::npos ? std::string_view() : script::Trim(before.substr(0, space2));
             continue;
         }
@@ -213,7 +244,17 @@ bool LcdOrLcdFile(const CommandWords& w, Command& cmd, std::string& what) {
 // png and tour: the name, then their picture options.
 bool Picture(const CommandWords& w, Command& cmd, std::string& what) {
     std::string_view rest = w.rest;
-    return PictureOptions(rest, cmd, w.name, what) && FileArgument(w.name, rest, cmd, what);
+    if (!PictureOptions(rest, cmd, w.name, what) || !FileArgument(w.name, rest, cmd, what)) return false;
+    if (cmd.pdf && !PanelAvailable()) {
+        what = "pdf needs Qt, which writes it; this geigersim-run was built without the window (GEIGERSIM_GUI=OFF)";
+        return false;
+    }
+    if (cmd.clean && !cmd.panel) {
+        what = "clean leaves the start hint and the lamp out of a panel picture, and the LCD alone has "
+               "neither: use it with panel";
+        return false;
+    }
+    return true;
 }
 
 bool GifOrGifEnd(const CommandWords& w, Command& cmd, std::string& what) {
@@ -335,13 +376,15 @@ const CommandSpec kCommands[] = {
     {Op::Text, "text", NoArguments,
      "  text             print the text the LCD shows, one line per text row\n", kBoth, false},
     {Op::Png, "png", Picture,
-     "  png FILE [scale N] [panel] [dpi N]  write the 244 x 64 LCD picture as\n"
-     "                   a PNG, scaled N times (1..8); with panel the whole\n"
-     "                   front panel as the window shows it; with dpi the file\n"
-     "                   states N dots an inch (1..9600), its printed size\n"
-     "  png FILE at-draw [scale N] [panel]  write, after the next command, the\n"
-     "                   screen it drew and replaced within one key or 500 ms\n"
-     "                   (e.g. the factory reset's \"Please wait.\")\n", kBoth, true},
+     "  png FILE [scale N] [panel [clean]] [dpi N]  write the 244 x 64 LCD\n"
+     "                   picture as a PNG, scaled N times (1..8); with panel\n"
+     "                   the whole front panel as the window shows it, with\n"
+     "                   clean without the start hint and the lamp (clean\n"
+     "                   alone is refused); with dpi the file states N dots\n"
+     "                   an inch (1..9600), its printed size\n"
+     "  png FILE at-draw [scale N] [panel [clean]]  write, after the next\n"
+     "                   command, the screen it drew and replaced within one\n"
+     "                   key or 500 ms (e.g. the factory reset's \"Please wait.\")\n", kBoth, true},
     {Op::Svg, "svg", Picture,
      "  svg FILE [scale N] [panel]  write the LCD as an SVG, its pixels as\n"
      "                   squares, N times 244 x 64 in size (1..8); with panel\n"
@@ -357,10 +400,16 @@ const CommandSpec kCommands[] = {
      "                   (-40.0..125.0)\n", kServeHost, false},
     // A tour starts the device afresh for every screen: a script's alone.
     {Op::Tour, "tour", Picture,
-     "  tour DIR [scale N] [panel] [dpi N] [only PATTERN]  start afresh and\n"
-     "                   write a PNG of every screen (with only, of those whose\n"
-     "                   names contain PATTERN), and DIR/index.html, a printable\n"
-     "                   sheet of them with the key sequence to each; dpi as png's\n", 0, true},
+     "  tour DIR [scale N] [panel [clean]] [dpi N] [only PATTERN]\n"
+     "       [paper a4|letter] [pdf] [titles FILE]  start afresh and write a\n"
+     "                   PNG of every screen (with only, of those whose names\n"
+     "                   contain PATTERN), DIR/index.html, a sheet of them with\n"
+     "                   the key sequence to each that prints on the paper (A4\n"
+     "                   by default), and DIR/manifest.json and .csv listing\n"
+     "                   the stops; pdf also writes DIR/screens.pdf; titles\n"
+     "                   takes FILE's name,title rows (CSV, UTF-8) in place\n"
+     "                   of the guide's titles, a name no stop has a warning;\n"
+     "                   dpi and clean as png's\n", 0, true},
     {Op::Gif, "gif", GifOrGifEnd,
      "  gif FILE [scale N] [panel] [keys] [loop N|none]  start an animated GIF\n"
      "                   of the LCD (with panel the whole panel, keys shown\n"

@@ -24,6 +24,9 @@ enum class Op {
     Clock, Seed  // set-up: only before any other command of their script
 };
 
+// The paper a tour's sheet and its PDF are laid out for.
+enum class Paper : uint8_t { A4, Letter };
+
 // How `expect FIELD OP VALUE` compares; texts take only Equal and NotEqual.
 // Near (~=) is for numbers, within a relative or an absolute tolerance.
 enum class Compare { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual, Near };
@@ -45,6 +48,8 @@ struct Command {
     // Png, Tour, Gif and Svg: nearest-neighbour scale 1..8, and the whole front panel.
     uint8_t scale = 1;
     bool panel = false;
+    // Png and Tour with panel: without the start hint and the lamp (`clean`).
+    bool clean = false;
     // Gif: a ring round the key held (`keys`, with `panel`), and how often
     // it plays again (`loop N`, 0 for `loop none`, -1 for ever). GifEnd:
     // the last frame held this many 500 ms periods longer (`hold D`).
@@ -53,8 +58,13 @@ struct Command {
     uint64_t hold = 0;
     // Png and Tour: the resolution the PNG states, dots an inch (0: none).
     uint16_t dpi = 0;
-    // Tour: only the screens whose names contain this ("" for every one).
+    // Tour: only the screens whose names contain this ("" for every one);
+    // the paper of its sheet, a PDF of it too (`pdf`), and a CSV file of
+    // `name,title` rows that replace the guide's titles ("" for none).
     std::string only;
+    Paper paper = Paper::A4;
+    bool pdf = false;
+    std::string titles;
     // Png: the screen the next command hands over and replaces within one
     // firmware call, rather than the one presented after this command.
     bool atDraw = false;

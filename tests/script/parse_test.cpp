@@ -158,6 +158,10 @@ TEST(ScriptParse, ExpectationsAreCheckedBeforeAnythingRuns) {
     EXPECT_EQ(tour.text + "|" + tour.only + "|" + std::to_string(tour.scale) + "|" + std::to_string(tour.dpi),
               "d e|x|3|300");
     EXPECT_EQ(ParseOk("png p only x")[0].text, "p only x");  // only is the tour's
+    const Command sheet = ParseOk("tour d e titles de.csv pdf paper letter")[0];
+    EXPECT_EQ(sheet.text + "|" + sheet.titles + "|" + std::to_string(sheet.pdf), "d e|de.csv|1");
+    EXPECT_EQ(sheet.paper, Paper::Letter);
+    EXPECT_EQ(ParseOk("png p paper letter")[0].text, "p paper letter");  // paper is the tour's
     if (PanelAvailable()) {
         const auto gif = ParseOk("gif a b keys loop none panel; gif c loop 3; gif end hold 2s; gif end");
         EXPECT_EQ(gif[0].text + "|" + std::to_string(gif[0].keys) + std::to_string(gif[0].loops), "a b|10");
@@ -165,6 +169,7 @@ TEST(ScriptParse, ExpectationsAreCheckedBeforeAnythingRuns) {
         EXPECT_EQ(gif[2].op, Op::GifEnd);
         EXPECT_EQ(gif[2].hold, 4u);
         EXPECT_EQ(gif[3].hold, 0u);
+        EXPECT_TRUE(ParseOk("png a clean panel")[0].clean);
         const Command svg = ParseOk("svg a b.svg panel scale 2")[0];
         EXPECT_EQ(svg.text + "|" + std::to_string(svg.scale) + std::to_string(svg.panel), "a b.svg|21");
     }
@@ -173,7 +178,8 @@ TEST(ScriptParse, ExpectationsAreCheckedBeforeAnythingRuns) {
                          "expect text 0 0",  "expect lcd /nonexistent/x", "png a scale 9", "png scale 0",
                          "expect text 0 0 \\q", "expect secondCounts == 3", "tour d only", "png a dpi 0", "tour d dpi 9601",
                          "gif x keys",       "gif x loop 0",         "gif end hold",    "gif end now",
-                         "svg",              "svg x scale 0"};
+                         "svg",              "svg x scale 0",         "png x clean",     "tour d paper a5",
+                         "tour d paper",     "tour d titles"};
     for (const char* text : bad) {
         const std::string error = ParseError(text);
         EXPECT_EQ(error.rfind("line 1: ", 0), 0u) << text << " -> " << error;

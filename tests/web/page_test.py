@@ -246,6 +246,22 @@ def main():
             presses = []
             act_and_compare(browser, failures, scale, presses, "a click on Select/Power", click, "select")
             act_and_compare(browser, failures, scale, presses, "the Down arrow key", down_arrow, "down")
+        # store=factory is the runner's `store factory`: read at power-on,
+        # it opens the reading screen in the text mode, not the graph.
+        browser.call("Emulation.setDeviceMetricsOverride", width=524, height=400, deviceScaleFactor=1,
+                     mobile=False)
+        query = urllib.parse.urlencode({"seed": SEED, "clock": CLOCK, "store": "factory",
+                                        "run": "press select; wait 3s"}, quote_via=urllib.parse.quote)
+        browser.call("Page.navigate", url=f"http://127.0.0.1:{server.server_address[1]}/index.html?{query}")
+        deadline = time.time() + 30
+        while not browser.evaluate("!!(document.querySelector('#device') || {}).geigersim"):
+            if time.time() > deadline:
+                raise RuntimeError("the page did not start with store=factory")
+            time.sleep(0.1)
+        ticks, _, _, _, rgb = read_lcd(browser)
+        live = [f"wait {(ticks - RUN_TICKS) * 500}ms"] if ticks > RUN_TICKS else []
+        want = runner_picture(["store factory", "press select; wait 3s"] + live, 1)
+        check(failures, "store=factory: the LCD differs from the runner's after store factory", rgb, want[2])
     finally:
         browser.close()
         server.shutdown()

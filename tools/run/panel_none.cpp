@@ -4,7 +4,7 @@
 
 namespace geigerrun {
 
-bool RenderRunnerPanel(const Runner&, int, std::vector<uint32_t>&, int&, int&, std::string& error, bool) {
+bool RenderRunnerPanel(const Runner&, int, std::vector<uint32_t>&, int&, int&, std::string& error, bool, bool) {
     error = "this geigersim-run was built without the front panel";
     return false;
 }

@@ -23,6 +23,8 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
     std::fprintf(stderr, "geigersim-run: %s\n", qPrintable(message));
 }
 
+}  // namespace
+
 void EnsureGuiApplication() {
     if (QGuiApplication::instance() != nullptr) return;
     qInstallMessageHandler(QuietMessages);
@@ -36,6 +38,8 @@ void EnsureGuiApplication() {
     (void)app;
 }
 
+namespace {
+
 void Pixels(const QImage& picture, std::vector<uint32_t>& pixels, int& width, int& height) {
     width = picture.width();
     height = picture.height();
@@ -47,11 +51,17 @@ void Pixels(const QImage& picture, std::vector<uint32_t>& pixels, int& width, in
 }
 
 // The panel as the window would show it for `runner` now: the lamp green
-// while real counts wait to be played, amber once they ran out.
-PanelScene RunnerScene(const Runner& runner) {
+// while real counts wait to be played, amber once they ran out. `clean`
+// takes the start hint and the lamp away from that scene.
+PanelScene RunnerScene(const Runner& runner, bool clean = false) {
     PanelLamp lamp = PanelLamp::Off;
     if (realMode != 0) lamp = runner.pendingRealCounts() > 0 ? PanelLamp::Green : PanelLamp::Amber;
-    return CorePanelScene(runner.handedOver(), lamp);
+    PanelScene scene = CorePanelScene(runner.handedOver(), lamp);
+    if (clean) {
+        scene.hint = false;
+        scene.lampShown = false;
+    }
+    return scene;
 }
 
 }  // namespace
@@ -64,10 +74,10 @@ bool RenderRunnerPanelSvg(const Runner& runner, int scale, std::string& svg, std
 }
 
 bool RenderRunnerPanel(const Runner& runner, int scale, std::vector<uint32_t>& pixels, int& width, int& height,
-                       std::string& error, bool ringKey) {
+                       std::string& error, bool ringKey, bool clean) {
     EnsureGuiApplication();
     // See-through around the case, with its soft edge, for pictures laid on any page.
-    PanelScene scene = RunnerScene(runner);
+    PanelScene scene = RunnerScene(runner, clean);
     scene.ringPressedKey = ringKey;
     const QImage picture = RenderPanel(scene, scale, PanelBackground::Clear).convertToFormat(QImage::Format_ARGB32);
     if (picture.isNull()) {

@@ -132,11 +132,11 @@ bool Runner::WithDrawn(const std::function<bool(std::string& error)>& write, std
     return written;
 }
 
-bool Runner::TakePicture(int scale, bool panel, RawPicture& picture, std::string& error) const {
+bool Runner::TakePicture(int scale, bool panel, RawPicture& picture, std::string& error, bool clean) const {
     if (panel) {
         picture.scale = 1;
         picture.alpha = true;
-        return RenderRunnerPanel(*this, scale, picture.pixels, picture.width, picture.height, error);
+        return RenderRunnerPanel(*this, scale, picture.pixels, picture.width, picture.height, error, false, clean);
     }
     const LcdPicture& lcd = presented();
     picture.pixels.assign(&lcd.pixels[0][0], &lcd.pixels[0][0] + kLcdScreenWidth * kLcdScreenHeight);
@@ -148,10 +148,10 @@ bool Runner::TakePicture(int scale, bool panel, RawPicture& picture, std::string
 }
 
 bool Runner::WritePicture(const std::string& path, int scale, bool panel, std::ostream& out, std::string& error,
-                          int dpi) const {
+                          int dpi, bool clean) const {
     RawPicture picture;
     std::string png, why;
-    if (!TakePicture(scale, panel, picture, why) || !EncodePng(picture, png, why, dpi)) {
+    if (!TakePicture(scale, panel, picture, why, clean) || !EncodePng(picture, png, why, dpi)) {
         error = "cannot write " + script::Quote(path) + ": " + why;
         return false;
     }
@@ -287,7 +287,7 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
                 drawnFor_ = &cmd;
                 break;
             }
-            done = WritePicture(cmd.text, cmd.scale, cmd.panel, out, what, cmd.dpi);
+            done = WritePicture(cmd.text, cmd.scale, cmd.panel, out, what, cmd.dpi, cmd.clean);
             break;
         case Op::Flash:
             done = WriteFlash(cmd.text, what, out);
@@ -351,7 +351,10 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
             }
             const bool paused = animationPaused_;
             animationPaused_ = true;  // the tour's runs are not the animation's
-            done = RunTour(*this, {cmd.text, cmd.scale, cmd.panel, cmd.only, cmd.where, cmd.dpi}, out, what);
+            done = RunTour(*this,
+                           {cmd.text, cmd.scale, cmd.panel, cmd.only, cmd.where, cmd.dpi, cmd.clean, cmd.paper,
+                            cmd.pdf, cmd.titles},
+                           out, what);
             animationPaused_ = paused;
             if (animation_) animation_->Resync(*this);
             break;
@@ -390,7 +393,9 @@ bool Runner::Run(const std::vector<Command>& commands, std::ostream& out, std::s
         }
         if (drawnFor != nullptr) {
             const Command& png = *drawnFor;
-            const auto write = [&](std::string& why) { return WritePicture(png.text, png.scale, png.panel, out, why, png.dpi); };
+            const auto write = [&](std::string& why) {
+                return WritePicture(png.text, png.scale, png.panel, out, why, png.dpi, png.clean);
+            };
             if (!WithDrawn(write, what)) {
                 error = png.where + ": png at-draw: " + what + " in the next command (" + cmd.where + ")";
                 return false;

@@ -122,12 +122,13 @@ public:
     // (`gif end hold D` holds its last frame D longer).
     bool FinishAnimation(std::ostream& out, std::string& error, uint64_t holdHalfSeconds = 0);
 
-    // The LCD as presented, or with `panel` the whole front panel, as a PNG
-    // scaled by `scale` (1..8), stating `dpi` when not 0; "-" goes to `out`.
+    // The LCD as presented, or with `panel` the whole front panel (`clean`:
+    // without the start hint and the lamp), as a PNG scaled by `scale`
+    // (1..8), stating `dpi` when not 0; "-" goes to `out`.
     bool WritePicture(const std::string& path, int scale, bool panel, std::ostream& out, std::string& error,
-                      int dpi = 0) const;
+                      int dpi = 0, bool clean = false) const;
     // The same picture, not yet encoded.
-    bool TakePicture(int scale, bool panel, RawPicture& picture, std::string& error) const;
+    bool TakePicture(int scale, bool panel, RawPicture& picture, std::string& error, bool clean = false) const;
 
     // `png FILE at-draw`: from now until the end of the next command, keep
     // the first screen that a firmware call (a key, a 500 ms period) hands

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "script/commands/parse.h"
+
 namespace geigerrun {
 
 class Runner;
@@ -39,10 +41,15 @@ struct TourRequest {
     std::string only;    // only the stops whose names contain this ("" for all)
     std::string where;   // the command's place, as "-e 1, command 2"
     int dpi = 0;         // the resolution the pictures state, 0 for none
+    bool clean = false;  // with panel: without the start hint and the lamp
+    Paper paper = Paper::A4;  // what the sheet and the PDF are laid out on
+    bool pdf = false;         // DIR/screens.pdf as well
+    std::string titles;       // a CSV file of name,title rows that replace the guide's ("" for none)
 };
 
-// Visits the screens from a fresh start, writing DIR/NNN-name.png and
-// DIR/index.html, the contact sheet. The runner must have been started
+// Visits the screens from a fresh start, writing DIR/NNN-name.png,
+// DIR/index.html, the contact sheet, DIR/manifest.json and .csv, one row a
+// stop, and with `pdf` DIR/screens.pdf. The runner must have been started
 // with the options the run was given; where they leave the clock or the
 // seed open the tour fixes them, so that all its screens share one of each
 // and the sheet can say which.

@@ -1,9 +1,12 @@
 // The tour's contact sheet: DIR/NNN-name.png for every screen of the tour
 // and DIR/index.html, a page that prints, showing them in sections with the
-// commands that reach each one and how the whole sheet was made.
+// commands that reach each one and how the whole sheet was made; the
+// manifest listing the stops for other tools, and the same sheet as a PDF.
 #include "tools/run/tour.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,16 +20,21 @@
 #include <string_view>
 #include <vector>
 
+#include <nlohmann/json.hpp>
 #include <sys/stat.h>
 
 #include "core/device_screen.h"
 #include "core/screen_guide.h"
+#include "core/substitutes.h"
 #include "geigersim_version.h"
 #include "platform/clock.h"
 #include "script/commands/parse.h"
 #include "script/script_language.h"
+#include "tools/run/csv.h"
 #include "tools/run/files.h"
 #include "tools/run/runner.h"
+#include "tools/run/tour_pdf.h"
+#include "tools/run/tour_titles.h"
 
 namespace geigerrun {
 namespace {
@@ -71,24 +79,45 @@ std::string UrlEncode(std::string_view text) {
     return out;
 }
 
-// The live device at a stop's screen: the page with the tour's seed and
-// clock (both fixed by then), running the stop's keys at load.
-std::string LiveLink(const std::string& page, const StartOptions& options, std::string_view keys) {
-    std::string link = page + (page.find('?') == std::string::npos ? "?" : "&");
-    link += "seed=" + std::to_string(options.seed.value_or(0)) + "&";
-    link += "clock=" + UrlEncode(script::FormatClock(options.clock.value_or(0)));
-    return link + "&run=" + UrlEncode(keys);
+// The papers a sheet is laid out for, by Paper.
+constexpr SheetPaper kPapers[] = {{"A4", "A4", 210, 297}, {"Letter", "letter", 215.9, 279.4}};
+
+// Whether the page can stand the device in as the run's stand-ins have it:
+// it takes a demo rate and the factory store, not a battery or a
+// temperature reading of the run's own.
+bool PageTakes(const DeviceSubstitutes& s) {
+    const DeviceSubstitutes fixed;
+    return s.battery == fixed.battery && s.batterySteady == fixed.batterySteady && s.temperature == fixed.temperature;
 }
 
-// The page runs device steps only: a route that sets the clock or the
-// sensors, or catches a picture, gets no live link.
-bool PageRuns(std::string_view keys) {
-    std::vector<Command> commands;
-    std::string error;
-    if (!Parse(keys, "tour", commands, error)) return false;
-    for (const Command& cmd : commands)
-        if (cmd.op != Op::Press && cmd.op != Op::Wait && cmd.op != Op::Real && cmd.op != Op::Demo) return false;
-    return true;
+// The live device at a stop's screen: the page started as the route
+// starts, its leading clock and seed its clock= and seed= (else the
+// tour's, both fixed by then), the tour's demo rate and factory store its
+// rate= and store=, and the rest of the route its run=. "" where the page
+// cannot do the same: a route that sets the sensors or catches a picture.
+std::string LiveLink(const std::string& page, const StartOptions& options, const DeviceSubstitutes& substitutes,
+                     std::string_view keys) {
+    if (!PageTakes(substitutes)) return "";
+    StartOptions start = options;
+    std::string run;
+    for (const script::CommandText& part : script::SplitCommands(keys, "tour")) {
+        std::vector<Command> commands;
+        std::string error;
+        if (!Parse(part.text, "tour", commands, error) || commands.empty()) return "";
+        for (const Command& cmd : commands) {
+            if (run.empty() && cmd.op == Op::Clock) start.clock = cmd.clock;
+            else if (run.empty() && cmd.op == Op::Seed) start.seed = cmd.seed;
+            else if (cmd.op != Op::Press && cmd.op != Op::Wait && cmd.op != Op::Real && cmd.op != Op::Demo) return "";
+        }
+        if (commands.front().op != Op::Clock && commands.front().op != Op::Seed)
+            run += (run.empty() ? "" : "; ") + std::string(part.text);
+    }
+    std::string link = page + (page.find('?') == std::string::npos ? "?" : "&");
+    link += "seed=" + std::to_string(start.seed.value_or(0)) + "&";
+    link += "clock=" + UrlEncode(script::FormatClock(start.clock.value_or(0)));
+    if (substitutes.demoRate != 0) link += "&rate=" + std::to_string(substitutes.demoRate);
+    if (substitutes.factoryStore) link += "&store=factory";
+    return link + "&run=" + UrlEncode(run);
 }
 
 // Width and height from a PNG's header, so the page lays out before the
@@ -106,12 +135,14 @@ void PngSize(const std::string& png, uint32_t& width, uint32_t& height) {
 // One picture on the sheet with every route that showed it.
 struct Entry {
     std::string file;
+    const std::string* png = nullptr;  // its bytes, kept for the PDF
     uint32_t width = 0, height = 0;
     std::vector<TourStop> stops;
     // For each stop, the number of the earlier stop whose keys it repeats
     // (0: its own keys), and the guide's title of the screen it shows.
     std::vector<int> sameAs;
     std::vector<std::string> titles;
+    std::string guideTitle;  // of its first stop, for the stops that repeat its route
     void Add(const TourStop& stop, const std::string& title, int repeats = 0) {
         stops.push_back(stop);
         sameAs.push_back(repeats);
@@ -126,11 +157,19 @@ std::string Number(int number) {
     return text;
 }
 
-// The page's look. Widths are in millimetres when printed, so two figures
-// fit side by side on A4 and on Letter alike (the narrower A4 leaves
-// 186 mm inside its margins); on screen the LCD shows at two CSS pixels a
-// dot, a whole number, so nearest-neighbour scaling keeps every dot square.
-constexpr const char* kStyle = R"(body { font-family: sans-serif; background: #f4f4f4; margin: 16px; }
+// The page's look on `paper`. Widths are in millimetres when printed, two
+// figures side by side in the paper's width inside its margins; on screen
+// the LCD shows at two CSS pixels a dot, a whole number, so
+// nearest-neighbour scaling keeps every dot square.
+std::string Style(const SheetPaper& paper) {
+    const double inner = paper.width - 2 * kSheetMarginMm;
+    char sizes[256];
+    std::snprintf(sizes, sizeof sizes,
+                  "@page { size: %s portrait; margin: %gmm; }\n"
+                  "@media print {\n  .screens { gap: %gmm; }\n  figure { width: %gmm; }\n"
+                  "  figure.dpi { max-width: %gmm; }\n}\n",
+                  paper.css, kSheetMarginMm, kSheetGapMm, std::floor((inner - kSheetGapMm) / 2), inner);
+    return std::string(R"(body { font-family: sans-serif; background: #f4f4f4; margin: 16px; }
 h1 { margin: 0 0 8px; }
 dl.made { display: grid; grid-template-columns: max-content 1fr; gap: 2px 12px; background: #fff; padding: 8px; }
 dl.made dt { font-weight: bold; }
@@ -149,27 +188,29 @@ figcaption { font-size: 12px; }
 .route code { display: block; }
 .route .title { display: block; font-size: 13px; }
 .route .name { font-size: 10px; color: #555; }
-@page { margin: 12mm; }
 @media print {
   body { background: none; margin: 0; font-size: 10pt; }
   dl.made, figure { background: none; border: 0.3mm solid #999; }
-  .screens { gap: 3mm; }
-  figure { width: 90mm; padding: 2mm; }
+  figure { padding: 2mm; }
   code { font-size: 7pt; }
   dl.made code { font-size: 8.5pt; }
   figcaption { font-size: 8pt; }
   a { color: inherit; text-decoration: none; }
   nav { break-after: page; }
-  figure.dpi { width: auto; max-width: 186mm; }
+  figure.dpi { width: auto; }
   figure.dpi img { width: var(--printed-width); max-width: 100%; }
 }
-)";
+)") + sizes;
+}
 
 class Sheet {
 public:
-    Sheet(Runner& runner, const TourRequest& request) : runner_(runner), request_(request), page_(PageAddress()) {}
+    Sheet(Runner& runner, const TourRequest& request)
+        : runner_(runner), request_(request), page_(PageAddress()),
+          paper_(kPapers[request.paper == Paper::Letter ? 1 : 0]), substitutes_(CurrentSubstitutes()) {}
 
     bool Write(std::ostream& out, std::string& error) {
+        if (!request_.titles.empty() && !ReadTourTitles(request_.titles, titles_, error)) return false;
         if (::mkdir(request_.dir.c_str(), 0777) != 0 && errno != EEXIST) {
             error = "cannot make the folder " + script::Quote(request_.dir) + ": " + std::strerror(errno);
             return false;
@@ -181,7 +222,14 @@ public:
         if (!VisitTour(runner_, visit, error, want, PictureOptions()) || !CommitAll(out, error)) return false;
         if (entries_.empty())
             out << "tour: no screen's name contains " << script::Quote(request_.only) << ", so none was written\n";
-        return WriteFileSafely(request_.dir + "/index.html", Page(), out, error);
+        WarnUnknownTitles(out);
+        const std::vector<Row> rows = Rows();
+        std::string pdf;
+        if (request_.pdf && !Pdf(pdf, error)) return false;
+        return WriteFileSafely(request_.dir + "/index.html", Page(), out, error) &&
+               WriteFileSafely(request_.dir + "/manifest.json", ManifestJson(rows), out, error) &&
+               WriteFileSafely(request_.dir + "/manifest.csv", ManifestCsv(rows), out, error) &&
+               (!request_.pdf || WriteFileSafely(request_.dir + "/" + kPdfName, pdf, out, error));
     }
 
 private:
@@ -199,6 +247,7 @@ private:
     // A stop is reached only when its name matches and no earlier stop
     // took the same route; a repeated route's name joins the first one.
     bool Wanted(const TourStop& stop) {
+        named_.insert(stop.name);
         if (!request_.only.empty() && stop.name.find(request_.only) == std::string::npos) return false;
         if (routes_.find(stop.keys) == routes_.end()) {
             bool waiting = false;
@@ -212,7 +261,7 @@ private:
         Entry& entry = entries_[known->second.entry];
         bool named = false;
         for (const TourStop& s : entry.stops) named = named || s.name == stop.name;
-        if (!named) entry.Add(stop, entry.titles.front(), known->second.number);
+        if (!named) entry.Add(stop, Title(stop, entry.guideTitle), known->second.number);
         return false;
     }
 
@@ -225,7 +274,7 @@ private:
             return false;
         }
         RawPicture picture;
-        if (!runner_.TakePicture(request_.scale, request_.panel, picture, error)) return false;
+        if (!runner_.TakePicture(request_.scale, request_.panel, picture, error, request_.clean)) return false;
         const int dpi = request_.dpi;
         std::string title = GuideFor(CurrentScreen(), runner_.presented()).title;
         if (!stop.detail.empty()) title += " \u2014 " + stop.detail;
@@ -253,13 +302,15 @@ private:
         }
         const auto [same, fresh] = pictures_.emplace(std::move(encoded.png), entries_.size());
         routes_[stop.keys] = {same->second, stop.number};
-        const std::string& title = shot.title;
+        const std::string title = Title(stop, shot.title);
         if (!fresh) {
             entries_[same->second].Add(stop, title);
             return true;
         }
         Entry entry;
         entry.file = file;
+        entry.png = &same->first;
+        entry.guideTitle = shot.title;
         PngSize(same->first, entry.width, entry.height);
         entry.Add(stop, title);
         entries_.push_back(std::move(entry));
@@ -309,9 +360,9 @@ private:
                 continue;
             }
             html += "<code>" + Html(stop.keys) + "</code>\n";
-            html += PageRuns(stop.keys) ? "<a href=\"" + Html(LiveLink(page_, runner_.startOptions(), stop.keys)) +
-                                              "\">live device</a></div>\n"
-                                        : "<span class=\"note\">geigersim-run only</span></div>\n";
+            const std::string live = Live(stop.keys);
+            html += !live.empty() ? "<a href=\"" + Html(live) + "\">live device</a></div>\n"
+                                  : "<span class=\"note\">geigersim-run only</span></div>\n";
         }
         return html + "</figcaption>\n</figure>\n";
     }
@@ -321,6 +372,7 @@ private:
         std::string text;
         if (request_.scale != 1) text += " scale " + std::to_string(request_.scale);
         if (request_.panel) text += " panel";
+        if (request_.clean) text += " clean";
         if (request_.dpi != 0) text += " dpi " + std::to_string(request_.dpi);
         return text;
     }
@@ -329,7 +381,16 @@ private:
     std::string TourCommand() const {
         std::string text = "tour " + request_.dir + PictureOptions();
         if (!request_.only.empty()) text += " only " + request_.only;
+        if (request_.paper != Paper::A4) text += " paper letter";
+        if (request_.pdf) text += " pdf";
+        if (!request_.titles.empty()) text += " titles " + request_.titles;
         return text;
+    }
+
+    std::string Again() const {
+        const StartOptions& used = runner_.startOptions();
+        return ShellLine({"geigersim-run", "--clock", script::FormatClock(*used.clock), "--seed",
+                          std::to_string(*used.seed), "-e", TourCommand()});
     }
 
     std::string Head() const {
@@ -345,7 +406,10 @@ private:
                              : "(the run gave none: the time the tour began, as power-on takes it)") +
                 "</dd>\n";
         html += "<dt>Pictures</dt><dd>scale " + std::to_string(request_.scale) + ", " +
-                (request_.panel ? "<code>panel</code>: the whole front panel"
+                (request_.panel ? "<code>panel</code>: the whole front panel" +
+                                      std::string(request_.clean ? " without the start hint and the lamp "
+                                                                   "(<code>clean</code>)"
+                                                                 : "")
                                 : "the LCD alone (no <code>panel</code>)");
         if (request_.dpi != 0) {
             html += "; " + std::to_string(request_.dpi) + " dpi, as each file states";
@@ -359,13 +423,17 @@ private:
         }
         if (!request_.only.empty())
             html += "; only the screens whose names contain <code>" + Html(request_.only) + "</code>";
-        html += "</dd>\n";
+        html += "</dd>\n<dt>Paper</dt><dd>" + std::string(paper_.name) + " (" + Millimetres(paper_.width) +
+                " &times; " + Millimetres(paper_.height) + " mm): the printed page" +
+                (request_.pdf ? std::string(" and <code>") + kPdfName + "</code>" : std::string()) + "</dd>\n";
+        if (!request_.titles.empty())
+            html += "<dt>Titles</dt><dd>from <code>" + Html(request_.titles) + "</code> where it names the screen, "
+                    "else the guide's</dd>\n";
         html += "<dt>Made by</dt><dd><code>" +
                 Html(runner_.commandLine().empty() ? std::string("geigersim-run") : runner_.commandLine()) +
                 "</code>, its command <code>" + Html(TourCommand()) + "</code>" +
                 (request_.where.empty() ? "" : " (" + Html(request_.where) + ")") + "</dd>\n";
-        const std::string again = ShellLine({"geigersim-run", "--clock", clock, "--seed", seed, "-e", TourCommand()});
-        html += "<dt>Again</dt><dd><code>" + Html(again) +
+        html += "<dt>Again</dt><dd><code>" + Html(Again()) +
                 "</code> makes the same pictures with this version, byte for byte; each screen's commands "
                 "below, pasted into <code>geigersim-run --clock " + clock + " --seed " + seed +
                 " -e '...'</code>, reach that screen alone, and its link opens the live device there (the web page "
@@ -373,30 +441,39 @@ private:
         return html;
     }
 
-    std::string Page() {
-        // Sections: consecutive entries under the same heading.
-        struct Section {
-            std::string heading, id;
-            std::vector<size_t> entries;
-        };
+    // Sections: consecutive entries under the same heading.
+    struct Section {
+        std::string heading, id;
+        std::vector<size_t> entries;
+    };
+    // With `ids` each gets its id on the page (once only: the page's ids are unique).
+    std::vector<Section> Sections(bool ids) {
         std::vector<Section> sections;
         for (size_t i = 0; i < entries_.size(); ++i) {
             const std::string& heading = entries_[i].stops[0].section;
             if (sections.empty() || sections.back().heading != heading)
-                sections.push_back({heading, Id("section-" + Slug(heading)), {}});
+                sections.push_back({heading, ids ? Id("section-" + Slug(heading)) : std::string(), {}});
             sections.back().entries.push_back(i);
         }
+        return sections;
+    }
+
+    std::string ContentsNote() const {
         size_t stops = 0;
         for (const Entry& entry : entries_) stops += entry.stops.size();
+        return std::to_string(entries_.size()) + " pictures of " + std::to_string(stops) +
+               " screens; a picture that two routes reach alike is shown once, with both.";
+    }
+
+    std::string Page() {
+        const std::vector<Section> sections = Sections(true);
         const std::string title =
             request_.only.empty() ? "Every screen"
                                   : "Screens whose names contain <code>" + Html(request_.only) + "</code>";
         std::string html = std::string("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n") +
-                           "<title>geigersim screens</title>\n<style>\n" + kStyle + "</style>\n</head>\n<body>\n" +
-                           "<h1>" + title + "</h1>\n" + Head();
-        html += "<nav>\n<h2>Contents</h2>\n<p>" + std::to_string(entries_.size()) + " pictures of " +
-                std::to_string(stops) + " screens; a picture that two routes reach alike is shown once, "
-                "with both.</p>\n<ol>\n";
+                           "<title>geigersim screens</title>\n<style>\n" + Style(paper_) +
+                           "</style>\n</head>\n<body>\n<h1>" + title + "</h1>\n" + Head();
+        html += "<nav>\n<h2>Contents</h2>\n<p>" + ContentsNote() + "</p>\n<ol>\n";
         for (const Section& s : sections)
             html += "<li><a href=\"#" + s.id + "\">" + Html(s.heading) + "</a> (" + std::to_string(s.entries.size()) +
                     ")</li>\n";
@@ -410,6 +487,109 @@ private:
         }
         return html + "</body>\n</html>\n";
     }
+
+    // The title a stop shows: the one `titles FILE` gives its name, else the guide's.
+    std::string Title(const TourStop& stop, const std::string& guide) const {
+        const auto given = titles_.find(stop.name);
+        return given != titles_.end() ? given->second : guide;
+    }
+
+    // Names in the titles file that no stop of the tour has (a typing
+    // mistake, a screen renamed): a word on the output, not a refusal.
+    void WarnUnknownTitles(std::ostream& out) const {
+        std::string unknown;
+        for (const auto& [name, title] : titles_)
+            if (!named_.contains(name)) unknown += (unknown.empty() ? "" : ", ") + script::Quote(name);
+        if (!unknown.empty())
+            out << "tour: warning: " << script::Quote(request_.titles) << " names no screen of the tour as "
+                << unknown << "; those titles are not used\n";
+    }
+
+    std::string Live(std::string_view keys) const {
+        return LiveLink(page_, runner_.startOptions(), substitutes_, keys);
+    }
+
+    static std::string Millimetres(double mm) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%g", mm);
+        return text;
+    }
+
+    // One stop as the manifest lists it.
+    struct Row {
+        const TourStop* stop;
+        const std::string* title;
+        const Entry* entry;
+        int repeats;  // the number of the stop whose picture file it shares, or 0
+    };
+
+    std::vector<Row> Rows() const {
+        std::vector<Row> rows;
+        for (const Entry& entry : entries_)
+            for (size_t i = 0; i < entry.stops.size(); ++i)
+                rows.push_back({&entry.stops[i], &entry.titles[i], &entry, i == 0 ? 0 : entry.stops[0].number});
+        std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.stop->number < b.stop->number; });
+        return rows;
+    }
+
+    std::string ManifestJson(const std::vector<Row>& rows) const {
+        const StartOptions& used = runner_.startOptions();
+        nlohmann::ordered_json stops = nlohmann::ordered_json::array();
+        for (const Row& row : rows)
+            stops.push_back({{"number", row.stop->number},
+                             {"name", row.stop->name},
+                             {"title", *row.title},
+                             {"section", row.stop->section},
+                             {"file", row.entry->file},
+                             {"repeats", row.repeats == 0 ? nlohmann::ordered_json() : nlohmann::ordered_json(row.repeats)},
+                             {"route", row.stop->keys},
+                             {"live", Live(row.stop->keys)}});
+        const nlohmann::ordered_json manifest = {{"program", "geigersim-run " GEIGERSIM_VERSION},
+                                                 {"clock", script::FormatClock(*used.clock)},
+                                                 {"seed", *used.seed},
+                                                 {"paper", paper_.name},
+                                                 {"again", Again()},
+                                                 {"stops", stops}};
+        // Titles from a file may be any UTF-8; the manifest keeps them as they are.
+        return manifest.dump(2) + "\n";
+    }
+
+    std::string ManifestCsv(const std::vector<Row>& rows) const {
+        std::string csv = CsvRecord({"number", "name", "title", "section", "file", "repeats", "route", "live"});
+        for (const Row& row : rows)
+            csv += CsvRecord({std::to_string(row.stop->number), row.stop->name, *row.title, row.stop->section,
+                              row.entry->file, row.repeats == 0 ? "" : std::to_string(row.repeats), row.stop->keys,
+                              Live(row.stop->keys)});
+        return csv;
+    }
+
+    // The sheet as a PDF: the head as the page has it, then every section.
+    bool Pdf(std::string& bytes, std::string& error) {
+        PdfSheet sheet;
+        sheet.paper = paper_;
+        sheet.title = request_.only.empty() ? "Every screen" : "Screens whose names contain " + request_.only;
+        sheet.headHtml = Head();
+        sheet.contentsNote = ContentsNote();
+        sheet.dpi = request_.dpi;
+        sheet.creator = "geigersim-run " GEIGERSIM_VERSION;
+        for (const Section& section : Sections(false)) {
+            PdfSection& out = sheet.sections.emplace_back();
+            out.heading = section.heading;
+            for (size_t i : section.entries) {
+                const Entry& entry = entries_[i];
+                PdfFigure& figure = out.figures.emplace_back();
+                figure.png = entry.png;
+                for (size_t k = 0; k < entry.stops.size(); ++k)
+                    figure.routes.push_back(
+                        {entry.stops[k].number, entry.titles[k], entry.stops[k].name, entry.stops[k].keys, entry.sameAs[k]});
+            }
+        }
+        if (WriteSheetPdf(sheet, bytes, error)) return true;
+        error = "cannot write " + script::Quote(request_.dir + "/" + kPdfName) + ": " + error;
+        return false;
+    }
+
+    static constexpr const char* kPdfName = "screens.pdf";
 
     // Pictures taken and not yet written: enough that the encoders keep
     // busy while the device spends a while reaching one screen (a minute
@@ -428,6 +608,11 @@ private:
     Runner& runner_;
     const TourRequest& request_;
     const std::string page_;
+    const SheetPaper paper_;
+    // The stand-ins every fresh device of the tour starts with.
+    const DeviceSubstitutes substitutes_;
+    std::map<std::string, std::string> titles_;  // by stop name, from `titles FILE`
+    std::set<std::string> named_;                // every stop's name the tour came by
     std::deque<Shot> shots_;  // in the tour's order
     std::string commitError_;  // a picture that failed while a route was looked up
     StartOptions given_;
