@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <functional>
 #include <string>
 
 #include "mqtt/mqtt_publisher.h"
@@ -36,3 +37,33 @@ using NewMqttClientFn = MqttClient* (*)(const MqttSettings& settings, const std:
                                          const std::string& version);
 inline constexpr char kMqttModule[] = "mqtt";
 inline constexpr char kNewMqttClient[] = "GeigersimNewMqttClient";
+
+// The control socket's transport (the "control" module, Qt Network): a
+// QLocalServer, its clients seen as QIODevices and what else QLocalSocket
+// does for them.
+class QIODevice;
+class QObject;
+class QString;
+class LocalListener {
+public:
+    virtual ~LocalListener() = default;
+    virtual bool Listen(const QString& fullPath, QString& error) = 0;
+    virtual QString fullServerName() const = 0;
+    // The next client to take (a child of the listener), or nullptr.
+    virtual QIODevice* NextPending() = 0;
+    virtual void Close() = 0;
+    virtual bool Connected(QIODevice* socket) const = 0;
+    virtual void SetReadBufferSize(QIODevice* socket, qint64 size) = 0;
+    virtual void Abort(QIODevice* socket) = 0;
+    virtual void DisconnectFromServer(QIODevice* socket) = 0;
+    virtual void Flush(QIODevice* socket) = 0;
+    // `then` runs in `context` once `socket` has gone.
+    virtual void OnDisconnected(QIODevice* socket, QObject* context, std::function<void()> then) = 0;
+    // Whether a program answers at `fullPath` within `ms`.
+    virtual bool SomeoneListens(const QString& fullPath, int ms) = 0;
+    virtual void RemoveServer(const QString& fullPath) = 0;
+};
+// A listener that calls `newConnection` as clients come.
+using NewLocalListenerFn = LocalListener* (*)(std::function<void()> newConnection);
+inline constexpr char kControlModule[] = "control";
+inline constexpr char kNewLocalListener[] = "GeigersimNewLocalListener";

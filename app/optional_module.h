@@ -1,8 +1,9 @@
 // The window's optional parts that need a library a window at rest does
-// not: the speaker's sound (Qt Multimedia, with PulseAudio and Qt Network
-// behind it) and the MQTT client (libmosquitto, with OpenSSL behind it).
+// not: the speaker's sound (Qt Multimedia, with PulseAudio behind it), the
+// MQTT client (libmosquitto, with OpenSSL behind it) and the control
+// socket's transport (Qt Network, with Kerberos behind it).
 // Each is a module, loaded at its first use, so that a run that never plays
-// a sound or publishes never loads those libraries. The program calls a
+// a sound, publishes or listens never loads those libraries. The program calls a
 // module only through the one function it exports and the virtual functions
 // of the object that returns (app/module_parts.h).
 #pragma once

@@ -103,8 +103,9 @@ private slots:
         QVERIFY(device.ok());
     }
 
-    // First of the tests, before any window ticks a second: the sound's and
-    // the MQTT client's libraries are loaded at their first use, not before.
+    // First of the tests, before any window ticks a second: the sound's, the
+    // MQTT client's and the control socket's libraries are loaded at their
+    // first use, not before.
     void optionalPartsLoadAtFirstUse() {
         const auto loaded = [](const char* library) {
             void* handle = dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
@@ -113,6 +114,7 @@ private slots:
         };
         QVERIFY(!loaded("libQt6Multimedia.so.6"));
         QVERIFY(!loaded("libmosquitto.so.1"));
+        QVERIFY(!loaded("libQt6Network.so.6"));
         SoundPlayer player;
         player.Play(sound::SoundSecond{1, 0, false});  // silence opens nothing
         QVERIFY(!player.tried());
