@@ -1,11 +1,10 @@
-// The control socket: a QLocalServer at a full path, one protocol session
+// The control socket: a QLocalServer (the "control" module's) at a full path, one protocol session
 // per client, and the window as the session's host.
 #include "app/control_server.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalSocket>
 #include <QPointer>
 #include <QSaveFile>
 #include <QTimer>
@@ -17,6 +16,8 @@
 #include <unistd.h>
 
 #include "app/front_panel_dialog.h"
+#include "app/module_parts.h"
+#include "app/optional_module.h"
 #include "app/popup_menu.h"
 #include "core/bounded_read.h"
 #include "media/panel_render.h"
@@ -74,14 +75,15 @@ bool WriteBytes(const std::string& path, const QByteArray& bytes, std::ostream& 
 // socket rather than in the window's memory.
 class Client : public QObject {
 public:
-    Client(QLocalSocket* socket, geigerrun::ControlHost& host, int& clients, const std::function<void()>& quit)
-        : QObject(socket), socket_(socket), session_(host), clients_(clients), quit_(quit) {
+    Client(LocalListener& server, QIODevice* socket, geigerrun::ControlHost& host, int& clients,
+           const std::function<void()>& quit)
+        : QObject(socket), server_(server), socket_(socket), session_(host), clients_(clients), quit_(quit) {
         ++clients_;
         // Qt's own buffer stops taking bytes past a line's worth; the rest
         // waits in the socket until the session is ready for it.
-        socket->setReadBufferSize(kReadChunk);
-        connect(socket, &QLocalSocket::readyRead, this, [this] { Read(); });
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        server_.SetReadBufferSize(socket, kReadChunk);
+        connect(socket, &QIODevice::readyRead, this, [this] { Read(); });
+        server_.OnDisconnected(socket, socket, [socket] { socket->deleteLater(); });
     }
     ~Client() override { --clients_; }
 
@@ -90,7 +92,7 @@ private:
 
     void Read() {
         reading_ = true;
-        while (!session_.finished() && !session_.busy() && socket_->state() == QLocalSocket::ConnectedState) {
+        while (!session_.finished() && !session_.busy() && server_.Connected(socket_)) {
             const qsizetype end = buffer_.indexOf('\n');
             const qsizetype length = end < 0 ? buffer_.size() : end;
             if (size_t(length) > geigerrun::kMaxRequestLineBytes) {
@@ -107,7 +109,7 @@ private:
             buffer_.remove(0, end + 1);
             if (line.endsWith('\r')) line.chop(1);
             // The answer may come after the client has gone; it is dropped then.
-            QPointer<QLocalSocket> socket = socket_;
+            QPointer<QIODevice> socket = socket_;
             session_.Request(std::string_view(line.constData(), size_t(line.size())),
                              [socket, this](const std::string& answer) {
                                  if (!socket.isNull()) Answer(answer);
@@ -122,15 +124,15 @@ private:
     void Answer(const std::string& answer) {
         if (socket_->bytesToWrite() > kMaxUnreadBytes) {
             // It reads nothing: gone, and this with it.
-            socket_->abort();
+            server_.Abort(socket_);
             socket_->deleteLater();
             return;
         }
         socket_->write(answer.data(), qint64(answer.size()));
         socket_->write("\n", 1);
-        socket_->flush();
+        server_.Flush(socket_);
         if (session_.finished() && !session_.busy()) {
-            socket_->disconnectFromServer();
+            server_.DisconnectFromServer(socket_);
             if (quit_) quit_();
         } else if (!reading_) {
             // An answer after a wait: the lines sent meanwhile are still to
@@ -142,10 +144,11 @@ private:
     void Drop() {
         buffer_.clear();
         socket_->write("{\"ok\":false,\"error\":\"request line too long (more than 1 MiB)\"}\n");
-        socket_->disconnectFromServer();
+        server_.DisconnectFromServer(socket_);
     }
 
-    QLocalSocket* socket_;
+    LocalListener& server_;
+    QIODevice* socket_;
     geigerrun::ControlSession session_;
     QByteArray buffer_;
     int& clients_;
@@ -216,15 +219,15 @@ bool WindowControlHost::Load(const std::string& path, std::string& error) {
 }
 
 ControlServer::ControlServer(FrontPanelDialog& window)
-    : window_(std::make_unique<WindowControlHost>(window)), host_(*window_) {
-    connect(&server_, &QLocalServer::newConnection, this, [this] { Accept(); });
+    : window_(std::make_unique<WindowControlHost>(window)), host_(*window_) {}
+
+ControlServer::ControlServer(geigerrun::ControlHost& host) : host_(host) {}
+
+ControlServer::~ControlServer() {
+    if (server_) server_->Close();
 }
 
-ControlServer::ControlServer(geigerrun::ControlHost& host) : host_(host) {
-    connect(&server_, &QLocalServer::newConnection, this, [this] { Accept(); });
-}
-
-ControlServer::~ControlServer() { server_.close(); }
+QString ControlServer::path() const { return server_ ? server_->fullServerName() : QString(); }
 
 bool ControlServer::Listen(const QString& path, QString& error) {
     // A name without a slash would go to the temporary folder: the path is the user's.
@@ -250,40 +253,48 @@ bool ControlServer::Listen(const QString& path, QString& error) {
         error = QStringLiteral("cannot listen on %1: permission denied (%2)").arg(path, folder);
         return false;
     }
+    if (!server_) {
+        std::string why;
+        auto make = reinterpret_cast<NewLocalListenerFn>(OptionalModuleSymbol(kControlModule, kNewLocalListener, why));
+        if (make == nullptr) {
+            error = QStringLiteral("cannot listen on %1: %2").arg(path, QString::fromStdString(why));
+            return false;
+        }
+        server_.reset(make([this] { Accept(); }));
+    }
     if (::lstat(local.constData(), &st) == 0) {
         if (!S_ISSOCK(st.st_mode)) {
             error = QStringLiteral("%1 exists and is not a socket").arg(path);
             return false;
         }
-        QLocalSocket probe;
-        probe.connectToServer(full);
-        if (probe.waitForConnected(1000)) {
+        if (server_->SomeoneListens(full, 1000)) {
             error = QStringLiteral("another program listens on %1").arg(path);
             return false;
         }
-        QLocalServer::removeServer(full);  // left over: nobody listens
+        server_->RemoveServer(full);  // left over: nobody listens
     }
     // Owner only from its creation on, not just after a chmod. Bound in
     // place (no socket options): the process has no other thread yet that
     // could create a file under the narrower mask.
     const mode_t mask = ::umask(0177);
-    const bool listening = server_.listen(full);
+    QString why;
+    const bool listening = server_->Listen(full, why);
     ::umask(mask);
     if (!listening) {
-        error = QStringLiteral("cannot listen on %1: %2").arg(path, server_.errorString());
+        error = QStringLiteral("cannot listen on %1: %2").arg(path, why);
         return false;
     }
     return true;
 }
 
 void ControlServer::Accept() {
-    while (QLocalSocket* socket = server_.nextPendingConnection()) {
+    while (QIODevice* socket = server_->NextPending()) {
         if (clients_ >= kMaxClients) {
             socket->write("{\"ok\":false,\"error\":\"too many clients at once\"}\n");
-            socket->disconnectFromServer();
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            server_->DisconnectFromServer(socket);
+            server_->OnDisconnected(socket, socket, [socket] { socket->deleteLater(); });
             continue;
         }
-        new Client(socket, host_, clients_, quit_);
+        new Client(*server_, socket, host_, clients_, quit_);
     }
 }

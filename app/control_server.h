@@ -2,10 +2,11 @@
 // on a Unix-domain socket, against the live window. One session per client;
 // clients come one after the other or together, each answered in order.
 // `wait` is answered after that much real time while the window runs on.
-// Nothing a client does can block the window or fill its memory.
+// Nothing a client does can block the window or fill its memory. The
+// socket itself is the "control" module's (app/optional_module.h), loaded
+// by Listen: a window without --control never loads Qt Network.
 #pragma once
 
-#include <QLocalServer>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -14,6 +15,7 @@
 #include "script/control_protocol.h"
 
 class FrontPanelDialog;
+class LocalListener;
 
 // The window as a control host: presses as clicks, snapshots and pictures
 // as its menu makes them, waits on real time.
@@ -51,7 +53,7 @@ public:
     // program listens on it; a socket file nobody listens on is left over
     // from an earlier run and is replaced.
     bool Listen(const QString& path, QString& error);
-    QString path() const { return server_.fullServerName(); }
+    QString path() const;
 
 private:
     void Accept();
@@ -60,5 +62,5 @@ private:
     geigerrun::ControlHost& host_;
     std::function<void()> quit_;
     int clients_ = 0;  // before the server: its sockets' clients count down as it goes
-    QLocalServer server_;
+    std::unique_ptr<LocalListener> server_;  // made by Listen
 };

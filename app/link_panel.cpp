@@ -68,9 +68,7 @@ LinkPanel::LinkPanel(QWidget* window, std::function<double()> zoom, std::functio
     alarm_->setAlignment(Qt::AlignCenter);
     alarm_->setFocusPolicy(Qt::NoFocus);
     alarm_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    alarm_->setStyleSheet(QStringLiteral("QLabel { background: #c8201c; color: white; font-weight: bold; "
-                                         "border: 1px solid #7a0f0c; border-radius: 4px; }"));
-    alarm_->hide();
+    alarm_->hide();  // styled when it first shows: a window without an alarm never parses a style sheet
     noticeTimer_.setSingleShot(true);
     connect(&noticeTimer_, &QTimer::timeout, this, [this] { NoticeExpired(); });
 }
@@ -102,6 +100,9 @@ void LinkPanel::NoticeExpired() {
 }
 
 void LinkPanel::ShowAlarm(const QString& text) {
+    if (!text.isEmpty() && alarm_->styleSheet().isEmpty())
+        alarm_->setStyleSheet(QStringLiteral("QLabel { background: #c8201c; color: white; font-weight: bold; "
+                                             "border: 1px solid #7a0f0c; border-radius: 4px; }"));
     alarm_->setAccessibleName(text);
     alarm_->setProperty("fullText", text);
     alarm_->setVisible(!text.isEmpty());

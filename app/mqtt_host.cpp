@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "app/module_parts.h"
+#include "app/optional_module.h"
 #include "geigersim_version.h"
 
 MqttHost::MqttHost(MqttSettings settings) : settings_(std::move(settings)) {}
@@ -15,8 +17,11 @@ void MqttHost::NoteSecond(const RateSample& sample, const std::string& portPath)
         std::string id = settings_.id;
         if (id.empty()) id = MqttIdForPort(sample.realMode ? portPath : std::string());
         if (id.empty()) id = "demo";
-        auto publisher = std::make_unique<MqttPublisher>(settings_, id, GEIGERSIM_VERSION);
-        if (publisher->Start(failure_)) publisher_ = std::move(publisher);
+        std::string why;
+        auto make = reinterpret_cast<NewMqttClientFn>(OptionalModuleSymbol(kMqttModule, kNewMqttClient, why));
+        std::unique_ptr<MqttClient> publisher(make != nullptr ? make(settings_, id, GEIGERSIM_VERSION) : nullptr);
+        if (publisher == nullptr) failure_ = "cannot load the MQTT client: " + why;
+        if (publisher != nullptr && publisher->Start(failure_)) publisher_ = std::move(publisher);
         else std::fprintf(stderr, "geigersim: %s\n", failure_.c_str());
     }
     if (publisher_) publisher_->Publish(sample);

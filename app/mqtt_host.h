@@ -2,12 +2,17 @@
 // ticked, publishing in real mode (in demo mode only with --mqtt-demo),
 // saying what befalls the broker on standard error and in a line for the
 // lamp's tooltip. Plain C++, so the window and the headless logger share it.
+// The client is the "mqtt" module's (app/optional_module.h), loaded when
+// the first second is to be published: a run that publishes nothing never
+// loads libmosquitto or OpenSSL.
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "mqtt/mqtt_publisher.h"
+
+class MqttClient;
 
 class MqttHost {
 public:
@@ -30,7 +35,7 @@ private:
     void SayNews();
 
     MqttSettings settings_;
-    std::unique_ptr<MqttPublisher> publisher_;
-    std::string failure_;  // the client could not be set up
+    std::unique_ptr<MqttClient> publisher_;
+    std::string failure_;  // the client could not be set up (or loaded)
     uint64_t newsSaid_ = 0;
 };

@@ -17,6 +17,9 @@
 # /proc/PID/stat (10 ms ticks) and from the scheduler's nanosecond run
 # times in /proc/PID/task/*/schedstat; its peak resident memory (VmHWM) at
 # the end; and each geigersim's ratios to the bare window.
+# Last, for each geigersim, which of its optional modules (app/optional_module.h)
+# it has loaded by then: "sound" once the device has clicked, whether or not
+# an audio output took the sound (Qt Multimedia is loaded to ask).
 # GEIGERSIM_AT_REST_SHOT=FILE saves a screenshot of the screen at the end.
 set -uo pipefail
 
@@ -91,6 +94,10 @@ for i in "${!pids[@]}"; do
   [ "$i" -eq 0 ] && { bs=$s; br=$r; bm=$m; }
   printf "  %-50s %6.2f | %6.2f  %6.1f    %5.2f | %5.2f  %5.2f\n" "${names[$i]}" "$s" "$r" "$m" \
     "$(echo "$s / $bs" | bc -l)" "$(echo "$r / $br" | bc -l)" "$(echo "$m / $bm" | bc -l)"
+done
+for i in $(seq 1 $(($# - 1))); do
+  loaded=$(grep -oE '/(sound|mqtt|control)\.so$' "/proc/${pids[$i]}/maps" | sort -u | sed 's|^/||; s|\.so$||' | tr '\n' ' ')
+  printf "  %-50s modules loaded: %s\n" "${names[$i]}" "${loaded:-none}"
 done
 # What they showed, to check that every panel was on and resting.
 [ -z "${GEIGERSIM_AT_REST_SHOT:-}" ] || import -window root "$GEIGERSIM_AT_REST_SHOT"

@@ -13,6 +13,7 @@
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
 #include <QtTest>
+#include <dlfcn.h>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@
 #include "app/front_panel_dialog.h"
 #include "app/guide_window.h"
 #include "app/host_state.h"
+#include "app/module_parts.h"
+#include "app/optional_module.h"
+#include "app/sound_player.h"
 #include "firmware/state.h"
 #include "app/offscreen_surface.h"
 #include "app/popup_menu.h"
@@ -97,6 +101,36 @@ private slots:
     void initTestCase() {
         SetMessageBoxFunction(RecordMessage);
         QVERIFY(device.ok());
+    }
+
+    // First of the tests, before any window ticks a second: the sound's, the
+    // MQTT client's and the control socket's libraries are loaded at their
+    // first use, not before.
+    void optionalPartsLoadAtFirstUse() {
+        const auto loaded = [](const char* library) {
+            void* handle = dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
+            if (handle != nullptr) dlclose(handle);
+            return handle != nullptr;
+        };
+        QVERIFY(!loaded("libQt6Multimedia.so.6"));
+        QVERIFY(!loaded("libmosquitto.so.1"));
+        QVERIFY(!loaded("libQt6Network.so.6"));
+        SoundPlayer player;
+        player.Play(sound::SoundSecond{1, 0, false});  // silence opens nothing
+        QVERIFY(!player.tried());
+        player.SetOn(false);
+        player.Play(sound::SoundSecond{2, 5, false});  // nor does a muted click
+        QVERIFY(!player.tried());
+        player.SetOn(true);
+        player.Play(sound::SoundSecond{3, 5, false});
+        QVERIFY(player.tried());
+        QVERIFY(loaded("libQt6Multimedia.so.6"));  // whether or not an output took the stream
+        std::string why;
+        auto make = reinterpret_cast<NewMqttClientFn>(OptionalModuleSymbol(kMqttModule, kNewMqttClient, why));
+        QVERIFY2(make != nullptr, why.c_str());
+        QVERIFY(loaded("libmosquitto.so.1"));
+        QVERIFY(OptionalModuleSymbol(kSoundModule, "NoSuchSymbol", why) == nullptr);
+        QVERIFY(!why.empty());
     }
 
     void init() {

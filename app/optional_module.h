@@ -1,0 +1,17 @@
+// The window's optional parts that need a library a window at rest does
+// not: the speaker's sound (Qt Multimedia, with PulseAudio behind it), the
+// MQTT client (libmosquitto, with OpenSSL behind it) and the control
+// socket's transport (Qt Network, with Kerberos behind it).
+// Each is a module, loaded at its first use, so that a run that never plays
+// a sound, publishes or listens never loads those libraries. The program calls a
+// module only through the one function it exports and the virtual functions
+// of the object that returns (app/module_parts.h).
+#pragma once
+
+#include <string>
+
+// Where the modules are looked for: beside the program as installed
+// (<bindir>/../<libdir>/geigersim), then where the build wrote them.
+// The module's exported `symbol`, loaded once per module; nullptr with
+// `why` (dlerror's words) when the module or the symbol is missing.
+void* OptionalModuleSymbol(const char* module, const char* symbol, std::string& why);

@@ -1,0 +1,49 @@
+// The "sound" module: the desktop's default audio output through Qt
+// Multimedia, loaded at the first sound (app/sound_player.h).
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QMediaDevices>
+#include <memory>
+
+#include "app/module_parts.h"
+
+namespace {
+
+class SinkOutput : public SoundOutput {
+public:
+    SinkOutput(std::unique_ptr<QAudioSink> sink, QIODevice* out, int repeat)
+        : sink_(std::move(sink)), out_(out), repeat_(repeat) {}
+    ~SinkOutput() override { sink_->stop(); }
+    int repeat() const override { return repeat_; }
+    qint64 bytesFree() const override { return sink_->bytesFree(); }
+    void Write(const QByteArray& bytes) override { out_->write(bytes); }
+
+private:
+    std::unique_ptr<QAudioSink> sink_;
+    QIODevice* out_;
+    int repeat_;
+};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) SoundOutput* GeigersimOpenSoundOutput(int sampleRate) {
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull()) return nullptr;
+    QAudioFormat format;
+    format.setChannelCount(1);
+    format.setSampleFormat(QAudioFormat::Int16);
+    format.setSampleRate(sampleRate);
+    int repeat = 1;
+    if (!device.isFormatSupported(format)) {
+        format.setSampleRate(2 * sampleRate);
+        if (!device.isFormatSupported(format)) return nullptr;
+        repeat = 2;
+    }
+    auto sink = std::make_unique<QAudioSink>(device, format);
+    // Room for two seconds: one playing, the next one written.
+    sink->setBufferSize(static_cast<qsizetype>(2 * sampleRate * repeat * 2));
+    QIODevice* out = sink->start();
+    if (out == nullptr || sink->error() != QAudio::NoError) return nullptr;
+    return new SinkOutput(std::move(sink), out, repeat);
+}
