@@ -36,23 +36,22 @@ bool PictureOptions(std::string_view& rest, Command& cmd, std::string_view comma
                                    : "titles needs a CSV file of name,title rows, e.g. tour DIR titles de.csv";
             return false;
         }
-        if (last == "clean" && (png || tour) && !cmd.clean) {
-            cmd.clean = true;
-            rest = before;
-            continue;
-        }
-        if (last == "pdf" && tour && !cmd.pdf) {
-            cmd.pdf = true;
-            rest = before;
-            continue;
-        }
-        if (last == "keys" && gif && !cmd.keys) {
-            cmd.keys = true;
-            rest = before;
-            continue;
-        }
-        if (last == "at-draw" && png && !cmd.atDraw) {
-            cmd.atDraw = true;
+        // The one-word options, each taken once by the commands it fits.
+        const struct {
+            const char* word;
+            bool fits;
+            bool Command::*flag;
+        } flags[] = {{"clean", png || tour, &Command::clean},
+                     {"pdf", tour, &Command::pdf},
+                     {"keys", gif, &Command::keys},
+                     {"at-draw", png, &Command::atDraw}};
+        bool flagged = false;
+        for (const auto& f : flags)
+            if (last == f.word && f.fits && !(cmd.*f.flag)) {
+                cmd.*f.flag = true;
+                flagged = true;
+            }
+        if (flagged) {
             rest = before;
             continue;
         }
