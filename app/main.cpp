@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 
 #include "app/headless_device.h"
 #include "app/launch_checks.h"
@@ -9,6 +10,8 @@
 #include "platform/clock.h"
 
 int main(int argc, char** argv) {
+    // The window's start-up wait counts from here (SimulatorApp::Run).
+    const QDeadlineTimer startUpWait(150, Qt::PreciseTimer);
     QStringList args;
     for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     // Decided before the application object exists: it needs a display.
@@ -33,5 +36,5 @@ int main(int argc, char** argv) {
         return 2;
     }
     SimulatorApp app(argc, argv);
-    return app.Run(options);
+    return app.Run(options, startUpWait);
 }

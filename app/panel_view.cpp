@@ -2,7 +2,6 @@
 // LCD's presentation, painting and dragging.
 #include "app/panel_view.h"
 
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QIcon>
@@ -10,7 +9,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStringList>
-#include <QSvgRenderer>
 #include <QTimer>
 #include <QToolTip>
 #include <QWindow>
@@ -31,20 +29,10 @@
 namespace {
 
 QIcon LoadIcon() {
-    QSvgRenderer renderer(QStringLiteral(GEIGERSIM_QRC_PREFIX "icon.svg"));
-    if (!renderer.isValid()) return QIcon();
-    QIcon icon;
     // Sizes for title bars, task bars and switchers; launchers take the
     // installed icon's.
-    for (int size : {16, 24, 32, 48, 64, 128}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        renderer.render(&painter);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
+    QIcon icon;
+    for (int size : kProgramIconSizes) icon.addPixmap(QPixmap::fromImage(ProgramIcon(size)));
     return icon;
 }
 
@@ -52,11 +40,6 @@ QIcon LoadIcon() {
 
 QString PanelView::KeyTip(uint8_t drawnKey) {
     return QStringLiteral("%1 \u2014 %2").arg(PanelKeyName(drawnKey), KeyboardKeysFor(drawnKey));
-}
-
-const QString& PanelView::StartHintText() {
-    static const QString text = QString::fromLatin1(kDriverStartHint);
-    return text;
 }
 
 PanelView::PanelView(int zoomPercent) : QDialog(nullptr) {
@@ -86,7 +69,6 @@ PanelView::PanelView(int zoomPercent) : QDialog(nullptr) {
     voice_ = new LcdVoice(this);
     voice_->setGeometry(LcdCover());
 
-    ChooseHintFont();
     SetZoom(zoomPercent);
     // The upright panel picture, at the zoom just set, so the first paint finds it ready.
     EnsurePicture();
@@ -95,8 +77,6 @@ PanelView::PanelView(int zoomPercent) : QDialog(nullptr) {
 PanelView::~PanelView() = default;
 
 const QWidget* PanelView::lcdAccessible() const { return voice_; }
-
-void PanelView::ChooseHintFont() { hintFont_ = StartHintFont(font()); }
 
 void PanelView::CreateKeySet(bool turned) {
     auto& keys = turned ? turnedKeys_ : normalKeys_;
@@ -399,7 +379,7 @@ void PanelView::paintEvent(QPaintEvent*) {
 
     // The hint is laid out at 100 % and drawn scaled, so its text stays sharp.
     painter.scale(zoom, zoom);
-    if (DriverStartHintShown(layoutTurned_)) PaintStartHint(painter, hintFont_);
+    if (DriverStartHintShown(layoutTurned_)) PaintStartHint(painter);
     inPaint_ = false;
 }
 

@@ -78,7 +78,6 @@ public:
     ShapedKeyButton* normalKey(int i) const { return normalKeys_.at(i); }
     ShapedKeyButton* turnedKey(int i) const { return turnedKeys_.at(i); }
     int skinApplications() const { return skinApplications_; }
-    const QFont& hintFont() const { return hintFont_; }
     bool dragging() const { return dragging_; }
     int zoomPercent() const { return zoomPercent_; }
     bool seeThrough() const { return seeThrough_; }
@@ -94,8 +93,6 @@ public:
     // Called after a hand-over that changed the picture and when a key goes
     // down or up: a recording takes a frame then.
     void SetPictureObserver(std::function<void()> observer) { pictureObserver_ = std::move(observer); }
-
-    static const QString& StartHintText();
 
     // What the LCD mark under window point `at` means (the guide's words),
     // and the mark's area on the window; empty off the marks.
@@ -128,7 +125,6 @@ private:
     void PlaceKeys();
     // The window's size and shape from the current skin at the current zoom.
     void SizeToSkin();
-    void ChooseHintFont();
 
     QImage artwork_;      // the artwork at DeviceScale(), in device pixels
     double artworkRatio_ = 1;  // the screen's ratio it was rendered for
@@ -156,6 +152,5 @@ private:
     LcdVoice* voice_ = nullptr;       // a child over the LCD, named by its text
     int skinApplications_ = 0;
     bool inPaint_ = false;
-    QFont hintFont_;
     std::function<void()> pictureObserver_;
 };

@@ -1,6 +1,7 @@
 #include "app/simulator_app.h"
 
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -23,8 +24,10 @@ SimulatorApp::SimulatorApp(int& argc, char** argv) : QApplication(argc, argv) {
     setDesktopFileName(QStringLiteral(GEIGERSIM_APP_ID));  // the Wayland app id, as the desktop entry is named
 }
 
-int SimulatorApp::Run(const LaunchOptions& options) {
-    QThread::msleep(150);
+int SimulatorApp::Run(const LaunchOptions& options, QDeadlineTimer pause) {
+    // The device's start-up wait runs from the process's start: the time Qt
+    // takes to reach the display is part of it, not added to it.
+    QThread::msleep(static_cast<unsigned long>(std::max<qint64>(0, pause.remainingTime())));
     // Without these the clock is the start moment and power-on seeds from
     // the time, as ever.
     FrontPanelDialog dialog(options.zoomPercent, {options.clock, options.seed});

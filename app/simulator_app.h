@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QDeadlineTimer>
 
 struct LaunchOptions;
 
@@ -9,7 +10,8 @@ class SimulatorApp : public QApplication {
 public:
     SimulatorApp(int& argc, char** argv);
 
-    // Pauses 150 ms, runs the front panel modally as the command line's
-    // options ask and returns the process's exit code once it ends.
-    int Run(const LaunchOptions& options);
+    // Waits until `pause` (150 ms from the process's start) is over, runs
+    // the front panel modally as the command line's options ask and returns
+    // the process's exit code once it ends.
+    int Run(const LaunchOptions& options, QDeadlineTimer pause);
 };

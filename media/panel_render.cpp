@@ -1,10 +1,11 @@
 #include "media/panel_render.h"
 
-#include <QFontMetrics>
+#include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QRadialGradient>
-#include <QSvgRenderer>
+#include <QResource>
+#include <zlib.h>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -15,6 +16,7 @@
 #include "core/panel.h"
 #include "core/presentation.h"
 #include "core/scaled.h"
+#include "media/panel_art.h"
 #include "media/resource_ids.h"
 #include "platform/lcd.h"
 
@@ -24,19 +26,7 @@ namespace {
 constexpr QPoint kLampCentreUpright(480, 44);
 constexpr int kLampRadius = 4;
 
-// The case's rim (scripts/panel-artwork.py CASE) and half its stroke.
-constexpr QRectF kCaseRim(1, 1, 522, 303);
-constexpr double kCaseRadius = 26;
-constexpr double kCaseStroke = 0.6;
-
 }  // namespace
-
-QString PanelArtworkPath(int layout) {
-    return layout == 0 ? QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-normal.svg")
-                       : QStringLiteral(GEIGERSIM_QRC_PREFIX "panel-turned.svg");
-}
-
-double PanelCaseRadius() { return kCaseRadius + kCaseStroke; }
 
 QColor PanelLampColour(PanelLamp lamp) {
     switch (lamp) {
@@ -90,14 +80,6 @@ QRect PanelLampRect(int layout) {
     return QRect(c.x() - r, c.y() - r, 2 * r, 2 * r);
 }
 
-QPainterPath PanelCaseOutline(double scale) {
-    const QRectF edge = kCaseRim.adjusted(-kCaseStroke, -kCaseStroke, kCaseStroke, kCaseStroke);
-    QPainterPath path;
-    path.addRoundedRect(QRectF(edge.topLeft() * scale, edge.size() * scale),
-                        (kCaseRadius + kCaseStroke) * scale, (kCaseRadius + kCaseStroke) * scale);
-    return path;
-}
-
 QRect ScaledPanelRect(const QRect& r, double scale) {
     const int left = int(std::lround(r.left() * scale));
     const int top = int(std::lround(r.top() * scale));
@@ -122,29 +104,36 @@ QImage ScaledLcdPicture(const QImage& picture, double scale) {
     return scaled;
 }
 
-QImage RenderPanelArtwork(int layout, double scale, PanelBackground background) {
-    QSvgRenderer renderer(PanelArtworkPath(layout));
-    if (!renderer.isValid() || scale <= 0) return QImage();
-    const QSize size(int(std::lround(kPanelWidth * scale)), int(std::lround(kPanelHeight * scale)));
+namespace {
+
+// A picture the build baked (media/panel_art.h), `size` as asked; null
+// when it was not baked or does not read back whole.
+QImage BakedPicture(const std::string& name, QSize size) {
+    const QResource resource(QStringLiteral(GEIGERSIM_QRC_PREFIX "baked/") + QString::fromStdString(name));
+    if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression) return QImage();
     QImage picture(size, QImage::Format_ARGB32_Premultiplied);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, QRectF(0, 0, size.width(), size.height()));
-    if (background == PanelBackground::Clear) {
-        // Keep the case with its antialiased edge; clear the backdrop and shadow.
-        QImage keep(size, QImage::Format_ARGB32_Premultiplied);
-        keep.fill(Qt::transparent);
-        QPainter outline(&keep);
-        outline.setRenderHint(QPainter::Antialiasing);
-        outline.fillPath(PanelCaseOutline(scale), Qt::black);
-        outline.end();
-        painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        painter.drawImage(0, 0, keep);
-    }
+    if (picture.isNull()) return picture;
+    // Inflated straight into the picture: no second copy of it at start.
+    uLongf length = uLongf(picture.sizeInBytes());
+    if (uncompress(picture.bits(), &length, resource.data(), uLong(resource.size())) != Z_OK ||
+        length != uLongf(picture.sizeInBytes()))
+        return QImage();
     return picture;
 }
 
+}  // namespace
+
+QImage RenderPanelArtwork(int layout, double scale, PanelBackground background) {
+    if (scale <= 0) return QImage();
+    const QSize size(int(std::lround(kPanelWidth * scale)), int(std::lround(kPanelHeight * scale)));
+    QImage baked = BakedPicture(BakedPanelName(layout, scale, background), size);
+    return baked.isNull() ? RenderPanelArtworkFromSvg(layout, scale, background) : baked;
+}
+
+QImage ProgramIcon(int size) {
+    QImage baked = BakedPicture(BakedIconName(size), QSize(size, size));
+    return baked.isNull() ? RenderIconFromSvg(size) : baked;
+}
 void PaintPanelOverlay(QPainter& painter, const PanelScene& scene, double scale) {
     painter.fillRect(ScaledFrameRect(scene.layout, scale), QColor::fromRgb(scene.frameColour));
     if (!scene.lcd.isNull())
@@ -254,7 +243,7 @@ QImage RenderPanel(const PanelScene& scene, double scale, PanelBackground backgr
     }
     if (scene.hint) {
         painter.scale(scale, scale);
-        PaintStartHint(painter, StartHintFont(QGuiApplication::font()));
+        PaintStartHint(painter);
     }
     return picture;
 }
@@ -277,25 +266,25 @@ PanelScene CorePanelScene(const LcdBits& handedOver, PanelLamp lamp) {
     return scene;
 }
 
-QFont StartHintFont(QFont base) {
-    const QString text = QString::fromLatin1(kDriverStartHint);
-    const int room = kDriverStartHintRightLimit - kDriverStartHintX;
-    for (int pixels = 12; pixels >= 8; --pixels) {
-        base.setPixelSize(pixels);
-        if (QFontMetrics(base).horizontalAdvance(text) <= room) return base;
-    }
-    base.setStretch(QFont::Condensed);
-    return base;
+const StartHintShape& StartHint() {
+    // Baked with the build's font, so that a window at rest loads no font;
+    // drawn with the desktop's where the build baked none.
+    static const StartHintShape shape = [] {
+        StartHintShape baked;
+        QFile file(QStringLiteral(GEIGERSIM_QRC_PREFIX "baked/") + QLatin1String(kBakedHintName));
+        if (file.open(QIODevice::ReadOnly) && ParseStartHintData(file.readAll(), &baked)) return baked;
+        return StartHintFromFont(StartHintFont(QGuiApplication::font()));
+    }();
+    return shape;
 }
 
-void PaintStartHint(QPainter& painter, const QFont& font) {
-    const QString text = QString::fromLatin1(kDriverStartHint);
-    painter.setFont(font);
-    const QFontMetrics metrics(font);
-    const QRect box(QPoint(kDriverStartHintX, kDriverStartHintY), QSize(metrics.horizontalAdvance(text), metrics.height()));
-    painter.fillRect(box, Qt::white);
-    painter.setPen(Qt::black);
-    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, text);
+void PaintStartHint(QPainter& painter) {
+    const StartHintShape& hint = StartHint();
+    painter.save();
+    painter.fillRect(hint.box, Qt::white);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(hint.text, Qt::black);
+    painter.restore();
 }
 
 QImage LcdImage(const LcdPicture& picture) {

@@ -82,9 +82,15 @@ QRect ScaledPanelRect(const QRect& r, double scale);
 
 // The layout's artwork alone, at `scale` device pixels per panel pixel
 // (zoom times the screen's device pixel ratio); null if it cannot be read.
-// With Clear, everything outside the case outline is transparent.
+// With Clear, everything outside the case outline is transparent. The
+// build's baked picture where there is one (media/panel_art.h), the same
+// pixels the SVG gives.
 QImage RenderPanelArtwork(int layout, double scale,
                           PanelBackground background = PanelBackground::Backdrop);
+// The program's icon, `size` pixels square: the sizes a window's icon is
+// made of (kProgramIconSizes) are baked.
+inline constexpr int kProgramIconSizes[] = {16, 24, 32, 48, 64, 128};
+QImage ProgramIcon(int size);
 
 // The frame, the LCD and the lamp, drawn on a painter whose unit is one
 // device pixel, for artwork rendered at `scale`. The LCD goes by nearest
@@ -119,9 +125,13 @@ double PanelCaseRadius();
 // panel's power key, as the window paints it and the runner's panel
 // pictures show it: the largest pixel size 12..8 of `base` (condensed when
 // none fits) that keeps the text clear of the case's rim, and the text in a
-// white box, drawn on a painter whose unit is one panel pixel.
+// white box, drawn on a painter whose unit is one panel pixel. The text is
+// the outline the build baked in its font (media/panel_art.h), so pictures
+// do not depend on the desktop's fonts and a window at rest loads none.
 QFont StartHintFont(QFont base);
-void PaintStartHint(QPainter& painter, const QFont& font);
+void PaintStartHint(QPainter& painter);
+struct StartHintShape;
+const StartHintShape& StartHint();
 
 // The LCD's and the frame's places in device pixels at `scale`, as the host
 // core scales them.

@@ -8,6 +8,7 @@
 // A plain program (no moc needed): each check prints PASS or FAIL with the
 // values it saw; the exit status is 1 when any check failed.
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -19,6 +20,9 @@
 #include <cstdio>
 #include <numbers>
 #include <string>
+
+#include "media/panel_art.h"
+#include "media/panel_render.h"
 
 #ifndef GEIGERSIM_RESOURCE_DIR
 #error "GEIGERSIM_RESOURCE_DIR must name the resources directory"
@@ -263,6 +267,30 @@ void IconShowsTheSign() {
 
 }  // namespace
 
+// What the build baked reads back as the very pixels the SVG gives, for
+// every picture a window at rest may ask for, and the hint has its text.
+void BakedPicturesAreTheSvgs() {
+  for (int layout : {0, 1})
+    for (PanelBackground background : {PanelBackground::Backdrop, PanelBackground::Clear})
+      for (double scale : {1.0, 1.5, 2.0}) {
+        const std::string name = BakedPanelName(layout, scale, background);
+        const QImage baked = RenderPanelArtwork(layout, scale, background);
+        Check("baked " + name, QFile::exists(QStringLiteral(":/geigersim/baked/") + QString::fromStdString(name)) &&
+                                   baked == RenderPanelArtworkFromSvg(layout, scale, background));
+      }
+  for (int size : kProgramIconSizes)
+    Check("baked " + BakedIconName(size), QFile::exists(QStringLiteral(":/geigersim/baked/") +
+                                                          QString::fromStdString(BakedIconName(size))) &&
+                                              ProgramIcon(size) == RenderIconFromSvg(size));
+  StartHintShape again;
+  QFile file(QStringLiteral(":/geigersim/baked/hint"));
+  Check("baked hint reads back", file.open(QIODevice::ReadOnly) && ParseStartHintData(file.readAll(), &again) &&
+                                     again.box == StartHint().box && !again.text.isEmpty());
+  StartHintShape broken;
+  Check("a cut hint is refused", !ParseStartHintData("170 11\nM 1 2 L 3", &broken) &&
+                                     !ParseStartHintData("0 11\n", &broken) && !ParseStartHintData("", &broken));
+}
+
 int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   for (const Layout* layout : {&kNormal, &kTurned}) {
@@ -276,6 +304,7 @@ int main(int argc, char** argv) {
     if (!layout->turned) HintAreaIsPlainAndLight(image);
   }
   IconShowsTheSign();
+  BakedPicturesAreTheSvgs();
   std::printf("%s: %d failed\n", failures ? "FAILED" : "OK", failures);
   return failures ? 1 : 0;
 }

@@ -35,6 +35,7 @@
 #include "core/scaled.h"
 #include "firmware/firmware.h"
 #include "firmware/state.h"
+#include "media/panel_art.h"
 #include "media/panel_render.h"
 #include "media/svg_picture.h"
 #include "menu_probe.h"
@@ -175,13 +176,21 @@ private slots:
         }
     }
 
+    // The hint as baked: text inside its white box, the box clear of the
+    // case's rim and drawn where the panel's picture shows it.
     void startHintFitsInsideThePanel() {
+        const StartHintShape& hint = StartHint();
+        QVERIFY(!hint.text.isEmpty());
+        QCOMPARE(hint.box.topLeft(), QPoint(kDriverStartHintX, kDriverStartHintY));
+        QVERIFY(hint.box.right() < kDriverStartHintRightLimit);
+        QVERIFY(hint.box.bottom() < 306);
+        QVERIFY(QRectF(hint.box).adjusted(-0.5, -0.5, 0.5, 0.5).contains(hint.text.boundingRect()));
         FrontPanelDialog dlg;
-        const QFontMetrics metrics(dlg.hintFont());
-        QVERIFY(kDriverStartHintX + metrics.horizontalAdvance(FrontPanelDialog::StartHintText()) <=
-                kDriverStartHintRightLimit);
-        QVERIFY(kDriverStartHintY + metrics.height() <= 306);
-        QVERIFY(dlg.hintFont().pixelSize() >= 8);
+        const QImage shown = dlg.grab().toImage();
+        int ink = 0;
+        for (int y = hint.box.top(); y <= hint.box.bottom(); ++y)
+            for (int x = hint.box.left(); x <= hint.box.right(); ++x) ink += qGray(shown.pixel(x, y)) < 96;
+        QVERIFY(ink > 100);  // the text, not just its white box
     }
 
     void layoutSwitches() {
