@@ -9,10 +9,10 @@
 
 SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent) {}
 
-// A check still running ends with the player, unanswered; killed first so
-// QProcess neither waits for it nor warns.
+// A check still running ends with the player, unanswered: killed here, as
+// QProcess would do with a warning.
 SoundPlayer::~SoundPlayer() {
-    if (!process_) return;
+    if (!process_ || process_->state() == QProcess::NotRunning) return;
     process_->disconnect(this);
     process_->kill();
     process_->waitForFinished(1000);
@@ -58,8 +58,7 @@ void SoundPlayer::StartCheck() {
 void SoundPlayer::EndCheck(bool load) {
     if (state_ != State::Checking) return;
     state_ = State::Done;
-    process_->disconnect(this);
-    process_.release()->deleteLater();  // it may be inside its own signal
+    process_->disconnect(this);  // kept, ended, until the player goes: this may run inside its signal
     if (load) Open();
 }
 
