@@ -2,6 +2,7 @@
 // its own process; the sound module is loaded only when it answers yes.
 #include "app/sound_player.h"
 
+#include <QProcess>
 #include <QTimer>
 
 #include "app/module_parts.h"

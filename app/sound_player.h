@@ -9,12 +9,12 @@
 #pragma once
 
 #include <QObject>
-#include <QProcess>
 #include <QStringList>
 #include <memory>
 
 #include "media/sound.h"
 
+class QProcess;
 class SoundOutput;
 
 class SoundPlayer : public QObject {
@@ -50,7 +50,7 @@ public:
 private:
     enum class State { NotYet, Checking, Done };
     void StartCheck();
-    void EndCheck(bool yes);
+    void EndCheck(bool load);
     void Open();
 
     bool on_ = true;
