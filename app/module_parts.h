@@ -22,6 +22,9 @@ public:
 // without one or when it refuses the format.
 using OpenSoundOutputFn = SoundOutput* (*)(int sampleRate);
 inline constexpr char kSoundModule[] = "sound";
+// The program beside the modules whose exit status says whether that output
+// exists and takes the format (0: yes), asked before loading the module.
+inline constexpr char kSoundCheck[] = "sound-check";
 inline constexpr char kOpenSoundOutput[] = "GeigersimOpenSoundOutput";
 
 // The MQTT client (the "mqtt" module, libmosquitto): MqttPublisher's calls.

@@ -23,22 +23,12 @@ void* OpenModule(const char* module, std::string& why) {
     static std::map<std::string, void*> opened;  // never closed: their objects live on
     std::lock_guard<std::mutex> lock(mutex);
     if (auto it = opened.find(module); it != opened.end()) return it->second;
-    const std::string file = std::string(module) + ".so";
-    const std::string installed = ProgramDir() + "/" GEIGERSIM_MODULE_RELATIVE_DIR "/" + file;
-    const std::string built = GEIGERSIM_MODULE_BUILD_DIR "/" + file;
-    void* handle = nullptr;
-    for (const std::string& path : {installed, built}) {
-        if (access(path.c_str(), F_OK) != 0) continue;
-        handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr) {
-            const char* error = dlerror();
-            why = error != nullptr ? error : path + ": cannot be loaded";
-            return nullptr;
-        }
-        break;
-    }
+    const std::string path = OptionalPartPath(std::string(module) + ".so", why);
+    if (path.empty()) return nullptr;
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
-        why = "no " + file + " in " + installed.substr(0, installed.rfind('/')) + " or " GEIGERSIM_MODULE_BUILD_DIR;
+        const char* error = dlerror();
+        why = error != nullptr ? error : path + ": cannot be loaded";
         return nullptr;
     }
     opened[module] = handle;
@@ -46,6 +36,15 @@ void* OpenModule(const char* module, std::string& why) {
 }
 
 }  // namespace
+
+std::string OptionalPartPath(const std::string& file, std::string& why) {
+    const std::string installed = ProgramDir() + "/" GEIGERSIM_MODULE_RELATIVE_DIR "/" + file;
+    const std::string built = GEIGERSIM_MODULE_BUILD_DIR "/" + file;
+    for (const std::string& path : {installed, built})
+        if (access(path.c_str(), F_OK) == 0) return path;
+    why = "no " + file + " in " + installed.substr(0, installed.rfind('/')) + " or " GEIGERSIM_MODULE_BUILD_DIR;
+    return std::string();
+}
 
 void* OptionalModuleSymbol(const char* module, const char* symbol, std::string& why) {
     void* handle = OpenModule(module, why);

@@ -1,12 +1,12 @@
 // The "sound" module: the desktop's default audio output through Qt
-// Multimedia, loaded at the first sound (app/sound_player.h).
-#include <QAudioDevice>
-#include <QAudioFormat>
+// Multimedia, loaded at the first sound once sound-check has found that
+// output (app/sound_player.h).
 #include <QAudioSink>
 #include <QMediaDevices>
 #include <memory>
 
 #include "app/module_parts.h"
+#include "app/sound_format.h"
 
 namespace {
 
@@ -29,17 +29,9 @@ private:
 
 extern "C" __attribute__((visibility("default"))) SoundOutput* GeigersimOpenSoundOutput(int sampleRate) {
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull()) return nullptr;
     QAudioFormat format;
-    format.setChannelCount(1);
-    format.setSampleFormat(QAudioFormat::Int16);
-    format.setSampleRate(sampleRate);
-    int repeat = 1;
-    if (!device.isFormatSupported(format)) {
-        format.setSampleRate(2 * sampleRate);
-        if (!device.isFormatSupported(format)) return nullptr;
-        repeat = 2;
-    }
+    const int repeat = ChooseSoundFormat(device, sampleRate, format);
+    if (repeat == 0) return nullptr;
     auto sink = std::make_unique<QAudioSink>(device, format);
     // Room for two seconds: one playing, the next one written.
     sink->setBufferSize(static_cast<qsizetype>(2 * sampleRate * repeat * 2));

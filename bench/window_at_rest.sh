@@ -18,8 +18,9 @@
 # times in /proc/PID/task/*/schedstat; its peak resident memory (VmHWM) at
 # the end; and each geigersim's ratios to the bare window.
 # Last, for each geigersim, which of its optional modules (app/optional_module.h)
-# it has loaded by then: "sound" once the device has clicked, whether or not
-# an audio output took the sound (Qt Multimedia is loaded to ask).
+# it has loaded by then: "sound" once the device has clicked and sound-check,
+# in its own process, has found an audio output (without one, as under this
+# virtual X server, none).
 # GEIGERSIM_AT_REST_SHOT=FILE saves a screenshot of the screen at the end.
 set -uo pipefail
 

@@ -116,17 +116,43 @@ private slots:
         QVERIFY(!loaded("libQt6Multimedia.so.6"));
         QVERIFY(!loaded("libmosquitto.so.1"));
         QVERIFY(!loaded("libQt6Network.so.6"));
-        SoundPlayer player;
-        player.Play(sound::SoundSecond{1, 0, false});  // silence opens nothing
-        QVERIFY(!player.tried());
-        player.SetOn(false);
-        player.Play(sound::SoundSecond{2, 5, false});  // nor does a muted click
-        QVERIFY(!player.tried());
-        player.SetOn(true);
-        player.Play(sound::SoundSecond{3, 5, false});
-        QVERIFY(player.tried());
-        QVERIFY(loaded("libQt6Multimedia.so.6"));  // whether or not an output took the stream
+        {
+            SoundPlayer player;
+            player.SetCheck({QStringLiteral("/bin/false")});
+            player.Play(sound::SoundSecond{1, 0, false});  // silence starts nothing
+            QVERIFY(!player.tried());
+            player.SetOn(false);
+            player.Play(sound::SoundSecond{2, 5, false});  // nor does a muted click
+            QVERIFY(!player.tried());
+            player.SetOn(true);
+            player.Play(sound::SoundSecond{3, 5, false});
+            QVERIFY(player.checking());
+            QTRY_VERIFY(!player.checking());
+            QVERIFY(!player.loadedModule() && !player.available());
+        }
+        {
+            SoundPlayer player;  // a check that hangs is killed, and counts as no
+            player.SetCheck({QStringLiteral("/bin/sleep"), QStringLiteral("30")}, 100);
+            player.Play(sound::SoundSecond{1, 5, false});
+            QTRY_VERIFY_WITH_TIMEOUT(!player.checking(), 2000);
+            QVERIFY(!player.loadedModule());
+        }
+        QVERIFY(!loaded("libQt6Multimedia.so.6"));
+        {
+            SoundPlayer player;
+            player.SetCheck({QStringLiteral("/bin/true")});
+            player.Play(sound::SoundSecond{1, 5, false});
+            QTRY_VERIFY(player.loadedModule());
+            QVERIFY(loaded("libQt6Multimedia.so.6"));  // whether or not an output took the stream
+        }
+        {
+            SoundPlayer player;  // no check to ask: loaded, as a partial install needs
+            player.SetCheck({QStringLiteral("/nonexistent/sound-check")});
+            player.Play(sound::SoundSecond{1, 5, false});
+            QTRY_VERIFY(player.loadedModule());
+        }
         std::string why;
+        QVERIFY2(!OptionalPartPath(kSoundCheck, why).empty(), why.c_str());  // the check the window asks
         auto make = reinterpret_cast<NewMqttClientFn>(OptionalModuleSymbol(kMqttModule, kNewMqttClient, why));
         QVERIFY2(make != nullptr, why.c_str());
         QVERIFY(loaded("libmosquitto.so.1"));
