@@ -7,7 +7,9 @@
 // Runs on the offscreen platform; fails when no font is installed, as a hint
 // without text would be baked otherwise.
 #include <QFontDatabase>
+#include <QFile>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -49,6 +51,10 @@ std::optional<QImage> Picture(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Qt wants a runtime folder, which a build's environment may lack.
+    const QTemporaryDir runtime;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     QGuiApplication app(argc, argv);
     if (argc < 3) {
         std::fprintf(stderr, "usage: geigersim-panel-bake OUTDIR NAME...\n");
