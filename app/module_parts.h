@@ -16,7 +16,8 @@ public:
     virtual ~SoundOutput() = default;
     virtual int repeat() const = 0;  // 2: the device plays at twice the rate
     virtual qint64 bytesFree() const = 0;
-    virtual void Write(const QByteArray& bytes) = 0;
+    // Hands over up to `size` bytes; returns how many the output took.
+    virtual qint64 Write(const char* data, qint64 size) = 0;
 };
 // The desktop's default output at `sampleRate` (or twice it), or nullptr
 // without one or when it refuses the format.

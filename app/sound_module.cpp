@@ -3,6 +3,7 @@
 // output (app/sound_player.h).
 #include <QAudioSink>
 #include <QMediaDevices>
+#include <algorithm>
 #include <memory>
 
 #include "app/module_parts.h"
@@ -17,7 +18,7 @@ public:
     ~SinkOutput() override { sink_->stop(); }
     int repeat() const override { return repeat_; }
     qint64 bytesFree() const override { return sink_->bytesFree(); }
-    void Write(const QByteArray& bytes) override { out_->write(bytes); }
+    qint64 Write(const char* data, qint64 size) override { return std::max<qint64>(0, out_->write(data, size)); }
 
 private:
     std::unique_ptr<QAudioSink> sink_;
@@ -33,7 +34,8 @@ extern "C" __attribute__((visibility("default"))) SoundOutput* GeigersimOpenSoun
     const int repeat = ChooseSoundFormat(device, sampleRate, format);
     if (repeat == 0) return nullptr;
     auto sink = std::make_unique<QAudioSink>(device, format);
-    // Room for two seconds: one playing, the next one written.
+    // Room for two seconds: one playing, the next one written. An output
+    // may grant less (PulseAudio about one); SoundQueue hands over as room comes.
     sink->setBufferSize(static_cast<qsizetype>(2 * sampleRate * repeat * 2));
     QIODevice* out = sink->start();
     if (out == nullptr || sink->error() != QAudio::NoError) return nullptr;

@@ -4,6 +4,7 @@
 
 #include <QProcess>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/module_parts.h"
 #include "app/optional_module.h"
@@ -82,8 +83,29 @@ void SoundPlayer::Play(const sound::SoundSecond& second) {
     auto* to = reinterpret_cast<int16_t*>(bytes.data());
     for (int16_t s : pcm)
         for (int r = 0; r < repeat; ++r) *to++ = s;
-    // A timer running ahead of the sound card would pile the seconds up;
-    // a second without room is dropped so the clicks stay near their counts.
-    if (out_->bytesFree() < bytes.size()) return;
-    out_->Write(bytes);
+    if (!queue_.Add(bytes) || !queue_.Feed(*out_)) return;
+    // What did not fit goes as the output plays on, often enough that the
+    // output never runs dry while bytes wait.
+    if (feed_ == nullptr) {
+        feed_ = new QTimer(this);
+        feed_->setInterval(50);
+        connect(feed_, &QTimer::timeout, this, [this] {
+            if (!queue_.Feed(*out_)) feed_->stop();
+        });
+    }
+    feed_->start();
+}
+
+bool SoundQueue::Add(const QByteArray& second) {
+    if (waiting() > second.size() / 2) return false;
+    waiting_.remove(0, start_);
+    start_ = 0;
+    waiting_.append(second);
+    return true;
+}
+
+bool SoundQueue::Feed(SoundOutput& out) {
+    const qint64 room = std::min(out.bytesFree(), waiting()) & ~qint64(1);
+    if (room > 0) start_ += out.Write(waiting_.constData() + start_, room);
+    return waiting() > 0;
 }

@@ -8,6 +8,7 @@
 // process, whether there is one.
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QStringList>
 #include <memory>
@@ -15,7 +16,28 @@
 #include "media/sound.h"
 
 class QProcess;
+class QTimer;
 class SoundOutput;
+
+// The sound waiting for room in the audio output. An output's buffer may
+// hold less than two seconds (PulseAudio grants about one, and starts to
+// play only once it is full), so each second is handed over as room comes
+// rather than whole or not at all.
+class SoundQueue {
+public:
+    // A second's bytes, queued unless more than half a second still waits:
+    // a timer running ahead of the sound card would pile the seconds up, and
+    // dropping one keeps the clicks near their counts. False when dropped.
+    bool Add(const QByteArray& second);
+    // Hands `out` what it has room for, in whole 16-bit samples; true while
+    // bytes still wait.
+    bool Feed(SoundOutput& out);
+    qint64 waiting() const { return waiting_.size() - start_; }
+
+private:
+    QByteArray waiting_;
+    qint64 start_ = 0;  // where in waiting_ the bytes not yet handed over begin
+};
 
 class SoundPlayer : public QObject {
 public:
@@ -60,4 +82,6 @@ private:
     int checkMs_ = kCheckMs;
     std::unique_ptr<QProcess> process_;
     std::unique_ptr<SoundOutput> out_;
+    SoundQueue queue_;
+    QTimer* feed_ = nullptr;  // hands the queue over while it holds bytes
 };

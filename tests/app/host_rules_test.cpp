@@ -13,6 +13,8 @@
 #include "app/popup_menu.h"
 #include "app/shaped_key_button.h"
 #include "app/skin_image.h"
+#include "app/module_parts.h"
+#include "app/sound_player.h"
 #include "firmware/state.h"
 #include "media/resource_ids.h"
 
@@ -32,6 +34,29 @@ QByteArray RegionBlob(std::initializer_list<uint32_t> header, std::initializer_l
     }
     return data;
 }
+
+// An audio output with a buffer of `room` bytes that plays only what the
+// test drains from it, as an output waiting for its buffer to fill does.
+class FakeOutput : public SoundOutput {
+public:
+    explicit FakeOutput(qint64 room) : room_(room) {}
+    int repeat() const override { return 1; }
+    qint64 bytesFree() const override { return room_ - held_; }
+    qint64 Write(const char* data, qint64 size) override {
+        const qint64 taken = std::min(size, bytesFree());
+        played.append(data, taken);
+        held_ += taken;
+        return taken;
+    }
+    void Drain(qint64 bytes) { held_ -= std::min(bytes, held_); }
+    QByteArray played;  // everything handed over, in order
+
+private:
+    qint64 room_;
+    qint64 held_ = 0;
+};
+
+QByteArray Second(char fill, int bytes = 1000) { return QByteArray(bytes, fill); }
 
 // A well-formed two-rectangle shape: header, bounds, then the list.
 QByteArray TwoRectangles() {
@@ -282,6 +307,30 @@ private slots:
         QRegion region(1, 2, 3, 4);
         QVERIFY(ParseRegionData(RegionBlob({32, 1, 0, 0}, {0, 0, 0, 0}), &region));
         QVERIFY(region.isEmpty());
+    }
+
+    // An output that holds about a second gets every second whole and in
+    // order as it plays; one that falls behind loses whole seconds, not
+    // parts of them; and only whole 16-bit samples are handed over.
+    void soundGoesAsTheOutputHasRoom() {
+        FakeOutput out(1001);
+        SoundQueue queue;
+        QVERIFY(queue.Add(Second('a')));
+        QVERIFY(!queue.Feed(out));
+        QVERIFY(queue.Add(Second('b')));
+        QVERIFY(queue.Feed(out));  // the buffer is full: the output starts to play
+        QCOMPARE(out.played.size(), 1000);
+        out.Drain(400);
+        QVERIFY(queue.Feed(out));
+        QCOMPARE(out.played.size(), 1400);  // the odd byte of room stays unused
+        QVERIFY(!queue.Add(Second('c')));  // 600 bytes still wait: behind the counts
+        out.Drain(1000);
+        QVERIFY(!queue.Feed(out));
+        QCOMPARE(out.played, Second('a') + Second('b'));
+        QVERIFY(queue.Add(Second('d')));
+        queue.Feed(out);
+        QCOMPARE(out.played.right(out.played.size() - 2000), Second('d').left(out.played.size() - 2000));
+        QCOMPARE(out.played.size() % 2, 0);
     }
 
     void keyEllipseHitTest() {
