@@ -88,7 +88,7 @@ void SoundPlayer::Play(const sound::SoundSecond& second) {
     // output never runs dry while bytes wait.
     if (feed_ == nullptr) {
         feed_ = new QTimer(this);
-        feed_->setInterval(50);
+        feed_->setInterval(100);
         connect(feed_, &QTimer::timeout, this, [this] {
             if (!queue_.Feed(*out_)) feed_->stop();
         });
