@@ -40,11 +40,12 @@ bool WritePicture(const std::string& path, const QImage& picture) {
 std::optional<QImage> Picture(const std::string& name) {
     for (int size : kProgramIconSizes)
         if (name == BakedIconName(size)) return RenderIconFromSvg(size);
-    for (int layout : {0, 1})
-        for (PanelBackground background : {PanelBackground::Backdrop, PanelBackground::Clear})
-            for (int percent = 100; percent <= 600; percent += 25)
-                if (name == BakedPanelName(layout, percent / 100.0, background))
-                    return RenderPanelArtworkFromSvg(layout, percent / 100.0, background);
+    int layout = 0, percent = 0;
+    char background[16] = {};
+    if (std::sscanf(name.c_str(), "panel-%d-%15[a-z]-%d", &layout, background, &percent) != 3) return std::nullopt;
+    for (PanelBackground b : {PanelBackground::Backdrop, PanelBackground::Clear})
+        if (name == BakedPanelName(layout, percent / 100.0, b) && (layout == 0 || layout == 1) && percent > 0)
+            return RenderPanelArtworkFromSvg(layout, percent / 100.0, b);
     return std::nullopt;
 }
 

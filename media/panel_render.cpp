@@ -1,6 +1,5 @@
 #include "media/panel_render.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QRadialGradient>
@@ -106,16 +105,25 @@ QImage ScaledLcdPicture(const QImage& picture, double scale) {
 
 namespace {
 
-// A picture the build baked (media/panel_art.h), `size` as asked; null
-// when it was not baked or does not read back whole.
-QImage BakedPicture(const std::string& name, QSize size) {
+// What the build baked under `name` (media/panel_art.h), read in place;
+// empty when it was not baked.
+QByteArray Baked(const std::string& name) {
     const QResource resource(QStringLiteral(GEIGERSIM_QRC_PREFIX "baked/") + QString::fromStdString(name));
-    if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression) return QImage();
+    if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression) return QByteArray();
+    return QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()), resource.size());
+}
+
+// A baked picture, `size` as asked; null when it was not baked or does not
+// read back whole.
+QImage BakedPicture(const std::string& name, QSize size) {
+    const QByteArray deflated = Baked(name);
+    if (deflated.isEmpty()) return QImage();
     QImage picture(size, QImage::Format_ARGB32_Premultiplied);
     if (picture.isNull()) return picture;
     // Inflated straight into the picture: no second copy of it at start.
     uLongf length = uLongf(picture.sizeInBytes());
-    if (uncompress(picture.bits(), &length, resource.data(), uLong(resource.size())) != Z_OK ||
+    if (uncompress(picture.bits(), &length, reinterpret_cast<const Bytef*>(deflated.constData()),
+                   uLong(deflated.size())) != Z_OK ||
         length != uLongf(picture.sizeInBytes()))
         return QImage();
     return picture;
@@ -134,6 +142,7 @@ QImage ProgramIcon(int size) {
     QImage baked = BakedPicture(BakedIconName(size), QSize(size, size));
     return baked.isNull() ? RenderIconFromSvg(size) : baked;
 }
+
 void PaintPanelOverlay(QPainter& painter, const PanelScene& scene, double scale) {
     painter.fillRect(ScaledFrameRect(scene.layout, scale), QColor::fromRgb(scene.frameColour));
     if (!scene.lcd.isNull())
@@ -271,8 +280,7 @@ const StartHintShape& StartHint() {
     // drawn with the desktop's where the build baked none.
     static const StartHintShape shape = [] {
         StartHintShape baked;
-        QFile file(QStringLiteral(GEIGERSIM_QRC_PREFIX "baked/") + QLatin1String(kBakedHintName));
-        if (file.open(QIODevice::ReadOnly) && ParseStartHintData(file.readAll(), &baked)) return baked;
+        if (ParseStartHintData(Baked(kBakedHintName), &baked)) return baked;
         return StartHintFromFont(StartHintFont(QGuiApplication::font()));
     }();
     return shape;
